@@ -1,0 +1,50 @@
+// The catalogue: the three tables, their folder, the start-up sequence, the
+// shutdown and the reset. The windows own one Catalogue for the program's life.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "catalogue/ports.h"
+#include "tablestore/dbdyngrid_unit.h"
+
+namespace catalogue {
+
+class Catalogue {
+ public:
+  // FormCreate: constructs c_zutaten, c_rezeptezutaten and c_rezepte, in this
+  // order; nothing is loaded. programfile is the program's full path; the
+  // database folder is "db/" beside it.
+  Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application);
+  ~Catalogue();
+
+  // StarttimerTimer: the start-up sequence. The caller has disabled the timer.
+  void StarttimerTimer();
+  // FormCloseQuery: closes and destroys the three tables; never refuses.
+  void FormCloseQuery();
+  // DBreset1Click: asks, deletes the status file and re-arms the start-up.
+  void DBreset1Click();
+
+  std::string programfolder() const;  // ends with "/" unless empty
+  std::string dbfolder() const;       // programfolder() + "db/"
+
+  // The tables; null after FormCloseQuery.
+  TdbdynGrid& c_zutaten() { return *c_zutaten_; }
+  TdbdynGrid& c_rezeptezutaten() { return *c_rezeptezutaten_; }
+  TdbdynGrid& c_rezepte() { return *c_rezepte_; }
+  const TdbdynGrid& c_zutaten() const { return *c_zutaten_; }
+  const TdbdynGrid& c_rezeptezutaten() const { return *c_rezeptezutaten_; }
+  const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
+
+  ApplicationPort& application() { return application_; }
+
+ private:
+  std::string programfile_;
+  SplashPort& splash_;
+  ApplicationPort& application_;
+  std::unique_ptr<TdbdynGrid> c_zutaten_;
+  std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
+  std::unique_ptr<TdbdynGrid> c_rezepte_;
+};
+
+}  // namespace catalogue

@@ -1,0 +1,224 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/codepage.h"
+
+namespace platform {
+
+namespace {
+
+thread_local int last_error = 0;
+
+struct FaultPlan {
+  long countdown = 0;  // 0: disarmed
+  long calls = 0;
+  int code = 0;
+  bool shortwrite = false;
+  bool fired = false;
+} plan;
+
+// Counts one call; true when this call is the one that must fail.
+bool fault_now() {
+  ++plan.calls;
+  if (plan.countdown == 0) return false;
+  if (--plan.countdown > 0) return false;
+  plan.fired = true;
+  last_error = plan.code;
+  return true;
+}
+
+bool fail_with_errno() {
+  last_error = errorcode_from_errno(errno);
+  return false;
+}
+
+// Takes the deny-write lock; only one process can hold it.
+bool lock_denywrite(int fd) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  return fail_with_errno();
+}
+
+}  // namespace
+
+std::string errortext(int code) {
+  switch (code) {
+    case err_file_not_found: return "Datei nicht gefunden";
+    case err_invalid_name: return std::string("Ungültiger Dateiname"_cp);
+    case err_too_many_files: return std::string("Zu viele geöffnete Dateien"_cp);
+    case err_access_denied: return "Dateizugriff verweigert";
+    case err_read_past_end: return "Versuch hinter dem Dateiende zu lesen";
+    case err_disk_full: return "Zu wenig Speicherplatz";
+    case err_invalid_numeric: return std::string("Ungültige numerische Eingabe"_cp);
+    default: return "E/A-Fehler " + std::to_string(code);
+  }
+}
+
+int lasterror() { return last_error; }
+
+int errorcode_from_errno(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+    case ENOTDIR: return err_file_not_found;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR: return err_invalid_name;
+    case EMFILE:
+    case ENFILE: return err_too_many_files;
+    case EACCES:
+    case EPERM:
+    case EROFS: return err_access_denied;
+    case EWOULDBLOCK: return err_in_use;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return err_disk_full;
+    case EIO: return err_device_io;
+    default: return errnum;
+  }
+}
+
+std::unique_ptr<File> File::open(const std::string& path, Access access) {
+  if (fault_now()) return nullptr;
+  const bool readwrite = access == Access::readwrite_denywrite;
+  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) {
+    fail_with_errno();
+    return nullptr;
+  }
+  if (readwrite && !lock_denywrite(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd));
+}
+
+std::unique_ptr<File> File::create(const std::string& path) {
+  if (fault_now()) return nullptr;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    fail_with_errno();
+    return nullptr;
+  }
+  if (!lock_denywrite(fd) || ::ftruncate(fd, 0) != 0) {
+    if (last_error != err_in_use) fail_with_errno();
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd));
+}
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool File::seek(int64_t offset) {
+  if (fault_now()) return false;
+  if (::lseek(fd_, offset, SEEK_SET) < 0) return fail_with_errno();
+  return true;
+}
+
+bool File::read(void* buffer, std::size_t count, std::size_t& got) {
+  got = 0;
+  if (fault_now()) return false;
+  auto* bytes = static_cast<char*>(buffer);
+  while (got < count) {
+    const ssize_t n = ::read(fd_, bytes + got, count - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail_with_errno();
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::write(const void* buffer, std::size_t count, std::size_t& written) {
+  written = 0;
+  const auto* bytes = static_cast<const char*>(buffer);
+  if (fault_now()) {
+    if (plan.shortwrite) {
+      const ssize_t n = ::write(fd_, bytes, count / 2);
+      if (n > 0) written = static_cast<std::size_t>(n);
+    }
+    return false;
+  }
+  while (written < count) {
+    const ssize_t n = ::write(fd_, bytes + written, count - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail_with_errno();
+    }
+    if (n == 0) {
+      last_error = err_disk_full;
+      return false;
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::size(int64_t& bytes) {
+  bytes = 0;
+  if (fault_now()) return false;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return fail_with_errno();
+  bytes = info.st_size;
+  return true;
+}
+
+bool File::truncate(int64_t length) {
+  if (fault_now()) return false;
+  if (::ftruncate(fd_, length) != 0) return fail_with_errno();
+  return true;
+}
+
+bool File::close() {
+  const int fd = fd_;
+  fd_ = -1;
+  if (fault_now()) {
+    ::close(fd);
+    return false;
+  }
+  if (::close(fd) != 0) return fail_with_errno();
+  return true;
+}
+
+bool directoryexists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool createdirectory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) == 0) return true;
+  return fail_with_errno();
+}
+
+bool fileexists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool deletefile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0) return true;
+  return fail_with_errno();
+}
+
+namespace faults {
+
+void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false}; }
+
+void disarm() { plan = FaultPlan{}; }
+
+long calls() { return plan.calls; }
+
+bool fired() { return plan.fired; }
+
+}  // namespace faults
+
+}  // namespace platform

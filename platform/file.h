@@ -1,0 +1,89 @@
+// Byte-addressed files with the two sharing modes the table store needs, and
+// the few folder and file operations of the catalogue. Failures never throw:
+// an operation returns false and leaves its error code in lasterror().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Error codes as the program reports them ("(err=...)").
+inline constexpr int err_file_not_found = 2;
+inline constexpr int err_invalid_name = 3;
+inline constexpr int err_too_many_files = 4;
+inline constexpr int err_access_denied = 5;
+inline constexpr int err_in_use = 32;  // another process holds the file
+inline constexpr int err_read_past_end = 100;
+inline constexpr int err_disk_full = 101;
+inline constexpr int err_invalid_numeric = 106;
+inline constexpr int err_device_io = 1117;
+
+// The German text of an error code: "Datei nicht gefunden", ..., "E/A-Fehler %d".
+std::string errortext(int code);
+
+// The code of the last failed operation of this layer.
+int lasterror();
+
+// Maps an errno value to the program's error codes.
+int errorcode_from_errno(int errnum);
+
+class File {
+ public:
+  enum class Access {
+    // Read and write; other processes may read but not write. On Linux an
+    // exclusive flock, which survives other descriptors of the file closing.
+    readwrite_denywrite,
+    // Read only; nothing denied, no lock taken.
+    readonly_denynone,
+  };
+
+  // Opens an existing file; nullptr on failure (err_in_use when another
+  // process holds the lock).
+  static std::unique_ptr<File> open(const std::string& path, Access access);
+
+  // Creates the file or empties an existing one, opened read/write with the
+  // deny-write lock. A file that another process holds is left alone
+  // (err_in_use), since Linux would otherwise truncate it under that process.
+  static std::unique_ptr<File> create(const std::string& path);
+
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool seek(int64_t offset);
+  // Reads up to count bytes at the current position; got tells how many came.
+  bool read(void* buffer, std::size_t count, std::size_t& got);
+  // Writes count bytes; written tells how many reached the file. A short write
+  // is a failure (err_disk_full unless the system said otherwise).
+  bool write(const void* buffer, std::size_t count, std::size_t& written);
+  bool size(int64_t& bytes);
+  bool truncate(int64_t length);
+  bool close();
+  bool isopen() const { return fd_ >= 0; }
+
+ private:
+  explicit File(int fd) : fd_(fd) {}
+  int fd_;
+};
+
+bool directoryexists(const std::string& path);
+bool createdirectory(const std::string& path);  // one level
+bool fileexists(const std::string& path);
+bool deletefile(const std::string& path);
+
+// Test hook: the nth call from now (counting open, create, seek, read, write,
+// size, truncate and close) fails with the given error code. A failing write
+// first writes half of its bytes when shortwrite is set.
+namespace faults {
+void arm(long nth, int code, bool shortwrite = false);
+void disarm();
+// Calls counted since the last arm (or since start).
+long calls();
+// True once the armed fault has fired.
+bool fired();
+}  // namespace faults
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+// The message-box port. Every message the table store and the catalogue show
+// goes through it; the windows install the Qt boxes, tests install a fake.
+// All texts are Windows-1252 bytes.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class MessagePort {
+ public:
+  virtual ~MessagePort() = default;
+  // Title "Warnung", button "OK".
+  virtual void warning(const std::string& text) = 0;
+  // Title "Information", button "OK".
+  virtual void information(const std::string& text) = 0;
+  // Title "Bestätigung", buttons "&Ja" and "&Nein"; true only for "&Ja".
+  virtual bool question(const std::string& text) = 0;
+  // A one-line field prefilled with value (at most 255 characters), buttons
+  // "OK" and "Abbrechen". True and the entered text in value for "OK".
+  virtual bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+};
+
+// Installs the port that shows messages from now on; the caller keeps it alive.
+// nullptr restores the fallback, which writes to standard error and answers no.
+void setmessageport(MessagePort* port);
+MessagePort& messages();
+
+inline void showwarning(const std::string& text) { messages().warning(text); }
+inline void showinformation(const std::string& text) { messages().information(text); }
+inline bool askquestion(const std::string& text) { return messages().question(text); }
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+// Byte-wise helpers for Windows-1252 text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Removes the bytes 0x00..0x20 at both ends.
+std::string trim(std::string_view text);
+
+// Case folding of the 26 ASCII letters only; umlauts keep their case.
+std::string upper(std::string_view text);
+std::string lower(std::string_view text);
+
+// Reads a signed 32-bit number: leading blanks, an optional sign, then decimal
+// digits or hexadecimal digits after "$", "x" or "0x"; nothing may follow.
+// Empty text and overflow are no number.
+bool strtoint(std::string_view text, int32_t& value);
+
+// The number in decimal, left-padded with "0" to at least width digits.
+std::string zeropadded(int64_t value, int width);
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+#include "tablestore/dbdyngrid_unit.h"

@@ -1,0 +1,103 @@
+// TdbdynGrid: a grid of text cells in memory, loaded from table files and
+// writing every row change through to its file before the call returns.
+// All text is Windows-1252 bytes. Failures are shown through the message
+// port and answered with false or an empty result; nothing is thrown out.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+
+class TdbdynGrid {
+ public:
+  static constexpr char colsep = '\xA1';    // separates columns in a table file
+  static constexpr char subsep = '\xBF';    // separates subfields; starts a record
+  static constexpr int32_t readbuffersize = 1048577;
+  static constexpr int32_t linebuffersize = 102401;
+
+  struct DbFile {
+    std::string name;  // lower case, without folder and ".db"
+    int32_t maxpos = 0;
+  };
+
+  struct OpenFile {
+    std::unique_ptr<platform::File> file;
+    std::string path;
+    bool isopen = false;
+    bool readonly = false;
+  };
+
+  explicit TdbdynGrid(std::string name);
+  ~TdbdynGrid();
+  TdbdynGrid(const TdbdynGrid&) = delete;
+  TdbdynGrid& operator=(const TdbdynGrid&) = delete;
+
+  // --- cells, rows, columns ---
+  int32_t getcolcount() const;
+  int32_t getrowcount() const;
+  void setcolcount(int32_t n);
+  void setrowcount(int32_t n);
+  std::string getcell(int32_t col, int32_t row) const;
+
+  // --- subfield lists ---
+  static std::string getsubfield(const std::string& text, int32_t n);
+  static bool setsubfield(std::string& text, int32_t n, const std::string& value);
+  static std::string newsubfields(int32_t n);
+  static std::string cleantext(const std::string& value);
+
+  void clear();
+  void reset();
+  bool db_close();
+
+  // --- creating, attaching and loading files ---
+  bool db_createfile(const std::string& path, int32_t columns);
+  bool db_init(const std::string& folder, const std::vector<std::string>& names);
+  bool db_addloadfromfile(int32_t index);
+  bool openfile(const std::string& path, platform::File*& handle, bool& readonly);
+  bool closefiles();
+  static bool fileavailable(const std::string& path);
+
+  // --- row changes ---
+  bool addrow(std::vector<std::string>& values);
+  bool updaterow(int32_t row, std::vector<std::string>& values);
+  bool delrow(int32_t row);
+  bool getrow(int32_t row, std::vector<std::string>& values) const;
+  bool updatefile(int32_t row);
+
+  // --- read-only views of the internal state, for tests and tools ---
+  const std::string& name() const { return name_; }
+  int32_t Mode() const { return Mode_; }
+  bool dbfileupdate() const { return dbfileupdate_; }
+  int32_t rowcapacity() const { return rowcapacity_; }
+  const std::string& dbpath() const { return dbpath_; }
+  const std::vector<DbFile>& dbfiles() const { return dbfiles_; }
+  const std::string& DBfields(int32_t row) const { return DBfields_[static_cast<std::size_t>(row)]; }
+  const std::vector<std::string>& freeslots() const { return freeslots_; }
+  int32_t lastfreeslot() const { return lastfreeslot_; }
+  const std::vector<OpenFile>& openfiles() const { return openfiles_; }
+
+ private:
+  // --- loading ---
+
+  // --- write-back ---
+  bool _ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values);
+  bool _del(int32_t row);
+
+  std::string name_;
+  std::vector<std::vector<std::string>> cells_;  // cells_[col][row]
+  int32_t rowcapacity_ = 0;
+  int32_t rowcount_ = 0;
+  int32_t Mode_ = 0;
+  bool dbfileupdate_ = false;
+  std::string dbpath_;
+  std::vector<DbFile> dbfiles_;
+  std::vector<std::string> DBfields_;
+  std::vector<std::string> freeslots_;
+  int32_t lastfreeslot_ = -1;
+  std::unique_ptr<char[]> readbuffer_;
+  std::unique_ptr<char[]> linebuffer_;
+  std::vector<OpenFile> openfiles_;
+};

@@ -1,0 +1,70 @@
+// A message port for tests: records every message with its kind and exact
+// bytes, and answers questions and input boxes from a script.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/messages.h"
+
+namespace testsupport {
+
+struct Message {
+  enum class Kind { warning, information, question, inputbox };
+  Kind kind;
+  std::string text;  // for input boxes: caption, "|", prompt
+  bool operator==(const Message&) const = default;
+};
+
+class FakeMessages : public platform::MessagePort {
+ public:
+  FakeMessages() { platform::setmessageport(this); }
+  ~FakeMessages() override { platform::setmessageport(nullptr); }
+
+  void warning(const std::string& text) override { log.push_back({Message::Kind::warning, text}); }
+  void information(const std::string& text) override { log.push_back({Message::Kind::information, text}); }
+
+  bool question(const std::string& text) override {
+    log.push_back({Message::Kind::question, text});
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+
+  bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override {
+    log.push_back({Message::Kind::inputbox, caption + "|" + prompt});
+    prefills.push_back(value);
+    if (inputs.empty()) return false;
+    const InputAnswer answer = inputs.front();
+    inputs.pop_front();
+    if (answer.ok) value = answer.text;
+    return answer.ok;
+  }
+
+  // Texts of all messages of one kind, in order.
+  std::vector<std::string> texts(Message::Kind kind) const {
+    std::vector<std::string> out;
+    for (const Message& m : log)
+      if (m.kind == kind) out.push_back(m.text);
+    return out;
+  }
+  std::vector<std::string> warnings() const { return texts(Message::Kind::warning); }
+  std::vector<std::string> informations() const { return texts(Message::Kind::information); }
+  std::vector<std::string> questions() const { return texts(Message::Kind::question); }
+
+  void clear() { log.clear(); }
+
+  struct InputAnswer {
+    bool ok;
+    std::string text;
+  };
+
+  std::vector<Message> log;
+  std::deque<bool> answers;         // scripted answers to questions; none left means "No"
+  std::deque<InputAnswer> inputs;   // scripted answers to input boxes; none left means "Abbrechen"
+  std::vector<std::string> prefills;  // what each input box was prefilled with
+};
+
+}  // namespace testsupport
