@@ -1,0 +1,21 @@
+// "Wertung ändern" in the result list's pop-up menu.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/ports.h"
+
+namespace catalogue {
+
+// Wertungndern1Click for the selected row's hidden id: finds the recipe, asks
+// the rating dialog and writes subfield 2 of the recipe's packed column.
+// Returns the new star text for the row's "Wertung" cell on success; nothing
+// when the recipe is gone, the dialog was cancelled, or writing failed (then
+// "Fehler beim Übernehmen der Daten!" has been shown). The window calls it
+// only when a row is selected.
+std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::string& hiddenid, RatingPort& dialog);
+std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog);
+
+}  // namespace catalogue

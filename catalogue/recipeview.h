@@ -1,0 +1,49 @@
+// One recipe assembled from the three tables, the texts of the result list and
+// of the info box, and the lines the info box shows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+
+namespace catalogue {
+
+// One ingredient line of a recipe.
+struct rrezepteintrag {
+  std::string menge;      // "" when stored as "0" or "-"
+  std::string einheit;    // "" when stored as "0" or "-"
+  std::string zutatid;    // the link's ingredient id as stored
+  std::string zutatname;  // "" while no ingredient row matched
+  bool verfuegbar = false;
+  bool alkoholisch = false;
+  bool operator==(const rrezepteintrag&) const = default;
+};
+
+// The lines of one recipe, in the order of the link rows.
+using rrezept = std::vector<rrezepteintrag>;
+
+// Empties list and fills it with the recipe's lines by scanning the link and
+// ingredient tables; true when the recipe has at least one line.
+bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten, const std::string& id,
+                rrezept& list);
+bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
+
+// "* * *" for "3"; "" for 0, less, or text that is no number.
+std::string wertungtostern(const std::string& rating);
+
+// The result list's and info box's flag texts: "Ja  " or "Nein".
+std::string janein(bool flag);
+
+// One line of the info box: quantity, unit and name, padded to 30, then the
+// two flags; 63 characters unless the first part is longer than 30.
+std::string zeigecocktailzeile(const rrezepteintrag& entry);
+
+// zeigecocktail: the lines for the info box, which the window then shows.
+// When the recipe has no lines, the warning "Fehler bem Laden des Rezeptes!"
+// has been shown and the result is nothing: the window empties its memo and
+// leaves the box's visibility as it was.
+std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id);
+
+}  // namespace catalogue

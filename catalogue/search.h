@@ -1,0 +1,49 @@
+// The recipe search behind "Cocktails suchen": filters every recipe by term,
+// alcohol and availability and gives the rows of the result list, sorted by
+// name, with the hit count text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/ports.h"
+
+namespace catalogue {
+
+enum class Suchbereich { nurcocktailname, rezeptzusaetzlich };  // r_nurcocktailname / r_rezeptzusaetzlich
+enum class Alkoholwahl { egal, ja, nein };                        // c_alk_egal / c_alk_ja / c_alk_nein
+
+struct SearchSettings {
+  std::string suchbegriff;  // e_suchbegriff as typed; trimmed and lower-cased by the search
+  Suchbereich bereich = Suchbereich::nurcocktailname;
+  Alkoholwahl alkohol = Alkoholwahl::egal;
+  bool nurverfuegbar = false;  // c_nurverfuegbar
+};
+
+// One row of ListView_erg: caption and sub-items 0..3.
+struct ResultRow {
+  std::string caption;     // recipe name
+  std::string wertung;     // stars
+  std::string alk;         // "Ja  " or "Nein"
+  std::string verfuegbar;  // "Ja  " or "Nein"
+  std::string id;          // hidden: column 0 of c_rezepte as stored
+  bool operator==(const ResultRow&) const = default;
+};
+
+struct SearchResult {
+  std::vector<ResultRow> rows;  // sorted by caption with platform::comparenames
+  std::string hitcount;         // label_suchinf: count + " Suchergebnisse"
+};
+
+// b_suchenClick: shows progress once per recipe and closes the progress
+// dialog at the end. Reads the tables only.
+SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
+                           const TdbdynGrid& c_zutaten, const SearchSettings& settings, ProgressPort& progress);
+SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
+
+// The progress percentage for step i of n: i * 100 / n rounded half to even.
+int fortschrittprozent(int64_t i, int64_t n);
+
+}  // namespace catalogue

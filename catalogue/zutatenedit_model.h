@@ -1,0 +1,93 @@
+// The ingredient editor without its window: the grid's texts, the selected
+// cell, sorting by a header press, toggling flags, renaming, picking merges
+// and saving. The window shows the grid, passes on what the user does and
+// asks aufloesmodus() for the pointing-hand cursor.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/ports.h"
+
+namespace catalogue {
+
+// Every grid row has ten cells: 0 name, 1 usage count, 2 alcoholic, 3
+// available (both "Ja"/"Nein"), 5 the ingredient's row in c_zutaten, 6 its key
+// as stored. Cells 4 and 7..9 stay empty; 5 and 6 are never shown.
+inline constexpr int zutatengridcols = 10;
+using Gridzeile = std::array<std::string, zutatengridcols>;
+
+// "Ja" when the stored flag, trimmed, is "1"; "Nein" otherwise.
+std::string flagtojanein(const std::string& stored);
+// "1" when the shown text, trimmed, is "Ja" ignoring the case of a-z; "0" otherwise.
+std::string janeintoflag(const std::string& shown);
+
+// The data rows for the grid, one per row of c_zutaten in table order, with
+// one progress step per ingredient (the caller closes the progress dialog).
+std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
+                                     ProgressPort& progress);
+
+// A confirmed merge: the recipe lines of ingredient key quelle move to ziel
+// and quelle is deleted; -1 in either makes the pair void.
+struct Aufloespaar {
+  int32_t quelle = -1;
+  int32_t ziel = -1;
+  bool operator==(const Aufloespaar&) const = default;
+};
+
+class ZutateneditModel {
+ public:
+  explicit ZutateneditModel(Catalogue& catalogue);
+
+  // The filling part of anzeigen: caption, editor state, grid rows and the
+  // selected cell (row 1, column 1); closes the progress dialog at the end.
+  void fuellen(ProgressPort& progress);
+
+  const std::string& caption() const { return caption_; }  // "Zutaten (" + n + ")"
+  int32_t rowcount() const;                                // grid rows, header row included
+  const std::string& cell(int32_t col, int32_t row) const;  // "" outside the grid
+
+  // The grid's selected cell, which the window sets as the user selects.
+  void select(int32_t row, int32_t col);
+  int32_t selectedrow() const { return selectedrow_; }
+  int32_t selectedcol() const { return selectedcol_; }
+
+  // A press within the header row at x; r0..r2 are the right edges of the
+  // header cells of columns 0..2. A press on an edge runs both sorts.
+  void zutatengridMouseDown(int x, int r0, int r1, int r2);
+  void zutatengridDblClick();
+  void Zutatumbenennen1Click();
+  void zutataufloesenClick();
+  void Action_abbrechenExecute();
+  // Saving, steps 1 and 2, then re-arms the start-up timer; the window then
+  // closes itself.
+  void b_okClick();
+
+  bool aufloesmodus() const { return aufloesmodus_; }  // show the pointing hand
+  int32_t aufloeszeile() const { return aufloeszeile_; }
+  const std::vector<Aufloespaar>& aufloesliste() const { return aufloesliste_; }
+
+ private:
+  bool isdatarow(int32_t row) const;
+  void endpick();
+  void toggleselectedflag();
+  void pickmergetarget();
+  void sortbytext(int col);
+  void sortbycount();
+  int32_t savezutaten();
+  int32_t savemerges();
+
+  Catalogue& catalogue_;
+  std::string caption_;
+  std::vector<Gridzeile> grid_;  // row 0 holds the headers
+  int32_t selectedrow_ = 1;
+  int32_t selectedcol_ = 1;
+  bool aufloesmodus_ = false;
+  int32_t aufloeszeile_ = -1;
+  std::vector<Aufloespaar> aufloesliste_;
+};
+
+}  // namespace catalogue

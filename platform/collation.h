@@ -1,0 +1,18 @@
+// The order of names in the result list: locale-aware (German), case-sensitive,
+// lower case before upper case, umlauts beside their base letters, hyphens and
+// apostrophes ignored unless everything else is equal. Texts are Windows-1252.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Negative, zero or positive as a comes before, equals or comes after b.
+int comparenames(std::string_view a, std::string_view b);
+
+// A byte string whose plain byte-wise order (std::string's operator<) is the
+// order of comparenames; worth it when one text takes part in many comparisons.
+std::string namesortkey(std::string_view text);
+
+}  // namespace platform
