@@ -1,0 +1,94 @@
+#include "platform/collation.h"
+
+#include <unicode/coll.h>
+#include <unicode/tblcoll.h>
+#include <unicode/ucnv.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
+namespace platform {
+
+namespace {
+
+// German order as the word sort gives it: the hyphen and the apostrophe are
+// ignorable, and identical strength breaks the remaining ties (Mai-Tai/MaiTai).
+class NameCollator {
+ public:
+  NameCollator() {
+    UErrorCode status = U_ZERO_ERROR;
+    converter_ = ucnv_open("windows-1252", &status);
+    if (U_FAILURE(status)) converter_ = nullptr;
+
+    status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> german(icu::Collator::createInstance(icu::Locale("de", "DE"), status));
+    const auto* rulebased = dynamic_cast<const icu::RuleBasedCollator*>(german.get());
+    if (U_FAILURE(status) || rulebased == nullptr) return;
+    icu::UnicodeString rules = rulebased->getRules();
+    rules += icu::UnicodeString(u"&[last tertiary ignorable]=\\-=''");
+    status = U_ZERO_ERROR;
+    auto tailored = std::make_unique<icu::RuleBasedCollator>(rules, status);
+    if (U_FAILURE(status)) return;
+    tailored->setStrength(icu::Collator::IDENTICAL);
+    collator_ = std::move(tailored);
+  }
+  ~NameCollator() {
+    if (converter_ != nullptr) ucnv_close(converter_);
+  }
+  NameCollator(const NameCollator&) = delete;
+  NameCollator& operator=(const NameCollator&) = delete;
+
+  bool usable() const { return collator_ != nullptr && converter_ != nullptr; }
+
+  int compare(std::string_view a, std::string_view b) {
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result = collator_->compare(unicode(a), unicode(b), status);
+    return U_FAILURE(status) ? bytewise(a, b) : static_cast<int>(result);
+  }
+
+  std::string sortkey(std::string_view text) {
+    const icu::UnicodeString u = unicode(text);
+    std::string key(64, '\0');
+    int32_t length = collator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    if (length > static_cast<int32_t>(key.size())) {
+      key.resize(static_cast<std::size_t>(length));
+      length = collator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), length);
+    }
+    key.resize(static_cast<std::size_t>(length));
+    return key;
+  }
+
+  static int bytewise(std::string_view a, std::string_view b) {
+    const int c = a.compare(b);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+  }
+
+ private:
+  icu::UnicodeString unicode(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()), converter_, status);
+  }
+
+  UConverter* converter_ = nullptr;
+  std::unique_ptr<icu::RuleBasedCollator> collator_;
+};
+
+// Building the collator takes milliseconds, so it is built once.
+NameCollator& namecollator() {
+  static NameCollator collator;
+  return collator;
+}
+
+}  // namespace
+
+int comparenames(std::string_view a, std::string_view b) {
+  NameCollator& collator = namecollator();
+  return collator.usable() ? collator.compare(a, b) : NameCollator::bytewise(a, b);
+}
+
+std::string namesortkey(std::string_view text) {
+  NameCollator& collator = namecollator();
+  return collator.usable() ? collator.sortkey(text) : std::string(text);
+}
+
+}  // namespace platform
