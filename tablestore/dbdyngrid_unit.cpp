@@ -1,1 +1,307 @@
 #include "tablestore/dbdyngrid_unit.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/codepage.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
+constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
+constexpr const char* crlf = "\n\r";   // the table store's line break: LF, then CR
+
+// The smallest multiple of rowstep that is >= n.
+int32_t capacityfor(int32_t n) { return (n + rowstep - 1) / rowstep * rowstep; }
+
+std::string_view trimview(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  return text;
+}
+
+// "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
+std::string fileerror(const std::string& action, const std::string& path) {
+  const int code = platform::lasterror();
+  const std::string reason = code == platform::err_in_use
+                                 ? "Datei wird von einem anderen Prozess belegt! "
+                                 : platform::errortext(code);
+  return "Fehler beim " + action + " von: " + path + "!" + crlf + reason + "(err=" + std::to_string(code) + ")";
+}
+
+}  // namespace
+
+TdbdynGrid::TdbdynGrid(std::string name)
+    : name_(std::move(name)),
+      readbuffer_(new char[readbuffersize]),
+      linebuffer_(new char[linebuffersize]) {
+  clear();
+}
+
+TdbdynGrid::~TdbdynGrid() = default;
+
+void TdbdynGrid::showerror(const std::string& text) const {
+  platform::showwarning(text + crlf + "Quelle:" + name_);
+}
+
+// --- cells, rows, columns ---
+
+int32_t TdbdynGrid::getcolcount() const { return static_cast<int32_t>(cells_.size()); }
+
+int32_t TdbdynGrid::getrowcount() const { return cells_.empty() ? 0 : rowcount_; }
+
+void TdbdynGrid::setcolcount(int32_t n) {
+  if (n < 0) {
+    showerror("tdbdyngrid: setcolcount: Wert unterschreitet 0!");
+    return;
+  }
+  cells_.resize(static_cast<std::size_t>(n));
+  if (n == 0) return;
+  DBfields_.resize(static_cast<std::size_t>(rowcapacity_));
+  for (auto& column : cells_) column.resize(static_cast<std::size_t>(rowcapacity_));
+}
+
+void TdbdynGrid::setrowcount(int32_t n) {
+  if (n < 0) {
+    showerror("tdbdyngrid: setrowcount: Wert unterschreitet 0!");
+    return;
+  }
+  rowcount_ = n;
+  const int32_t capacity = capacityfor(n);
+  if (capacity == rowcapacity_) return;
+  rowcapacity_ = capacity;
+  DBfields_.resize(static_cast<std::size_t>(capacity));
+  if (cells_.empty()) {
+    showerror("tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!");
+    return;
+  }
+  for (auto& column : cells_) column.resize(static_cast<std::size_t>(capacity));
+}
+
+std::string TdbdynGrid::getcell(int32_t col, int32_t row) const {
+  if (col < 0 || col >= getcolcount()) {
+    showerror("tdbdyngrid: getcell: col (" + std::to_string(col) + std::string(") außerhalb Bereich!"_cp));
+    return "";
+  }
+  if (row < 0 || row > rowcount_ - 1) {
+    showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
+    return "";
+  }
+  return cells_[static_cast<std::size_t>(col)][static_cast<std::size_t>(row)];
+}
+
+// --- subfield lists ---
+
+std::string_view TdbdynGrid::subfieldview(std::string_view text, int32_t n, std::size_t limit) {
+  if (text.empty() || n < 1) return {};
+  // The walk reads text as if one more separator followed it.
+  std::size_t begin = 0;
+  for (int32_t counter = 1; counter < n; ++counter) {
+    const std::size_t sep = text.find(subsep, begin);
+    if (sep == std::string_view::npos) return {};
+    begin = sep + 1;
+  }
+  if (begin > text.size()) return {};
+  std::size_t end = text.find(subsep, begin);
+  if (end == std::string_view::npos) end = text.size();
+  return trimview(text.substr(begin, std::min(end - begin, limit)));
+}
+
+std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
+  return std::string(subfieldview(text, n, subfieldcap));
+}
+
+std::string TdbdynGrid::getsubfieldfull(const std::string& text, int32_t n) {
+  return std::string(subfieldview(text, n, std::string_view::npos));
+}
+
+bool TdbdynGrid::setsubfield(std::string& text, int32_t n, const std::string& value) {
+  if (text.empty()) return false;
+  if (text.back() != subsep) text.push_back(subsep);
+  std::vector<std::string> subfields;
+  std::size_t begin = 0;
+  for (std::size_t sep = text.find(subsep); sep != std::string::npos; sep = text.find(subsep, begin)) {
+    subfields.push_back(text.substr(begin, sep - begin));
+    begin = sep + 1;
+  }
+  if (n >= 1 && static_cast<std::size_t>(n) > subfields.size()) subfields.resize(static_cast<std::size_t>(n));
+  if (n >= 1) subfields[static_cast<std::size_t>(n - 1)] = value;
+  text.clear();
+  for (const std::string& subfield : subfields) {
+    text += subfield;
+    text.push_back(subsep);
+  }
+  return true;
+}
+
+std::string TdbdynGrid::newsubfields(int32_t n) {
+  return n <= 0 ? std::string() : std::string(static_cast<std::size_t>(n), subsep);
+}
+
+std::string TdbdynGrid::cleantext(const std::string& value) {
+  std::string out = value;
+  for (char& c : out)
+    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
+  return out;
+}
+
+void TdbdynGrid::addfreeslot(std::string entry) {
+  ++lastfreeslot_;
+  if (static_cast<std::size_t>(lastfreeslot_) >= freeslots_.size()) freeslots_.resize(freeslots_.size() + rowstep);
+  freeslots_[static_cast<std::size_t>(lastfreeslot_)] = std::move(entry);
+}
+
+void TdbdynGrid::clear() {
+  cells_ = {};
+  rowcapacity_ = 0;
+  rowcount_ = 0;
+  Mode_ = 0;
+  dbfileupdate_ = false;
+  dbpath_.clear();
+  dbfiles_.clear();
+  DBfields_ = {};
+  freeslots_ = {};
+  lastfreeslot_ = -1;
+}
+
+void TdbdynGrid::reset() {
+  const int32_t columns = getcolcount();
+  clear();
+  setcolcount(columns);
+  if (columns > 0) setrowcount(1);
+}
+
+bool TdbdynGrid::db_close() {
+  reset();
+  closefiles();
+  return true;
+}
+
+// --- creating, attaching and loading files ---
+
+bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
+  if (platform::fileexists(path) &&
+      !platform::askquestion("db_createfile: " + path + std::string(" existiert bereits, überschreiben?!"_cp)))
+    return false;
+  const std::string header = "#DB" + std::string(1, colsep) + "0000000000" + colsep + "A" + colsep +
+                             std::to_string(columns) + colsep;
+  std::unique_ptr<platform::File> file = platform::File::create(path);
+  std::size_t written = 0;
+  if (!file || !file->write(header.data(), header.size(), written) || !file->close()) {
+    platform::showwarning(fileerror("Erstellen", path));
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::string>& names) {
+  setcolcount(1);
+  reset();
+  db_close();
+  std::string path = platform::trim(folder);
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  if (!platform::directoryexists(path)) {
+    platform::showwarning("Init Fehler: " + path + " existiert nicht!");
+    return false;
+  }
+  if (names.empty()) {
+    platform::showwarning(std::string("Init Fehler (laden): es muss mindestens eine Datei übergeben werden!"_cp));
+    return false;
+  }
+  dbpath_ = path;
+  for (const std::string& name : names) dbfiles_.push_back({platform::lower(name), 0});
+  Mode_ = 1;
+  dbfileupdate_ = true;
+  try {
+    int32_t columns = 0;
+    for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
+      if (!db_addloadfromfile(static_cast<int32_t>(i))) {
+        platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
+        return false;
+      }
+      if (i == 0) columns = getcolcount();
+      if (getcolcount() != columns) {
+        platform::showwarning(
+            "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
+        return false;
+      }
+    }
+  } catch (const std::exception& e) {
+    platform::showwarning("Init Fehler (laden): Exception: " + std::string(e.what()));
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::db_addloadfromfile(int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= dbfiles_.size()) {
+    showerror("tdbdyngrid: db_addloadfromfile: Index (" + std::to_string(index) + std::string(") außerhalb Bereich!"_cp));
+    return false;
+  }
+  const std::string path = dbpath_ + dbfiles_[static_cast<std::size_t>(index)].name + ".db";
+  if (!fileavailable(path)) {
+    platform::showwarning(path + " existiert nicht!");
+    return false;
+  }
+  platform::File* file = nullptr;
+  bool readonly = false;
+  if (!openfile(path, file, readonly)) {
+    platform::showwarning(std::string("db_addload() abgebrochen da Datei nicht geöffnet werden konnte!"_cp));
+    return false;
+  }
+  if (readonly)
+    platform::showwarning("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!" + crlf +
+                          std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
+  try {
+    readfile(index, *file, path, readonly);
+  } catch (const readerror& error) {
+    showerror("tdbdyngrid: db_addloadfromfile: " + error.text);
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
+  const std::string key = platform::lower(platform::trim(path));
+  auto entry = std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) {
+    return platform::lower(platform::trim(f.path)) == key;
+  });
+  OpenFile* found = entry == openfiles_.rend() ? nullptr : &*entry;
+  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false});
+  if (!found->isopen) {
+    found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+    found->readonly = false;
+    if (!found->file) {
+      found->file = platform::File::open(path, platform::File::Access::readonly_denynone);
+      found->readonly = true;
+    }
+    if (!found->file) {
+      found->readonly = false;
+      platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
+      return false;
+    }
+    found->isopen = true;
+  }
+  handle = found->file.get();
+  readonly = found->readonly;
+  return true;
+}
+
+bool TdbdynGrid::closefiles() {
+  for (OpenFile& entry : openfiles_) {
+    if (entry.path.empty() || !entry.isopen) continue;
+    if (!entry.file->close())
+      platform::showwarning(std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + entry.path);
+    entry.file.reset();
+    entry.isopen = false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::fileavailable(const std::string& path) {
+  // A folder opens for reading on this platform, but holds no table.
+  if (!platform::fileexists(path)) return false;
+  return platform::File::open(path, platform::File::Access::readonly_denynone) != nullptr;
+}

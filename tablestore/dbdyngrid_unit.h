@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file.h"
@@ -81,6 +82,23 @@ class TdbdynGrid {
 
  private:
   // --- loading ---
+  // An error of the reader: stops the load; db_addloadfromfile shows text.
+  struct readerror {
+    std::string text;
+  };
+  class Reader;  // walks one table file, dbdyngrid_reader.cpp
+
+  // Reads the whole open file of dbfiles_[index] into the table; a read-only
+  // file cannot take the record count correction.
+  void readfile(int32_t index, platform::File& file, const std::string& path, bool readonly);
+  // The n-th subfield (from 1), trimmed, cut to at most limit bytes before
+  // trimming; "" when there is none. A view into text.
+  static std::string_view subfieldview(std::string_view text, int32_t n, std::size_t limit);
+  // getsubfield without the 255-byte cap, for record prefixes, DBfields and freeslots.
+  static std::string getsubfieldfull(const std::string& text, int32_t n);
+  // Puts entry into the next freeslots entry, growing the list by 1000 when full.
+  void addfreeslot(std::string entry);
+  void showerror(const std::string& text) const;  // warning + "\n\rQuelle:" + name
 
   // --- write-back ---
   bool _ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values);

@@ -1,0 +1,218 @@
+// The reader of table files: walks a file once, front to back, in chunks of
+// the table's read buffer, assembles lines in its line buffer and rebuilds
+// rows, DBfields and freeslots from them. Errors stop it as a readerror.
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "platform/codepage.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "tablestore/dbdyngrid_unit.h"
+
+namespace {
+
+constexpr int32_t linelimit = TdbdynGrid::linebuffersize - 1;  // bytes a line keeps; one more for the final 0xA1
+constexpr std::size_t fieldwidth = 10;                           // digits of DC and Pos
+// More columns than this in a header would make every row cost megabytes;
+// such a file is refused like any other bad column count.
+constexpr int32_t maxcolumns = 1000;
+constexpr const char* crlf = "\n\r";
+
+std::string_view trimview(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  return text;
+}
+
+// Cuts the next field, up to the next 0xA1, off the front of rest.
+std::string_view nextfield(std::string_view& rest) {
+  const std::size_t sep = rest.find(TdbdynGrid::colsep);
+  const std::string_view field = rest.substr(0, sep);
+  rest.remove_prefix(sep == std::string_view::npos ? rest.size() : sep + 1);
+  return field;
+}
+
+void appendnumber(std::string& out, int64_t value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+}
+
+}  // namespace
+
+class TdbdynGrid::Reader {
+ public:
+  Reader(TdbdynGrid& table, int32_t index, platform::File& file, const std::string& path, bool readonly)
+      : table_(table), index_(index), file_(file), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
+    const int32_t rows = table.getrowcount();
+    const bool lastisplaceholder = rows > 0 && table.DBfields_[static_cast<std::size_t>(rows - 1)].empty();
+    rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
+  }
+
+  void read() {
+    int64_t size = 0;
+    if (!file_.size(size) || !file_.seek(0)) failio();
+    char* const buffer = table_.readbuffer_.get();
+    for (int64_t offset = 0; offset < size;) {
+      const auto requested = static_cast<std::size_t>(std::min<int64_t>(size - offset, readbuffersize));
+      std::size_t got = 0;
+      if (!file_.read(buffer, requested, got)) failio();
+      if (got < requested) fail("Lesefehler " + std::to_string(requested) + "/" + std::to_string(got));
+      const bool lastchunk = offset + static_cast<int64_t>(requested) == size;
+      // The file's last byte ends the line, whatever it is.
+      walk(buffer, requested - (lastchunk ? 1 : 0), offset);
+      if (lastchunk) endline();
+      offset += static_cast<int64_t>(requested);
+    }
+    checkrecordcount();
+  }
+
+ private:
+  [[noreturn]] static void fail(std::string text) { throw readerror{std::move(text)}; }
+  // The error of the last failed file operation, as the load shows it.
+  [[noreturn]] static void failio() { fail(platform::errortext(platform::lasterror())); }
+
+  // Feeds count bytes of the chunk that starts at file offset chunkoffset.
+  void walk(const char* bytes, std::size_t count, int64_t chunkoffset) {
+    const char* p = bytes;
+    const char* const end = bytes + count;
+    while (p < end) {
+      const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      const char* const stop = cr ? cr : end;
+      append(p, stop, chunkoffset + (p - bytes));
+      if (!cr) break;
+      endline();
+      p = cr + 1;
+    }
+  }
+
+  // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
+  void append(const char* p, const char* stop, int64_t offset) {
+    for (; p < stop; ++p, ++offset) {
+      const char c = *p;
+      if (c == '\n') continue;
+      if (start_ < 0) start_ = offset;
+      ++count_;
+      if (c != '\0' && length_ < linelimit) line_[length_++] = c;
+    }
+  }
+
+  void endline() {
+    if (length_ == 0 || line_[length_ - 1] != colsep) line_[length_++] = colsep;
+    if (length_ < 16 && !(length_ > 1 && line_[1] == '#')) return;  // a short line joins the next one
+    parseline(std::string_view(line_, static_cast<std::size_t>(length_)));
+    length_ = 0;
+    start_ = -1;
+    count_ = 0;
+  }
+
+  void parseline(std::string_view line) {
+    const int32_t number = linenumber_++;
+    if (number == 0)
+      parseheader(line);
+    else
+      parserecord(line, number);
+  }
+
+  void parseheader(std::string_view line) {
+    std::string fields[4];
+    for (std::string& field : fields) field = platform::upper(trimview(nextfield(line)));
+    const std::string invalid = std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp);
+    if (fields[0] != "#DB" || fields[1].size() < fieldwidth || fields[2].size() != 1 || fields[3].empty())
+      fail(invalid + "(HEADER)");
+    revision_ = fields[2][0];
+    if (revision_ != 'A') fail(invalid + "(REV)");
+    if (!platform::strtoint(fields[1], dc_)) fail(invalid + "(DC)");
+    int32_t columns = 0;
+    if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalid + "(CC)");
+    table_.setcolcount(columns);
+  }
+
+  void parserecord(std::string_view line, int32_t number) {
+    if (line[0] != subsep) fail("Lesefehler(Start) bei pos " + std::to_string(number));
+    std::string_view rest = line.substr(1);
+    const std::string_view prefix = nextfield(rest);
+    if (revision_ != 'A') fail(std::string("Ungültige Dateirev: "_cp) + revision_);
+    const std::string_view pos = subfieldview(prefix, 1, std::string_view::npos);
+    int32_t posvalue = 0;
+    if (pos.size() != fieldwidth || !platform::strtoint(pos, posvalue))
+      fail("Lesefehler(Pos) bei " + std::to_string(number) + " (" + std::string(pos) + ")");
+    int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
+    maxpos = std::max(maxpos, posvalue);
+    const std::string_view flag = subfieldview(prefix, 2, std::string_view::npos);
+    int32_t flagvalue = 0;
+    if (flag.size() != 1 || !platform::strtoint(flag, flagvalue))
+      fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
+    ++counted_;
+    if (flagvalue == 0)
+      addrow(pos, flag, rest);
+    else
+      table_.addfreeslot(recordfields("x", "x"));
+  }
+
+  // A live record: the next row gets its DBfields and its values.
+  void addrow(std::string_view pos, std::string_view flag, std::string_view values) {
+    ++rowindex_;
+    if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
+    const auto row = static_cast<std::size_t>(rowindex_);
+    table_.DBfields_[row] = recordfields(pos, flag);
+    const auto columns = static_cast<std::size_t>(table_.getcolcount());
+    for (std::size_t col = 0; col < columns && !values.empty(); ++col) {
+      const std::string_view value = nextfield(values);
+      table_.cells_[col][row].assign(value);
+    }
+  }
+
+  // N, file, Pos, Flag, offset and length of the current line, each closed by 0xBF.
+  std::string recordfields(std::string_view pos, std::string_view flag) const {
+    const std::string& name = table_.dbfiles_[static_cast<std::size_t>(index_)].name;
+    std::string out;
+    out.reserve(name.size() + pos.size() + flag.size() + 48);
+    out.push_back('N');
+    out.push_back(subsep);
+    out += name;
+    out.push_back(subsep);
+    out += pos;
+    out.push_back(subsep);
+    out += flag;
+    out.push_back(subsep);
+    appendnumber(out, start_);
+    out.push_back(subsep);
+    appendnumber(out, count_);
+    out.push_back(subsep);
+    return out;
+  }
+
+  // A DC that disagrees with the records read is corrected in place.
+  void checkrecordcount() {
+    if (counted_ == dc_) return;
+    const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, 10);
+    if (readonly_) fail(platform::errortext(platform::err_access_denied));
+    std::size_t written = 0;
+    if (!file_.seek(0)) failio();
+    if (!file_.write(fix.data(), fix.size(), written) && written == 0) failio();
+    platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " + crlf +
+                          std::to_string(counted_) + " / " + std::to_string(dc_) + crlf +
+                          (written == fix.size() ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!"));
+  }
+
+  TdbdynGrid& table_;
+  const int32_t index_;
+  platform::File& file_;
+  const std::string& path_;
+  const bool readonly_;
+  char* const line_;
+  int32_t length_ = 0;  // bytes kept in line_
+  int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
+  int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
+  int32_t linenumber_ = 0;
+  int32_t rowindex_ = -1;
+  int32_t dc_ = 0;
+  int64_t counted_ = 0;
+  char revision_ = 'A';
+};
+
+void TdbdynGrid::readfile(int32_t index, platform::File& file, const std::string& path, bool readonly) {
+  Reader(*this, index, file, path, readonly).read();
+}
