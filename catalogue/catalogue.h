@@ -2,6 +2,7 @@
 // shutdown and the reset. The windows own one Catalogue for the program's life.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,7 @@ class Catalogue {
 
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
+  std::string statusfile() const;     // dbfolder() + "status.txt"
 
   // The tables; null after FormCloseQuery.
   TdbdynGrid& c_zutaten() { return *c_zutaten_; }
@@ -39,6 +41,13 @@ class Catalogue {
   ApplicationPort& application() { return application_; }
 
  private:
+  // The three tables in the order they are created, loaded and closed.
+  std::array<TdbdynGrid*, 3> tables();
+  bool createtablefiles();
+  int writestatusfile();  // 0, or the code of the failed file operation
+  bool loadtables();
+  static void waitforsplash(double start);
+
   std::string programfile_;
   SplashPort& splash_;
   ApplicationPort& application_;

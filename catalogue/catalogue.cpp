@@ -1,0 +1,138 @@
+#include "catalogue/catalogue.h"
+
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "platform/messages.h"
+
+namespace catalogue {
+
+namespace {
+
+constexpr char separator = '/';
+
+// The columns of the three tables, in the order they are created and loaded.
+struct TableSpec {
+  const char* name;
+  int32_t columns;
+};
+constexpr std::array<TableSpec, 3> tablespecs = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
+
+}  // namespace
+
+Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application)
+    : programfile_(programfile),
+      splash_(splash),
+      application_(application),
+      c_zutaten_(std::make_unique<TdbdynGrid>("c_zutaten")),
+      c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
+      c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")) {}
+
+Catalogue::~Catalogue() = default;
+
+std::string Catalogue::programfolder() const {
+  std::string folder = programfile_.substr(0, programfile_.rfind(separator) + 1);
+  if (!folder.empty() && folder.back() != separator) folder += separator;
+  return folder;
+}
+
+std::string Catalogue::dbfolder() const { return programfolder() + "db" + separator; }
+
+std::string Catalogue::statusfile() const { return dbfolder() + "status.txt"; }
+
+std::array<TdbdynGrid*, 3> Catalogue::tables() { return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()}; }
+
+void Catalogue::StarttimerTimer() {
+  const double start = platform::now();
+  splash_.show();
+  const std::string folder = dbfolder();
+  if (!platform::directoryexists(folder) && !platform::createdirectory(folder)) {
+    platform::showwarning("Fehler beim Erzeugen von " + folder + "!");
+    application_.endapplication();
+    return;
+  }
+  for (TdbdynGrid* table : tables()) table->db_close();
+  if (!platform::fileexists(statusfile())) {
+    if (!createtablefiles()) {
+      platform::showwarning("Fehler beim erzeugen der DB-Dateien!");
+      application_.endapplication();
+      return;
+    }
+    // Without a status file the next start offers to create the tables again.
+    // An input/output error here leaves the tables unloaded and the splash open.
+    if (const int error = writestatusfile(); error != 0) {
+      platform::showwarning(platform::errortext(error));
+      return;
+    }
+  }
+  if (!loadtables()) {
+    platform::showwarning("Fehler beim DB-Init!");
+    application_.endapplication();
+    return;
+  }
+  waitforsplash(start);
+  splash_.close();
+}
+
+bool Catalogue::createtablefiles() {
+  for (std::size_t i = 0; i < tablespecs.size(); ++i) {
+    const TableSpec& spec = tablespecs[i];
+    if (!tables()[i]->db_createfile(dbfolder() + spec.name + ".db", spec.columns)) return false;
+  }
+  return true;
+}
+
+int Catalogue::writestatusfile() {
+  const std::string line = "erstellt: " + platform::formatdatetime(platform::now()) + "\r\n";
+  std::unique_ptr<platform::File> file = platform::File::create(statusfile());
+  if (!file) return platform::lasterror();
+  std::size_t written = 0;
+  if (!file->write(line.data(), line.size(), written)) return platform::lasterror();
+  if (!file->close()) return platform::lasterror();
+  return 0;
+}
+
+bool Catalogue::loadtables() {
+  for (std::size_t i = 0; i < tablespecs.size(); ++i) {
+    if (!tables()[i]->db_init(dbfolder(), {tablespecs[i].name})) return false;
+  }
+  return true;
+}
+
+void Catalogue::waitforsplash(double start) {
+  double moment = 0;
+  do {
+    moment = platform::now();
+    platform::sleep(50);
+  } while (start + platform::onesecond > moment);
+}
+
+void Catalogue::FormCloseQuery() {
+  for (std::unique_ptr<TdbdynGrid>* table : {&c_zutaten_, &c_rezeptezutaten_, &c_rezepte_}) {
+    try {
+      if (*table) (*table)->db_close();
+    } catch (...) {
+      // The window closes whatever happens to the files.
+    }
+  }
+  for (std::unique_ptr<TdbdynGrid>* table : {&c_zutaten_, &c_rezeptezutaten_, &c_rezepte_}) {
+    try {
+      table->reset();
+    } catch (...) {
+      // Dropped for the same reason.
+    }
+  }
+}
+
+void Catalogue::DBreset1Click() {
+  if (!platform::askquestion("Sind Sie sicher?")) return;
+  if (platform::fileexists(statusfile()) && !platform::deletefile(statusfile())) {
+    platform::showwarning(std::string("Fehler beim Löschen der Statusdatei!"_cp));
+    return;
+  }
+  application_.armstarttimer();
+}
+
+}  // namespace catalogue

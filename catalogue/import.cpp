@@ -1,0 +1,216 @@
+#include "catalogue/import.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+
+namespace catalogue {
+
+namespace {
+
+enum class State { expectname, expectmarker, ingredients };
+
+constexpr char subsep = TdbdynGrid::subsep;
+
+// A packed cell of five subfields with the first two filled in.
+std::string packed(const std::string& first, const std::string& second) {
+  std::string cell = TdbdynGrid::newsubfields(5);
+  TdbdynGrid::setsubfield(cell, 1, first);
+  TdbdynGrid::setsubfield(cell, 2, second);
+  return cell;
+}
+
+// A 0xBF inside a value would split it into several subfields once stored.
+std::string withoutsubsep(std::string value) {
+  std::replace(value.begin(), value.end(), subsep, ' ');
+  return value;
+}
+
+struct IngredientLine {
+  std::string quantity;
+  std::string unit;
+  std::string name;
+};
+
+// Quantity, blank, unit, blank, name; a line without a blank is a name alone.
+// Nothing when a part is empty after trimming.
+std::optional<IngredientLine> splitingredient(const std::string& line) {
+  const std::size_t first = line.find(' ');
+  if (first == std::string::npos) return IngredientLine{"0", "-", withoutsubsep(line)};
+  const std::size_t second = line.find(' ', first + 1);
+  IngredientLine parts;
+  parts.quantity = withoutsubsep(platform::trim(std::string_view(line).substr(0, first)));
+  if (second != std::string::npos) {
+    parts.unit = withoutsubsep(platform::trim(std::string_view(line).substr(first + 1, second - first - 1)));
+    parts.name = withoutsubsep(platform::trim(std::string_view(line).substr(second + 1)));
+  }
+  if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
+  return parts;
+}
+
+// Reads the whole file; 0, or the code of the failed file operation.
+int readwholefile(const std::string& path, std::string& bytes) {
+  std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_denynone);
+  if (!file) return platform::lasterror();
+  constexpr std::size_t chunk = 1 << 20;
+  std::size_t got = 0;
+  do {
+    const std::size_t used = bytes.size();
+    bytes.resize(used + chunk);
+    if (!file->read(bytes.data() + used, chunk, got)) return platform::lasterror();
+    bytes.resize(used + got);
+  } while (got > 0);
+  file->close();  // an error while closing a file only read is of no concern
+  return 0;
+}
+
+// The parser of recipe blocks and the rows it writes.
+class Importer {
+ public:
+  explicit Importer(Catalogue& catalogue)
+      : catalogue_(catalogue), recipeid_(largestid(catalogue.c_rezepte())), ingredients_(catalogue.c_zutaten()) {}
+
+  // Handles one trimmed line; the error text, or "" when all went well.
+  std::string handle(const std::string& line) {
+    if (line.empty()) {
+      state_ = State::expectname;
+      return "";
+    }
+    switch (state_) {
+      case State::expectname: return startrecipe(line);
+      case State::expectmarker:
+        if (platform::upper(line) != "ZUTATEN:") return "Zeile ist nicht \"zutaten:\"";
+        state_ = State::ingredients;
+        return "";
+      case State::ingredients:
+        if (platform::upper(line).find("ZUBEREITUNG") != std::string::npos) {
+          state_ = State::expectname;
+          return "";
+        }
+        return addingredientline(line);
+    }
+    return "";
+  }
+
+  int recipecount() const { return recipecount_; }
+
+ private:
+  std::string startrecipe(const std::string& line) {
+    ++recipeid_;
+    ++recipecount_;
+    std::vector<std::string> row = {std::to_string(recipeid_), packed(withoutsubsep(line), "0")};
+    if (!catalogue_.c_rezepte().addrow(row)) return "c_rezepte db_addrow fehlgeschlagen";
+    state_ = State::expectmarker;
+    return "";
+  }
+
+  std::string addingredientline(const std::string& line) {
+    const std::optional<IngredientLine> parts = splitingredient(line);
+    if (!parts) return "Format Fehler (1)!";
+    int64_t ingredientid = 0;
+    if (const std::optional<int32_t> known = ingredients_.find(platform::upper(parts->name))) {
+      ingredientid = *known;
+    } else {
+      ingredientid = ingredients_.nextid();
+      TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+      std::vector<std::string> row = {std::to_string(ingredientid), packed(parts->name, "0")};
+      TdbdynGrid::setsubfield(row[1], 3, "0");
+      if (!c_zutaten.addrow(row)) return "c_zutaten db_addrow fehlgeschlagen";
+      ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
+    }
+    std::vector<std::string> link = {std::to_string(recipeid_), std::to_string(ingredientid),
+                                     packed(parts->quantity, parts->unit)};
+    if (!catalogue_.c_rezeptezutaten().addrow(link)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
+    return "";
+  }
+
+  Catalogue& catalogue_;
+  State state_ = State::expectname;
+  int64_t recipeid_;
+  int recipecount_ = 0;
+  IngredientLookup ingredients_;
+};
+
+std::string errorbox(const std::string& line, const std::string& error) {
+  return "Fehler beim Importieren der Datei bei Zeile \n\r" + line + "\n\r" + error;
+}
+
+}  // namespace
+
+std::vector<std::string> importlines(std::string bytes) {
+  if (const std::size_t end = bytes.find('\x1A'); end != std::string::npos) bytes.resize(end);
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes = platform::utf8_to_cp1252(std::string_view(bytes).substr(3));
+  else if (platform::is_multibyte_utf8(bytes)) bytes = platform::utf8_to_cp1252(bytes);
+
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  do {
+    const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+    lines.emplace_back(bytes, pos, end - pos);
+    pos = end;
+    if (pos < bytes.size() && bytes[pos] == '\r') {
+      ++pos;
+      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    } else if (pos < bytes.size()) {
+      ++pos;  // a lone LF
+    }
+  } while (pos < bytes.size());
+  return lines;
+}
+
+int64_t largestid(const TdbdynGrid& table) {
+  int64_t largest = 0;
+  for (int32_t row = 0; row < table.getrowcount(); ++row) {
+    int32_t id = 0;
+    if (platform::strtoint(table.getcell(0, row), id)) largest = std::max<int64_t>(largest, id);
+  }
+  return largest;
+}
+
+IngredientLookup::IngredientLookup(const TdbdynGrid& c_zutaten) {
+  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) added(c_zutaten, row);
+}
+
+std::optional<int32_t> IngredientLookup::find(const std::string& uppername) const {
+  const auto it = ids_.find(uppername);
+  if (it == ids_.end()) return std::nullopt;
+  return it->second;
+}
+
+void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
+  int32_t id = 0;
+  if (!platform::strtoint(c_zutaten.getcell(0, row), id)) return;
+  largest_ = std::max<int64_t>(largest_, id);
+  const std::string name = TdbdynGrid::getsubfield(c_zutaten.getcell(1, row), 1);
+  ids_.emplace(platform::upper(platform::trim(name)), id);  // the first row of a name wins
+}
+
+void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
+  const std::optional<std::string> path = files.chooseimportfile();
+  if (!path) return;
+  Importer importer(catalogue);
+  std::string bytes;
+  std::string line;
+  std::string error;
+  if (const int code = readwholefile(*path, bytes); code != 0) {
+    error = platform::errortext(code);
+  } else {
+    for (const std::string& raw : importlines(std::move(bytes))) {
+      line = platform::trim(raw);
+      error = importer.handle(line);
+      if (!error.empty()) break;
+    }
+  }
+  if (!error.empty()) {
+    platform::showwarning(errorbox(line, error));
+    return;
+  }
+  platform::showinformation(std::string("Import wurde ausgeführt, "_cp) + std::to_string(importer.recipecount()) +
+                            std::string(" Einträge verarbeitet!"_cp));
+}
+
+}  // namespace catalogue

@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "tests/support/catalogue_fixture.h"
+
+namespace {
+
+using testsupport::readfile;
+
+const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte"};
+
+std::string header(int columns) { return "#DB\xA1" "0000000000\xA1" "A\xA1" + std::to_string(columns) + "\xA1"; }
+
+class Startup : public testsupport::CatalogueFixture {
+ protected:
+  std::string tablefile(const std::string& name) const { return dbfolder() + name + ".db"; }
+  std::string statusfile() const { return dbfolder() + "status.txt"; }
+
+  // A first start, then the program ends; the files stay behind.
+  void firstrun() {
+    ASSERT_TRUE(start());
+    catalogue->FormCloseQuery();
+    catalogue.reset();
+    messages.clear();
+  }
+
+  std::string overwritequestion(const std::string& name) const {
+    return "db_createfile: " + tablefile(name) + std::string(" existiert bereits, überschreiben?!"_cp);
+  }
+};
+
+TEST(CatalogueFolders, ProgramFolderIsThePartBeforeTheFileName) {
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  const catalogue::Catalogue nested("/opt/mixolino/mixolino", splash, application);
+  EXPECT_EQ(nested.programfolder(), "/opt/mixolino/");
+  EXPECT_EQ(nested.dbfolder(), "/opt/mixolino/db/");
+  EXPECT_EQ(nested.statusfile(), "/opt/mixolino/db/status.txt");
+  // A program in the root folder: no doubled separator.
+  const catalogue::Catalogue root("/mixolino", splash, application);
+  EXPECT_EQ(root.dbfolder(), "/db/");
+  const catalogue::Catalogue bare("mixolino", splash, application);
+  EXPECT_EQ(bare.programfolder(), "");
+  EXPECT_EQ(bare.dbfolder(), "db/");
+}
+
+TEST_F(Startup, FirstStartCreatesAndLoadsThreeEmptyTables) {
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(readfile(tablefile("c_zutaten")), header(2));
+  EXPECT_EQ(readfile(tablefile("c_rezeptezutaten")), header(3));
+  EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
+  // The clock stands still until the splash loop, so the line shows the start moment.
+  EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 20:15:30\r\n");
+
+  const int columns[] = {2, 3, 2};
+  for (int i = 0; i < 3; ++i) {
+    const TdbdynGrid& table = *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(),
+                                          &catalogue->c_rezepte()}[i];
+    EXPECT_EQ(table.name(), tablenames[i]);
+    EXPECT_EQ(table.Mode(), 1);
+    EXPECT_EQ(table.getcolcount(), columns[i]);
+    EXPECT_EQ(table.getrowcount(), 1);  // the placeholder row
+  }
+  EXPECT_EQ(splash.shown, 1);
+  EXPECT_EQ(splash.closed, 1);
+  EXPECT_EQ(application.ended, 0);
+}
+
+TEST_F(Startup, SplashStaysAtLeastOneSecond) {
+  ASSERT_TRUE(start());
+  // Moments 0, 50, ..., 1000 ms are taken, each followed by a sleep.
+  EXPECT_EQ(clock.sleeps, 21);
+  EXPECT_GE(clock.elapsedms, 1000);
+
+  // Loading that already took longer than a second: one more sleep only.
+  clock.sleeps = 0;
+  splash.onshow = [this] { clock.advance(2500); };
+  ASSERT_TRUE(start());
+  EXPECT_EQ(clock.sleeps, 1);
+}
+
+TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
+  firstrun();
+  const std::string kept = header(2);
+  testsupport::writefile(tablefile("c_rezepte"),
+                         kept.substr(0, 4) + "0000000001" + kept.substr(14) + "\r\n\xBF" "0000000001\xBF" "0\xA1" "1\xA1" "Sour\xBF" "0\xBF\xBF\xBF\xBF\xA1");
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "1");
+  EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezepte().getcell(1, 0), 1), "Sour");
+}
+
+TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
+  firstrun();
+  ASSERT_TRUE(platform::deletefile(tablefile("c_rezeptezutaten")));
+  EXPECT_FALSE(start());
+  EXPECT_TRUE(messages.questions().empty());
+  ASSERT_FALSE(messages.warnings().empty());
+  EXPECT_EQ(messages.warnings().back(), "Fehler beim DB-Init!");
+  EXPECT_EQ(application.ended, 1);
+  EXPECT_EQ(splash.closed, 0);
+  EXPECT_FALSE(platform::fileexists(tablefile("c_rezeptezutaten")));  // not created behind the user's back
+  EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                          // loaded before the failure
+}
+
+TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
+  firstrun();
+  testsupport::writefile(tablefile("c_rezepte"), header(2) + "\r\n\xBF" "0000000001\xBF" "0\xA1" "1\xA1" "x\xA1");
+  ASSERT_TRUE(platform::deletefile(statusfile()));
+
+  // Yes, then No: the program ends, the second file and the status file stay as they were.
+  messages.answers = {true, false};
+  EXPECT_FALSE(start());
+  EXPECT_EQ(messages.questions(),
+            (std::vector<std::string>{overwritequestion("c_zutaten"), overwritequestion("c_rezeptezutaten")}));
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim erzeugen der DB-Dateien!"});
+  EXPECT_EQ(application.ended, 1);
+  EXPECT_FALSE(platform::fileexists(statusfile()));
+  EXPECT_NE(readfile(tablefile("c_rezepte")), header(2));
+
+  // The next start asks again; Yes to all leaves three empty tables and a new status file.
+  catalogue.reset();
+  application.ended = 0;
+  messages.clear();
+  messages.answers = {true, true, true};
+  clock.advance(3600 * 1000);
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.questions().size(), 3u);
+  EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+  EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 21:15:31\r\n");
+}
+
+TEST_F(Startup, DatabaseFolderThatCannotBeCreatedEndsTheProgram) {
+  catalogue = std::make_unique<catalogue::Catalogue>(folder.path() + "missing/mixolino", splash, application);
+  EXPECT_FALSE(start());
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Erzeugen von " + folder.path() + "missing/db/!"});
+  EXPECT_EQ(application.ended, 1);
+  EXPECT_FALSE(platform::directoryexists(folder.path() + "missing"));  // one level only
+}
+
+TEST_F(Startup, StatusFileThatCannotBeWrittenLeavesTablesUnloaded) {
+  ASSERT_TRUE(platform::createdirectory(dbfolder()));
+  ASSERT_TRUE(platform::createdirectory(statusfile()));  // a folder in the way of the file
+  EXPECT_FALSE(start());
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{platform::errortext(platform::err_invalid_name)});
+  EXPECT_EQ(application.ended, 0);
+  EXPECT_EQ(splash.closed, 0);
+  EXPECT_EQ(catalogue->c_zutaten().Mode(), 0);
+}
+
+TEST_F(Startup, ResetAnsweredNoChangesNothing) {
+  ASSERT_TRUE(start());
+  messages.answers = {false};
+  catalogue->DBreset1Click();
+  EXPECT_EQ(messages.questions(), std::vector<std::string>{"Sind Sie sicher?"});
+  EXPECT_TRUE(platform::fileexists(statusfile()));
+  EXPECT_EQ(application.armed, 0);
+}
+
+TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
+  ASSERT_TRUE(start());
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  ASSERT_EQ(catalogue->c_rezepte().getcell(0, 0), "1");
+  messages.clear();
+
+  messages.answers = {true};
+  catalogue->DBreset1Click();
+  EXPECT_FALSE(platform::fileexists(statusfile()));
+  EXPECT_EQ(application.armed, 1);
+  EXPECT_TRUE(messages.warnings().empty());
+
+  messages.answers = {true, true, true};
+  clock.advance(60 * 1000);
+  ASSERT_TRUE(start());
+  for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte()}) {
+    EXPECT_EQ(table->getrowcount(), 1);
+    EXPECT_EQ(table->getcell(0, 0), "");
+  }
+  EXPECT_EQ(readfile(tablefile("c_rezeptezutaten")), header(3));
+  EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 20:16:31\r\n");
+}
+
+TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
+  ASSERT_TRUE(start());
+  platform::faults::arm(1, platform::err_device_io);  // the first file to be closed fails
+  catalogue->FormCloseQuery();
+  platform::faults::disarm();
+  EXPECT_TRUE(platform::faults::fired());
+  // Every file can be locked again by someone else.
+  for (const char* name : tablenames)
+    EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwrite_denywrite), nullptr) << name;
+}
+
+// A second copy of the program, in another process, holds the table files.
+TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
+  firstrun();
+  int ready[2];
+  int release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    testsupport::FakeMessages quiet;
+    testsupport::FakeClock fast;
+    testsupport::FakeSplash childsplash;
+    testsupport::FakeApplication childapplication;
+    catalogue::Catalogue first(programfile(), childsplash, childapplication);
+    first.StarttimerTimer();
+    char byte = quiet.log.empty() ? 'y' : 'n';
+    (void)!::write(ready[1], &byte, 1);
+    (void)!::read(release[0], &byte, 1);
+    ::_exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  EXPECT_EQ(byte, 'y');
+
+  const std::string before[] = {readfile(tablefile(tablenames[0])), readfile(tablefile(tablenames[1])),
+                                readfile(tablefile(tablenames[2]))};
+  EXPECT_TRUE(start());
+  std::vector<std::string> expected;
+  for (const char* name : tablenames)
+    expected.push_back(std::string("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf "_cp) + tablefile(name) +
+                       "!\n\r" +
+                       std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
+  EXPECT_EQ(messages.warnings(), expected);
+
+  messages.clear();
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  EXPECT_EQ(messages.informations().size(), 1u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(readfile(tablefile(tablenames[i])), before[i]) << tablenames[i];
+
+  (void)!::write(release[1], &byte, 1);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status));
+}
+
+}  // namespace
