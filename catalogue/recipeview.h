@@ -2,6 +2,7 @@
 // of the info box, and the lines the info box shows.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,13 @@
 #include "catalogue/catalogue.h"
 
 namespace catalogue {
+
+// An id read as a number, or ersatz when the text is no number. Each side of
+// an id comparison has its own ersatz, so two such texts never match.
+int32_t idnummer(const std::string& text, int32_t ersatz);
+
+// True when a flag subfield, trimmed, is exactly "1".
+bool flaggesetzt(const std::string& subfield);
 
 // One ingredient line of a recipe.
 struct rrezepteintrag {

@@ -1,0 +1,48 @@
+#include "catalogue/rating.h"
+
+#include <vector>
+
+#include "catalogue/recipeview.h"
+#include "platform/codepage.h"
+#include "platform/messages.h"
+
+namespace catalogue {
+
+namespace {
+
+// The first row of c_rezepte whose id has the number, or -1.
+int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
+  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
+    if (idnummer(c_rezepte.getcell(0, row), -1) == id) return row;
+  return -1;
+}
+
+// Writes the rating into subfield 2 of the row's packed column; the other
+// subfields and the id stay as stored.
+bool schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
+  std::vector<std::string> values;
+  if (!c_rezepte.getrow(row, values) || values.size() < 2) return false;
+  if (!TdbdynGrid::setsubfield(values[1], 2, std::to_string(rating))) return false;
+  return c_rezepte.updaterow(row, values);
+}
+
+}  // namespace
+
+std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::string& hiddenid, RatingPort& dialog) {
+  const int32_t row = findrezept(c_rezepte, idnummer(hiddenid, 0));
+  if (row < 0) return std::nullopt;
+  const int32_t rating = idnummer(TdbdynGrid::getsubfield(c_rezepte.getcell(1, row), 2), 0);
+  int chosen = static_cast<int>(rating);
+  if (!dialog.anzeigen(chosen)) return std::nullopt;
+  if (!schreibewertung(c_rezepte, row, chosen)) {
+    platform::showwarning(std::string("Fehler beim Übernehmen der Daten!"_cp));
+    return std::nullopt;
+  }
+  return wertungtostern(std::to_string(chosen));
+}
+
+std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog) {
+  return Wertungndern1Click(catalogue.c_rezepte(), hiddenid, dialog);
+}
+
+}  // namespace catalogue

@@ -1,0 +1,316 @@
+#include "catalogue/zutatenedit_model.h"
+
+#include <algorithm>
+#include <functional>
+#include <unordered_map>
+
+#include "catalogue/recipeview.h"
+#include "catalogue/search.h"
+#include "platform/codepage.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+
+namespace catalogue {
+
+namespace {
+
+enum Spalte { name = 0, verwendet = 1, alkoholisch = 2, verfuegbar = 3, tabellenzeile = 5, schluessel = 6 };
+
+// A grid cell or table key read as a number, -1 when it is none.
+int32_t zahl(const std::string& text) { return idnummer(text, -1); }
+
+// Text order of the sort: a-z as A-Z, then unsigned bytes; a prefix first.
+bool textvor(const std::string& a, const std::string& b) {
+  return platform::upper(a) < platform::upper(b);
+}
+
+// Numeric order of the sort: larger counts first, text that is no number as 0.
+bool zahlvor(const std::string& a, const std::string& b) { return idnummer(a, 0) > idnummer(b, 0); }
+
+// The recursive quicksort with a Hoare partition over grid rows lo..hi; rows
+// with equal keys end wherever it puts them.
+void quicksort(std::vector<Gridzeile>& grid, int col, int32_t lo, int32_t hi,
+               const std::function<bool(const std::string&, const std::string&)>& vor) {
+  const std::string pivot = grid[static_cast<std::size_t>((lo + hi) / 2)][col];
+  int32_t i = lo;
+  int32_t j = hi;
+  do {
+    while (vor(grid[static_cast<std::size_t>(i)][col], pivot)) ++i;
+    while (vor(pivot, grid[static_cast<std::size_t>(j)][col])) --j;
+    if (i <= j) {
+      std::swap(grid[static_cast<std::size_t>(i)], grid[static_cast<std::size_t>(j)]);
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  if (lo < j) quicksort(grid, col, lo, j, vor);
+  if (i < hi) quicksort(grid, col, i, hi, vor);
+}
+
+// How many link rows use each key, counted by the trimmed key text.
+std::unordered_map<std::string, int32_t> verwendungen(const TdbdynGrid& c_rezeptezutaten) {
+  std::unordered_map<std::string, int32_t> counts;
+  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
+    ++counts[platform::trim(c_rezeptezutaten.getcell(1, row))];
+  return counts;
+}
+
+Gridzeile kopfzeile() {
+  Gridzeile row;
+  row[name] = "Zutatname";
+  row[verwendet] = "verwendet";
+  row[alkoholisch] = "alkoholisch?";
+  row[verfuegbar] = std::string("verfügbar?"_cp);
+  return row;
+}
+
+}  // namespace
+
+std::string flagtojanein(const std::string& stored) { return flaggesetzt(stored) ? "Ja" : "Nein"; }
+
+std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
+
+std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
+                                     ProgressPort& progress) {
+  const std::unordered_map<std::string, int32_t> counts = verwendungen(c_rezeptezutaten);
+  const int32_t n = c_zutaten.getrowcount();
+  std::vector<Gridzeile> rows;
+  rows.reserve(static_cast<std::size_t>(n));
+  for (int32_t f = 1; f <= n; ++f) {
+    progress.zeigefortschritt(fortschrittprozent(f, n));
+    const std::string key = c_zutaten.getcell(0, f - 1);
+    const std::string record = c_zutaten.getcell(1, f - 1);
+    const auto used = counts.find(platform::trim(key));
+    Gridzeile row;
+    row[name] = TdbdynGrid::getsubfield(record, 1);
+    row[verwendet] = std::to_string(used == counts.end() ? 0 : used->second);
+    row[alkoholisch] = flagtojanein(TdbdynGrid::getsubfield(record, 3));
+    row[verfuegbar] = flagtojanein(TdbdynGrid::getsubfield(record, 2));
+    row[tabellenzeile] = std::to_string(f - 1);
+    row[schluessel] = key;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+ZutateneditModel::ZutateneditModel(Catalogue& catalogue) : catalogue_(catalogue), grid_{kopfzeile()} {}
+
+void ZutateneditModel::fuellen(ProgressPort& progress) {
+  caption_ = "Zutaten (" + std::to_string(catalogue_.c_zutaten().getrowcount()) + ")";
+  endpick();
+  aufloesliste_.clear();
+  grid_ = {kopfzeile()};
+  select(1, 1);
+  std::vector<Gridzeile> rows = zutatenzeilen(catalogue_.c_zutaten(), catalogue_.c_rezeptezutaten(), progress);
+  grid_.insert(grid_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  progress.close();
+}
+
+int32_t ZutateneditModel::rowcount() const { return static_cast<int32_t>(grid_.size()); }
+
+const std::string& ZutateneditModel::cell(int32_t col, int32_t row) const {
+  static const std::string none;
+  if (col < 0 || col >= zutatengridcols || row < 0 || row >= rowcount()) return none;
+  return grid_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+void ZutateneditModel::select(int32_t row, int32_t col) {
+  selectedrow_ = row;
+  selectedcol_ = col;
+}
+
+bool ZutateneditModel::isdatarow(int32_t row) const { return row >= 1 && row < rowcount(); }
+
+void ZutateneditModel::endpick() {
+  aufloesmodus_ = false;
+  aufloeszeile_ = -1;
+}
+
+void ZutateneditModel::zutatengridMouseDown(int x, int r0, int r1, int r2) {
+  if (rowcount() < 2) return;
+  if (x < r0) sortbytext(name);
+  if (r0 <= x && x <= r1) sortbycount();
+  if (r1 <= x && x <= r2) sortbytext(alkoholisch);
+  if (x >= r2) sortbytext(verfuegbar);
+}
+
+void ZutateneditModel::sortbytext(int col) { quicksort(grid_, col, 1, rowcount() - 1, textvor); }
+
+void ZutateneditModel::sortbycount() { quicksort(grid_, verwendet, 1, rowcount() - 1, zahlvor); }
+
+void ZutateneditModel::zutatengridDblClick() {
+  if (aufloesmodus_) {
+    if (!isdatarow(selectedrow_)) return;
+    pickmergetarget();
+    endpick();
+  }
+  toggleselectedflag();
+}
+
+void ZutateneditModel::toggleselectedflag() {
+  if (!isdatarow(selectedrow_) || (selectedcol_ != alkoholisch && selectedcol_ != verfuegbar)) return;
+  std::string& flag = grid_[static_cast<std::size_t>(selectedrow_)][static_cast<std::size_t>(selectedcol_)];
+  flag = flag == "Ja" ? "Nein" : "Ja";
+}
+
+void ZutateneditModel::pickmergetarget() {
+  Aufloespaar paar{zahl(cell(schluessel, aufloeszeile_)), zahl(cell(schluessel, selectedrow_))};
+  // Lines moved onto an ingredient that an earlier pair deletes would point
+  // at nothing after the save.
+  const bool zielwirdaufgeloest =
+      paar.ziel >= 0 && std::any_of(aufloesliste_.begin(), aufloesliste_.end(),
+                                    [&](const Aufloespaar& frueher) { return frueher.quelle == paar.ziel; });
+  if (zielwirdaufgeloest) {
+    platform::showwarning(std::string(
+        "Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp));
+    return;
+  }
+  if (!platform::askquestion("Wollen Sie " + cell(name, aufloeszeile_) +
+                             std::string(" auflösen und die Rezeptreferenzen auf "_cp) + cell(name, selectedrow_) +
+                             " schieben?"))
+    return;
+  if (paar.quelle == paar.ziel) {
+    paar = {-1, -1};
+    platform::showwarning(std::string("Sie können Einträge nicht auf sich selbst schieben!"_cp));
+  }
+  aufloesliste_.push_back(paar);
+}
+
+void ZutateneditModel::Zutatumbenennen1Click() {
+  if (!isdatarow(selectedrow_)) return;
+  std::string& cellname = grid_[static_cast<std::size_t>(selectedrow_)][name];
+  std::string value = cellname;
+  if (!platform::messages().inputbox("umbenennen", "Bitte Namen eingeben:", value)) return;
+  // The subfield separator would split the packed record: it becomes a blank.
+  std::replace(value.begin(), value.end(), TdbdynGrid::subsep, ' ');
+  cellname = value;
+}
+
+void ZutateneditModel::zutataufloesenClick() {
+  platform::showinformation(std::string(
+      "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp));
+  aufloesmodus_ = true;
+  aufloeszeile_ = selectedrow_;
+}
+
+void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
+
+void ZutateneditModel::b_okClick() {
+  const int32_t changed = savezutaten();
+  if (changed > 0) platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
+  if (!aufloesliste_.empty()) {
+    const int32_t moved = savemerges();
+    if (moved > 0)
+      platform::showinformation(std::to_string(moved) +
+                                std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
+  }
+  catalogue_.application().armstarttimer();
+}
+
+// Step 1: every grid row whose name or flags differ from its table row is
+// written; returns how many were.
+int32_t ZutateneditModel::savezutaten() {
+  TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  int32_t changed = 0;
+  for (int32_t a = 1; a < rowcount(); ++a) {
+    const Gridzeile& row = grid_[static_cast<std::size_t>(a)];
+    const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
+    const std::string newname = platform::trim(row[name]);
+    const std::string alk = janeintoflag(row[alkoholisch]);
+    const std::string avail = janeintoflag(row[verfuegbar]);
+    std::vector<std::string> values;
+    if (pos < 0 || pos >= c_zutaten.getrowcount() || !c_zutaten.getrow(pos, values) || values.size() < 2) continue;
+    std::string& record = values[1];
+    if (TdbdynGrid::getsubfield(record, 1) == newname && TdbdynGrid::getsubfield(record, 2) == avail &&
+        TdbdynGrid::getsubfield(record, 3) == alk)
+      continue;
+    if (!TdbdynGrid::setsubfield(record, 1, newname) || !TdbdynGrid::setsubfield(record, 2, avail) ||
+        !TdbdynGrid::setsubfield(record, 3, alk))
+      continue;
+    if (c_zutaten.updaterow(pos, values)) ++changed;
+  }
+  return changed;
+}
+
+namespace {
+
+// The rows of a table by the number in one column, each list ascending. Built
+// once per save, so every pair finds its rows without scanning the table.
+class Zeilenindex {
+ public:
+  Zeilenindex(const TdbdynGrid& table, int32_t col) {
+    for (int32_t row = 0; row < table.getrowcount(); ++row) rows_[zahl(table.getcell(col, row))].push_back(row);
+  }
+
+  std::vector<int32_t> entnehmen(int32_t key) {
+    const auto found = rows_.find(key);
+    if (found == rows_.end()) return {};
+    std::vector<int32_t> rows = std::move(found->second);
+    rows_.erase(found);
+    return rows;
+  }
+
+  // Files rows again under the keys they now hold; each list stays ascending.
+  void hinzufuegen(const std::unordered_map<int32_t, std::vector<int32_t>>& ascending) {
+    for (const auto& [key, added] : ascending) {
+      std::vector<int32_t>& rows = rows_[key];
+      const auto middle = static_cast<std::ptrdiff_t>(rows.size());
+      rows.insert(rows.end(), added.begin(), added.end());
+      std::inplace_merge(rows.begin(), rows.begin() + middle, rows.end());
+    }
+  }
+
+ private:
+  std::unordered_map<int32_t, std::vector<int32_t>> rows_;
+};
+
+// Re-points the recipe lines of one pair; false when a line could not be
+// written. Every line is filed again under the key it now holds in memory.
+bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
+  bool success = true;
+  std::unordered_map<int32_t, std::vector<int32_t>> nachher;
+  for (const int32_t r : index.entnehmen(paar.quelle)) {
+    std::vector<std::string> values;
+    if (c_rezeptezutaten.getrow(r, values) && values.size() >= 2 && zahl(values[1]) == paar.quelle) {
+      values[1] = std::to_string(paar.ziel);
+      if (c_rezeptezutaten.updaterow(r, values))
+        ++changes;
+      else
+        success = false;
+    }
+    nachher[zahl(c_rezeptezutaten.getcell(1, r))].push_back(r);
+  }
+  index.hinzufuegen(nachher);
+  return success;
+}
+
+void loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+  std::unordered_map<int32_t, std::vector<int32_t>> nachher;
+  for (const int32_t r : index.entnehmen(key)) {
+    if (zahl(c_zutaten.getcell(0, r)) == key && !c_zutaten.delrow(r)) platform::showwarning("Fehler beim db_delrow!");
+    nachher[zahl(c_zutaten.getcell(0, r))].push_back(r);
+  }
+  index.hinzufuegen(nachher);
+}
+
+}  // namespace
+
+// Step 2: the merges in list order; returns the number of re-pointed lines.
+int32_t ZutateneditModel::savemerges() {
+  TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
+  TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  Zeilenindex lines(c_rezeptezutaten, 1);
+  Zeilenindex zutaten(c_zutaten, 0);
+  int32_t changes = 0;
+  for (const Aufloespaar& paar : aufloesliste_) {
+    if (paar.quelle < 0 || paar.ziel < 0 || paar.quelle == paar.ziel) continue;
+    if (umhaengen(c_rezeptezutaten, lines, paar, changes))
+      loeschezutat(c_zutaten, zutaten, paar.quelle);
+    else
+      platform::showwarning(
+          std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
+  }
+  return changes;
+}
+
+}  // namespace catalogue
