@@ -1,0 +1,587 @@
+#include "ui/main_Unit.h"
+
+#include <algorithm>
+
+#include <QAction>
+#include <QApplication>
+#include <QMultiHash>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "catalogue/import.h"
+#include "catalogue/rating.h"
+#include "catalogue/recipeview.h"
+#include "catalogue/search.h"
+#include "platform/codepage.h"
+#include "ui/fortschritt_Unit.h"
+#include "ui/memo_Unit.h"
+#include "ui/qtext.h"
+#include "ui/splash_Unit.h"
+#include "ui/wertungs_Unit.h"
+#include "ui/zutatenedit_Unit.h"
+
+// The glyphs live in this static library; their resource must be pulled in
+// by name, or the linker drops it.
+static void initglyphs() { Q_INIT_RESOURCE(glyphs); }
+
+namespace ui {
+
+namespace {
+
+// The client area below the menu bar of the 564 x 398 window frame.
+constexpr int clientwidth = 556;
+constexpr int clientheight = 352;
+// The right end of label_suchinf lies this far inside GroupBox1's right edge.
+constexpr int suchinfrightmargin = 9;
+constexpr int starttimerinterval = 100;
+
+QString cp(std::string_view text) { return toqt(text); }
+
+QFont controlfont() {
+  QFont font(QStringLiteral("Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  return font;
+}
+
+// "Courier New" where it is installed, else the system's fixed-pitch font.
+QFont memofont() {
+  QFont font(QStringLiteral("Courier New"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPixelSize(11);
+  return font;
+}
+
+}  // namespace
+
+// Keeps controls at fixed distances from the edges of their parent that they
+// are anchored to, as the parent is resized. Left and top are always kept.
+class Anchors : public QObject {
+ public:
+  enum Edge { right = 1, bottom = 2 };
+
+  using QObject::QObject;
+
+  // Takes the control's geometry and its parent's size as they are now.
+  void add(QWidget* control, int edges) {
+    QWidget* parent = control->parentWidget();
+    if (anchors_.count(parent) == 0) parent->installEventFilter(this);
+    anchors_.insert(parent, {control, edges, control->geometry(), parent->size()});
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize)
+      for (const Anchor& anchor : anchors_.values(static_cast<QWidget*>(watched))) place(anchor);
+    return false;
+  }
+
+ private:
+  struct Anchor {
+    QWidget* control;
+    int edges;
+    QRect design;
+    QSize parentdesign;
+  };
+
+  static void place(const Anchor& anchor) {
+    const QSize now = anchor.control->parentWidget()->size();
+    const int dx = now.width() - anchor.parentdesign.width();
+    const int dy = now.height() - anchor.parentdesign.height();
+    QRect r = anchor.design;
+    // Anchored to the left too (as every control here is), the right anchor
+    // stretches the control; otherwise it moves it.
+    if (anchor.edges & right) r.setWidth(std::max(0, r.width() + dx));
+    if (anchor.edges & bottom) r.setHeight(std::max(0, r.height() + dy));
+    anchor.control->setGeometry(r);
+  }
+
+  QMultiHash<QWidget*, Anchor> anchors_;
+};
+
+// The catalogue is created with the main window, before the splash and the
+// progress windows exist; these reach them once setfenster has run.
+class TMainform::SplashForwarder : public catalogue::SplashPort {
+ public:
+  Tsplashform* target = nullptr;
+  void show() override {
+    if (target) target->show();
+  }
+  void close() override {
+    if (target) target->close();
+  }
+};
+
+class TMainform::ProgressForwarder : public catalogue::ProgressPort {
+ public:
+  Tfortschrittform* target = nullptr;
+  void zeigefortschritt(int percent) override {
+    if (target) target->zeigefortschritt(percent);
+  }
+  void close() override {
+    if (target) target->close();
+  }
+};
+
+const std::vector<std::string>& einheitenzeilen() {
+  static const std::vector<std::string> lines = {
+      std::string("Cocktail Maße & Einheiten"_cp),
+      "",
+      "cl \t  Centiliter \t\t1 cl = 0,01 Liter",
+      "ml \t  Mililiter \t                \t10 ml = 1 cl",
+      "Dash \t  1 Spritzer \t\t1 Dash = 0,1 cl",
+      std::string("BL \t  Barlöffel    \t\t1 BL = 0,25 cl"_cp),
+      std::string("TL \t  Teelöffel \t\t1 TL = 2 BL"_cp),
+      std::string("Schuß \t  ----- \t                \t1 Schuß = 1 cl"_cp),
+      std::string("EL \t  Eßlöffel \t                \t1 EL = 1,5 cl"_cp),
+      std::string("Meßglas    -----                     \t\t1 Meßglas = 2 cl"_cp),
+      std::string("Jigger \t  amerik. Whiskymaß \t4,2 cl"_cp),
+      std::string("Gill \t  brit.  Whiskymaß             \t3,6 cl"_cp),
+      "Ounce \t  -----                      \t\t2,8 cl",
+      "Pony \t  gleich Ounce \t\t2,8 cl",
+  };
+  return lines;
+}
+
+const std::vector<std::string>& programmbeschreibungzeilen() {
+  static const std::vector<std::string> lines = {
+      "Features:",
+      "",
+      "- die DB umfasst mehr als 1400 Rezepte",
+      std::string("- Suche über Suchbegriff, Alkoholhaltigkeit und Verfügbarkeit möglich"_cp),
+      std::string("- Cocktails sind über die rechte Maustaste im Suchergebnis bewertbar"_cp),
+      std::string("- Zutaten der Cocktails werden bei Doppelklick auf Suchergebniseinträge angezeigt"_cp),
+      std::string("- die Zutaten können über das Menü \"Zutaten bearbeiten\" bearbeitet werden"_cp),
+      std::string("  (Angabe welche Zutaten verfügbar sind per Doppelklick auf die Einträge)"_cp),
+      "",
+      std::string("Das Programm sollte selbsterklärend sein."_cp),
+  };
+  return lines;
+}
+
+TMainform::TMainform(const std::string& programfile, QWidget* parent)
+    : QMainWindow(parent),
+      splashforwarder_(std::make_unique<SplashForwarder>()),
+      progressforwarder_(std::make_unique<ProgressForwarder>()) {
+  initglyphs();
+  setObjectName(QStringLiteral("Mainform"));
+  setWindowTitle(QStringLiteral("Mixolino"));
+  setFont(controlfont());
+  anchors_ = new Anchors(this);
+
+  auto* client = new QWidget(this);
+  client->resize(clientwidth, clientheight);
+  setCentralWidget(client);
+  createsearchsettings();
+  createresultlist();
+  createinfobox();
+  createmenus();
+  createactions();
+  createopendialog();
+  settaborder();
+
+  resize(clientwidth, clientheight + menuBar()->sizeHint().height());
+  if (const QScreen* screen = QApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  Starttimer = new QTimer(this);
+  Starttimer->setObjectName(QStringLiteral("Starttimer"));
+  Starttimer->setSingleShot(true);
+  Starttimer->setInterval(starttimerinterval);
+  connect(Starttimer, &QTimer::timeout, this, &TMainform::StarttimerTimer);
+
+  // FormCreate
+  setWindowTitle(windowTitle() + QStringLiteral(" - v") + QStringLiteral("1.01"));
+  catalogue_ = std::make_unique<catalogue::Catalogue>(programfile, *splashforwarder_, *this);
+  Starttimer->start();
+}
+
+TMainform::~TMainform() = default;
+
+void TMainform::setfenster(const Fenster& fenster) {
+  fenster_ = fenster;
+  splashforwarder_->target = fenster.splashform;
+  progressforwarder_->target = fenster.fortschrittform;
+}
+
+catalogue::SplashPort& TMainform::splashport() { return *splashforwarder_; }
+catalogue::ProgressPort& TMainform::progressport() { return *progressforwarder_; }
+
+void TMainform::createsearchsettings() {
+  QWidget* client = centralWidget();
+  GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), client);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(4, 0, 549, 97);
+  anchors_->add(GroupBox1, Anchors::right);
+  GroupBox1->installEventFilter(this);
+
+  Label1 = new QLabel(QStringLiteral("Suchbegriff:"), GroupBox1);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->move(8, 20);
+  Label1->adjustSize();
+  Label2 = new QLabel(QStringLiteral("(optional)"), GroupBox1);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->move(8, 34);
+  Label2->adjustSize();
+
+  e_suchbegriff = new QLineEdit(GroupBox1);
+  e_suchbegriff->setObjectName(QStringLiteral("e_suchbegriff"));
+  e_suchbegriff->setGeometry(72, 24, 177, 21);
+  connect(e_suchbegriff, &QLineEdit::returnPressed, this, &TMainform::e_suchbegriffKeyPress);
+
+  r_nurcocktailname = new QRadioButton(QStringLiteral("nur im Cocktailnamen suchen"), GroupBox1);
+  r_nurcocktailname->setObjectName(QStringLiteral("r_nurcocktailname"));
+  r_nurcocktailname->setGeometry(256, 18, 217, 17);
+  r_nurcocktailname->setChecked(true);
+  r_rezeptzusaetzlich = new QRadioButton(QStringLiteral("im Cocktailnamen und Rezept suchen"), GroupBox1);
+  r_rezeptzusaetzlich->setObjectName(QStringLiteral("r_rezeptzusaetzlich"));
+  r_rezeptzusaetzlich->setGeometry(256, 34, 217, 17);
+
+  Label3 = new QLabel(QStringLiteral("Alkohol:"), GroupBox1);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->move(8, 56);
+  Label3->adjustSize();
+
+  Panel1 = new QWidget(GroupBox1);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setGeometry(72, 55, 193, 17);
+  const auto alkradio = [this](const char* name, const char* caption, int left) {
+    auto* radio = new QRadioButton(QString::fromUtf8(caption), Panel1);
+    radio->setObjectName(QString::fromUtf8(name));
+    radio->setGeometry(left, 0, 57, 17);
+    // A choice that becomes selected searches at once; one that was already
+    // selected does not.
+    connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked) changeclick();
+    });
+    return radio;
+  };
+  c_alk_egal = alkradio("c_alk_egal", "egal", 0);
+  c_alk_egal->setChecked(true);
+  c_alk_ja = alkradio("c_alk_ja", "ja", 72);
+  c_alk_nein = alkradio("c_alk_nein", "nein", 136);
+
+  c_nurverfuegbar = new QCheckBox(cp("Zeige nur Cocktails aus verfügbaren Zutaten"_cp), GroupBox1);
+  c_nurverfuegbar->setObjectName(QStringLiteral("c_nurverfuegbar"));
+  c_nurverfuegbar->setGeometry(8, 76, 265, 17);
+  connect(c_nurverfuegbar, &QCheckBox::toggled, this, &TMainform::changeclick);
+
+  b_suchen = new QPushButton(QIcon(QStringLiteral(":/glyphs/suchen.png")), QStringLiteral("Cocktails suchen"),
+                             GroupBox1);
+  b_suchen->setObjectName(QStringLiteral("b_suchen"));
+  b_suchen->setGeometry(414, 58, 129, 33);
+  b_suchen->setAutoDefault(false);
+  connect(b_suchen, &QPushButton::clicked, this, &TMainform::b_suchenClick);
+
+  label_suchinf = new QLabel(QStringLiteral("--"), GroupBox1);
+  label_suchinf->setObjectName(QStringLiteral("label_suchinf"));
+  label_suchinf->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  // Painted over the group box's frame line, as it sits on the top edge.
+  label_suchinf->setAutoFillBackground(true);
+  placesuchinf();
+}
+
+// label_suchinf sizes itself to its text and keeps its right end in place.
+void TMainform::placesuchinf() {
+  label_suchinf->adjustSize();
+  label_suchinf->move(GroupBox1->width() - suchinfrightmargin - label_suchinf->width(), 0);
+}
+
+void TMainform::createresultlist() {
+  ListView_erg = new QTreeWidget(centralWidget());
+  ListView_erg->setObjectName(QStringLiteral("ListView_erg"));
+  ListView_erg->setGeometry(4, 96, 549, 246);
+  anchors_->add(ListView_erg, Anchors::right | Anchors::bottom);
+  ListView_erg->setColumnCount(4);
+  ListView_erg->setHeaderLabels({QStringLiteral("Cocktailname"), QStringLiteral("Wertung"), QStringLiteral("alk?"),
+                                 cp("verfügbar?"_cp)});
+  const int widths[] = {250, 70, 70, 70};
+  for (int column = 0; column < 4; ++column) ListView_erg->setColumnWidth(column, widths[column]);
+  ListView_erg->header()->setStretchLastSection(false);
+  ListView_erg->header()->setSectionsClickable(false);
+  ListView_erg->setRootIsDecorated(false);
+  ListView_erg->setUniformRowHeights(true);
+  ListView_erg->setAllColumnsShowFocus(true);
+  ListView_erg->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView_erg->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView_erg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView_erg->installEventFilter(this);
+  ListView_erg->viewport()->installEventFilter(this);
+
+  PopupMenu_Liste = new QMenu(this);
+  PopupMenu_Liste->setObjectName(QStringLiteral("PopupMenu_Liste"));
+  Wertungndern1 = PopupMenu_Liste->addAction(cp("Wertung ändern"_cp));
+  Wertungndern1->setObjectName(QStringLiteral("Wertungndern1"));
+  connect(Wertungndern1, &QAction::triggered, this, &TMainform::Wertungndern1Click);
+  ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListView_erg, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at));
+  });
+}
+
+void TMainform::createinfobox() {
+  GB_info = new QGroupBox(QStringLiteral("Info"), centralWidget());
+  GB_info->setObjectName(QStringLiteral("GB_info"));
+  GB_info->setGeometry(32, 128, 489, 193);
+  GB_info->setAutoFillBackground(true);
+  GB_info->hide();
+
+  b_info_x = new QPushButton(QStringLiteral("X"), GB_info);
+  b_info_x->setObjectName(QStringLiteral("b_info_x"));
+  b_info_x->setGeometry(472, 0, 17, 17);
+  b_info_x->setAutoDefault(false);
+  connect(b_info_x, &QPushButton::clicked, this, &TMainform::b_info_xClick);
+
+  infomemo = new QPlainTextEdit(GB_info);
+  infomemo->setObjectName(QStringLiteral("infomemo"));
+  infomemo->setGeometry(8, 16, 473, 169);
+  infomemo->setReadOnly(true);
+  infomemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  infomemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  infomemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  infomemo->setFont(memofont());
+}
+
+void TMainform::createmenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  const auto addmenu = [bar](const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromUtf8(name));
+    return menu;
+  };
+  const auto addentry = [this](QMenu* menu, const char* name, const QString& caption, void (TMainform::*handler)()) {
+    QAction* entry = menu->addAction(caption);
+    entry->setObjectName(QString::fromUtf8(name));
+    connect(entry, &QAction::triggered, this, handler);
+    return entry;
+  };
+
+  Programm1 = addmenu("Programm1", QStringLiteral("Programm"));
+  beenden1 = addentry(Programm1, "beenden1", QStringLiteral("beenden"), &TMainform::beenden1Click);
+
+  Zutaten1 = addmenu("Zutaten1", QStringLiteral("Zutaten"));
+  Zutatenbearbeiten1 = addentry(Zutaten1, "Zutatenbearbeiten1", QStringLiteral("Zutaten bearbeiten"),
+                                &TMainform::Zutatenbearbeiten1Click);
+
+  debug1 = addmenu("debug1", QStringLiteral("Debug"));
+  DBreset1 = addentry(debug1, "DBreset1", cp("Datenbank löschen"_cp), &TMainform::DBreset1Click);
+  Importieren1 = addentry(debug1, "Importieren1", QStringLiteral("Daten Importieren"), &TMainform::Importieren1Click);
+  debug1->menuAction()->setVisible(false);
+
+  Info1 = addmenu("Info1", QStringLiteral("Info"));
+  Einheiten1 = addentry(Info1, "Einheiten1", QStringLiteral("Einheiten"), &TMainform::Einheiten1Click);
+  N1 = Info1->addSeparator();
+  N1->setObjectName(QStringLiteral("N1"));
+  Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("Programmbeschreibung"),
+                                   &TMainform::Programmbeschreibung1Click);
+  ber1 = addentry(Info1, "ber1", cp("Über"_cp), &TMainform::ber1Click);
+}
+
+void TMainform::createactions() {
+  // Both belong to the window itself: a shortcut of the hidden "Debug" menu
+  // would never fire.
+  Action_debug = new QAction(QStringLiteral("Action_debug"), this);
+  Action_debug->setObjectName(QStringLiteral("Action_debug"));
+  Action_debug->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
+  Action_debug->setShortcutContext(Qt::WindowShortcut);
+  connect(Action_debug, &QAction::triggered, this, &TMainform::Action_debugExecute);
+  addAction(Action_debug);
+
+  Action_Abbruch = new QAction(QStringLiteral("Action_Abbruch"), this);
+  Action_Abbruch->setObjectName(QStringLiteral("Action_Abbruch"));
+  Action_Abbruch->setShortcut(QKeySequence(Qt::Key_Escape));
+  Action_Abbruch->setShortcutContext(Qt::WindowShortcut);
+  connect(Action_Abbruch, &QAction::triggered, this, &TMainform::Action_AbbruchExecute);
+  addAction(Action_Abbruch);
+}
+
+void TMainform::createopendialog() {
+  OpenDialogimport = new QFileDialog(this);
+  OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
+  OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialogimport->setFileMode(QFileDialog::ExistingFile);
+  OpenDialogimport->setAcceptMode(QFileDialog::AcceptOpen);
+  // The one filter matches every file, names without a dot too; only its
+  // caption shows the pattern "*.*". The dialog filters with the pattern it
+  // was given, not with the caption.
+  OpenDialogimport->setNameFilter(QStringLiteral("Alle Dateien (*)"));
+  if (auto* filters = OpenDialogimport->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+    filters->setItemText(0, QStringLiteral("Alle Dateien (*.*)"));
+}
+
+void TMainform::settaborder() {
+  QWidget* const order[] = {e_suchbegriff, c_alk_egal,        c_alk_ja,            c_alk_nein,
+                            c_nurverfuegbar, b_suchen,        r_nurcocktailname,   r_rezeptzusaetzlich,
+                            ListView_erg,    b_info_x,        infomemo};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+std::string TMainform::rezeptid(const QTreeWidgetItem& item) {
+  const QByteArray id = item.data(0, Qt::UserRole).toByteArray();
+  return std::string(id.constData(), static_cast<std::size_t>(id.size()));
+}
+
+QTreeWidgetItem* TMainform::selectedrow() const {
+  const QList<QTreeWidgetItem*> rows = ListView_erg->selectedItems();
+  return rows.isEmpty() ? nullptr : rows.first();
+}
+
+// --- the search and the result list ---
+
+void TMainform::b_suchenClick() {
+  catalogue::SearchSettings settings;
+  settings.suchbegriff = fromqt(e_suchbegriff->text());
+  settings.bereich = r_rezeptzusaetzlich->isChecked() ? catalogue::Suchbereich::rezeptzusaetzlich
+                                                      : catalogue::Suchbereich::nurcocktailname;
+  settings.alkohol = c_alk_ja->isChecked()     ? catalogue::Alkoholwahl::ja
+                     : c_alk_nein->isChecked() ? catalogue::Alkoholwahl::nein
+                                               : catalogue::Alkoholwahl::egal;
+  settings.nurverfuegbar = c_nurverfuegbar->isChecked();
+
+  ListView_erg->clear();
+  const catalogue::SearchResult result = catalogue::b_suchenClick(*catalogue_, settings, *progressforwarder_);
+  fillresultlist(result.rows);
+  label_suchinf->setText(toqt(result.hitcount));
+  placesuchinf();
+}
+
+// The rows come sorted by name; they are added in one batch, as a search can
+// list a hundred thousand recipes.
+void TMainform::fillresultlist(const std::vector<catalogue::ResultRow>& rows) {
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (const catalogue::ResultRow& row : rows) {
+    auto* item = new QTreeWidgetItem({toqt(row.caption), toqt(row.wertung), toqt(row.alk), toqt(row.verfuegbar)});
+    item->setData(0, Qt::UserRole, QByteArray(row.id.data(), static_cast<qsizetype>(row.id.size())));
+    items.append(item);
+  }
+  ListView_erg->setUpdatesEnabled(false);
+  ListView_erg->addTopLevelItems(items);
+  ListView_erg->setUpdatesEnabled(true);
+}
+
+void TMainform::e_suchbegriffKeyPress() { b_suchen->click(); }
+
+void TMainform::changeclick() { b_suchen->click(); }
+
+// --- the recipe view and the rating ---
+
+void TMainform::ListView_ergDblClick() {
+  const QTreeWidgetItem* row = selectedrow();
+  if (row == nullptr) return;
+  infomemo->clear();
+  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(*row));
+  if (!lines) return;
+  for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
+  GB_info->show();
+  GB_info->raise();
+}
+
+void TMainform::ListView_ergKeyDown(int key) {
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) ListView_ergDblClick();
+}
+
+void TMainform::Wertungndern1Click() {
+  QTreeWidgetItem* row = selectedrow();
+  if (row == nullptr || fenster_.wertungsform == nullptr) return;
+  const std::optional<std::string> stars =
+      catalogue::Wertungndern1Click(*catalogue_, rezeptid(*row), *fenster_.wertungsform);
+  if (stars) row->setText(1, toqt(*stars));
+}
+
+void TMainform::b_info_xClick() {
+  infomemo->clear();
+  GB_info->hide();
+}
+
+// --- the actions and the menus ---
+
+void TMainform::Action_debugExecute() { debug1->menuAction()->setVisible(!debug1->menuAction()->isVisible()); }
+
+void TMainform::Action_AbbruchExecute() { b_info_x->click(); }
+
+void TMainform::beenden1Click() { close(); }
+
+void TMainform::Zutatenbearbeiten1Click() {
+  if (fenster_.zutatenedit) fenster_.zutatenedit->anzeigen(debug1->menuAction()->isVisible());
+}
+
+void TMainform::DBreset1Click() { catalogue_->DBreset1Click(); }
+
+void TMainform::Importieren1Click() { catalogue::Importieren1Click(*catalogue_, *this); }
+
+void TMainform::Einheiten1Click() { showlines(einheitenzeilen()); }
+
+void TMainform::Programmbeschreibung1Click() { showlines(programmbeschreibungzeilen()); }
+
+void TMainform::showlines(const std::vector<std::string>& lines) {
+  if (fenster_.memoform == nullptr) return;
+  fenster_.memoform->clearmemo();
+  for (const std::string& line : lines) fenster_.memoform->addline(line);
+  fenster_.memoform->showmodal();
+}
+
+void TMainform::ber1Click() {
+  if (fenster_.splashform) fenster_.splashform->showmodal();
+}
+
+// --- the application ---
+
+void TMainform::StarttimerTimer() {
+  Starttimer->stop();
+  catalogue_->StarttimerTimer();
+}
+
+void TMainform::armstarttimer() { Starttimer->start(); }
+
+void TMainform::endapplication() { QApplication::exit(0); }
+
+std::optional<std::string> TMainform::chooseimportfile() {
+  if (OpenDialogimport->exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = OpenDialogimport->selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  const QByteArray path = QFile::encodeName(chosen.first());
+  return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+// FormCloseQuery: the catalogue closes its tables; the window always closes.
+void TMainform::closeEvent(QCloseEvent* event) {
+  if (!closed_) {
+    closed_ = true;
+    catalogue_->FormCloseQuery();
+  }
+  event->accept();
+}
+
+bool TMainform::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == GroupBox1 && event->type() == QEvent::Resize) {
+    placesuchinf();
+  } else if (watched == ListView_erg && event->type() == QEvent::KeyPress) {
+    ListView_ergKeyDown(static_cast<QKeyEvent*>(event)->key());
+  } else if (watched == ListView_erg->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    ListView_ergDblClick();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace ui
