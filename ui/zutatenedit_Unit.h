@@ -1,16 +1,23 @@
 // The ingredient editor: a modal grid over the ingredient table in which the
 // user toggles flags, sorts, renames and picks merges; "Speichern" writes.
+// The window only shows the model's grid and passes on what the user does.
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/ports.h"
 
+class QAbstractButton;
 class QAction;
 class QMenu;
 class QPushButton;
 class QTableWidget;
+
+namespace catalogue {
+class ZutateneditModel;
+}
 
 namespace ui {
 
@@ -25,6 +32,12 @@ class Tzutatenedit : public QDialog {
   // "Zusatzf." visible for the rest of the program's life.
   void anzeigen(bool extras);
 
+  // Where "Zusatzf." opens its menu, in screen coordinates.
+  QPoint zusatzmenupoint() const;
+  const catalogue::ZutateneditModel& model() const { return *model_; }
+
+  // The grid: row 0 of the model is the horizontal header, column 0 the
+  // vertical one, so both stay in place while the data scrolls.
   QTableWidget* zutatengrid;
   QPushButton* b_ok;
   QPushButton* b_zusatz;
@@ -32,6 +45,33 @@ class Tzutatenedit : public QDialog {
   QAction* Zutatumbenennen1;
   QAction* zutataufloesen;
   QAction* Action_abbrechen;
+
+ private slots:
+  void b_okClick();
+  void b_zusatzClick();
+  void Zutatumbenennen1Click();
+  void zutataufloesenClick();
+  void Action_abbrechenExecute();
+  void zutatengridSelect(int row, int column);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void creategrid();
+  void createbuttons();
+  void createactions();
+  void showgrid();
+  void showselection();
+  void showpointer();
+  void zutatengridMouseDown(int x);
+  void zutatengridDblClick();
+  int gridx(QObject* watched, int x) const;
+
+  catalogue::ProgressPort& progress_;
+  std::unique_ptr<catalogue::ZutateneditModel> model_;
+  QAbstractButton* corner_ = nullptr;
 };
 
 }  // namespace ui

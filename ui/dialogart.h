@@ -1,0 +1,18 @@
+// The pictures stored in the program: the splash picture and button glyphs.
+#pragma once
+
+#include <QByteArray>
+#include <QIcon>
+
+namespace ui {
+
+// The JPEG bytes of the splash picture.
+QByteArray splashjpeg();
+// The check mark of the OK and "Speichern" buttons.
+QIcon okglyph();
+// The glyph of the "Zusatzf." button.
+QIcon zusatzglyph();
+// The program's icon, for the window frames.
+QIcon programicon();
+
+}  // namespace ui

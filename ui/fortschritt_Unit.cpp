@@ -1,0 +1,77 @@
+#include "ui/fortschritt_Unit.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <algorithm>
+
+#include "ui/dialogframe.h"
+
+namespace ui {
+
+Tfortschrittsbalken::Tfortschrittsbalken(QWidget* parent) : QWidget(parent) {}
+
+void Tfortschrittsbalken::setrange(int minimum, int maximum) {
+  const int before = percent();
+  minimum_ = minimum;
+  maximum_ = std::max(minimum, maximum);
+  value_ = std::clamp(value_, minimum_, maximum_);
+  if (percent() != before) repaint();
+}
+
+void Tfortschrittsbalken::setvalue(int value) {
+  const int before = percent();
+  value_ = std::clamp(value, minimum_, maximum_);
+  if (percent() != before) repaint();
+}
+
+int Tfortschrittsbalken::percent() const {
+  const long long span = static_cast<long long>(maximum_) - minimum_;
+  if (span == 0) return 0;
+  return static_cast<int>((static_cast<long long>(value_) - minimum_) * 100 / span);
+}
+
+QString Tfortschrittsbalken::text() const { return QString::asprintf("%d%%", percent()); }
+
+void Tfortschrittsbalken::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect inside = rect().adjusted(1, 1, -1, -1);
+  const long long span = static_cast<long long>(maximum_) - minimum_;
+  const int barwidth =
+      span == 0 ? 0 : static_cast<int>((static_cast<long long>(value_) - minimum_) * inside.width() / span);
+  const QRect bar(inside.left(), inside.top(), barwidth, inside.height());
+
+  painter.fillRect(inside, Qt::white);
+  painter.fillRect(bar, Qt::blue);
+  painter.setPen(Qt::black);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+  // The text is black on white and white where the bar lies under it.
+  painter.setClipRect(inside);
+  painter.drawText(inside, Qt::AlignCenter, text());
+  painter.setClipRect(bar);
+  painter.setPen(Qt::white);
+  painter.drawText(inside, Qt::AlignCenter, text());
+}
+
+Tfortschrittform::Tfortschrittform(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Einen Moment bitte"));
+  setdialogframe(*this, 286, 17, true);
+  fortschritt = new Tfortschrittsbalken(this);
+  fortschritt->setGeometry(0, 0, 289, 17);
+}
+
+void Tfortschrittform::zeigefortschritt(int percent) {
+  fortschritt->setrange(0, 100);
+  fortschritt->setvalue(percent);
+  if (isVisible()) return;
+  centreonscreen(*this);
+  QDialog::show();
+  // The caller's loop blocks the event loop; let the window appear and paint
+  // once, without handing the user's input to any window meanwhile.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  fortschritt->repaint();
+}
+
+void Tfortschrittform::close() { QDialog::close(); }
+
+}  // namespace ui

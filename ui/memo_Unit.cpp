@@ -1,0 +1,44 @@
+#include "ui/memo_Unit.h"
+
+#include <QPlainTextEdit>
+
+#include "ui/dialogframe.h"
+#include "ui/qtext.h"
+
+namespace ui {
+
+TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QString());
+  setdialogframe(*this, 452, 291, false);
+
+  Memo = new QPlainTextEdit(this);
+  Memo->setGeometry(0, 0, 449, 289);
+  Memo->setReadOnly(true);
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The usual tab stops of a text field: every eight average characters.
+  Memo->setTabStopDistance(8 * Memo->fontMetrics().averageCharWidth());
+}
+
+void TMemoform::clearmemo() {
+  Memo->clear();
+  linecount_ = 0;
+}
+
+void TMemoform::addline(const std::string& line) {
+  // An empty field and a field holding one empty line look alike; only the
+  // count tells whether the new line goes into the first line or after it.
+  if (linecount_ == 0)
+    Memo->setPlainText(toqt(line));
+  else
+    Memo->appendPlainText(toqt(line));
+  ++linecount_;
+}
+
+void TMemoform::showmodal() {
+  centreonscreen(*this);
+  exec();
+}
+
+}  // namespace ui

@@ -1,0 +1,61 @@
+#include "ui/wertungs_Unit.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "ui/dialogart.h"
+#include "ui/dialogframe.h"
+
+namespace ui {
+
+namespace {
+
+QLabel* boldlabel(QWidget* parent, const char* text, int left) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setFont(pixelfont(parent->font(), 13, true));
+  label->adjustSize();
+  label->move(left, 0);
+  return label;
+}
+
+}  // namespace
+
+Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Bewertung"));
+  setdialogframe(*this, 291, 82, true);
+
+  wertungsregler = new QSlider(Qt::Horizontal, this);
+  wertungsregler->setGeometry(0, 16, 289, 45);
+  wertungsregler->setRange(1, 5);
+  wertungsregler->setTickInterval(1);
+  wertungsregler->setTickPosition(QSlider::TicksBelow);
+  wertungsregler->setPageStep(1);
+
+  Label1 = boldlabel(this, "schlecht", 6);
+  Label3 = boldlabel(this, "geht so", 118);
+  Label2 = boldlabel(this, "super", 244);
+
+  b_ok = new QPushButton(okglyph(), QStringLiteral("OK"), this);
+  b_ok->setGeometry(94, 52, 105, 25);
+  b_ok->setDefault(true);
+  connect(b_ok, &QPushButton::clicked, this, &Twertungsform::b_okClick);
+}
+
+bool Twertungsform::anzeigen(int& rating) {
+  okgedrueckt = false;
+  const bool inrange = rating >= wertungsregler->minimum() && rating <= wertungsregler->maximum();
+  wertungsregler->setValue(inrange ? rating : 3);
+  centreonscreen(*this);
+  exec();
+  if (!okgedrueckt) return false;
+  rating = wertungsregler->value();
+  return true;
+}
+
+void Twertungsform::b_okClick() {
+  okgedrueckt = true;
+  accept();
+}
+
+}  // namespace ui
