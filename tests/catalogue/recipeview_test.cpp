@@ -1,0 +1,113 @@
+#include "catalogue/recipeview.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+using catalogue::rrezept;
+using catalogue::rrezepteintrag;
+using testsupport::packed;
+using testsupport::Rows;
+
+class RecipeViewTest : public testsupport::CatalogueFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(start()); }
+
+  void load(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
+    messages.clear();
+  }
+
+  rrezept lade(const std::string& id, bool expected = true) {
+    rrezept list = {rrezepteintrag{"stale", "", "", "", true, true}};
+    EXPECT_EQ(catalogue::laderezept(*catalogue, id, list), expected) << id;
+    return list;
+  }
+};
+
+TEST_F(RecipeViewTest, LaderezeptCollectsTheLinesInLinkOrderWithTheirIngredients) {
+  load({{"1", packed({"Rum", "0", "1"})},
+        {"2", packed({"Limette", "1", "0"})},
+        {"3", packed({"Zucker", " 1 ", "2"})}},
+       {{"7", "2", packed({"1/2", "-"})},
+        {"8", "1", packed({"4", "cl"})},
+        {"7", "3", packed({"0", "BL"})},
+        {"7", "9", packed({"2", "cl"})},
+        {"7", "2", packed({"0", "-"})}},
+       {{"7", packed({"Daiquiri", "0"})}, {"8", packed({"Rum pur", "0"})}});
+  const rrezept list = lade("7");
+  const rrezept expected = {{"1/2", "", "2", "Limette", true, false},
+                            {"", "BL", "3", "Zucker", true, false},
+                            {"2", "cl", "9", "", false, false},  // ingredient 9 does not exist
+                            {"", "", "2", "Limette", true, false}};
+  EXPECT_EQ(list, expected);
+  EXPECT_TRUE(messages.log.empty());
+}
+
+TEST_F(RecipeViewTest, LaderezeptComparesIdsAsNumbersAndTheLaterIngredientRowWins) {
+  load({{"5", packed({"Gin", "1", "1"})}, {"abc", packed({"Kein", "1", "1"})}, {"05", packed({"Gin neu", "0", "1"})}},
+       {{" 12", "+5", packed({"4", "cl"})}, {"x", "5", packed({"1", "cl"})}, {"12", "abc", packed({"1", "cl"})}},
+       {{"12", packed({"Gin Tonic"})}});
+  const rrezept list = lade("012");
+  const rrezept expected = {{"4", "cl", "+5", "Gin neu", false, true}, {"1", "cl", "abc", "", false, false}};
+  EXPECT_EQ(list, expected);
+  // An id that is no number matches nothing, not even a link whose id is none.
+  EXPECT_TRUE(lade("x", false).empty());
+  EXPECT_TRUE(lade("", false).empty());
+  EXPECT_TRUE(lade("99", false).empty());
+}
+
+TEST_F(RecipeViewTest, InfoLinesArePaddedTo30AndCarryTheTwoFlags) {
+  const std::string tail = std::string("(alkoholisch:Ja   verfügbar:Nein)"_cp);
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"4", "cl", "1", "Rum", false, true}),
+            "4 cl Rum" + std::string(22, ' ') + tail);
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"4", "cl", "1", "Rum", false, true}).size(), 63u);
+  // No quantity and unit: just the name. A quantity without unit keeps two blanks.
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"", "", "1", "Eis", true, false}),
+            "Eis" + std::string(27, ' ') + std::string("(alkoholisch:Nein verfügbar:Ja  )"_cp));
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"2", "", "1", "Eier", true, false}).substr(0, 8), "2  Eier ");
+  // A missing ingredient shows quantity and unit only, both flags "Nein".
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"2", "cl", "9", "", false, false}),
+            "2 cl" + std::string(26, ' ') + std::string("(alkoholisch:Nein verfügbar:Nein)"_cp));
+  // Longer than 30: not cut, nothing padded.
+  const std::string longname(40, 'L');
+  EXPECT_EQ(catalogue::zeigecocktailzeile({"", "", "1", longname, false, true}), longname + tail);
+}
+
+TEST_F(RecipeViewTest, ZeigecocktailGivesOneLinePerEntryOrWarnsWhenTheRecipeHasNone) {
+  load({{"1", packed({"Rum", "0", "1"})}},
+       {{"7", "1", packed({"4", "cl"})}, {"7", "1", packed({"2", "cl"})}},
+       {{"7", packed({"Doppelt"})}, {"8", packed({"Leer"})}});
+  const auto lines = catalogue::zeigecocktail(*catalogue, "7");
+  ASSERT_TRUE(lines.has_value());
+  ASSERT_EQ(lines->size(), 2u);
+  EXPECT_EQ((*lines)[1].substr(0, 8), "2 cl Rum");
+  EXPECT_TRUE(messages.log.empty());
+
+  for (const std::string id : {"8", "abc", "123"}) {
+    messages.clear();
+    EXPECT_FALSE(catalogue::zeigecocktail(*catalogue, id).has_value());
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler bem Laden des Rezeptes!"}) << id;
+  }
+}
+
+TEST(RecipeTexts, StarsAndYesNo) {
+  using catalogue::wertungtostern;
+  EXPECT_EQ(wertungtostern("1"), "*");
+  EXPECT_EQ(wertungtostern("3"), "* * *");
+  EXPECT_EQ(wertungtostern("5"), "* * * * *");
+  EXPECT_EQ(wertungtostern(" 2"), "* *");
+  for (const std::string none : {"0", "", "-3", "abc", "3 "}) EXPECT_EQ(wertungtostern(none), "") << none;
+  // A huge stored rating gives a bounded text instead of gigabytes.
+  EXPECT_EQ(wertungtostern("2147483647").size(), 199u);
+  EXPECT_EQ(catalogue::janein(true), "Ja  ");
+  EXPECT_EQ(catalogue::janein(false), "Nein");
+}
+
+}  // namespace
