@@ -103,6 +103,32 @@ class TdbdynGrid {
   // --- write-back ---
   bool _ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values);
   bool _del(int32_t row);
+  // Cleans values in place and makes them the cells of row; false after the message.
+  bool storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation);
+  // Step 8 of updatefile: carries out the row's state; error tells why it failed.
+  bool carryout(int32_t row, const std::string& state, const std::string& filename,
+                const std::vector<std::string>& values, std::string& error);
+  // A changed row: its old record is flagged deleted, then written anew with its Pos.
+  bool rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values, std::string& error);
+  // Puts the old record of a changed row back when its new one was written nowhere.
+  void keepoldrecord(int32_t row, const std::string& oldfields, int32_t freedslot);
+  // The writable handle of a file of this table; nullptr when there is none.
+  platform::File* writehandle(const std::string& filename);
+  // False, with the reason in writeerror_, when the record would not fit the line buffer.
+  bool recordfits(const std::vector<std::string>& values);
+  // Builds the record in the line buffer; returns its length.
+  std::size_t buildrecord(int32_t pos, const std::vector<std::string>& values);
+  // Issues the next Pos of filename; false when no loaded file has that name.
+  bool issuepos(const std::string& filename, int32_t& pos);
+  // First fit in freeslots for a record of length bytes; empties the entry it takes.
+  bool takefreeslot(const std::string& filename, std::size_t length, int64_t& offset, std::size_t& slotlength);
+  bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
+  bool appendrecord(platform::File& file, std::size_t length, int64_t& offset);
+  bool raiserecordcount(platform::File& file);
+
+  std::string writeerror_;    // text of the first failure inside _ins or _del
+  int64_t slotwrite_ = -1;    // offset of the free slot that _ins last wrote into
+  int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
 
   std::string name_;
   std::vector<std::vector<std::string>> cells_;  // cells_[col][row]

@@ -1,0 +1,466 @@
+// Row changes and their write-back. addrow, updaterow and delrow change the
+// row in memory and have it in its table file before they return: a record is
+// written into a free slot or appended, a deleted record is flagged in place.
+// The file is never rewritten as a whole; each change is a few small writes
+// at known offsets.
+#include <cstring>
+#include <exception>
+#include <string_view>
+
+#include "platform/codepage.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "tablestore/dbdyngrid_unit.h"
+
+namespace {
+
+constexpr const char* crlf = "\n\r";  // the table store's line break in messages: LF, then CR
+constexpr std::size_t headlength = 13;  // start mark, Pos, separator, Flag
+constexpr std::size_t poswidth = 10;
+// The reader keeps at most this many bytes of a line, so no longer record may be written.
+constexpr std::size_t maxrecordlength = TdbdynGrid::linebuffersize - 1;
+constexpr int64_t countoffset = 4;  // DC follows "#DB" and a separator
+constexpr std::size_t headerlength = 14;  // "#DB", separator, DC
+
+std::string_view trimview(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  return text;
+}
+
+// Keeps the text of the first failed file operation of one write-back.
+bool ioerror(std::string& error) {
+  if (error.empty()) error = platform::errortext(platform::lasterror());
+  return false;
+}
+
+bool writeat(platform::File& file, int64_t offset, const char* bytes, std::size_t count, std::string& error) {
+  std::size_t written = 0;
+  if (!file.seek(offset)) return ioerror(error);
+  return file.write(bytes, count, written) || ioerror(error);
+}
+
+// False with no error text when fewer than count bytes arrive.
+bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count, std::string& error) {
+  std::size_t got = 0;
+  if (!file.seek(offset) || !file.read(bytes, count, got)) return ioerror(error);
+  return got == count;
+}
+
+// The 13 leading bytes of a record: start mark, Pos, separator, Flag.
+bool writehead(platform::File& file, int64_t offset, int32_t pos, char flag, std::string& error) {
+  char head[headlength];
+  head[0] = TdbdynGrid::subsep;
+  std::memcpy(head + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
+  head[11] = TdbdynGrid::subsep;
+  head[12] = flag;
+  return writeat(file, offset, head, headlength, error);
+}
+
+bool deletemark(platform::File& file, int64_t offset, std::string& error) {
+  return writehead(file, offset, 0, '1', error);
+}
+
+std::size_t recordlength(const std::vector<std::string>& values) {
+  std::size_t length = headlength + 1;
+  for (const std::string& value : values) length += value.size() + 1;
+  return length;
+}
+
+std::string number(int64_t value) { return std::to_string(value); }
+
+// DBfields of a row that has no record yet: "C" and five "x" subfields.
+std::string newrowfields() {
+  std::string fields = "C";
+  fields += TdbdynGrid::subsep;
+  for (int i = 0; i < 5; ++i) {
+    fields += 'x';
+    fields += TdbdynGrid::subsep;
+  }
+  return fields;
+}
+
+}  // namespace
+
+// --- row changes ---
+
+bool TdbdynGrid::addrow(std::vector<std::string>& values) {
+  if (Mode_ < 1) {
+    platform::showwarning(std::string("tdbdyngrid: addrow: nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (values.size() != static_cast<std::size_t>(getcolcount())) {
+    platform::showwarning(std::string("tdbdyngrid: addrow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
+    return false;
+  }
+  // A placeholder last row is filled before the table grows.
+  const int32_t rows = getrowcount();
+  int32_t row = rows - 1;
+  if (rows == 0 || !DBfields_[static_cast<std::size_t>(row)].empty()) {
+    setrowcount(rows + 1);
+    row = rows;
+  }
+  DBfields_[static_cast<std::size_t>(row)] = newrowfields();
+  if (!storevalues(row, values, "addrow")) return false;
+  if (updatefile(row)) return true;
+  showerror("tdbdyngrid: addrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
+  return false;
+}
+
+bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
+  if (Mode_ < 1) {
+    platform::showwarning(std::string("tdbdyngrid: updaterow: nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (values.size() != static_cast<std::size_t>(getcolcount())) {
+    platform::showwarning(std::string("tdbdyngrid: updaterow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
+    return false;
+  }
+  // A row outside the table counts as a row without a record.
+  const bool inside = row >= 0 && row < getrowcount();
+  const std::string state = inside ? getsubfield(DBfields_[static_cast<std::size_t>(row)], 1) : "";
+  if (state.empty()) {
+    showerror("tdbdyngrid: updaterow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
+    return false;
+  }
+  // A new row has no record yet; its write-back creates one.
+  if (state != "C") setsubfield(DBfields_[static_cast<std::size_t>(row)], 1, "U");
+  if (!storevalues(row, values, "updaterow")) return false;
+  if (updatefile(row)) return true;
+  showerror("tdbdyngrid: updaterow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
+  return false;
+}
+
+bool TdbdynGrid::delrow(int32_t row) {
+  if (Mode_ < 1) {
+    platform::showwarning(std::string("tdbdyngrid: delete: nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (row < 0 || row >= getrowcount()) {
+    platform::showwarning(std::string("tdbdyngrid: delete: delrow außerhalb Bereich"_cp));
+    return false;
+  }
+  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string state = getsubfield(fields, 1);
+  if (state.empty()) {
+    showerror("tdbdyngrid: delrow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
+    return false;
+  }
+  if (state == "C") {
+    showerror("tdbdyngrid: delrow: row (" + number(row) + ") interne DBfields nicht setzbar! (ist dbcreate)");
+    return false;
+  }
+  setsubfield(fields, 1, "D");
+  if (!updatefile(row)) {
+    showerror("tdbdyngrid: delrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
+    return false;
+  }
+  dbfileupdate_ = false;
+  for (auto& column : cells_) column[static_cast<std::size_t>(row)].clear();
+  dbfileupdate_ = true;
+  return true;
+}
+
+bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
+  const bool inside = row >= 0 && row < getrowcount();
+  values.resize(static_cast<std::size_t>(getcolcount()));
+  for (std::size_t col = 0; col < values.size(); ++col)
+    values[col] = inside ? cells_[col][static_cast<std::size_t>(row)] : std::string();
+  return true;
+}
+
+bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation) {
+  dbfileupdate_ = false;
+  try {
+    for (std::size_t col = 0; col < values.size(); ++col) {
+      values[col] = cleantext(values[col]);
+      cells_[col][static_cast<std::size_t>(row)] = values[col];
+    }
+  } catch (const std::exception& e) {
+    dbfileupdate_ = true;
+    platform::showwarning("tdbdyngrid: " + operation + ": Exception: " + e.what());
+    return false;
+  }
+  dbfileupdate_ = true;
+  return true;
+}
+
+// --- write-back ---
+
+bool TdbdynGrid::updatefile(int32_t row) {
+  if (Mode_ < 1) {
+    platform::showwarning(std::string("tdbdyngrid: updatefile: nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (!dbfileupdate_) {
+    platform::showwarning(
+        "TdynGird: updatefile: interne Warnung: filememupdate obwohl dbfileupdate inaktiv - fehler wurde "
+        "automatisch korrigiert");
+    dbfileupdate_ = true;
+  }
+  if (row < 0 || row >= getrowcount()) {
+    showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
+    return false;
+  }
+  const std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string state = getsubfield(fields, 1);
+  std::string filename;
+  if (state != "C") {
+    filename = getsubfield(fields, 2);
+    if (filename.empty()) {
+      platform::showwarning(std::string("tdbdyngrid: updatefile: dbdaten in "_cp) + number(row) +
+                            std::string(" ungültig! (datei)"_cp));
+      return false;
+    }
+  } else {
+    if (dbfiles_.empty() || dbfiles_.back().name.empty()) {
+      platform::showwarning("tdbdyngrid: updatefile: create - Dateiname unbekannt!");
+      return false;
+    }
+    filename = dbfiles_.back().name;
+  }
+  const std::string path = dbpath_ + filename + ".db";
+  if (!fileavailable(path)) {
+    platform::showwarning("tdbdyngrid: updatefile: " + path + " existiert nicht!");
+    return false;
+  }
+  std::vector<std::string> values;
+  getrow(row, values);
+  for (const std::string& value : values) {
+    if (value == "\x01") {
+      platform::showwarning("interner dbfehler: insrow daten beinhaltet nicht gepuffertes feld!");
+      return false;
+    }
+  }
+  platform::File* file = nullptr;
+  bool readonly = false;
+  if (!openfile(path, file, readonly)) {
+    platform::showwarning(std::string("db_addload() abgebrochen da Datei nicht geöffnet werden konnte!"_cp));
+    return false;
+  }
+  // Another process holds the file: the change stays in memory.
+  if (readonly) return true;
+  std::string error;
+  if (!carryout(row, state, filename, values, error)) {
+    showerror("tdbdyngrid: updatefile: " + error);
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::string& filename,
+                          const std::vector<std::string>& values, std::string& error) {
+  writeerror_.clear();
+  // A file operation's own error text says more than the step that failed.
+  const auto failed = [&](const char* step) {
+    error = writeerror_.empty() ? step : writeerror_;
+    return false;
+  };
+  switch (state.empty() ? '\0' : state[0]) {
+    case 'C': return _ins(row, filename, 0, values) || failed("Fehler in _ins!");
+    case 'D': return _del(row) || failed("Fehler in _del!");
+    case 'N': return true;
+    case 'U': return rewrite(row, filename, values, error);
+    default:
+      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields_[static_cast<std::size_t>(row)] + ")";
+      return false;
+  }
+}
+
+bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values,
+                         std::string& error) {
+  const std::string oldfields = DBfields_[static_cast<std::size_t>(row)];
+  int32_t pos = 0;
+  if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
+    error = "Rec nicht lesbar";
+    return false;
+  }
+  // Refused before the old record is touched.
+  if (!recordfits(values)) {
+    error = writeerror_;
+    return false;
+  }
+  if (!_del(row)) {
+    error = writeerror_.empty() ? "Fehler in _del!" : writeerror_;
+    return false;
+  }
+  const int32_t freedslot = lastfreeslot_;
+  slotwrite_ = -1;
+  if (_ins(row, filename, pos, values)) return true;
+  error = writeerror_.empty() ? "Fehler in _ins!" : writeerror_;
+  keepoldrecord(row, oldfields, freedslot);
+  return false;
+}
+
+void TdbdynGrid::keepoldrecord(int32_t row, const std::string& oldfields, int32_t freedslot) {
+  int32_t offset = 0;
+  int32_t pos = 0;
+  platform::strtoint(getsubfield(oldfields, 5), offset);
+  platform::strtoint(getsubfield(oldfields, 3), pos);
+  // The new record went (partly) over the old one: that record is gone.
+  if (slotwrite_ == offset) return;
+  platform::File* file = writehandle(getsubfield(oldfields, 2));
+  if (!file || !writehead(*file, offset, pos, '0', writeerror_)) return;
+  freeslots_[static_cast<std::size_t>(freedslot)].clear();
+  DBfields_[static_cast<std::size_t>(row)] = oldfields;
+}
+
+bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
+  if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
+  if (pos <= 0 && !issuepos(filename, pos)) return false;
+  platform::File* file = writehandle(filename);
+  if (!file) return false;
+  std::size_t length = buildrecord(pos, values);
+  int64_t offset = 0;
+  std::size_t slotlength = 0;
+  if (takefreeslot(filename, length, offset, slotlength)) {
+    std::memset(linebuffer_.get() + length, 0, slotlength - length);
+    length = slotlength;
+    if (!writeintoslot(*file, offset, length)) return false;
+  } else if (!appendrecord(*file, length, offset)) {
+    return false;
+  }
+  DBfields_[static_cast<std::size_t>(row)] = std::string("N") + subsep + filename + subsep +
+                                             platform::zeropadded(pos, poswidth) + subsep + "0" + subsep +
+                                             number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
+  return true;
+}
+
+bool TdbdynGrid::_del(int32_t row) {
+  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  int32_t offset = 0;
+  int32_t pos = 0;
+  if (!platform::strtoint(getsubfield(fields, 5), offset) || !platform::strtoint(getsubfield(fields, 3), pos))
+    return false;
+  platform::File* file = writehandle(getsubfield(fields, 2));
+  if (!file) return false;
+  // The record at offset must still be the row's: a stale offset must not destroy another record.
+  char head[1 + poswidth];
+  int32_t stored = 0;
+  if (!readat(*file, offset, head, sizeof head, writeerror_)) return false;
+  if (!platform::strtoint(std::string_view(head + 1, poswidth), stored) || stored != pos) return false;
+  if (!deletemark(*file, offset, writeerror_)) {
+    // A torn mark could leave the record live under another Pos.
+    writehead(*file, offset, pos, '0', writeerror_);
+    return false;
+  }
+  std::string slot = fields;
+  setsubfield(slot, 1, "N");
+  setsubfield(slot, 3, "x");
+  setsubfield(slot, 4, "x");
+  addfreeslot(std::move(slot));
+  fields.clear();
+  return true;
+}
+
+platform::File* TdbdynGrid::writehandle(const std::string& filename) {
+  platform::File* file = nullptr;
+  bool readonly = false;
+  if (!openfile(dbpath_ + filename + ".db", file, readonly) || readonly) return nullptr;
+  return file;
+}
+
+bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
+  const std::size_t length = recordlength(values);
+  if (length <= maxrecordlength) return true;
+  writeerror_ = "Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
+                std::string(" Bytes, höchstens "_cp) + number(maxrecordlength) + " Bytes)!";
+  return false;
+}
+
+std::size_t TdbdynGrid::buildrecord(int32_t pos, const std::vector<std::string>& values) {
+  char* out = linebuffer_.get();
+  out[0] = subsep;
+  std::memcpy(out + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
+  out[11] = subsep;
+  out[12] = '0';
+  out[13] = colsep;
+  std::size_t length = headlength + 1;
+  for (const std::string& value : values) {
+    std::memcpy(out + length, value.data(), value.size());
+    length += value.size();
+    out[length++] = colsep;
+  }
+  return length;
+}
+
+bool TdbdynGrid::issuepos(const std::string& filename, int32_t& pos) {
+  bool found = false;
+  for (DbFile& file : dbfiles_) {
+    if (file.name != filename) continue;
+    pos = ++file.maxpos;
+    found = true;
+  }
+  return found;
+}
+
+bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, int64_t& offset,
+                              std::size_t& slotlength) {
+  // Reused entries stay in the list as empty texts; skipping the leading run
+  // of them keeps the walk short. Entries are only appended behind
+  // lastfreeslot_, emptied here, or dropped all at once by clear(), after
+  // which entry 0 is the first to be filled again: so while entry 0 is empty,
+  // everything below freeslotscan_ still is.
+  if (freeslotscan_ > lastfreeslot_ + 1 || (freeslotscan_ > 0 && !freeslots_[0].empty())) freeslotscan_ = 0;
+  const auto empty = [&](int32_t i) { return trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
+  while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
+  for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
+    std::string& entry = freeslots_[static_cast<std::size_t>(i)];
+    if (empty(i) || subfieldview(entry, 2, std::string_view::npos) != filename) continue;
+    int32_t slotoffset = 0;
+    int32_t slotsize = 0;
+    if (!platform::strtoint(subfieldview(entry, 5, std::string_view::npos), slotoffset) ||
+        !platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize))
+      continue;
+    // A slot longer than the line buffer (left by an over-long line) cannot be filled from it.
+    if (slotsize < 0 || static_cast<std::size_t>(slotsize) < length ||
+        static_cast<std::size_t>(slotsize) > maxrecordlength)
+      continue;
+    entry.clear();
+    offset = slotoffset;
+    slotlength = static_cast<std::size_t>(slotsize);
+    return true;
+  }
+  return false;
+}
+
+bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t length) {
+  std::size_t written = 0;
+  if (!file.seek(offset)) return ioerror(writeerror_);
+  slotwrite_ = offset;
+  if (file.write(linebuffer_.get(), length, written)) return true;
+  ioerror(writeerror_);
+  // Part of the record may have arrived: it must not load as a live record.
+  deletemark(file, offset, writeerror_);
+  return false;
+}
+
+bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset) {
+  int64_t end = 0;
+  if (!file.size(end)) return ioerror(writeerror_);
+  // CR LF and the record go out in one write, assembled in the read buffer,
+  // which is idle outside loading and has room for both.
+  char* out = readbuffer_.get();
+  out[0] = '\r';
+  out[1] = '\n';
+  std::memcpy(out + 2, linebuffer_.get(), length);
+  if (!writeat(file, end, out, length + 2, writeerror_) || !raiserecordcount(file)) {
+    // Cut the file back: a failed append leaves it exactly as before.
+    file.truncate(end);
+    return false;
+  }
+  offset = end + 2;
+  return true;
+}
+
+bool TdbdynGrid::raiserecordcount(platform::File& file) {
+  char digits[poswidth];
+  int32_t count = 0;
+  if (!readat(file, countoffset, digits, poswidth, writeerror_)) return false;
+  if (!platform::strtoint(std::string_view(digits, poswidth), count)) return false;
+  char header[headerlength];
+  std::memcpy(header, "#DB", 3);
+  header[3] = colsep;
+  std::memcpy(header + 4, platform::zeropadded(int64_t{count} + 1, poswidth).data(), poswidth);
+  return writeat(file, 0, header, headerlength, writeerror_);
+}
