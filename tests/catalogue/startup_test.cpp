@@ -97,6 +97,7 @@ TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
 TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   firstrun();
   ASSERT_TRUE(platform::deletefile(tablefile("c_rezeptezutaten")));
+  splash.closed = 0;
   EXPECT_FALSE(start());
   EXPECT_TRUE(messages.questions().empty());
   ASSERT_FALSE(messages.warnings().empty());
@@ -189,8 +190,8 @@ TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
   ASSERT_TRUE(start());
   platform::faults::arm(1, platform::err_device_io);  // the first file to be closed fails
   catalogue->FormCloseQuery();
-  platform::faults::disarm();
   EXPECT_TRUE(platform::faults::fired());
+  platform::faults::disarm();
   // Every file can be locked again by someone else.
   for (const char* name : tablenames)
     EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwrite_denywrite), nullptr) << name;

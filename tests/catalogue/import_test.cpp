@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "tests/support/catalogue_fixture.h"
+
+namespace {
+
+using testsupport::readfile;
+using Rows = std::vector<std::vector<std::string>>;
+
+// A packed cell of five subfields.
+std::string packed(const std::string& a, const std::string& b, const std::string& c = "") {
+  return a + "\xBF" + b + "\xBF" + c + "\xBF\xBF\xBF";
+}
+
+Rows rows(const TdbdynGrid& table) {
+  Rows out;
+  for (int32_t r = 0; r < table.getrowcount(); ++r) {
+    std::vector<std::string> row;
+    for (int32_t c = 0; c < table.getcolcount(); ++c) row.push_back(table.getcell(c, r));
+    out.push_back(row);
+  }
+  return out;
+}
+
+std::string errorbox(const std::string& line, const std::string& error) {
+  return "Fehler beim Importieren der Datei bei Zeile \n\r" + line + "\n\r" + error;
+}
+
+std::string successbox(int count) {
+  return std::string("Import wurde ausgeführt, "_cp) + std::to_string(count) + std::string(" Einträge verarbeitet!"_cp);
+}
+
+// A record line of a table file as the writer appends it.
+std::string record(int pos, const std::vector<std::string>& values) {
+  std::string bytes = "\r\n\xBF" + platform::zeropadded(pos, 10) + "\xBF" "0\xA1";
+  for (const std::string& v : values) bytes += v + "\xA1";
+  return bytes;
+}
+
+std::string header(int count, int columns) {
+  return "#DB\xA1" + platform::zeropadded(count, 10) + "\xA1" "A\xA1" + std::to_string(columns) + "\xA1";
+}
+
+class Import : public testsupport::CatalogueFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(start()); }
+
+  // The import's final box: its text, or "" when none was shown.
+  std::string lastbox() const {
+    for (auto it = messages.log.rbegin(); it != messages.log.rend(); ++it)
+      if (it->kind == testsupport::Message::Kind::warning || it->kind == testsupport::Message::Kind::information)
+        return it->text;
+    return "";
+  }
+  Rows recipes() const { return rows(catalogue->c_rezepte()); }
+  Rows ingredients() const { return rows(catalogue->c_zutaten()); }
+  Rows links() const { return rows(catalogue->c_rezeptezutaten()); }
+  std::vector<std::string> recipenames() const {
+    std::vector<std::string> names;
+    for (const auto& r : recipes()) names.push_back(TdbdynGrid::getsubfield(r[1], 1));
+    return names;
+  }
+  std::vector<std::string> ingredientnames() const {
+    std::vector<std::string> names;
+    for (const auto& r : ingredients()) names.push_back(TdbdynGrid::getsubfield(r[1], 1));
+    return names;
+  }
+};
+
+const char* const example =
+    "Sommerdrink\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitronensaft\r\nEis\r\nZubereitung: auf Eis servieren\r\n\r\n";
+
+TEST_F(Import, ExampleFillsAllThreeTablesAndTheirFiles) {
+  importtext(example);
+  EXPECT_EQ(messages.log.size(), 1u);
+  EXPECT_EQ(messages.informations(), std::vector<std::string>{successbox(1)});
+
+  const Rows expectedrecipes = {{"1", packed("Sommerdrink", "0")}};
+  const Rows expectedingredients = {
+      {"1", packed("Rum", "0", "0")}, {"2", packed("Zitronensaft", "0", "0")}, {"3", packed("Eis", "0", "0")}};
+  const Rows expectedlinks = {{"1", "1", packed("4", "cl")}, {"1", "2", packed("2", "cl")}, {"1", "3", packed("0", "-")}};
+  EXPECT_EQ(recipes(), expectedrecipes);
+  EXPECT_EQ(ingredients(), expectedingredients);
+  EXPECT_EQ(links(), expectedlinks);
+
+  EXPECT_EQ(readfile(dbfolder() + "c_rezepte.db"), header(1, 2) + record(1, expectedrecipes[0]));
+  std::string zutaten = header(3, 2);
+  for (int i = 0; i < 3; ++i) zutaten += record(i + 1, expectedingredients[i]);
+  EXPECT_EQ(readfile(dbfolder() + "c_zutaten.db"), zutaten);
+  std::string verweise = header(3, 3);
+  for (int i = 0; i < 3; ++i) verweise += record(i + 1, expectedlinks[i]);
+  EXPECT_EQ(readfile(dbfolder() + "c_rezeptezutaten.db"), verweise);
+
+  // The next start reads the same rows back.
+  catalogue.reset();
+  messages.clear();
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(recipes(), expectedrecipes);
+  EXPECT_EQ(ingredients(), expectedingredients);
+  EXPECT_EQ(links(), expectedlinks);
+}
+
+TEST_F(Import, CancelledFileDialogDoesNothing) {
+  importfile.path.reset();
+  catalogue::Importieren1Click(*catalogue, importfile);
+  EXPECT_EQ(importfile.asked, 1);
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(recipes(), (Rows{{"", ""}}));
+}
+
+TEST_F(Import, FileThatCannotBeOpenedShowsTheErrorWithAnEmptyLine) {
+  importfile.path = folder.path() + "nirgends.txt";
+  catalogue::Importieren1Click(*catalogue, importfile);
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox("", "Datei nicht gefunden")});
+  EXPECT_TRUE(messages.informations().empty());
+}
+
+TEST_F(Import, EmptyAndBlankFilesImportNothingSuccessfully) {
+  for (const char* text : {"", "\r\n", "   \r\n\t\r\n\r\n"}) {
+    messages.clear();
+    importtext(text);
+    EXPECT_EQ(messages.log.size(), 1u);
+    EXPECT_EQ(lastbox(), successbox(0)) << text;
+  }
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+}
+
+TEST_F(Import, BlockStructureFollowsBlankLinesAndMarkers) {
+  importtext(
+      "\r\n\r\n  Erster  \r\n"   // leading blank lines are skipped; the name is trimmed
+      "zutaten:\r\n"               // marker in lower case
+      "4 cl   Rum\r\n"             // blanks between unit and name are harmless
+      "\r\n"                       // a blank line ends the list
+      "Zweiter\r\nZUTATEN:\r\n"
+      "Zutaten:\r\n"               // a marker inside the list is an ingredient
+      "1 BL Zubereitungssirup\r\n" // ends the list: not stored
+      "Dritter\r\n\tZutaten:\t\r\n"
+      "Eis\r\n"
+      "ZUBEREITUNG\r\n"
+      "Vierter\r\nZutaten:\r\n");  // a recipe without ingredients
+  EXPECT_EQ(lastbox(), successbox(4));
+  EXPECT_EQ(recipenames(), (std::vector<std::string>{"Erster", "Zweiter", "Dritter", "Vierter"}));
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Zutaten:", "Eis"}));
+  EXPECT_EQ(links(), (Rows{{"1", "1", packed("4", "cl")}, {"2", "2", packed("0", "-")}, {"3", "3", packed("0", "-")}}));
+}
+
+TEST_F(Import, BlankLineBetweenNameAndMarkerStartsAnotherRecipe) {
+  importtext("Sour\r\n\r\nZutaten:\r\n4 cl Rum\r\n");
+  EXPECT_EQ(lastbox(), errorbox("4 cl Rum", "Zeile ist nicht \"zutaten:\""));
+  EXPECT_EQ(recipenames(), (std::vector<std::string>{"Sour", "Zutaten:"}));
+}
+
+TEST_F(Import, MarkerMustBeExactlyZutatenWithColon) {
+  for (const char* marker : {"Zutaten", "Zutaten :", "Zutaten: Rum"}) {
+    messages.clear();
+    importtext(std::string("Sour\r\n") + marker + "\r\n4 cl Rum\r\n");
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox(marker, "Zeile ist nicht \"zutaten:\"")});
+    EXPECT_TRUE(messages.informations().empty());
+  }
+  // No rollback: each attempt left its recipe row.
+  EXPECT_EQ(recipes().size(), 3u);
+  EXPECT_EQ(recipes()[2][0], "3");
+}
+
+TEST_F(Import, IngredientLinesNeedQuantityUnitAndName) {
+  for (const char* line : {"2 Limetten", "4  cl Rum", "4 cl \t"}) {
+    messages.clear();
+    importtext(std::string("Sour\r\nZutaten:\r\n") + line + "\r\n");
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox(platform::trim(line), "Format Fehler (1)!")});
+  }
+  messages.clear();
+  importtext("Sour\r\nZutaten:\r\n1/2 St\xFC" "ck Limette  gepresst\r\nLimettensaft\r\n");
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Limette  gepresst", "Limettensaft"}));
+  EXPECT_EQ(links()[0][2], packed("1/2", "St\xFC" "ck"));
+}
+
+TEST_F(Import, ErrorInTheFifthRecipeKeepsWhatWasWritten) {
+  std::string text;
+  for (int i = 1; i <= 4; ++i) text += "Drink " + std::to_string(i) + "\r\nZutaten:\r\n4 cl Rum\r\n\r\n";
+  text += "Drink 5\r\nZutaten:\r\n2 cl Gin\r\n2 Limetten\r\n3 cl Wodka\r\n\r\nDrink 6\r\nZutaten:\r\n";
+  importtext(text);
+  EXPECT_EQ(messages.log.size(), 1u);
+  EXPECT_EQ(lastbox(), errorbox("2 Limetten", "Format Fehler (1)!"));
+  EXPECT_EQ(recipes().size(), 5u);
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Gin"}));
+  EXPECT_EQ(links().size(), 5u);
+  EXPECT_EQ(links().back(), (std::vector<std::string>{"5", "2", packed("2", "cl")}));
+}
+
+TEST_F(Import, IngredientsMatchAcrossAsciiCaseButNotAcrossUmlautCase) {
+  importtext("A\r\nZutaten:\r\n4 cl Rum\r\n1 cl RUM\r\n1 Dash rum\r\n2 cl \xC4pfelsaft\r\n2 cl \xE4pfelsaft\r\n"
+             "2 cl \xE4PFELSAFT\r\n");
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "\xC4pfelsaft", "\xE4pfelsaft"}));
+  std::vector<std::string> linked;
+  for (const auto& l : links()) linked.push_back(l[1]);
+  EXPECT_EQ(linked, (std::vector<std::string>{"1", "1", "1", "2", "3", "3"}));
+}
+
+TEST_F(Import, SameFileTwiceGivesNewRecipesButNoNewIngredients) {
+  importtext(example);
+  importtext(example);
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(recipes().size(), 2u);
+  EXPECT_EQ(recipes()[1][0], "2");
+  EXPECT_EQ(ingredients().size(), 3u);
+  EXPECT_EQ(links()[5], (std::vector<std::string>{"2", "3", packed("0", "-")}));
+}
+
+TEST_F(Import, AnyLineEndEndsALineAndCtrlZEndsTheFile) {
+  importtext("Lf\nZutaten:\n4 cl Rum\n\nCr\rZutaten:\r2 cl Gin\r\rCrLf\r\nZutaten:\r\nEis\x1A" "Danach\r\nZutaten:\r\n");
+  EXPECT_EQ(lastbox(), successbox(3));
+  EXPECT_EQ(recipenames(), (std::vector<std::string>{"Lf", "Cr", "CrLf"}));
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Gin", "Eis"}));
+}
+
+TEST_F(Import, SubfieldSeparatorInAValueBecomesABlank) {
+  importtext("Sour\xBFX\r\nZutaten:\r\n4\xBF" "5 c\xBFl Rum\xBF" "1\r\n");
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(recipes()[0][1], packed("Sour X", "0"));
+  EXPECT_EQ(ingredients()[0][1], packed("Rum 1", "0", "0"));
+  EXPECT_EQ(links()[0][2], packed("4 5", "c l"));
+  // The mended name is the one matched later.
+  importtext("Sour\r\nZutaten:\r\n1 cl rum\xBF" "1\r\n");
+  EXPECT_EQ(ingredients().size(), 1u);
+}
+
+TEST_F(Import, Utf8FilesAreReadAsWindows1252) {
+  // Valid UTF-8 with umlauts, no byte order mark.
+  importtext("Kr\xC3\xA4uterdrink\r\nZutaten:\r\n2 cl Kr\xC3\xA4uterlik\xC3\xB6r\r\n1 St \xE2\x82\xAC\xE2\x86\x92X\r\n");
+  EXPECT_EQ(recipenames().back(), "Kr\xE4uterdrink");
+  EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Kr\xE4uterlik\xF6r", "\x80?X"}));
+  // A byte order mark alone makes a file UTF-8; it is not part of the first name.
+  importtext("\xEF\xBB\xBFMit Marke\r\nZutaten:\r\nEis\r\n");
+  EXPECT_EQ(recipenames().back(), "Mit Marke");
+  // Windows-1252 bytes that are no valid UTF-8 stay as they are.
+  importtext("K\xFChl\r\nZutaten:\r\n2 cl Kr\xE4uterlik\xF6r\r\n");
+  EXPECT_EQ(recipenames().back(), "K\xFChl");
+  EXPECT_EQ(ingredients().size(), 3u);  // the liqueur was found again
+}
+
+TEST_F(Import, IdsContinueAfterTheLargestNumericId) {
+  std::vector<std::vector<std::string>> zutaten = {{"abc", packed("Rum", "1", "1")}, {" 7", packed(" rUM ", "0", "1")},
+                                                   {"$10", packed("Gin", "0", "0")}, {"3", packed("Gin", "1", "1")}};
+  for (auto& row : zutaten) ASSERT_TRUE(catalogue->c_zutaten().addrow(row));
+  std::vector<std::string> recipe = {"41", packed("Alt", "5")};
+  ASSERT_TRUE(catalogue->c_rezepte().addrow(recipe));
+  std::vector<std::string> odd = {"99a", packed("Kaputt", "0")};
+  ASSERT_TRUE(catalogue->c_rezepte().addrow(odd));
+
+  importtext("Neu\r\nZutaten:\r\n4 cl Rum\r\n2 cl GIN\r\nEis\r\n");
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(recipes().back()[0], "42");
+  // Rum: the row with id abc is passed over; Gin: the first row wins, its id read as a number.
+  EXPECT_EQ(links(), (Rows{{"42", "7", packed("4", "cl")}, {"42", "16", packed("2", "cl")}, {"42", "17", packed("0", "-")}}));
+  EXPECT_EQ(ingredients().back(), (std::vector<std::string>{"17", packed("Eis", "0", "0")}));
+}
+
+TEST_F(Import, EveryFailingFileOperationEndsInTheImportsErrorBox) {
+  const std::string text = "Sour\r\nZutaten:\r\n4 cl Rum\r\n";
+  std::set<std::string> errors;
+  for (long nth = 1;; ++nth) {
+    testsupport::TempFolder place;
+    testsupport::FakeSplash quietsplash;
+    testsupport::FakeApplication quietapplication;
+    catalogue::Catalogue fresh(place.path() + "mixolino", quietsplash, quietapplication);
+    fresh.StarttimerTimer();
+    testsupport::writefile(place.path() + "import.txt", text);
+    importfile.path = place.path() + "import.txt";
+    messages.clear();
+    platform::faults::arm(nth, platform::err_device_io);
+    catalogue::Importieren1Click(fresh, importfile);
+    const bool fired = platform::faults::fired();
+    platform::faults::disarm();
+    ASSERT_FALSE(messages.log.empty());
+    if (!fired) {
+      EXPECT_EQ(lastbox(), successbox(1));
+      break;
+    }
+    // A failure closing the import file is of no concern.
+    const std::string box = lastbox();
+    if (box != successbox(1)) {
+      ASSERT_EQ(box.rfind("Fehler beim Importieren der Datei bei Zeile \n\r", 0), 0u) << nth << ": " << box;
+    }
+    errors.insert(box);
+    ASSERT_LT(nth, 200);
+  }
+  EXPECT_TRUE(errors.count(errorbox("", "E/A-Fehler 1117")));
+  EXPECT_TRUE(errors.count(errorbox("Sour", "c_rezepte db_addrow fehlgeschlagen")));
+  EXPECT_TRUE(errors.count(errorbox("4 cl Rum", "c_zutaten db_addrow fehlgeschlagen")));
+  EXPECT_TRUE(errors.count(errorbox("4 cl Rum", "c_rezeptezutaten db_addrow fehlgeschlagen")));
+}
+
+// The lookup the import builds once must answer exactly like a scan of the
+// table by name, and its next id like a scan for the largest id.
+std::optional<int32_t> scanforname(const TdbdynGrid& c_zutaten, const std::string& uppername) {
+  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+    const std::string name = platform::upper(platform::trim(TdbdynGrid::getsubfield(c_zutaten.getcell(1, row), 1)));
+    int32_t id = 0;
+    if (name == uppername && platform::strtoint(c_zutaten.getcell(0, row), id)) return id;
+  }
+  return std::nullopt;
+}
+
+int64_t scanfornextid(const TdbdynGrid& c_zutaten) {
+  int64_t largest = 0;
+  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+    int32_t id = 0;
+    if (platform::strtoint(c_zutaten.getcell(0, row), id)) largest = std::max<int64_t>(largest, id);
+  }
+  return largest + 1;
+}
+
+class RandomIngredients {
+ public:
+  explicit RandomIngredients(unsigned seed) : random_(seed) {}
+
+  std::string name() {
+    static const char* const pool[] = {"rum", "gin", "\xE4pfel", "\xC4pfel", "eis", "limette", "rum 1", "zucker"};
+    std::string n = pool[pick(8)];
+    for (char& c : n)
+      if (pick(2) == 0) c = platform::upper(std::string(1, c))[0];
+    if (pick(6) == 0) n = " " + n + "\t";
+    if (pick(10) == 0) n = std::string(255, 'L') + n;  // cut to its first 255 bytes when read
+    return n;
+  }
+
+  std::string id() {
+    switch (pick(10)) {
+      case 0: return "";
+      case 1: return "x" + std::to_string(pick(50));
+      case 2: return std::to_string(pick(50)) + " ";
+      case 3: return " " + std::to_string(pick(50));
+      case 4: return "$" + std::to_string(pick(50));
+      case 5: return "-" + std::to_string(pick(50));
+      case 6: return "99999999999";
+      default: return std::to_string(pick(60));
+    }
+  }
+
+  std::vector<std::string> row() {
+    std::string cell = pick(8) == 0 ? name() : packed(name(), "0", "0");  // some cells hold no separator
+    return {id(), cell};
+  }
+
+  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+ private:
+  std::mt19937 random_;
+};
+
+TEST_F(Import, LookupFindsWhatAScanOfTheTableFinds) {
+  TdbdynGrid& c_zutaten = catalogue->c_zutaten();
+  RandomIngredients random(20261207);
+  for (int i = 0; i < 300; ++i) {
+    std::vector<std::string> row = random.row();
+    ASSERT_TRUE(c_zutaten.addrow(row));
+  }
+  for (int i = 0; i < 40; ++i) {
+    const int32_t row = random.pick(c_zutaten.getrowcount());
+    if (!c_zutaten.DBfields(row).empty()) {
+      ASSERT_TRUE(c_zutaten.delrow(row));  // left as a row of empty cells
+    }
+  }
+
+  catalogue::IngredientLookup lookup(c_zutaten);
+  for (int round = 0; round < 200; ++round) {
+    for (int q = 0; q < 20; ++q) {
+      const std::string query = platform::upper(platform::trim(random.name()));
+      ASSERT_EQ(lookup.find(query), scanforname(c_zutaten, query)) << query;
+    }
+    ASSERT_EQ(lookup.nextid(), scanfornextid(c_zutaten));
+    // Rows appended while the import runs are found like the others.
+    std::vector<std::string> row = random.row();
+    ASSERT_TRUE(c_zutaten.addrow(row));
+    lookup.added(c_zutaten, c_zutaten.getrowcount() - 1);
+  }
+  EXPECT_TRUE(messages.warnings().empty());
+}
+
+// Files that once troubled the import: each must end in one of its two boxes.
+TEST_F(Import, CorpusFilesEndInSuccessOrTheErrorBox) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MIXOLINO_TEST_DATA "/import_corpus")) {
+    messages.clear();
+    importfile.path = entry.path().string();
+    catalogue::Importieren1Click(*catalogue, importfile);
+    const std::string box = lastbox();
+    EXPECT_TRUE(box.rfind("Fehler beim Importieren der Datei bei Zeile \n\r", 0) == 0 ||
+                box.rfind(std::string("Import wurde ausgeführt, "_cp), 0) == 0)
+        << entry.path();
+    ++files;
+  }
+  EXPECT_GT(files, 0);
+}
+
+}  // namespace
