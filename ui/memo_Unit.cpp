@@ -1,6 +1,7 @@
 #include "ui/memo_Unit.h"
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 #include "ui/dialogframe.h"
 #include "ui/qtext.h"
@@ -28,11 +29,11 @@ void TMemoform::clearmemo() {
 
 void TMemoform::addline(const std::string& line) {
   // An empty field and a field holding one empty line look alike; only the
-  // count tells whether the new line goes into the first line or after it.
-  if (linecount_ == 0)
-    Memo->setPlainText(toqt(line));
-  else
-    Memo->appendPlainText(toqt(line));
+  // count tells whether the new line fills the first line or follows it.
+  QTextCursor end(Memo->document());
+  end.movePosition(QTextCursor::End);
+  if (linecount_ > 0) end.insertBlock();
+  end.insertText(toqt(line));
   ++linecount_;
 }
 
