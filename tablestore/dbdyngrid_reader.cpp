@@ -187,14 +187,27 @@ class TdbdynGrid::Reader {
   // A DC that disagrees with the records read is corrected in place.
   void checkrecordcount() {
     if (counted_ == dc_) return;
-    const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, 10);
     if (readonly_) fail(platform::errortext(platform::err_access_denied));
+    const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, static_cast<int>(fieldwidth));
     std::size_t written = 0;
-    if (!file_.seek(0)) failio();
-    if (!file_.write(fix.data(), fix.size(), written) && written == 0) failio();
+    if (headerinplace()) {
+      if (!file_.seek(0)) failio();
+      if (!file_.write(fix.data(), fix.size(), written) && written == 0) failio();
+    }
     platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " + crlf +
                           std::to_string(counted_) + " / " + std::to_string(dc_) + crlf +
                           (written == fix.size() ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!"));
+  }
+
+  // True when bytes 0 to 14 of the file are magic, 0xA1, the ten bytes of DC
+  // and 0xA1, so that the correction replaces exactly magic and DC. A header
+  // that was accepted with extra blanks or line breaks is left as it is.
+  bool headerinplace() {
+    char head[15];
+    std::size_t got = 0;
+    if (!file_.seek(0) || !file_.read(head, sizeof head, got)) failio();
+    return got == sizeof head && platform::upper(std::string_view(head, 3)) == "#DB" && head[3] == colsep &&
+           head[14] == colsep;
   }
 
   TdbdynGrid& table_;

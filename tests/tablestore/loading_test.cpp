@@ -243,9 +243,10 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
   const std::string path = placefixture(folder, "count_wrong", "c_test");
   const std::string counted = "Warnung beim Laden von " + path + ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\r";
   {
-    // Calls: open, open, size, seek, read, seek, write: half the bytes reach the file.
+    // Calls: open, open, size, seek, read, seek, read (the header check), seek, write:
+    // half the bytes reach the file.
     TdbdynGrid table("c_test");
-    platform::faults::arm(7, platform::err_disk_full, true);
+    platform::faults::arm(9, platform::err_disk_full, true);
     EXPECT_TRUE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), Texts{counted + "Fehler konnte nicht korrigiert werden!"});
     EXPECT_EQ(readbytes(path).substr(0, 19), "#DB" + A + "000" + "0000003" + A + "A" + A + "2" + A);
@@ -255,7 +256,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     messages.clear();
     writebytes(path, fixture("count_wrong"));
     TdbdynGrid table("c_test");
-    platform::faults::arm(7, platform::err_access_denied);
+    platform::faults::arm(9, platform::err_access_denied);
     EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                           "Init Fehler (laden): c_test!"}));

@@ -174,6 +174,20 @@ TEST(Reader, WrongRecordCountIsCorrectedInPlace) {
   EXPECT_EQ(t.table.getrowcount(), 2);
 }
 
+TEST(Reader, AHeaderNotAtItsPlaceIsNotOverwritten) {
+  // A leading line feed or a blank before DC: writing 14 bytes at offset 0
+  // would cut the header apart, so the count stays as it is.
+  for (const char* name : {"count_wrong_shifted", "count_wrong_blank"}) {
+    Loaded t(name);
+    ASSERT_TRUE(t.ok) << name;
+    EXPECT_EQ(t.messages.warnings(), Texts{"Warnung beim Laden von " + t.path +
+                                           ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\rFehler konnte nicht korrigiert werden!"})
+        << name;
+    EXPECT_EQ(readbytes(t.path), fixture(name)) << name;
+    EXPECT_EQ(t.table.getrowcount(), 2) << name;
+  }
+}
+
 TEST(Reader, LinesLongerThanTheLineBufferKeepTheirFirstBytes) {
   ScratchFolder folder;
   testsupport::FakeMessages messages;
