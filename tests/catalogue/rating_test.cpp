@@ -1,0 +1,105 @@
+#include "catalogue/rating.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+using testsupport::packed;
+
+class FakeRatingDialog : public catalogue::RatingPort {
+ public:
+  bool anzeigen(int& rating) override {
+    offered.push_back(rating);
+    if (!ok) return false;
+    rating = answer;
+    return true;
+  }
+  bool ok = true;
+  int answer = 4;
+  std::vector<int> offered;
+};
+
+class RatingTest : public testsupport::CatalogueFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(start());
+    const std::string sep(1, TdbdynGrid::subsep);
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezepte(), dbfolder(), 2,
+                                       {{"3", packed({"Mojito", "2"})},
+                                        {"7", "Daiquiri" + sep + "0" + sep + "eins" + sep + sep + "f" + sep},
+                                        {"abc", packed({"Ohne Id", "1"})},
+                                        {"07", packed({"Doppelt", "5"})}}));
+    messages.clear();
+  }
+
+  std::string rezeptefile() const { return testsupport::readfile(dbfolder() + "c_rezepte.db"); }
+
+  // The recipe table as it is stored: loaded again from its file.
+  std::vector<std::string> reloadedrow(int32_t row) {
+    TdbdynGrid& table = catalogue->c_rezepte();
+    table.db_close();
+    EXPECT_TRUE(table.db_init(dbfolder(), {"c_rezepte"}));
+    std::vector<std::string> values;
+    table.getrow(row, values);
+    return values;
+  }
+
+  FakeRatingDialog dialog;
+};
+
+TEST_F(RatingTest, WritesOnlyTheRatingSubfieldAndGivesTheNewStars) {
+  EXPECT_EQ(catalogue::Wertungndern1Click(*catalogue, "7", dialog), std::optional<std::string>("* * * *"));
+  EXPECT_EQ(dialog.offered, std::vector<int>{0});
+  EXPECT_TRUE(messages.log.empty());
+  const std::string sep(1, TdbdynGrid::subsep);
+  // Reloading keeps the table order of the rows that were not touched; the
+  // changed record may move in the file, so look it up by id.
+  std::vector<std::string> found;
+  for (int32_t row = 0; row < 4; ++row) {
+    const std::vector<std::string> values = reloadedrow(row);
+    if (values.at(0) == "7") found = values;
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"7", "Daiquiri" + sep + "4" + sep + "eins" + sep + sep + "f" + sep}));
+}
+
+TEST_F(RatingTest, TheFirstRecipeWithTheNumberIsChangedAndOffersItsRating) {
+  dialog.answer = 1;
+  EXPECT_EQ(catalogue::Wertungndern1Click(*catalogue, "+3", dialog), std::optional<std::string>("*"));
+  EXPECT_EQ(dialog.offered, std::vector<int>{2});
+  EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezepte().getcell(1, 0), 2), "1");
+  // "07" and "7" are the same number: the first row in table order wins.
+  dialog.answer = 2;
+  EXPECT_EQ(catalogue::Wertungndern1Click(*catalogue, "007", dialog), std::optional<std::string>("* *"));
+  EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezepte().getcell(1, 1), 2), "2");
+  EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezepte().getcell(1, 3), 2), "5");
+}
+
+TEST_F(RatingTest, CancelOrAMissingRecipeChangesNothingAndSaysNothing) {
+  const std::string before = rezeptefile();
+  dialog.ok = false;
+  EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
+  EXPECT_EQ(dialog.offered.size(), 1u);
+  dialog.ok = true;
+  for (const std::string gone : {"99", "", "abc", "7a"}) {
+    EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, gone, dialog).has_value()) << gone;
+  }
+  EXPECT_EQ(dialog.offered.size(), 1u);  // the dialog never opened for a missing recipe
+  EXPECT_EQ(rezeptefile(), before);
+  EXPECT_TRUE(messages.log.empty());
+}
+
+TEST_F(RatingTest, AFailedWriteIsReported) {
+  platform::faults::arm(1, 5);
+  EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
+  platform::faults::disarm();
+  const std::vector<std::string> warnings = messages.warnings();
+  ASSERT_GE(warnings.size(), 2u);  // the table store's own reason first
+  EXPECT_EQ(warnings.back(), std::string("Fehler beim Übernehmen der Daten!"_cp));
+}
+
+}  // namespace

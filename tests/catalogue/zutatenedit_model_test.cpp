@@ -1,0 +1,442 @@
+#include "catalogue/zutatenedit_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/codepage.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+using catalogue::Aufloespaar;
+using catalogue::ZutateneditModel;
+using testsupport::packed;
+using testsupport::Rows;
+
+std::string cp(std::string_view utf8) { return platform::utf8_to_cp1252(utf8); }
+
+class FakeProgress : public catalogue::ProgressPort {
+ public:
+  void zeigefortschritt(int percent) override { shown.push_back(percent); }
+  void close() override { ++closed; }
+  std::vector<int> shown;
+  int closed = 0;
+};
+
+// The header edges of the window's columns 200, 70, 70 (and 70).
+constexpr int R0 = 200;
+constexpr int R1 = 270;
+constexpr int R2 = 340;
+
+class ZutateneditTest : public testsupport::CatalogueFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(start()); }
+
+  void load(const Rows& zutaten, const Rows& links) {
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
+    messages.clear();
+  }
+
+  ZutateneditModel& open() {
+    model = std::make_unique<ZutateneditModel>(*catalogue);
+    model->fuellen(progress);
+    return *model;
+  }
+
+  // Cell col of every data row, in grid order.
+  std::vector<std::string> column(int col) const {
+    std::vector<std::string> out;
+    for (int32_t row = 1; row < model->rowcount(); ++row) out.push_back(model->cell(col, row));
+    return out;
+  }
+
+  // The grid row that holds the key in its hidden cell 6.
+  int32_t rowofkey(const std::string& key) const {
+    for (int32_t row = 1; row < model->rowcount(); ++row)
+      if (model->cell(6, row) == key) return row;
+    ADD_FAILURE() << "no row for key " << key;
+    return -1;
+  }
+
+  // Confirms a merge of the ingredient with key from into the one with key to.
+  void merge(const std::string& from, const std::string& to, bool yes = true) {
+    model->select(rowofkey(from), 1);
+    model->zutataufloesenClick();
+    model->select(rowofkey(to), 1);
+    messages.answers.push_back(yes);
+    model->zutatengridDblClick();
+  }
+
+  // The two tables as stored, after the reload that the save asks for.
+  void reload() { ASSERT_TRUE(start()); }
+
+  // id and packed record of every live ingredient row after a reload.
+  // Sorted by id: a rewritten record may move within its file.
+  std::vector<std::pair<std::string, std::string>> zutaten() {
+    std::vector<std::pair<std::string, std::string>> out;
+    TdbdynGrid& table = catalogue->c_zutaten();
+    for (int32_t row = 0; row < table.getrowcount(); ++row) out.emplace_back(table.getcell(0, row), table.getcell(1, row));
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  std::vector<std::string> linkkeys() {
+    std::vector<std::string> out;
+    TdbdynGrid& table = catalogue->c_rezeptezutaten();
+    for (int32_t row = 0; row < table.getrowcount(); ++row) out.push_back(table.getcell(1, row));
+    return out;
+  }
+
+  FakeProgress progress;
+  std::unique_ptr<ZutateneditModel> model;
+};
+
+TEST(ZutateneditFlags, TextsBothWays) {
+  EXPECT_EQ(catalogue::flagtojanein("1"), "Ja");
+  EXPECT_EQ(catalogue::flagtojanein(" 1\t"), "Ja");
+  for (const std::string other : {"", "0", "2", "ja", "11", "01"}) EXPECT_EQ(catalogue::flagtojanein(other), "Nein");
+  for (const std::string yes : {"Ja", "JA", " ja ", "jA"}) EXPECT_EQ(catalogue::janeintoflag(yes), "1") << yes;
+  for (const std::string no : {"Nein", "", "J", "Jaa", "1"}) EXPECT_EQ(catalogue::janeintoflag(no), "0") << no;
+}
+
+TEST_F(ZutateneditTest, FillingShowsNamesUsageCountsFlagsAndHiddenCells) {
+  load({{"1", packed({"Rum", "1", "1"})},
+        {" 2", packed({"Limette", "", "0"})},
+        {"02", packed({"Zucker", "ja", " 1 "})},
+        {"4", packed({"Minze"})}},
+       {{"10", "1", packed({"4", "cl"})},
+        {"10", "2 ", packed({"1", "-"})},
+        {"11", "1", packed({"2", "cl"})},
+        {"12", " 2", packed({"1", "-"})},
+        {"12", "+1", packed({"1", "-"})}});
+  open();
+  EXPECT_EQ(model->caption(), "Zutaten (4)");
+  ASSERT_EQ(model->rowcount(), 5);
+  EXPECT_EQ(model->cell(0, 0), "Zutatname");
+  EXPECT_EQ(model->cell(1, 0), "verwendet");
+  EXPECT_EQ(model->cell(2, 0), "alkoholisch?");
+  EXPECT_EQ(model->cell(3, 0), cp("verfügbar?"));
+  EXPECT_EQ(column(0), (std::vector<std::string>{"Rum", "Limette", "Zucker", "Minze"}));
+  // Counted by trimmed key text: "+1" and "02" are other texts.
+  EXPECT_EQ(column(1), (std::vector<std::string>{"2", "2", "0", "0"}));
+  EXPECT_EQ(column(2), (std::vector<std::string>{"Ja", "Nein", "Ja", "Nein"}));
+  EXPECT_EQ(column(3), (std::vector<std::string>{"Ja", "Nein", "Nein", "Nein"}));
+  EXPECT_EQ(column(5), (std::vector<std::string>{"0", "1", "2", "3"}));
+  EXPECT_EQ(column(6), (std::vector<std::string>{"1", " 2", "02", "4"}));
+  EXPECT_EQ(column(4), std::vector<std::string>(4, ""));
+  EXPECT_EQ(model->selectedrow(), 1);
+  EXPECT_EQ(model->selectedcol(), 1);
+  EXPECT_EQ(progress.shown, (std::vector<int>{25, 50, 75, 100}));
+  EXPECT_EQ(progress.closed, 1);
+  EXPECT_FALSE(model->aufloesmodus());
+  EXPECT_EQ(model->aufloeszeile(), -1);
+}
+
+TEST_F(ZutateneditTest, AnEmptyCatalogueShowsItsPlaceholderAndSavesNothing) {
+  open();
+  EXPECT_EQ(model->caption(), "Zutaten (1)");
+  ASSERT_EQ(model->rowcount(), 2);
+  EXPECT_EQ(model->cell(0, 1), "");
+  EXPECT_EQ(model->cell(1, 1), "1");  // the empty key matches the link table's placeholder
+  EXPECT_EQ(model->cell(2, 1), "Nein");
+  EXPECT_EQ(model->cell(3, 1), "Nein");
+  const std::string before = testsupport::readfile(dbfolder() + "c_zutaten.db");
+  model->b_okClick();
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(testsupport::readfile(dbfolder() + "c_zutaten.db"), before);
+  EXPECT_EQ(application.armed, 1);
+}
+
+TEST_F(ZutateneditTest, WithoutLoadedTablesThereAreNoDataRowsAndNothingToDo) {
+  catalogue->c_zutaten().db_close();
+  catalogue->c_zutaten().setcolcount(0);
+  open();
+  EXPECT_EQ(model->caption(), "Zutaten (0)");
+  EXPECT_EQ(model->rowcount(), 1);
+  model->zutatengridMouseDown(10, R0, R1, R2);
+  model->select(1, 2);
+  model->zutatengridDblClick();
+  model->Zutatumbenennen1Click();
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(model->rowcount(), 1);
+  EXPECT_TRUE(progress.shown.empty());
+  EXPECT_EQ(progress.closed, 1);
+}
+
+class ZutateneditSortTest : public ZutateneditTest {
+ protected:
+  void SetUp() override {
+    ZutateneditTest::SetUp();
+    // Keys 1..6; names with ties in case, an umlaut; counts 1,3,1,3,0,2.
+    load({{"1", packed({"Birne", "1", "0"})},
+          {"2", packed({"apfel", "0", "1"})},
+          {"3", packed({"birne", "1", "1"})},
+          {"4", packed({"Apfel", "0", "0"})},
+          {"5", packed({cp("Äpfel"), "1", "0"})},
+          {"6", packed({"Zitrone", "0", "1"})}},
+         {{"1", "1", packed({"1"})},
+          {"1", "2", packed({"1"})},
+          {"2", "2", packed({"1"})},
+          {"3", "2", packed({"1"})},
+          {"1", "3", packed({"1"})},
+          {"1", "4", packed({"1"})},
+          {"2", "4", packed({"1"})},
+          {"3", "4", packed({"1"})},
+          {"1", "6", packed({"1"})},
+          {"2", "6", packed({"1"})}});
+    open();
+  }
+};
+
+TEST_F(ZutateneditSortTest, ByNameIgnoresAsciiCaseAndPutsUmlautsAfterZ) {
+  model->zutatengridMouseDown(R0 - 1, R0, R1, R2);
+  EXPECT_EQ(column(0), (std::vector<std::string>{"apfel", "Apfel", "birne", "Birne", "Zitrone", cp("Äpfel")}));
+  // Hidden cells travel with their rows.
+  EXPECT_EQ(column(6), (std::vector<std::string>{"2", "4", "3", "1", "6", "5"}));
+  EXPECT_EQ(column(5), (std::vector<std::string>{"1", "3", "2", "0", "5", "4"}));
+}
+
+TEST_F(ZutateneditSortTest, ByUsageLargestFirstWithTiesWhereTheQuicksortPutsThem) {
+  model->zutatengridMouseDown(R0, R0, R1, R2);
+  EXPECT_EQ(column(1), (std::vector<std::string>{"3", "3", "2", "1", "1", "0"}));
+  EXPECT_EQ(column(6), (std::vector<std::string>{"4", "2", "6", "1", "3", "5"}));
+}
+
+TEST_F(ZutateneditSortTest, FlagColumnsAndTheEmptyAreaRightOfThem) {
+  model->zutatengridMouseDown(R1 + 1, R0, R1, R2);
+  EXPECT_EQ(column(2), (std::vector<std::string>{"Ja", "Ja", "Ja", "Nein", "Nein", "Nein"}));
+  model->zutatengridMouseDown(5000, R0, R1, R2);
+  EXPECT_EQ(column(3), (std::vector<std::string>{"Ja", "Ja", "Ja", "Nein", "Nein", "Nein"}));
+}
+
+TEST_F(ZutateneditSortTest, APressOnAnInnerEdgeRunsBothSorts) {
+  // What the two sorts give one after the other...
+  model->zutatengridMouseDown(R0, R0, R1, R2);
+  model->zutatengridMouseDown(R2 - 1, R0, R1, R2);
+  const std::vector<std::string> both = column(6);
+  // ...the press on the edge between them gives too.
+  open();
+  model->zutatengridMouseDown(R1, R0, R1, R2);
+  EXPECT_EQ(column(6), both);
+  // The same for the edge between the flag columns.
+  open();
+  model->zutatengridMouseDown(R2 - 1, R0, R1, R2);
+  model->zutatengridMouseDown(R2 + 1, R0, R1, R2);
+  const std::vector<std::string> flags = column(6);
+  open();
+  model->zutatengridMouseDown(R2, R0, R1, R2);
+  EXPECT_EQ(column(6), flags);
+}
+
+TEST_F(ZutateneditSortTest, HoareQuicksortOrderOfEqualKeys) {
+  // Four rows B, a, B, A by name: the partition swaps the first and last row,
+  // so "A" (key 4) ends before "a" (key 2); a stable sort would not.
+  load({{"1", packed({"B"})}, {"2", packed({"a"})}, {"3", packed({"B"})}, {"4", packed({"A"})}},
+       {{"1", "9", packed({"1"})}});
+  open();
+  model->zutatengridMouseDown(0, R0, R1, R2);
+  EXPECT_EQ(column(6), (std::vector<std::string>{"4", "2", "1", "3"}));
+}
+
+TEST_F(ZutateneditTest, DoubleClickTogglesOnlyTheFlagColumnsOfDataRows) {
+  load({{"1", packed({"Rum", "1", "0"})}}, {{"1", "1", packed({"1"})}});
+  open();
+  model->select(1, 2);
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(2, 1), "Ja");
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(2, 1), "Nein");
+  model->select(1, 3);
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(3, 1), "Nein");
+  for (const int col : {0, 1, 4, 5, 6}) {
+    model->select(1, col);
+    model->zutatengridDblClick();
+  }
+  model->select(0, 2);
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(2, 0), "alkoholisch?");
+  EXPECT_EQ(column(0), std::vector<std::string>{"Rum"});
+  EXPECT_EQ(column(1), std::vector<std::string>{"1"});
+  EXPECT_EQ(column(5), std::vector<std::string>{"0"});
+  EXPECT_TRUE(messages.log.empty());
+}
+
+TEST_F(ZutateneditTest, RenameAsksWithTheNameAndKeepsTheTextAsTyped) {
+  load({{"1", packed({"Rum", "1", "0"})}, {"2", packed({"Gin", "1", "0"})}}, {{"1", "1", packed({"1"})}});
+  open();
+  model->select(2, 1);
+  messages.inputs.push_back({true, "  Dry Gin "});
+  model->Zutatumbenennen1Click();
+  EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
+                              {testsupport::Message::Kind::inputbox, "umbenennen|Bitte Namen eingeben:"}}));
+  EXPECT_EQ(messages.prefills, std::vector<std::string>{"Gin"});
+  EXPECT_EQ(model->cell(0, 2), "  Dry Gin ");
+  // Cancel keeps the name; the header row is not renamed at all.
+  messages.inputs.push_back({false, "weg"});
+  model->Zutatumbenennen1Click();
+  EXPECT_EQ(model->cell(0, 2), "  Dry Gin ");
+  model->select(0, 1);
+  model->Zutatumbenennen1Click();
+  EXPECT_EQ(messages.prefills.size(), 2u);
+  // The subfield separator cannot enter a name: it would split the record.
+  model->select(1, 1);
+  messages.inputs.push_back({true, std::string("Rum") + TdbdynGrid::subsep + "1" + TdbdynGrid::subsep});
+  model->Zutatumbenennen1Click();
+  EXPECT_EQ(model->cell(0, 1), "Rum 1 ");
+}
+
+TEST_F(ZutateneditTest, PickingAMergeAsksAndRecordsThePairOfKeys) {
+  load({{"11", packed({"Rum", "1", "0"})}, {"12", packed({"Rhum", "1", "0"})}, {"abc", packed({"Kaputt"})}},
+       {{"1", "11", packed({"1"})}});
+  open();
+  model->select(2, 1);
+  model->zutataufloesenClick();
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{std::string(
+                "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp)});
+  EXPECT_TRUE(model->aufloesmodus());
+  EXPECT_EQ(model->aufloeszeile(), 2);
+  // A double-click on the header row does nothing; the pick goes on.
+  model->select(0, 2);
+  model->zutatengridDblClick();
+  EXPECT_TRUE(model->aufloesmodus());
+  EXPECT_TRUE(messages.questions().empty());
+  // The target's flag cell toggles after the pick, whatever the answer.
+  model->select(1, 3);
+  messages.answers.push_back(true);
+  model->zutatengridDblClick();
+  EXPECT_EQ(messages.questions(),
+            std::vector<std::string>{
+                std::string("Wollen Sie Rhum auflösen und die Rezeptreferenzen auf Rum schieben?"_cp)});
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{12, 11}}));
+  EXPECT_FALSE(model->aufloesmodus());
+  EXPECT_EQ(model->aufloeszeile(), -1);
+  EXPECT_EQ(model->cell(3, 1), "Nein");
+  // "Nein" records nothing; a key that is no number makes a void pair.
+  messages.clear();
+  merge("11", "abc", false);
+  EXPECT_EQ(model->aufloesliste().size(), 1u);
+  merge("abc", "11");
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{12, 11}, {-1, 11}}));
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{});
+}
+
+TEST_F(ZutateneditTest, SelfMergeAndEscapeAddNothingUsable) {
+  load({{"11", packed({"Rum", "1", "0"})}, {"12", packed({"Rhum", "1", "0"})}}, {{"1", "11", packed({"1"})}});
+  open();
+  merge("11", "11");
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string("Sie können Einträge nicht auf sich selbst schieben!"_cp)});
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{-1, -1}}));
+  model->select(1, 1);
+  model->zutataufloesenClick();
+  model->Action_abbrechenExecute();
+  EXPECT_FALSE(model->aufloesmodus());
+  EXPECT_EQ(model->aufloeszeile(), -1);
+  model->select(2, 1);
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->aufloesliste().size(), 1u);
+  EXPECT_EQ(messages.questions().size(), 1u);
+  // Opening the window again forgets the list.
+  open();
+  EXPECT_TRUE(model->aufloesliste().empty());
+}
+
+TEST_F(ZutateneditTest, AMergeOntoAnIngredientThatIsAlreadyBeingMergedIsRefused) {
+  load({{"1", packed({"A"})}, {"2", packed({"B"})}, {"3", packed({"C"})}}, {{"1", "1", packed({"1"})}});
+  open();
+  merge("1", "2");
+  merge("2", "3");  // a chain onward stays allowed
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{1, 2}, {2, 3}}));
+  EXPECT_TRUE(messages.warnings().empty());
+  merge("3", "1");  // 1 is deleted by the first pair: its lines would point at nothing
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string(
+                "Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp)});
+  EXPECT_EQ(messages.questions().size(), 2u);  // not even asked
+  EXPECT_EQ(model->aufloesliste().size(), 2u);
+  EXPECT_FALSE(model->aufloesmodus());
+  EXPECT_EQ(model->aufloeszeile(), -1);
+}
+
+TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
+  const std::string sep(1, TdbdynGrid::subsep);
+  load({{"1", packed({"Rum", "1", "1"})},
+        {"2", packed({"Limette", "", "0"})},  // stored flag other than "1"
+        {"3", packed({"Gin", "1", "0"})},
+        {"4", "Minze" + sep + "0" + sep + "0" + sep + "rest" + sep}},
+       {{"1", "1", packed({"1"})}});
+  open();
+  model->zutatengridMouseDown(0, R0, R1, R2);  // sorted: the save finds rows through cell 5
+  model->select(rowofkey("3"), 3);
+  model->zutatengridDblClick();
+  model->select(rowofkey("4"), 1);
+  messages.inputs.push_back({true, "  Pfefferminze  "});
+  model->Zutatumbenennen1Click();
+  model->b_okClick();
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{std::string("3 Zutateneinträge geändert!"_cp)});
+  EXPECT_EQ(application.armed, 1);
+  reload();
+  EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{
+                           {"1", packed({"Rum", "1", "1"})},
+                           {"2", packed({"Limette", "0", "0"})},
+                           {"3", packed({"Gin", "0", "0"})},
+                           {"4", "Pfefferminze" + sep + "0" + sep + "0" + sep + "rest" + sep}}));
+  // A second save without changes writes nothing but still reloads.
+  messages.clear();
+  open();
+  model->b_okClick();
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(application.armed, 2);
+}
+
+TEST_F(ZutateneditTest, TwoMergesInAChainMoveEverythingToTheLastTarget) {
+  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"3", packed({"C", "1", "0"})},
+        {"4", packed({"D", "1", "0"})}},
+       {{"10", "1", packed({"1"})},
+        {"10", "3", packed({"1"})},
+        {"11", "2", packed({"1"})},
+        {"11", "1", packed({"1"})},
+        {"12", "4", packed({"1"})},
+        {"12", "2", packed({"1"})}});
+  open();
+  merge("1", "2");
+  merge("2", "3");
+  messages.clear();
+  model->b_okClick();
+  // A's two lines move twice (to B, then with B's two to C): 2 + 4.
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{std::string(
+                "6 Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp)});
+  EXPECT_TRUE(messages.warnings().empty());
+  reload();
+  std::vector<std::string> keys = linkkeys();
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(keys, (std::vector<std::string>{"3", "3", "3", "3", "3", "4"}));
+  const auto rows = zutaten();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first, "3");
+  EXPECT_EQ(rows[1].first, "4");
+}
+
+TEST_F(ZutateneditTest, MergingAnUnusedIngredientDeletesItWithoutACount) {
+  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"1", packed({"A doppelt", "0", "0"})}},
+       {{"10", "2", packed({"1"})}});
+  open();
+  merge("1", "2");  // no line uses 1; both of its rows go
+  messages.clear();
+  model->b_okClick();
+  EXPECT_EQ(messages.log, std::vector<testsupport::Message>{});
+  reload();
+  const auto rows = zutaten();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].first, "2");
+  EXPECT_EQ(linkkeys(), std::vector<std::string>{"2"});
+}
+
+}  // namespace
