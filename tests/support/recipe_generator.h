@@ -1,0 +1,58 @@
+// Import files of made-up recipes, with what each recipe holds, for tests
+// and benchmarks of the import.
+#pragma once
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct GeneratedLine {
+  std::string quantity;  // "0" and "-" for a line of a name alone
+  std::string unit;
+  std::string name;
+};
+
+struct GeneratedRecipe {
+  std::string name;
+  std::vector<GeneratedLine> lines;
+};
+
+struct GeneratedFile {
+  std::string text;  // Windows-1252, CR LF line ends
+  std::vector<GeneratedRecipe> recipes;
+};
+
+// count recipes of three to seven ingredient lines (five on average), drawn
+// from the given number of distinct ingredient names.
+inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) {
+  static const char* const quantities[] = {"1", "2", "4", "1/2", "6", "0,5"};
+  static const char* const units[] = {"cl", "BL", "TL", "St\xFC" "ck", "Spritzer", "Scheibe"};
+  static const char* const stems[] = {"Rum", "Kr\xE4uterlik\xF6r", "Zitronensaft", "Sirup", "Gin", "\xC4pfelsaft"};
+  std::mt19937 random(seed);
+  const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  GeneratedFile file;
+  file.recipes.reserve(static_cast<std::size_t>(count));
+  for (int r = 1; r <= count; ++r) {
+    GeneratedRecipe recipe{"Cocktail Nr. " + std::to_string(r), {}};
+    file.text += recipe.name + "\r\nZutaten:\r\n";
+    const int lines = 3 + pick(5);
+    for (int l = 0; l < lines; ++l) {
+      const int n = pick(ingredients);
+      GeneratedLine line{quantities[pick(6)], units[pick(6)], std::string(stems[n % 6]) + " " + std::to_string(n)};
+      if (pick(8) == 0) {
+        line = {"0", "-", std::string(stems[n % 6]).substr(0, 3) + std::to_string(n)};  // one word
+        file.text += line.name + "\r\n";
+      } else {
+        file.text += line.quantity + " " + line.unit + " " + line.name + "\r\n";
+      }
+      recipe.lines.push_back(line);
+    }
+    file.text += "Zubereitung: kurz sch\xFC" "tteln\r\n\r\n";
+    file.recipes.push_back(std::move(recipe));
+  }
+  return file;
+}
+
+}  // namespace testsupport
