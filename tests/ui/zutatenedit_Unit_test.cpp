@@ -1,0 +1,343 @@
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/zutatenedit_model.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "tests/support/fake_messages.h"
+#include "tests/ui/modalanswer.h"
+#include "ui/qtext.h"
+#include "ui/zutatenedit_Unit.h"
+
+namespace {
+
+// Time stands still except while the start-up sequence sleeps.
+class StillClock : public platform::Clock {
+ public:
+  StillClock() { platform::setclock(this); }
+  ~StillClock() override { platform::setclock(nullptr); }
+  double now() override { return platform::encodedatetime(2026, 12, 7, 20, 0, 0) + elapsedms / 86400000.0; }
+  void sleep(int milliseconds) override { elapsedms += milliseconds; }
+  double elapsedms = 0;
+};
+
+class NoSplash : public catalogue::SplashPort {
+ public:
+  void show() override {}
+  void close() override {}
+};
+
+class CountingApplication : public catalogue::ApplicationPort {
+ public:
+  void endapplication() override { ++ended; }
+  void armstarttimer() override { ++armed; }
+  int ended = 0;
+  int armed = 0;
+};
+
+class CountingProgress : public catalogue::ProgressPort {
+ public:
+  void zeigefortschritt(int percent) override { shown.push_back(percent); }
+  void close() override { ++closed; }
+  std::vector<int> shown;
+  int closed = 0;
+};
+
+// A catalogue in a temporary folder with three ingredients:
+//   1 Rum          alcoholic, not available, used by 2 recipe lines
+//   2 apfelsaft    not alcoholic, available,  used by 3 recipe lines
+//   3 Zitrone      not alcoholic, not available, unused
+class Kueche {
+ public:
+  Kueche() {
+    catalogue.StarttimerTimer();
+    zutat("1", "Rum", "0", "1");
+    zutat("2", "apfelsaft", "1", "0");
+    zutat("3", "Zitrone", "0", "0");
+    for (const char* key : {"1", "2", "2", "1", "2"}) link(key);
+    catalogue.StarttimerTimer();  // reload: the placeholder rows are gone
+  }
+
+  std::string record(int row) const { return catalogue.c_zutaten().getcell(1, row); }
+
+  QTemporaryDir folder;
+  testsupport::FakeMessages messages;
+  StillClock clock;
+  NoSplash splash;
+  CountingApplication application;
+  CountingProgress progress;
+  catalogue::Catalogue catalogue{folder.path().toStdString() + "/mixolino", splash, application};
+
+ private:
+  void zutat(const std::string& key, const std::string& name, const std::string& avail, const std::string& alk) {
+    std::string packed = TdbdynGrid::newsubfields(5);
+    TdbdynGrid::setsubfield(packed, 1, name);
+    TdbdynGrid::setsubfield(packed, 2, avail);
+    TdbdynGrid::setsubfield(packed, 3, alk);
+    std::vector<std::string> row{key, packed};
+    catalogue.c_zutaten().addrow(row);
+  }
+  void link(const std::string& key) {
+    std::string packed = TdbdynGrid::newsubfields(5);
+    TdbdynGrid::setsubfield(packed, 1, "4");
+    TdbdynGrid::setsubfield(packed, 2, "cl");
+    std::vector<std::string> row{"7", key, packed};
+    catalogue.c_rezeptezutaten().addrow(row);
+  }
+};
+
+// The names down the grid, as the window shows them.
+QStringList shownnames(const QTableWidget& grid) {
+  QStringList names;
+  for (int row = 0; row < grid.rowCount(); ++row) names << grid.verticalHeaderItem(row)->text();
+  return names;
+}
+
+QPoint cellcentre(const QTableWidget& grid, int row, int column) {
+  return grid.visualItemRect(grid.item(row, column)).center();
+}
+
+// A double-click as the window system delivers it: a press and release,
+// then the second press arrives as the double-click itself.
+void doppelklick(QTableWidget& grid, int row, int column) {
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, row, column));
+  QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, row, column));
+}
+
+// Opens the editor, runs act inside it, then closes it with the title-bar
+// button unless act closed it already.
+void imfenster(ui::Tzutatenedit& editor, bool extras, const std::function<void()>& act) {
+  testsupport::ModalAnswer answer([&](QWidget* modal) {
+    if (modal != &editor) return false;
+    act();
+    if (editor.isVisible()) editor.close();
+    return true;
+  });
+  editor.anzeigen(extras);
+}
+
+}  // namespace
+
+class ZutateneditTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsEveryIngredientWithCountAndFlags() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QString caption;
+    QStringList names;
+    QStringList headers;
+    QStringList apfelsaft;
+    imfenster(editor, false, [&] {
+      caption = editor.windowTitle();
+      names = shownnames(*editor.zutatengrid);
+      for (int column = 0; column < 3; ++column) {
+        headers << editor.zutatengrid->horizontalHeaderItem(column)->text();
+        apfelsaft << editor.zutatengrid->item(1, column)->text();
+      }
+    });
+    QCOMPARE(caption, QStringLiteral("Zutaten (3)"));
+    QCOMPARE(names, QStringList({"Rum", "apfelsaft", "Zitrone"}));
+    QCOMPARE(headers, QStringList({"verwendet", "alkoholisch?", QString::fromUtf8("verf\u00fcgbar?")}));
+    QCOMPARE(apfelsaft, QStringList({"3", "Nein", "Ja"}));
+    QCOMPARE(kueche.progress.shown, std::vector<int>({33, 67, 100}));
+    QCOMPARE(kueche.progress.closed, 1);
+  }
+
+  void zusatzfStaysVisibleOnceShownWithExtras() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    std::vector<bool> visible;
+    for (bool extras : {false, true, false})
+      imfenster(editor, extras, [&] { visible.push_back(editor.b_zusatz->isVisible()); });
+    QCOMPARE(visible, std::vector<bool>({false, true, true}));
+  }
+
+  void aPressInTheHeaderRowSortsByTheColumnUnderIt() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QStringList bycount, byname, byavailable, afterdatapress;
+    imfenster(editor, false, [&] {
+      QHeaderView* header = editor.zutatengrid->horizontalHeader();
+      const int y = header->height() / 2;
+      QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(10, y));
+      bycount = shownnames(*editor.zutatengrid);
+      QAbstractButton* corner = editor.zutatengrid->findChild<QAbstractButton*>();
+      QTest::mousePress(corner, Qt::RightButton, {}, QPoint(10, y));
+      byname = shownnames(*editor.zutatengrid);
+      // Right of the last column counts as the last column.
+      QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(header->viewport()->width() - 5, y));
+      byavailable = shownnames(*editor.zutatengrid);
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 0));
+      afterdatapress = shownnames(*editor.zutatengrid);
+    });
+    QCOMPARE(bycount, QStringList({"apfelsaft", "Rum", "Zitrone"}));
+    QCOMPARE(byname, QStringList({"apfelsaft", "Rum", "Zitrone"}));
+    QCOMPARE(byavailable.first(), QStringLiteral("apfelsaft"));  // "Ja" before "Nein"
+    QCOMPARE(afterdatapress, byavailable);
+  }
+
+  void doubleClickTogglesOnlyTheFlagColumns() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QStringList afterone, aftertwo;
+    QString count;
+    imfenster(editor, false, [&] {
+      QTableWidget& grid = *editor.zutatengrid;
+      doppelklick(grid, 2, 1);
+      doppelklick(grid, 2, 2);
+      afterone << grid.item(2, 1)->text() << grid.item(2, 2)->text();
+      doppelklick(grid, 2, 1);
+      aftertwo << grid.item(2, 1)->text() << grid.item(2, 2)->text();
+      doppelklick(grid, 2, 0);
+      count = grid.item(2, 0)->text();
+    });
+    QCOMPARE(afterone, QStringList({"Ja", "Ja"}));
+    QCOMPARE(aftertwo, QStringList({"Nein", "Ja"}));
+    QCOMPARE(count, QStringLiteral("0"));
+  }
+
+  void escapeEndsAPickAndKeepsTheWindowOpen() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    Qt::CursorShape picking = Qt::ArrowCursor, afterescape = Qt::PointingHandCursor;
+    bool active = false;
+    bool openafterescape = false;
+    std::size_t pairs = 99;
+    imfenster(editor, true, [&] {
+      active = QTest::qWaitForWindowActive(&editor);
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 0));
+      editor.zutataufloesen->trigger();
+      picking = editor.zutatengrid->viewport()->cursor().shape();
+      QTest::keyClick(&editor, Qt::Key_Escape);
+      afterescape = editor.zutatengrid->viewport()->cursor().shape();
+      openafterescape = editor.isVisible();
+      pairs = editor.model().aufloesliste().size();
+    });
+    QVERIFY(active);
+    QCOMPARE(picking, Qt::PointingHandCursor);
+    QCOMPARE(afterescape, Qt::ArrowCursor);
+    QVERIFY(openafterescape);
+    QCOMPARE(pairs, std::size_t(0));
+    QCOMPARE(kueche.messages.informations().size(), std::size_t(1));
+  }
+
+  void aDoubleClickPicksTheMergeTarget() {
+    Kueche kueche;
+    kueche.messages.answers = {true};
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    std::vector<catalogue::Aufloespaar> pairs;
+    Qt::CursorShape afterpick = Qt::PointingHandCursor;
+    imfenster(editor, true, [&] {
+      QTableWidget& grid = *editor.zutatengrid;
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 2, 0));  // Zitrone
+      editor.zutataufloesen->trigger();
+      doppelklick(grid, 1, 0);  // apfelsaft
+      pairs = editor.model().aufloesliste();
+      afterpick = grid.viewport()->cursor().shape();
+    });
+    QCOMPARE(pairs, std::vector<catalogue::Aufloespaar>({{3, 2}}));
+    QCOMPARE(afterpick, Qt::ArrowCursor);
+    QCOMPARE(kueche.messages.questions(),
+             std::vector<std::string>(
+                 {std::string("Wollen Sie Zitrone auflösen und die Rezeptreferenzen auf apfelsaft schieben?"_cp)}));
+  }
+
+  void renameGoesThroughTheInputBox() {
+    Kueche kueche;
+    kueche.messages.inputs = {{true, std::string("Wei\xDF" "er Rum")}};
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QString shown;
+    imfenster(editor, true, [&] {
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 2));
+      editor.Zutatumbenennen1->trigger();
+      shown = editor.zutatengrid->verticalHeaderItem(0)->text();
+    });
+    QCOMPARE(kueche.messages.prefills, std::vector<std::string>({"Rum"}));
+    QCOMPARE(shown, QString::fromUtf8("Wei\u00dfer Rum"));
+  }
+
+  void zusatzfOpensItsMenuAtTheButtonsMiddle() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QPoint expected, opened;
+    bool menushown = false;
+    imfenster(editor, true, [&] {
+      const QRect frame = editor.frameGeometry();
+      // 99 / 2 and 25 / 2 round to the even neighbours 50 and 12.
+      expected = frame.topLeft() + editor.b_zusatz->pos() + QPoint(50, 12);
+      QTest::mouseClick(editor.b_zusatz, Qt::LeftButton);
+      menushown = editor.PopupMenu_zusatz->isVisible();
+      opened = editor.PopupMenu_zusatz->pos();
+      editor.PopupMenu_zusatz->close();
+    });
+    QVERIFY(menushown);
+    QCOMPARE(editor.zusatzmenupoint(), expected);
+    QCOMPARE(opened, expected);
+  }
+
+  void speichernWritesClosesAndRestarts() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    bool closed = false;
+    imfenster(editor, false, [&] {
+      QTableWidget& grid = *editor.zutatengrid;
+      doppelklick(grid, 2, 2);  // Zitrone available
+      QTest::mouseClick(editor.b_ok, Qt::LeftButton);
+      closed = !editor.isVisible();
+    });
+    QVERIFY(closed);
+    QCOMPARE(kueche.application.armed, 1);
+    QCOMPARE(TdbdynGrid::getsubfield(kueche.record(2), 2), std::string("1"));
+    QCOMPARE(kueche.messages.informations(), std::vector<std::string>({"1 Zutateneintr\xE4ge ge\xE4ndert!"}));
+  }
+
+  void closingWithTheTitleBarDiscardsEdits() {
+    Kueche kueche;
+    kueche.messages.inputs = {{true, "Gin"}};
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    const std::string before = kueche.record(0);
+    imfenster(editor, true, [&] {
+      QTableWidget& grid = *editor.zutatengrid;
+      doppelklick(grid, 0, 1);
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, 0));
+      editor.Zutatumbenennen1->trigger();
+    });
+    QCOMPARE(kueche.record(0), before);
+    QCOMPARE(kueche.application.armed, 0);
+    QVERIFY(kueche.messages.informations().empty());
+  }
+
+  void theGridAndButtonsFollowTheWindowsEdges() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QSize grid, gridafter;
+    QRect ok, okafter, zusatz, zusatzafter;
+    imfenster(editor, true, [&] {
+      grid = editor.zutatengrid->size();
+      ok = editor.b_ok->geometry();
+      zusatz = editor.b_zusatz->geometry();
+      editor.resize(editor.size() + QSize(100, 60));
+      gridafter = editor.zutatengrid->size();
+      okafter = editor.b_ok->geometry();
+      zusatzafter = editor.b_zusatz->geometry();
+    });
+    QCOMPARE(grid, QSize(530, 345));
+    QVERIFY(grid.height() < ok.top() && grid.height() < zusatz.top());
+    QCOMPARE(ok.size(), QSize(99, 25));
+    QCOMPARE(gridafter, grid + QSize(100, 60));
+    QCOMPARE(okafter, ok.translated(100, 60));
+    QCOMPARE(zusatzafter, zusatz.translated(0, 60));
+  }
+};
+
+QTEST_MAIN(ZutateneditTest)
+#include "zutatenedit_Unit_test.moc"
