@@ -1,0 +1,217 @@
+// The search and the ingredient editor build lookups once per command instead
+// of scanning the link and ingredient tables for every recipe or ingredient.
+// Here both are checked against the plain scans on many random catalogues.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "catalogue/recipeview.h"
+#include "catalogue/search.h"
+#include "catalogue/zutatenedit_model.h"
+#include "platform/codepage.h"
+#include "platform/collation.h"
+#include "platform/text.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+using catalogue::Alkoholwahl;
+using catalogue::ResultRow;
+using catalogue::SearchSettings;
+using catalogue::Suchbereich;
+using testsupport::packed;
+using testsupport::Rows;
+
+class RecordingProgress : public catalogue::ProgressPort {
+ public:
+  void zeigefortschritt(int percent) override { shown.push_back(percent); }
+  void close() override { ++closed; }
+  std::vector<int> shown;
+  int closed = 0;
+};
+
+// The search exactly as the scans describe it: laderezept for every recipe.
+catalogue::SearchResult plainsearch(const TdbdynGrid& rezepte, const TdbdynGrid& links, const TdbdynGrid& zutaten,
+                                    const SearchSettings& settings, RecordingProgress& progress) {
+  const std::string term = platform::lower(platform::trim(settings.suchbegriff));
+  catalogue::SearchResult result;
+  const int32_t n = rezepte.getrowcount();
+  for (int32_t i = 1; i <= n; ++i) {
+    progress.zeigefortschritt(catalogue::fortschrittprozent(i, n));
+    const std::string id = rezepte.getcell(0, i - 1);
+    const std::string name = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 1);
+    const std::string rating = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 2);
+    bool termok = term.empty() || platform::lower(platform::trim(name)).find(term) != std::string::npos;
+    bool alkok = settings.alkohol == Alkoholwahl::egal;
+    bool verfok = !settings.nurverfuegbar;
+    bool all = true;
+    bool alk = false;
+    catalogue::rrezept list;
+    if (catalogue::laderezept(links, zutaten, id, list)) {
+      for (const catalogue::rrezepteintrag& entry : list) {
+        if (!entry.verfuegbar) all = false;
+        if (entry.alkoholisch) alk = true;
+        if (settings.bereich == Suchbereich::rezeptzusaetzlich &&
+            platform::lower(platform::trim(entry.zutatname)).find(term) != std::string::npos)
+          termok = true;
+      }
+      verfok = settings.nurverfuegbar ? all : true;
+      if (settings.alkohol == Alkoholwahl::ja) alkok = alk;
+      if (settings.alkohol == Alkoholwahl::nein) alkok = !alk;
+    }
+    if (termok && alkok && verfok)
+      result.rows.push_back({name, catalogue::wertungtostern(rating), catalogue::janein(alk), catalogue::janein(all), id});
+  }
+  std::stable_sort(result.rows.begin(), result.rows.end(), [](const ResultRow& a, const ResultRow& b) {
+    return platform::comparenames(a.caption, b.caption) < 0;
+  });
+  result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
+  progress.close();
+  return result;
+}
+
+// The editor's rows exactly as described: one scan of the links per ingredient.
+std::vector<catalogue::Gridzeile> plainrows(const TdbdynGrid& zutaten, const TdbdynGrid& links,
+                                             RecordingProgress& progress) {
+  std::vector<catalogue::Gridzeile> rows;
+  const int32_t n = zutaten.getrowcount();
+  for (int32_t f = 1; f <= n; ++f) {
+    progress.zeigefortschritt(catalogue::fortschrittprozent(f, n));
+    const std::string key = zutaten.getcell(0, f - 1);
+    const std::string record = zutaten.getcell(1, f - 1);
+    int32_t count = 0;
+    for (int32_t r = 0; r < links.getrowcount(); ++r)
+      if (platform::trim(links.getcell(1, r)) == platform::trim(key)) ++count;
+    catalogue::Gridzeile row;
+    row[0] = TdbdynGrid::getsubfield(record, 1);
+    row[1] = std::to_string(count);
+    row[2] = catalogue::flagtojanein(TdbdynGrid::getsubfield(record, 3));
+    row[3] = catalogue::flagtojanein(TdbdynGrid::getsubfield(record, 2));
+    row[5] = std::to_string(f - 1);
+    row[6] = key;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class RandomCatalogue {
+ public:
+  explicit RandomCatalogue(unsigned seed) : random_(seed) {}
+
+  // Ids: mostly small numbers, so that they repeat, and some that are no
+  // number or are spelled differently or are the negative stand-ins.
+  std::string id() {
+    static const std::vector<std::string> odd = {"", "abc", " 3", "03", "+4", "-1", "-2", "$A", "0", "7x", " "};
+    if (chance(15)) return pick(odd);
+    return std::to_string(number(1, 14));
+  }
+
+  std::string name() {
+    static const std::vector<std::string> parts = {"rum", "Rum", "RUM", "gin", "Gin", platform::utf8_to_cp1252("Öl"),
+                                                   platform::utf8_to_cp1252("öl"), " ", "-", "a", "B", "Mai Tai"};
+    std::string text;
+    for (int i = number(0, 3); i > 0; --i) text += pick(parts);
+    return text;
+  }
+
+  std::string flag() { return pick({"1", "0", "", " 1", "2", "01"}); }
+
+  Rows zutaten() {
+    Rows rows;
+    for (int i = number(0, 16); i > 0; --i) rows.push_back(chance(8) ? emptyrow(2) : Rows::value_type{id(), packed({name(), flag(), flag()})});
+    return finished(rows, 2);
+  }
+
+  Rows links() {
+    Rows rows;
+    for (int i = number(0, 40); i > 0; --i)
+      rows.push_back(chance(8) ? emptyrow(3) : Rows::value_type{id(), id(), packed({pick({"4", "0", "1/2"}), pick({"cl", "-"})})});
+    return finished(rows, 3);
+  }
+
+  Rows rezepte() {
+    Rows rows;
+    for (int i = number(0, 14); i > 0; --i)
+      rows.push_back(chance(8) ? emptyrow(2) : Rows::value_type{id(), packed({name(), pick({"0", "3", "5", "x", ""})})});
+    return finished(rows, 2);
+  }
+
+  SearchSettings settings() {
+    const std::vector<std::string> terms = {"", "rum", " RUM ", "gin", platform::utf8_to_cp1252("Öl"), "a", "i t", "zzz"};
+    const std::vector<Alkoholwahl> alcohol = {Alkoholwahl::egal, Alkoholwahl::ja, Alkoholwahl::nein};
+    return {pick(terms), chance(2) ? Suchbereich::rezeptzusaetzlich : Suchbereich::nurcocktailname, pick(alcohol),
+            chance(3)};
+  }
+
+  // Some rows of the loaded table deleted, as the editor's merges leave them.
+  void deletesome(TdbdynGrid& table) {
+    for (int32_t row = 0; row + 1 < table.getrowcount(); ++row)
+      if (chance(6) && !table.DBfields(row).empty()) {
+        EXPECT_TRUE(table.delrow(row));
+      }
+  }
+
+  int number(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
+  bool chance(int oneinn) { return number(1, oneinn) == 1; }
+
+ private:
+  template <typename T>
+  T pick(const std::vector<T>& values) {
+    return values[static_cast<std::size_t>(number(0, static_cast<int>(values.size()) - 1))];
+  }
+  std::string pick(std::initializer_list<const char*> values) { return pick(std::vector<std::string>(values.begin(), values.end())); }
+
+  static Rows::value_type emptyrow(int columns) { return Rows::value_type(static_cast<std::size_t>(columns)); }
+
+  // A file cannot end with an all-empty record of a two-column table.
+  static Rows finished(Rows rows, int columns) {
+    if (!rows.empty() && columns == 2 && rows.back()[0].empty() && rows.back()[1].empty()) rows.back()[0] = "99";
+    return rows;
+  }
+
+  std::mt19937 random_;
+};
+
+TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
+  testsupport::TempFolder folder;
+  testsupport::FakeMessages messages;
+  TdbdynGrid zutaten("c_zutaten");
+  TdbdynGrid links("c_rezeptezutaten");
+  TdbdynGrid rezepte("c_rezepte");
+  int hits = 0;
+  for (unsigned seed = 1; seed <= 150; ++seed) {
+    RandomCatalogue random(seed);
+    ASSERT_TRUE(testsupport::loadtable(zutaten, folder.path(), 2, random.zutaten()));
+    ASSERT_TRUE(testsupport::loadtable(links, folder.path(), 3, random.links()));
+    ASSERT_TRUE(testsupport::loadtable(rezepte, folder.path(), 2, random.rezepte()));
+    if (random.chance(2)) {
+      random.deletesome(zutaten);
+      random.deletesome(links);
+      random.deletesome(rezepte);
+    }
+    for (int run = 0; run < 8; ++run) {
+      const SearchSettings settings = random.settings();
+      RecordingProgress fastprogress;
+      RecordingProgress plainprogress;
+      const catalogue::SearchResult fast = catalogue::b_suchenClick(rezepte, links, zutaten, settings, fastprogress);
+      const catalogue::SearchResult plain = plainsearch(rezepte, links, zutaten, settings, plainprogress);
+      ASSERT_EQ(fast.rows, plain.rows) << "seed " << seed << " term '" << settings.suchbegriff << "'";
+      ASSERT_EQ(fast.hitcount, plain.hitcount);
+      ASSERT_EQ(fastprogress.shown, plainprogress.shown);
+      ASSERT_EQ(fastprogress.closed, 1);
+      hits += static_cast<int>(fast.rows.size());
+    }
+    RecordingProgress fastprogress;
+    RecordingProgress plainprogress;
+    const auto fastrows = catalogue::zutatenzeilen(zutaten, links, fastprogress);
+    ASSERT_EQ(fastrows, plainrows(zutaten, links, plainprogress)) << "seed " << seed;
+    ASSERT_EQ(fastprogress.shown, plainprogress.shown);
+  }
+  // The catalogues are not so sparse that nothing is ever found.
+  EXPECT_GT(hits, 500);
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{});
+}
+
+}  // namespace
