@@ -54,8 +54,12 @@ constexpr int starttimerinterval = 100;
 
 QString cp(std::string_view text) { return toqt(text); }
 
+// The layout was drawn for a narrow 8-point sans serif; the wide default sans
+// of many desktops would not fit the captions into their controls.
 QFont controlfont() {
-  QFont font(QStringLiteral("Sans Serif"));
+  QFont font;
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   return font;
@@ -74,17 +78,18 @@ QFont memofont() {
 }  // namespace
 
 // Keeps controls at fixed distances from the edges of their parent that they
-// are anchored to, as the parent is resized. Left and top are always kept.
+// are anchored to, as the parent is resized. A control anchored to both
+// opposite edges stretches; anchored to the right or bottom only, it moves.
 class Anchors : public QObject {
  public:
-  enum Edge { right = 1, bottom = 2 };
+  enum Edge { left = 1, top = 2, right = 4, bottom = 8 };
 
   using QObject::QObject;
 
   // Takes the control's geometry and its parent's size as they are now.
   void add(QWidget* control, int edges) {
     QWidget* parent = control->parentWidget();
-    if (anchors_.count(parent) == 0) parent->installEventFilter(this);
+    if (!anchors_.contains(parent)) parent->installEventFilter(this);
     anchors_.insert(parent, {control, edges, control->geometry(), parent->size()});
   }
 
@@ -103,16 +108,22 @@ class Anchors : public QObject {
     QSize parentdesign;
   };
 
+  // One axis: the new start and length for a growth of delta.
+  static std::pair<int, int> follow(int start, int length, int delta, bool near, bool far) {
+    if (near && far) return {start, std::max(0, length + delta)};
+    if (far) return {start + delta, length};
+    return {start, length};
+  }
+
   static void place(const Anchor& anchor) {
     const QSize now = anchor.control->parentWidget()->size();
-    const int dx = now.width() - anchor.parentdesign.width();
-    const int dy = now.height() - anchor.parentdesign.height();
-    QRect r = anchor.design;
-    // Anchored to the left too (as every control here is), the right anchor
-    // stretches the control; otherwise it moves it.
-    if (anchor.edges & right) r.setWidth(std::max(0, r.width() + dx));
-    if (anchor.edges & bottom) r.setHeight(std::max(0, r.height() + dy));
-    anchor.control->setGeometry(r);
+    const auto [x, width] = follow(anchor.design.x(), anchor.design.width(),
+                                   now.width() - anchor.parentdesign.width(), anchor.edges & left,
+                                   anchor.edges & right);
+    const auto [y, height] = follow(anchor.design.y(), anchor.design.height(),
+                                    now.height() - anchor.parentdesign.height(), anchor.edges & top,
+                                    anchor.edges & bottom);
+    anchor.control->setGeometry(x, y, width, height);
   }
 
   QMultiHash<QWidget*, Anchor> anchors_;
@@ -198,6 +209,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   createactions();
   createopendialog();
   settaborder();
+  GroupBox1->installEventFilter(this);  // once every control it looks at exists
 
   resize(clientwidth, clientheight + menuBar()->sizeHint().height());
   if (const QScreen* screen = QApplication::primaryScreen())
@@ -231,8 +243,7 @@ void TMainform::createsearchsettings() {
   GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), client);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(4, 0, 549, 97);
-  anchors_->add(GroupBox1, Anchors::right);
-  GroupBox1->installEventFilter(this);
+  anchors_->add(GroupBox1, Anchors::left | Anchors::top | Anchors::right);
 
   Label1 = new QLabel(QStringLiteral("Suchbegriff:"), GroupBox1);
   Label1->setObjectName(QStringLiteral("Label1"));
@@ -268,17 +279,18 @@ void TMainform::createsearchsettings() {
     auto* radio = new QRadioButton(QString::fromUtf8(caption), Panel1);
     radio->setObjectName(QString::fromUtf8(name));
     radio->setGeometry(left, 0, 57, 17);
-    // A choice that becomes selected searches at once; one that was already
-    // selected does not.
-    connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
-      if (checked) changeclick();
-    });
     return radio;
   };
   c_alk_egal = alkradio("c_alk_egal", "egal", 0);
   c_alk_egal->setChecked(true);
   c_alk_ja = alkradio("c_alk_ja", "ja", 72);
   c_alk_nein = alkradio("c_alk_nein", "nein", 136);
+  // A choice that becomes selected searches at once; clicking the one already
+  // selected does not.
+  for (QRadioButton* radio : {c_alk_egal, c_alk_ja, c_alk_nein})
+    connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked) changeclick();
+    });
 
   c_nurverfuegbar = new QCheckBox(cp("Zeige nur Cocktails aus verfügbaren Zutaten"_cp), GroupBox1);
   c_nurverfuegbar->setObjectName(QStringLiteral("c_nurverfuegbar"));
@@ -290,6 +302,7 @@ void TMainform::createsearchsettings() {
   b_suchen->setObjectName(QStringLiteral("b_suchen"));
   b_suchen->setGeometry(414, 58, 129, 33);
   b_suchen->setAutoDefault(false);
+  anchors_->add(b_suchen, Anchors::right | Anchors::bottom);
   connect(b_suchen, &QPushButton::clicked, this, &TMainform::b_suchenClick);
 
   label_suchinf = new QLabel(QStringLiteral("--"), GroupBox1);
@@ -310,7 +323,7 @@ void TMainform::createresultlist() {
   ListView_erg = new QTreeWidget(centralWidget());
   ListView_erg->setObjectName(QStringLiteral("ListView_erg"));
   ListView_erg->setGeometry(4, 96, 549, 246);
-  anchors_->add(ListView_erg, Anchors::right | Anchors::bottom);
+  anchors_->add(ListView_erg, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   ListView_erg->setColumnCount(4);
   ListView_erg->setHeaderLabels({QStringLiteral("Cocktailname"), QStringLiteral("Wertung"), QStringLiteral("alk?"),
                                  cp("verfügbar?"_cp)});

@@ -1,0 +1,488 @@
+// The main window with the real dialogs over a catalogue in a temp folder:
+// start-up, import through the open-file dialog, search settings, the result
+// list, the info box, the rating, the menus and shortcuts, and the close.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <fstream>
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/file.h"
+#include "tests/support/fake_messages.h"
+#include "tests/ui/modalanswer.h"
+#include "ui/fortschritt_Unit.h"
+#include "ui/main_Unit.h"
+#include "ui/memo_Unit.h"
+#include "ui/qtext.h"
+#include "ui/splash_Unit.h"
+#include "ui/wertungs_Unit.h"
+#include "ui/zutatenedit_Unit.h"
+
+using testsupport::ModalAnswer;
+
+namespace {
+
+// The splash's minimum second passes at once.
+class InstantClock : public platform::Clock {
+ public:
+  InstantClock() { platform::setclock(this); }
+  ~InstantClock() override { platform::setclock(nullptr); }
+  double now() override { return start_ + static_cast<double>(sleptms_) / 86400000.0; }
+  void sleep(int milliseconds) override { sleptms_ += milliseconds; }
+
+ private:
+  double start_ = platform::encodedatetime(2026, 12, 7, 20, 15, 30);
+  long long sleptms_ = 0;
+};
+
+// Four recipes; "Leer" has no ingredient lines. Windows-1252, CR LF.
+const char* const rezepte =
+    "Sommerdrink\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitronensaft\r\nEis\r\nZubereitung: auf Eis\r\n\r\n"
+    "Zombie\r\nZutaten:\r\n4 cl Rum\r\n2 cl Kr\xE4uterlik\xF6r\r\n\r\n"
+    "Apfelschorle\r\nZutaten:\r\n10 cl Apfelsaft\r\n10 cl Wasser\r\n\r\n"
+    "Leer\r\nZutaten:\r\n\r\n";
+
+QStringList column(const QTreeWidget& list, int col) {
+  QStringList texts;
+  for (int i = 0; i < list.topLevelItemCount(); ++i) texts << list.topLevelItem(i)->text(col);
+  return texts;
+}
+
+QTreeWidgetItem* rownamed(const QTreeWidget& list, const QString& name) {
+  for (int i = 0; i < list.topLevelItemCount(); ++i)
+    if (list.topLevelItem(i)->text(0) == name) return list.topLevelItem(i);
+  return nullptr;
+}
+
+QStringList lines(const QPlainTextEdit& memo) { return memo.toPlainText().split(QLatin1Char('\n')); }
+
+QStringList toqt(const std::vector<std::string>& texts) {
+  QStringList out;
+  for (const std::string& text : texts) out << ui::toqt(text);
+  return out;
+}
+
+// A one-line recipe view: name padded to 30, then the two flags.
+QString viewline(const QString& text, bool alk, bool avail) {
+  return text.leftJustified(30) + "(alkoholisch:" + (alk ? "Ja  " : "Nein") + QString::fromUtf8(" verfügbar:") +
+         (avail ? "Ja  " : "Nein") + ")";
+}
+
+}  // namespace
+
+class MainUnitTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir folder;
+  InstantClock clock;
+  testsupport::FakeMessages messages;
+  std::unique_ptr<ui::TMainform> form;
+  std::unique_ptr<ui::Tzutatenedit> zutatenedit;
+  std::unique_ptr<ui::Tfortschrittform> fortschrittform;
+  std::unique_ptr<ui::Tsplashform> splashform;
+  std::unique_ptr<ui::TMemoform> memoform;
+  std::unique_ptr<ui::Twertungsform> wertungsform;
+
+  QString dbfile(const char* name) const { return folder.filePath(QStringLiteral("db/")) + name; }
+
+  void search() { form->b_suchen->click(); }
+
+  // Marks one ingredient as alcoholic straight in the table.
+  void setalcoholic(const std::string& name) {
+    TdbdynGrid& zutaten = form->catalogue().c_zutaten();
+    for (int32_t row = 0; row < zutaten.getrowcount(); ++row) {
+      std::vector<std::string> values;
+      QVERIFY(zutaten.getrow(row, values));
+      if (TdbdynGrid::getsubfield(values[1], 1) != name) continue;
+      QVERIFY(TdbdynGrid::setsubfield(values[1], 3, "1"));
+      QVERIFY(zutaten.updaterow(row, values));
+    }
+  }
+
+  // Modal windows and pop-ups may leave another window active; the
+  // shortcuts act only while the main window is.
+  bool activate() {
+    form->activateWindow();
+    return QTest::qWaitForWindowActive(form.get());
+  }
+
+  void select(const char* name) {
+    QTreeWidgetItem* row = rownamed(*form->ListView_erg, QString::fromUtf8(name));
+    QVERIFY(row != nullptr);
+    form->ListView_erg->setCurrentItem(row);
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(folder.isValid());
+    form = std::make_unique<ui::TMainform>(folder.filePath(QStringLiteral("mixolino")).toStdString());
+    zutatenedit = std::make_unique<ui::Tzutatenedit>(form->catalogue(), form->progressport(), form.get());
+    fortschrittform = std::make_unique<ui::Tfortschrittform>(form.get());
+    splashform = std::make_unique<ui::Tsplashform>(form.get());
+    memoform = std::make_unique<ui::TMemoform>(form.get());
+    wertungsform = std::make_unique<ui::Twertungsform>(form.get());
+    form->setfenster({zutatenedit.get(), fortschrittform.get(), splashform.get(), memoform.get(), wertungsform.get()});
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    // The start-up timer creates db/ with its files and loads the tables.
+    QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
+    QTRY_VERIFY(!splashform->isVisible());
+    QVERIFY(messages.log.empty());
+  }
+
+  void startsWithItsCaptionAndHiddenParts() {
+    QCOMPARE(form->windowTitle(), QStringLiteral("Mixolino - v1.01"));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("--"));
+    QVERIFY(!form->GB_info->isVisible());
+    QVERIFY(!form->debug1->menuAction()->isVisible());
+    QStringList menus;
+    for (QAction* menu : form->menuBar()->actions()) menus << menu->text();
+    QCOMPARE(menus, (QStringList{"Programm", "Zutaten", "Debug", "Info"}));
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QTreeWidgetItem* header = form->ListView_erg->headerItem();
+    QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2), header->text(3)}),
+             (QStringList{"Cocktailname", "Wertung", "alk?", QString::fromUtf8("verfügbar?")}));
+    QCOMPARE(form->c_nurverfuegbar->text(), QString::fromUtf8("Zeige nur Cocktails aus verfügbaren Zutaten"));
+  }
+
+  void controlsFollowTheirAnchorsWhenResized() {
+    const QSize before = form->size();
+    const QRect list = form->ListView_erg->geometry();
+    const QRect info = form->GB_info->geometry();
+    const int button = form->b_suchen->x();
+    form->resize(before + QSize(100, 60));
+    QCOMPARE(form->ListView_erg->geometry(), list.adjusted(0, 0, 100, 60));
+    QCOMPARE(form->GroupBox1->width(), 649);
+    QCOMPARE(form->GroupBox1->height(), 97);
+    QCOMPARE(form->b_suchen->x(), button + 100);
+    QCOMPARE(form->GB_info->geometry(), info);
+    QCOMPARE(form->label_suchinf->geometry().right() + 1, 649 - 9);
+    form->resize(before);
+    QCOMPARE(form->ListView_erg->geometry(), list);
+    QCOMPARE(form->GroupBox1->width(), 549);
+    QCOMPARE(form->b_suchen->x(), button);
+  }
+
+  // The import file is named without a dot: the dialog's one filter, shown
+  // as "*.*", must still list it.
+  void importsThroughTheOpenFileDialog() {
+    const QString path = folder.filePath(QStringLiteral("rezepte"));
+    {
+      std::ofstream out(path.toStdString(), std::ios::binary);
+      out << rezepte;
+    }
+    std::ofstream(folder.filePath(QStringLiteral("notiz.txt")).toStdString()) << "x";
+    form->OpenDialogimport->setDirectory(folder.path());
+    form->Action_debug->trigger();
+
+    QString filtertext;
+    bool listed = false;
+    ModalAnswer answer([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      if (dialog == nullptr) return false;
+      filtertext = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+      const QListView* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+      const QAbstractItemModel* model = view->model();
+      for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+        if (model->index(row, 0, view->rootIndex()).data().toString() == QStringLiteral("rezepte")) listed = true;
+      if (!listed) return false;  // the folder is read in the background
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      name->setText(path);
+      QTest::keyClick(name, Qt::Key_Return);
+      return true;
+    });
+    form->Importieren1->trigger();
+    QVERIFY(answer.done);
+    QCOMPARE(filtertext, QStringLiteral("Alle Dateien (*.*)"));
+    QVERIFY(listed);
+    QCOMPARE(messages.informations(),
+             std::vector<std::string>{std::string("Import wurde ausgeführt, 4 Einträge verarbeitet!"_cp)});
+    messages.clear();
+    form->Action_debug->trigger();
+    setalcoholic("Rum");
+    setalcoholic("Kr\xE4uterlik\xF6r");
+  }
+
+  void searchListsEveryRecipeByName() {
+    search();
+    QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
+    const QTreeWidgetItem* zombie = rownamed(*form->ListView_erg, "Zombie");
+    QCOMPARE((QStringList{zombie->text(1), zombie->text(2), zombie->text(3)}), (QStringList{"", "Ja  ", "Nein"}));
+    QCOMPARE(ui::TMainform::rezeptid(*zombie), std::string("2"));
+    // The label keeps its right end where the layout puts it.
+    QCOMPARE(form->label_suchinf->geometry().right() + 1, 549 - 9);
+  }
+
+  void alcoholChoiceAndAvailabilitySearchAtOnce() {
+    QTest::mouseClick(form->c_alk_ja, Qt::LeftButton);
+    QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Sommerdrink", "Zombie"}));
+    QTest::mouseClick(form->c_alk_nein, Qt::LeftButton);
+    QCOMPARE(column(*form->ListView_erg, 0), QStringList{"Apfelschorle"});
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("1 Suchergebnisse"));
+
+    // A term typed without Enter waits for the next search; clicking the
+    // choice already selected runs none, another one does.
+    form->e_suchbegriff->setText(QStringLiteral("zom"));
+    QTest::mouseClick(form->c_alk_nein, Qt::LeftButton);
+    QCOMPARE(column(*form->ListView_erg, 0), QStringList{"Apfelschorle"});
+    QTest::mouseClick(form->c_alk_egal, Qt::LeftButton);
+    QCOMPARE(column(*form->ListView_erg, 0), QStringList{"Zombie"});
+
+    form->e_suchbegriff->clear();
+    QTest::mouseClick(form->c_nurverfuegbar, Qt::LeftButton);
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("0 Suchergebnisse"));
+    QTest::mouseClick(form->c_nurverfuegbar, Qt::LeftButton);
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+  }
+
+  void scopeChangesWaitForTheNextSearch() {
+    form->e_suchbegriff->setText(QStringLiteral("RUM"));
+    search();
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QTest::mouseClick(form->r_rezeptzusaetzlich, Qt::LeftButton);
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    search();
+    QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Sommerdrink", "Zombie"}));
+    QTest::mouseClick(form->r_nurcocktailname, Qt::LeftButton);
+  }
+
+  void enterInTheSearchFieldSearches() {
+    form->e_suchbegriff->clear();
+    QTest::keyClicks(form->e_suchbegriff, QStringLiteral("  apfel "));
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 2);  // typing alone does not search
+    QTest::keyClick(form->e_suchbegriff, Qt::Key_Return);
+    QCOMPARE(column(*form->ListView_erg, 0), QStringList{"Apfelschorle"});
+    form->e_suchbegriff->clear();
+    QTest::keyClick(form->e_suchbegriff, Qt::Key_Enter);
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+  }
+
+  void enterOrDoubleClickShowsTheRecipe() {
+    search();
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QVERIFY(form->GB_info->isVisible());
+    QCOMPARE(lines(*form->infomemo),
+             (QStringList{viewline("4 cl Rum", true, false), viewline(QString::fromUtf8("2 cl Kräuterlikör"), true, false)}));
+    QCOMPARE(lines(*form->infomemo).first().size(), 63);
+
+    form->b_info_x->click();
+    QVERIFY(!form->GB_info->isVisible());
+    QVERIFY(form->infomemo->toPlainText().isEmpty());
+
+    select("Sommerdrink");
+    const QRect row = form->ListView_erg->visualItemRect(form->ListView_erg->currentItem());
+    QTest::mouseDClick(form->ListView_erg->viewport(), Qt::LeftButton, {}, row.center());
+    QVERIFY(form->GB_info->isVisible());
+    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("4 cl Rum", true, false),
+                                                  viewline("2 cl Zitronensaft", false, false),
+                                                  viewline("Eis", false, false)}));
+    QVERIFY(messages.log.empty());
+  }
+
+  void doubleClickWithoutSelectionDoesNothing() {
+    form->b_info_x->click();
+    form->ListView_erg->clearSelection();
+    form->ListView_erg->setCurrentItem(nullptr);
+    const QPoint below(20, form->ListView_erg->viewport()->height() - 5);  // under the last row
+    QTest::mouseDClick(form->ListView_erg->viewport(), Qt::LeftButton, {}, below);
+    QVERIFY(!form->GB_info->isVisible());
+    QVERIFY(messages.log.empty());
+  }
+
+  void recipeWithoutLinesWarnsAndEmptiesTheBox() {
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    select("Leer");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Enter);
+    QCOMPARE(messages.warnings(), std::vector<std::string>{"Fehler bem Laden des Rezeptes!"});
+    QVERIFY(form->GB_info->isVisible());
+    QVERIFY(form->infomemo->toPlainText().isEmpty());
+    messages.clear();
+  }
+
+  void escapeEmptiesAndHidesTheInfoBox() {
+    QVERIFY(activate());
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QVERIFY(form->GB_info->isVisible());
+    QTest::keyClick(form->e_suchbegriff, Qt::Key_Escape);
+    QVERIFY(!form->GB_info->isVisible());
+    QVERIFY(form->infomemo->toPlainText().isEmpty());
+
+    // Hidden already: nothing the user can see changes.
+    QTest::keyClick(form->ListView_erg, Qt::Key_Escape);
+    QVERIFY(!form->GB_info->isVisible());
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
+  }
+
+  void ratingGoesThroughThePopupAndTheDialog() {
+    select("Zombie");
+    QTreeWidgetItem* zombie = form->ListView_erg->currentItem();
+    const QPoint at = form->ListView_erg->visualItemRect(zombie).center();
+    QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
+    QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
+    QCOMPARE(form->PopupMenu_Liste->actions(), QList<QAction*>{form->Wertungndern1});
+    QCOMPARE(form->Wertungndern1->text(), QString::fromUtf8("Wertung ändern"));
+    form->PopupMenu_Liste->close();
+
+    int shownat = 0;
+    ModalAnswer confirm([&](QWidget* modal) {
+      if (modal != wertungsform.get()) return false;
+      shownat = wertungsform->wertungsregler->value();
+      wertungsform->wertungsregler->setValue(4);
+      wertungsform->b_ok->click();
+      return true;
+    });
+    form->Wertungndern1->trigger();
+    QVERIFY(confirm.done);
+    QCOMPARE(shownat, 3);  // never rated
+    QCOMPARE(zombie->text(1), QStringLiteral("* * * *"));
+    QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
+
+    ModalAnswer cancel([&](QWidget* modal) {
+      if (modal != wertungsform.get()) return false;
+      shownat = wertungsform->wertungsregler->value();
+      wertungsform->wertungsregler->setValue(1);
+      wertungsform->reject();
+      return true;
+    });
+    form->Wertungndern1->trigger();
+    QVERIFY(cancel.done);
+    QCOMPARE(shownat, 4);
+    QCOMPARE(zombie->text(1), QStringLiteral("* * * *"));
+    QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
+    QVERIFY(messages.log.empty());
+  }
+
+  void textViewerIsEmptiedBeforeEachText() {
+    QStringList shown;
+    const auto readandclose = [&](QWidget* modal) {
+      if (modal != memoform.get()) return false;
+      shown = lines(*memoform->Memo);
+      memoform->reject();
+      return true;
+    };
+    {
+      ModalAnswer answer(readandclose);
+      form->Einheiten1->trigger();
+      QVERIFY(answer.done);
+    }
+    QCOMPARE(shown, toqt(ui::einheitenzeilen()));
+    {
+      ModalAnswer answer(readandclose);
+      form->Programmbeschreibung1->trigger();
+      QVERIFY(answer.done);
+    }
+    QCOMPARE(shown, toqt(ui::programmbeschreibungzeilen()));
+  }
+
+  void infoTextsHaveTheirExactLengths() {
+    std::vector<std::size_t> lengths;
+    for (const std::string& line : ui::einheitenzeilen()) lengths.push_back(line.size());
+    QCOMPARE(lengths, (std::vector<std::size_t>{25, 0, 36, 46, 36, 35, 29, 47, 46, 55, 35, 44, 44, 29}));
+    const std::vector<std::string>& einheiten = ui::einheitenzeilen();
+    QCOMPARE(einheiten[3], std::string("ml \t  Mililiter \t                \t10 ml = 1 cl"));
+    QCOMPARE(einheiten[9], std::string("Me\xDFglas    -----                     \t\t1 Me\xDFglas = 2 cl"));
+
+    const std::vector<std::string>& beschreibung = ui::programmbeschreibungzeilen();
+    QCOMPARE(beschreibung.size(), std::size_t(10));
+    QCOMPARE(beschreibung[6],
+             std::string("- die Zutaten k\xF6nnen \xFC" "ber das Men\xFC \"Zutaten bearbeiten\" bearbeitet werden"));
+    QCOMPARE(beschreibung[7].substr(0, 3), std::string("  ("));
+    QCOMPARE(beschreibung[9], std::string("Das Programm sollte selbsterkl\xE4rend sein."));
+  }
+
+  // The editor gets its extra functions while "Debug" is visible; a second
+  // Ctrl+Alt+J hides the menu again.
+  void debugShortcutFlipsTheMenuAndTheEditorsExtras() {
+    QVERIFY(activate());
+    bool extras = true;
+    const auto lookandclose = [&](QWidget* modal) {
+      if (modal != zutatenedit.get()) return false;
+      extras = zutatenedit->b_zusatz->isVisible();
+      zutatenedit->reject();
+      return true;
+    };
+    {
+      ModalAnswer answer(lookandclose);
+      form->Zutatenbearbeiten1->trigger();
+      QVERIFY(answer.done);
+    }
+    QVERIFY(!extras);
+
+    QVERIFY(activate());
+    QTest::keyClick(form.get(), Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(form->debug1->menuAction()->isVisible());
+    QStringList menus;
+    for (QAction* menu : form->menuBar()->actions())
+      if (menu->isVisible()) menus << menu->text();
+    QCOMPARE(menus, (QStringList{"Programm", "Zutaten", "Debug", "Info"}));
+    {
+      ModalAnswer answer(lookandclose);
+      form->Zutatenbearbeiten1->trigger();
+      QVERIFY(answer.done);
+    }
+    QVERIFY(extras);
+
+    QVERIFY(activate());
+    QTest::keyClick(form.get(), Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(!form->debug1->menuAction()->isVisible());
+  }
+
+  // The reset re-arms the start-up timer; the result list keeps its rows
+  // until the next search.
+  void resetReloadsEmptyTablesLater() {
+    search();
+    messages.answers = {true, true, true, true};  // "Sind Sie sicher?" and three overwrites
+    form->DBreset1->trigger();
+    QCOMPARE(messages.questions().front(), std::string("Sind Sie sicher?"));
+    QTRY_COMPARE(messages.questions().size(), std::size_t(4));
+    QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
+    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    search();
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("1 Suchergebnisse"));
+    messages.clear();
+  }
+
+  // FormCloseQuery closes the table files: another writer can have them.
+  void closingTheWindowReleasesTheTables() {
+    const std::string path = dbfile("c_rezepte.db").toStdString();
+    QVERIFY(platform::File::open(path, platform::File::Access::readwrite_denywrite) == nullptr);
+    QVERIFY(form->close());
+    QVERIFY(platform::File::open(path, platform::File::Access::readwrite_denywrite) != nullptr);
+  }
+
+  void cleanupTestCase() {
+    wertungsform.reset();
+    memoform.reset();
+    splashform.reset();
+    fortschrittform.reset();
+    zutatenedit.reset();
+    form.reset();
+  }
+};
+
+QTEST_MAIN(MainUnitTest)
+#include "main_Unit_test.moc"
