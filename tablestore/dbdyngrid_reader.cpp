@@ -33,6 +33,11 @@ std::string_view nextfield(std::string_view& rest) {
   return field;
 }
 
+// The header error; reason names the field.
+std::string invalidfile(const char* reason) {
+  return std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp) + reason;
+}
+
 void appendnumber(std::string& out, int64_t value) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
@@ -88,14 +93,44 @@ class TdbdynGrid::Reader {
   }
 
   // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
+  // The bytes between them are copied as runs.
   void append(const char* p, const char* stop, int64_t offset) {
-    for (; p < stop; ++p, ++offset) {
-      const char c = *p;
-      if (c == '\n') continue;
-      if (start_ < 0) start_ = offset;
-      ++count_;
-      if (c != '\0' && length_ < linelimit) line_[length_++] = c;
+    const char* nextlf = find(p, stop, '\n');
+    const char* nextnul = find(p, stop, '\0');
+    while (p < stop) {
+      const char* const special = std::min(nextlf, nextnul);
+      if (p < special) {
+        appendrun(p, special, offset);
+        offset += special - p;
+        p = special;
+      } else if (*p == '\n') {
+        nextlf = find(++p, stop, '\n');
+        ++offset;
+      } else {
+        counted(offset, 1);
+        nextnul = find(++p, stop, '\0');
+        ++offset;
+      }
     }
+  }
+
+  static const char* find(const char* p, const char* stop, char c) {
+    const void* found = std::memchr(p, c, static_cast<std::size_t>(stop - p));
+    return found ? static_cast<const char*>(found) : stop;
+  }
+
+  // n bytes of the line, the first at file offset offset, are counted.
+  void counted(int64_t offset, int64_t n) {
+    if (start_ < 0) start_ = offset;
+    count_ += n;
+  }
+
+  // Bytes that are kept, up to the line's limit.
+  void appendrun(const char* p, const char* stop, int64_t offset) {
+    counted(offset, stop - p);
+    const auto n = std::min<std::ptrdiff_t>(stop - p, linelimit - length_);
+    std::memcpy(line_ + length_, p, static_cast<std::size_t>(n));
+    length_ += static_cast<int32_t>(n);
   }
 
   void endline() {
@@ -118,14 +153,13 @@ class TdbdynGrid::Reader {
   void parseheader(std::string_view line) {
     std::string fields[4];
     for (std::string& field : fields) field = platform::upper(trimview(nextfield(line)));
-    const std::string invalid = std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp);
     if (fields[0] != "#DB" || fields[1].size() < fieldwidth || fields[2].size() != 1 || fields[3].empty())
-      fail(invalid + "(HEADER)");
+      fail(invalidfile("(HEADER)"));
     revision_ = fields[2][0];
-    if (revision_ != 'A') fail(invalid + "(REV)");
-    if (!platform::strtoint(fields[1], dc_)) fail(invalid + "(DC)");
+    if (revision_ != 'A') fail(invalidfile("(REV)"));
+    if (!platform::strtoint(fields[1], dc_)) fail(invalidfile("(DC)"));
     int32_t columns = 0;
-    if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalid + "(CC)");
+    if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
     table_.setcolcount(columns);
   }
 

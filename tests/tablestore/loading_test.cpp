@@ -184,7 +184,8 @@ TEST_F(Loading, ReloadingReusesTheOpenFileEntry) {
   // The load's handle is the one openfile hands out, under any spelling of the path.
   platform::File* handle = nullptr;
   bool readonly = true;
-  ASSERT_TRUE(table.openfile(" " + platform::upper(folder.file("c_test.db")), handle, readonly));
+  const std::string spelled = platform::upper(folder.file("c_test.db")) + " ";
+  ASSERT_TRUE(table.openfile(spelled, handle, readonly));
   EXPECT_EQ(handle, first);
   EXPECT_FALSE(readonly);
   EXPECT_EQ(table.openfiles().size(), 1u);
