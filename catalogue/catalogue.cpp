@@ -1,7 +1,5 @@
 #include "catalogue/catalogue.h"
 
-#include <utility>
-
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -32,11 +30,9 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
 
 Catalogue::~Catalogue() = default;
 
-std::string Catalogue::programfolder() const {
-  std::string folder = programfile_.substr(0, programfile_.rfind(separator) + 1);
-  if (!folder.empty() && folder.back() != separator) folder += separator;
-  return folder;
-}
+// Everything up to and including the last separator, so a program in the
+// root folder gives "/" and a bare file name gives "".
+std::string Catalogue::programfolder() const { return programfile_.substr(0, programfile_.rfind(separator) + 1); }
 
 std::string Catalogue::dbfolder() const { return programfolder() + "db" + separator; }
 
@@ -60,7 +56,6 @@ void Catalogue::StarttimerTimer() {
       application_.endapplication();
       return;
     }
-    // Without a status file the next start offers to create the tables again.
     // An input/output error here leaves the tables unloaded and the splash open.
     if (const int error = writestatusfile(); error != 0) {
       platform::showwarning(platform::errortext(error));
@@ -110,20 +105,16 @@ void Catalogue::waitforsplash(double start) {
 }
 
 void Catalogue::FormCloseQuery() {
-  for (std::unique_ptr<TdbdynGrid>* table : {&c_zutaten_, &c_rezeptezutaten_, &c_rezepte_}) {
+  for (TdbdynGrid* table : tables()) {
     try {
-      if (*table) (*table)->db_close();
+      if (table) table->db_close();
     } catch (...) {
       // The window closes whatever happens to the files.
     }
   }
-  for (std::unique_ptr<TdbdynGrid>* table : {&c_zutaten_, &c_rezeptezutaten_, &c_rezepte_}) {
-    try {
-      table->reset();
-    } catch (...) {
-      // Dropped for the same reason.
-    }
-  }
+  c_zutaten_.reset();
+  c_rezeptezutaten_.reset();
+  c_rezepte_.reset();
 }
 
 void Catalogue::DBreset1Click() {
