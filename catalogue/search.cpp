@@ -1,8 +1,8 @@
 #include "catalogue/search.h"
 
 #include <algorithm>
-#include <numeric>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 #include "catalogue/recipeview.h"
@@ -20,43 +20,105 @@ struct Zutat {
   bool alkoholisch = false;
 };
 
+// Numbers the ids met in one table with consecutive slots. Ids are mostly
+// small positive numbers below twice the row count, so an array indexed by
+// the id serves them; the few others go to a hash map.
+class Idslots {
+ public:
+  explicit Idslots(int32_t rows) : array_(static_cast<std::size_t>(rows) * 2 + 16, -1) {}
+
+  // The id's slot and whether it was new; a new id gets the next slot.
+  std::pair<int32_t, bool> eintragen(int32_t id) {
+    int32_t& slot = inarray(id) ? array_[static_cast<std::size_t>(id)] : others_.try_emplace(id, -1).first->second;
+    const bool neu = slot < 0;
+    if (neu) slot = count_++;
+    return {slot, neu};
+  }
+
+  // The id's slot, or -1 when the id was never entered.
+  int32_t finde(int32_t id) const {
+    if (inarray(id)) return array_[static_cast<std::size_t>(id)];
+    const auto found = others_.find(id);
+    return found == others_.end() ? -1 : found->second;
+  }
+
+ private:
+  bool inarray(int32_t id) const { return id >= 0 && static_cast<std::size_t>(id) < array_.size(); }
+
+  std::vector<int32_t> array_;
+  std::unordered_map<int32_t, int32_t> others_;
+  int32_t count_ = 0;
+};
+
 // The lines of every recipe with their ingredients, built from one pass over
 // the link table and one over the ingredient table. It gives each recipe the
 // same lines and ingredient values as laderezept's scans, ids compared as
 // numbers with the same stand-ins for texts that are none, and it lives for
-// one search only.
+// one search only. The lines of all recipes lie in one array, grouped by
+// recipe in link table order, each line already pointing at its ingredient.
 class Rezeptindex {
  public:
-  Rezeptindex(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten) {
-    for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-      zeilen_[idnummer(c_rezeptezutaten.getcell(0, row), -2)].push_back(
-          idnummer(c_rezeptezutaten.getcell(1, row), -2));
+  Rezeptindex(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten)
+      : zutatslots_(c_zutaten.getrowcount()), gruppen_(c_rezeptezutaten.getrowcount()) {
+    ladezutaten(c_zutaten);
+    ladezeilen(c_rezeptezutaten);
+  }
+
+  // The lines of the recipe, in link table order, as ingredient slots.
+  std::span<const int32_t> zeilen(const std::string& rezeptid) const {
+    const int32_t found = gruppen_.finde(idnummer(rezeptid, -1));
+    if (found < 0) return {};
+    const auto g = static_cast<std::size_t>(found);
+    return std::span<const int32_t>(zeilen_).subspan(static_cast<std::size_t>(beginn_[g]),
+                                                     static_cast<std::size_t>(beginn_[g + 1] - beginn_[g]));
+  }
+
+  // The ingredient in a slot; a line whose ingredient id has no row (slot
+  // -1) gives an empty name and both flags clear.
+  const Zutat& zutat(int32_t slot) const { return slot < 0 ? keinezutat_ : zutaten_[static_cast<std::size_t>(slot)]; }
+
+ private:
+  void ladezutaten(const TdbdynGrid& c_zutaten) {
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
       const std::string packed = c_zutaten.getcell(1, row);
+      Zutat zutat{platform::lower(TdbdynGrid::getsubfield(packed, 1)), flaggesetzt(TdbdynGrid::getsubfield(packed, 2)),
+                  flaggesetzt(TdbdynGrid::getsubfield(packed, 3))};
+      const auto [slot, neu] = zutatslots_.eintragen(idnummer(c_zutaten.getcell(0, row), -1));
       // A later row with the same id replaces an earlier one, as in the scan.
-      zutaten_[idnummer(c_zutaten.getcell(0, row), -1)] = {
-          platform::lower(TdbdynGrid::getsubfield(packed, 1)),
-          flaggesetzt(TdbdynGrid::getsubfield(packed, 2)), flaggesetzt(TdbdynGrid::getsubfield(packed, 3))};
+      if (neu)
+        zutaten_.push_back(std::move(zutat));
+      else
+        zutaten_[static_cast<std::size_t>(slot)] = std::move(zutat);
     }
   }
 
-  // The ingredient ids of the recipe's lines, in link table order.
-  const std::vector<int32_t>& zeilen(const std::string& rezeptid) const {
-    const auto found = zeilen_.find(idnummer(rezeptid, -1));
-    return found == zeilen_.end() ? keinezeilen_ : found->second;
+  // Groups the link rows by recipe, keeping their table order in each group.
+  void ladezeilen(const TdbdynGrid& c_rezeptezutaten) {
+    const int32_t n = c_rezeptezutaten.getrowcount();
+    std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
+    std::vector<int32_t> slots(static_cast<std::size_t>(n));
+    std::vector<int32_t> anzahl;
+    for (int32_t row = 0; row < n; ++row) {
+      const auto i = static_cast<std::size_t>(row);
+      const auto [found, neu] = gruppen_.eintragen(idnummer(c_rezeptezutaten.getcell(0, row), -2));
+      if (neu) anzahl.push_back(0);
+      gruppe[i] = found;
+      ++anzahl[static_cast<std::size_t>(found)];
+      slots[i] = zutatslots_.finde(idnummer(c_rezeptezutaten.getcell(1, row), -2));
+    }
+    beginn_.assign(anzahl.size() + 1, 0);
+    for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
+    std::vector<int32_t> next(beginn_.begin(), beginn_.end() - 1);
+    zeilen_.resize(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < gruppe.size(); ++i)
+      zeilen_[static_cast<std::size_t>(next[static_cast<std::size_t>(gruppe[i])]++)] = slots[i];
   }
 
-  // The ingredient of a line; an id without ingredient row gives an empty
-  // name and both flags clear.
-  const Zutat& zutat(int32_t zutatid) const {
-    const auto found = zutaten_.find(zutatid);
-    return found == zutaten_.end() ? keinezutat_ : found->second;
-  }
-
- private:
-  std::unordered_map<int32_t, std::vector<int32_t>> zeilen_;
-  std::unordered_map<int32_t, Zutat> zutaten_;
-  const std::vector<int32_t> keinezeilen_;
+  Idslots zutatslots_;  // ingredient id -> its slot in zutaten_
+  std::vector<Zutat> zutaten_;
+  Idslots gruppen_;  // recipe id -> group
+  std::vector<int32_t> beginn_;                    // group -> its first line in zeilen_; one more at the end
+  std::vector<int32_t> zeilen_;
   const Zutat keinezutat_;
 };
 
@@ -71,10 +133,10 @@ std::optional<ResultRow> pruefe(const Rezeptindex& index, const std::string& id,
   bool verfpassed = !settings.nurverfuegbar;
   bool alleverfuegbar = true;
   bool alkoholisch = false;
-  const std::vector<int32_t>& zeilen = index.zeilen(id);
+  const std::span<const int32_t> zeilen = index.zeilen(id);
   if (!zeilen.empty()) {
-    for (const int32_t zutatid : zeilen) {
-      const Zutat& zutat = index.zutat(zutatid);
+    for (const int32_t slot : zeilen) {
+      const Zutat& zutat = index.zutat(slot);
       if (!zutat.verfuegbar) alleverfuegbar = false;
       if (zutat.alkoholisch) alkoholisch = true;
       if (settings.bereich == Suchbereich::rezeptzusaetzlich && enthaelt(zutat.suchname, term)) termpassed = true;
@@ -89,17 +151,27 @@ std::optional<ResultRow> pruefe(const Rezeptindex& index, const std::string& id,
 }
 
 // Ascending by name in the list's locale-aware order; equal names keep the
-// table order.
+// table order. Most comparisons are settled by the first eight bytes of the
+// sort keys, held beside them so that the sort rarely touches the keys.
 void sortierenachname(std::vector<ResultRow>& rows) {
-  std::vector<std::string> keys;
-  keys.reserve(rows.size());
-  for (const ResultRow& row : rows) keys.push_back(platform::namesortkey(row.caption));
-  std::vector<std::size_t> order(rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  struct Sortkey {
+    uint64_t prefix = 0;
+    std::string key;
+    std::size_t row = 0;
+  };
+  std::vector<Sortkey> keys(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    keys[i].key = platform::namesortkey(rows[i].caption);
+    for (std::size_t b = 0; b < 8; ++b)
+      keys[i].prefix = keys[i].prefix << 8 | (b < keys[i].key.size() ? static_cast<unsigned char>(keys[i].key[b]) : 0u);
+    keys[i].row = i;
+  }
+  std::stable_sort(keys.begin(), keys.end(), [](const Sortkey& a, const Sortkey& b) {
+    return a.prefix != b.prefix ? a.prefix < b.prefix : a.key < b.key;
+  });
   std::vector<ResultRow> sorted;
   sorted.reserve(rows.size());
-  for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
+  for (const Sortkey& key : keys) sorted.push_back(std::move(rows[key.row]));
   rows = std::move(sorted);
 }
 

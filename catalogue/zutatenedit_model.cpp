@@ -47,13 +47,47 @@ void quicksort(std::vector<Gridzeile>& grid, int col, int32_t lo, int32_t hi,
   if (i < hi) quicksort(grid, col, i, hi, vor);
 }
 
-// How many link rows use each key, counted by the trimmed key text.
-std::unordered_map<std::string, int32_t> verwendungen(const TdbdynGrid& c_rezeptezutaten) {
-  std::unordered_map<std::string, int32_t> counts;
-  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-    ++counts[platform::trim(c_rezeptezutaten.getcell(1, row))];
-  return counts;
-}
+// How many link rows use each key, counted by the trimmed key text. Keys are
+// mostly plain decimals ("17"), counted in an array indexed by their number;
+// every other text is counted in a hash map. Two plain decimals are the same
+// text exactly when they are the same number, so this is a text comparison.
+class Verwendungen {
+ public:
+  explicit Verwendungen(const TdbdynGrid& c_rezeptezutaten)
+      : array_(static_cast<std::size_t>(c_rezeptezutaten.getrowcount()) * 2 + 16, 0) {
+    for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
+      const std::string key = platform::trim(c_rezeptezutaten.getcell(1, row));
+      std::size_t number = 0;
+      if (plaindecimal(key, number))
+        ++array_[number];
+      else
+        ++others_[key];
+    }
+  }
+
+  int32_t anzahl(const std::string& key) const {
+    const std::string trimmed = platform::trim(key);
+    std::size_t number = 0;
+    if (plaindecimal(trimmed, number)) return array_[number];
+    const auto found = others_.find(trimmed);
+    return found == others_.end() ? 0 : found->second;
+  }
+
+ private:
+  // Digits only, no leading zero, and small enough for the array.
+  bool plaindecimal(const std::string& text, std::size_t& number) const {
+    if (text.empty() || text.size() > 9 || (text[0] == '0' && text.size() > 1)) return false;
+    number = 0;
+    for (const char c : text) {
+      if (c < '0' || c > '9') return false;
+      number = number * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return number < array_.size();
+  }
+
+  std::vector<int32_t> array_;
+  std::unordered_map<std::string, int32_t> others_;
+};
 
 Gridzeile kopfzeile() {
   Gridzeile row;
@@ -72,7 +106,7 @@ std::string janeintoflag(const std::string& shown) { return platform::upper(plat
 
 std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
                                      ProgressPort& progress) {
-  const std::unordered_map<std::string, int32_t> counts = verwendungen(c_rezeptezutaten);
+  const Verwendungen counts(c_rezeptezutaten);
   const int32_t n = c_zutaten.getrowcount();
   std::vector<Gridzeile> rows;
   rows.reserve(static_cast<std::size_t>(n));
@@ -80,10 +114,9 @@ std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGr
     progress.zeigefortschritt(fortschrittprozent(f, n));
     const std::string key = c_zutaten.getcell(0, f - 1);
     const std::string record = c_zutaten.getcell(1, f - 1);
-    const auto used = counts.find(platform::trim(key));
     Gridzeile row;
     row[name] = TdbdynGrid::getsubfield(record, 1);
-    row[verwendet] = std::to_string(used == counts.end() ? 0 : used->second);
+    row[verwendet] = std::to_string(counts.anzahl(key));
     row[alkoholisch] = flagtojanein(TdbdynGrid::getsubfield(record, 3));
     row[verfuegbar] = flagtojanein(TdbdynGrid::getsubfield(record, 2));
     row[tabellenzeile] = std::to_string(f - 1);

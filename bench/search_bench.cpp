@@ -1,0 +1,109 @@
+// The search and the ingredient editor's filling on generated catalogues of
+// 1,400, 14,000 and 140,000 recipes (five lines each, a third as many
+// ingredients), against the plain per-recipe table scans where those finish
+// in reasonable time. Run a Release build by hand:
+//   ./bench/search_bench --benchmark_counters_tabular=true
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+
+#include "catalogue/search.h"
+#include "catalogue/zutatenedit_model.h"
+#include "tests/support/plainscans.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+class NoProgress : public catalogue::ProgressPort {
+ public:
+  void zeigefortschritt(int) override {}
+  void close() override {}
+};
+
+struct Bar {
+  TdbdynGrid zutaten{"c_zutaten"};
+  TdbdynGrid links{"c_rezeptezutaten"};
+  TdbdynGrid rezepte{"c_rezepte"};
+};
+
+std::string word(std::mt19937& random) {
+  static const char* const syllables[] = {"ra", "mu", "gin", "to", "li", "me", "sa", "ko", "ri", "ta", "an", "el"};
+  std::string text;
+  for (int i = std::uniform_int_distribution<int>(2, 4)(random); i > 0; --i) text += syllables[random() % 12];
+  text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
+
+// Built once per size, in a folder that is removed again at once.
+Bar& bar(int recipes) {
+  static std::map<int, std::unique_ptr<Bar>> bars;
+  std::unique_ptr<Bar>& made = bars[recipes];
+  if (made) return *made;
+  made = std::make_unique<Bar>();
+  std::mt19937 random(static_cast<unsigned>(recipes));
+  const int ingredients = recipes / 3;
+  testsupport::Rows zutaten, links, rezepte;
+  for (int i = 1; i <= ingredients; ++i)
+    zutaten.push_back({std::to_string(i), testsupport::packed({word(random), random() % 4 ? "1" : "0", random() % 2 ? "1" : "0"})});
+  for (int r = 1; r <= recipes; ++r) {
+    rezepte.push_back({std::to_string(r), testsupport::packed({word(random) + " " + word(random), std::to_string(random() % 6)})});
+    for (int line = 0; line < 5; ++line)
+      links.push_back({std::to_string(r), std::to_string(1 + random() % ingredients), testsupport::packed({"4", "cl"})});
+  }
+  std::string folder = (std::filesystem::temp_directory_path() / "mixolino-bench-XXXXXX").string();
+  if (::mkdtemp(folder.data()) == nullptr) std::abort();
+  folder += "/";
+  if (!testsupport::loadtable(made->zutaten, folder, 2, zutaten) || !testsupport::loadtable(made->links, folder, 3, links) ||
+      !testsupport::loadtable(made->rezepte, folder, 2, rezepte))
+    std::abort();
+  // The tables keep their files open; only their names go.
+  std::filesystem::remove_all(folder);
+  return *made;
+}
+
+catalogue::SearchSettings settings(bool withterm) {
+  return withterm ? catalogue::SearchSettings{"ra", catalogue::Suchbereich::rezeptzusaetzlich}
+                  : catalogue::SearchSettings{};
+}
+
+void Search(benchmark::State& state) {
+  Bar& b = bar(static_cast<int>(state.range(0)));
+  NoProgress progress;
+  std::size_t hits = 0;
+  for (auto _ : state) hits = catalogue::b_suchenClick(b.rezepte, b.links, b.zutaten, settings(state.range(1)), progress).rows.size();
+  state.counters["hits"] = static_cast<double>(hits);
+}
+
+void SearchPlainScan(benchmark::State& state) {
+  Bar& b = bar(static_cast<int>(state.range(0)));
+  testsupport::RecordingProgress progress;
+  std::size_t hits = 0;
+  for (auto _ : state) hits = testsupport::plainsearch(b.rezepte, b.links, b.zutaten, settings(state.range(1)), progress).rows.size();
+  state.counters["hits"] = static_cast<double>(hits);
+}
+
+void EditorFilling(benchmark::State& state) {
+  Bar& b = bar(static_cast<int>(state.range(0)));
+  NoProgress progress;
+  for (auto _ : state) benchmark::DoNotOptimize(catalogue::zutatenzeilen(b.zutaten, b.links, progress));
+}
+
+void EditorFillingPlainScan(benchmark::State& state) {
+  Bar& b = bar(static_cast<int>(state.range(0)));
+  testsupport::RecordingProgress progress;
+  for (auto _ : state) benchmark::DoNotOptimize(testsupport::plainrows(b.zutaten, b.links, progress));
+}
+
+// Second argument: 0 empty term and name only, 1 a term in names and ingredients.
+BENCHMARK(Search)->ArgsProduct({{1400, 14000, 140000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchPlainScan)->ArgsProduct({{1400}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(EditorFilling)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
+BENCHMARK(EditorFillingPlainScan)->Arg(1400)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
