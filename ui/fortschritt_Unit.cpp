@@ -32,9 +32,16 @@ int Tfortschrittsbalken::percent() const {
 
 QString Tfortschrittsbalken::text() const { return QString::asprintf("%d%%", percent()); }
 
+// The gauge is a little wider than the dialog's client area; drawing within
+// the part that shows keeps its right border and its centred text on screen.
+QRect Tfortschrittsbalken::shownarea() const {
+  return parentWidget() == nullptr ? rect() : rect() & parentWidget()->rect().translated(-pos());
+}
+
 void Tfortschrittsbalken::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QRect inside = rect().adjusted(1, 1, -1, -1);
+  const QRect area = shownarea();
+  const QRect inside = area.adjusted(1, 1, -1, -1);
   const long long span = static_cast<long long>(maximum_) - minimum_;
   const int barwidth =
       span == 0 ? 0 : static_cast<int>((static_cast<long long>(value_) - minimum_) * inside.width() / span);
@@ -43,7 +50,7 @@ void Tfortschrittsbalken::paintEvent(QPaintEvent*) {
   painter.fillRect(inside, Qt::white);
   painter.fillRect(bar, Qt::blue);
   painter.setPen(Qt::black);
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  painter.drawRect(area.adjusted(0, 0, -1, -1));
 
   // The text is black on white and white where the bar lies under it.
   painter.setClipRect(inside);

@@ -29,6 +29,8 @@ class Tfortschrittsbalken : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  QRect shownarea() const;
+
   int minimum_ = 0;
   int maximum_ = 100;
   int value_ = 0;

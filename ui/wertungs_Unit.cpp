@@ -25,8 +25,10 @@ Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Bewertung"));
   setdialogframe(*this, 291, 82, true);
 
+  // Qt draws the ticks at the bottom edge of the track bar; at the usual 45
+  // pixels they would lie behind "OK", so the bar ends just above it.
   wertungsregler = new QSlider(Qt::Horizontal, this);
-  wertungsregler->setGeometry(0, 16, 289, 45);
+  wertungsregler->setGeometry(0, 16, 289, 36);
   wertungsregler->setRange(1, 5);
   wertungsregler->setTickInterval(1);
   wertungsregler->setTickPosition(QSlider::TicksBelow);
