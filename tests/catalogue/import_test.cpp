@@ -248,6 +248,19 @@ TEST_F(Import, Utf8FilesAreReadAsWindows1252) {
   EXPECT_EQ(ingredients().size(), 3u);  // the liqueur was found again
 }
 
+TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
+  const std::string name(150000, 'N');
+  importtext("Kurz\r\nZutaten:\r\nEis\r\n\r\n" + name + "\r\nZutaten:\r\n");
+  ASSERT_FALSE(messages.warnings().empty());
+  EXPECT_EQ(messages.warnings().back(), errorbox(name, "c_rezepte db_addrow fehlgeschlagen"));
+  EXPECT_TRUE(messages.informations().empty());
+  // The first recipe stays, and the files still load.
+  catalogue.reset();
+  messages.clear();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(recipenames(), std::vector<std::string>{"Kurz"});
+}
+
 TEST_F(Import, IdsContinueAfterTheLargestNumericId) {
   std::vector<std::vector<std::string>> zutaten = {{"abc", packed("Rum", "1", "1")}, {" 7", packed(" rUM ", "0", "1")},
                                                    {"$10", packed("Gin", "0", "0")}, {"3", packed("Gin", "1", "1")}};
