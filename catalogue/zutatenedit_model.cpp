@@ -16,6 +16,9 @@ namespace {
 
 enum Spalte { name = 0, verwendet = 1, alkoholisch = 2, verfuegbar = 3, tabellenzeile = 5, schluessel = 6 };
 
+// Whether the save carries the pair out; void and self pairs it skips.
+bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
+
 // A grid cell or table key read as a number, -1 when it is none.
 int32_t zahl(const std::string& text) { return idnummer(text, -1); }
 
@@ -191,8 +194,9 @@ void ZutateneditModel::pickmergetarget() {
   // Lines moved onto an ingredient that an earlier pair deletes would point
   // at nothing after the save.
   const bool zielwirdaufgeloest =
-      paar.ziel >= 0 && std::any_of(aufloesliste_.begin(), aufloesliste_.end(),
-                                    [&](const Aufloespaar& frueher) { return frueher.quelle == paar.ziel; });
+      paar.ziel >= 0 && std::any_of(aufloesliste_.begin(), aufloesliste_.end(), [&](const Aufloespaar& frueher) {
+        return frueher.quelle == paar.ziel && wirdausgefuehrt(frueher);
+      });
   if (zielwirdaufgeloest) {
     platform::showwarning(std::string(
         "Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp));
@@ -336,7 +340,7 @@ int32_t ZutateneditModel::savemerges() {
   Zeilenindex zutaten(c_zutaten, 0);
   int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
-    if (paar.quelle < 0 || paar.ziel < 0 || paar.quelle == paar.ziel) continue;
+    if (!wirdausgefuehrt(paar)) continue;
     if (umhaengen(c_rezeptezutaten, lines, paar, changes))
       loeschezutat(c_zutaten, zutaten, paar.quelle);
     else

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/tablebuilder.h"
 
@@ -361,6 +362,14 @@ TEST_F(ZutateneditTest, AMergeOntoAnIngredientThatIsAlreadyBeingMergedIsRefused)
   EXPECT_EQ(model->aufloesliste().size(), 2u);
   EXPECT_FALSE(model->aufloesmodus());
   EXPECT_EQ(model->aufloeszeile(), -1);
+  // A pair that the save skips deletes nothing, so its source may be a target.
+  load({{"1", packed({"A"})}, {"2", packed({"B"})}, {"x", packed({"Kaputt"})}}, {{"1", "1", packed({"1"})}});
+  open();
+  messages.clear();
+  merge("2", "x");
+  merge("1", "2");
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{2, -1}, {1, 2}}));
+  EXPECT_TRUE(messages.warnings().empty());
 }
 
 TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
@@ -437,6 +446,47 @@ TEST_F(ZutateneditTest, MergingAnUnusedIngredientDeletesItWithoutACount) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].first, "2");
   EXPECT_EQ(linkkeys(), std::vector<std::string>{"2"});
+}
+
+TEST_F(ZutateneditTest, AMergeWhoseLinesCannotAllBeMovedKeepsItsSource) {
+  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}},
+       {{"10", "1", packed({"1"})}, {"11", "1", packed({"1"})}});
+  open();
+  merge("1", "2");
+  messages.clear();
+  platform::faults::arm(1, 5);  // the first line's write-back fails
+  model->b_okClick();
+  platform::faults::disarm();
+  const std::vector<std::string> warnings = messages.warnings();
+  ASSERT_FALSE(warnings.empty());
+  EXPECT_EQ(warnings.back(),
+            std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{std::string(
+                "1 Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp)});
+  EXPECT_EQ(application.armed, 1);
+  reload();
+  const auto rows = zutaten();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first, "1");
+}
+
+TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndTheScanGoesOn) {
+  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"1", packed({"A doppelt", "1", "0"})}},
+       {{"10", "2", packed({"1"})}});
+  open();
+  merge("1", "2");
+  messages.clear();
+  platform::faults::arm(1, 5);  // the first row's delete fails
+  model->b_okClick();
+  platform::faults::disarm();
+  const std::vector<std::string> warnings = messages.warnings();
+  ASSERT_FALSE(warnings.empty());
+  EXPECT_EQ(warnings.back(), "Fehler beim db_delrow!");
+  EXPECT_TRUE(messages.informations().empty());
+  // The second row with the key was still deleted.
+  EXPECT_EQ(catalogue->c_zutaten().getcell(0, 2), "");
+  EXPECT_EQ(catalogue->c_zutaten().getcell(0, 1), "2");
 }
 
 }  // namespace
