@@ -30,7 +30,7 @@ class Catalogue {
   std::string dbfolder() const;       // programfolder() + "db/"
   std::string statusfile() const;     // dbfolder() + "status.txt"
 
-  // The tables; null after FormCloseQuery.
+  // The tables, from construction until FormCloseQuery destroys them.
   TdbdynGrid& c_zutaten() { return *c_zutaten_; }
   TdbdynGrid& c_rezeptezutaten() { return *c_rezeptezutaten_; }
   TdbdynGrid& c_rezepte() { return *c_rezepte_; }
