@@ -2,9 +2,13 @@
 // close button, the program's 11-pixel sans-serif font, centred on the screen.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
 
 namespace ui {
 
@@ -31,6 +35,22 @@ inline void centreonscreen(QWidget& window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+// Shows a window that must be on screen before the caller blocks the event
+// loop. The window system maps a new window in its own time, so this waits
+// (a second at most) until the window can be painted, then paints it. User
+// input stays queued meanwhile.
+inline void showandpaint(QWidget& window) {
+  window.show();
+  QElapsedTimer waited;
+  waited.start();
+  while (!window.windowHandle()->isExposed() && waited.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(5);
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  window.repaint();
 }
 
 }  // namespace ui

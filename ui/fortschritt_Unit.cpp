@@ -1,6 +1,5 @@
 #include "ui/fortschritt_Unit.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 
@@ -72,11 +71,7 @@ void Tfortschrittform::zeigefortschritt(int percent) {
   fortschritt->setvalue(percent);
   if (isVisible()) return;
   centreonscreen(*this);
-  QDialog::show();
-  // The caller's loop blocks the event loop; let the window appear and paint
-  // once, without handing the user's input to any window meanwhile.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  fortschritt->repaint();
+  showandpaint(*this);  // the caller's loop blocks the event loop next
 }
 
 void Tfortschrittform::close() { QDialog::close(); }

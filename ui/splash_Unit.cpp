@@ -1,6 +1,5 @@
 #include "ui/splash_Unit.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
 
@@ -43,10 +42,7 @@ Tsplashform::Tsplashform(QWidget* parent) : QDialog(parent) {
 
 void Tsplashform::show() {
   centreonscreen(*this);
-  QDialog::show();
-  // The start-up sequence blocks the event loop right after this; paint now.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  repaint();
+  showandpaint(*this);  // the start-up sequence blocks the event loop next
 }
 
 void Tsplashform::close() { QDialog::close(); }
