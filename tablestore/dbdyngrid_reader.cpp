@@ -38,11 +38,16 @@ std::string invalidfile(const char* reason) {
   return std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp) + reason;
 }
 
-void appendnumber(std::string& out, int64_t value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
-}
+// A number's decimal digits, without allocating.
+class Decimal {
+ public:
+  explicit Decimal(int64_t value) : end_(std::to_chars(digits_, digits_ + sizeof digits_, value).ptr) {}
+  std::string_view text() const { return {digits_, static_cast<std::size_t>(end_ - digits_)}; }
+
+ private:
+  char digits_[24];
+  char* end_;
+};
 
 }  // namespace
 
@@ -58,6 +63,7 @@ class TdbdynGrid::Reader {
   void read() {
     int64_t size = 0;
     if (!file_.size(size) || !file_.seek(0)) failio();
+    size_ = size;
     char* const buffer = table_.readbuffer_.get();
     for (int64_t offset = 0; offset < size;) {
       const auto requested = static_cast<std::size_t>(std::min<int64_t>(size - offset, readbuffersize));
@@ -77,6 +83,16 @@ class TdbdynGrid::Reader {
   [[noreturn]] static void fail(std::string text) { throw readerror{std::move(text)}; }
   // The error of the last failed file operation, as the load shows it.
   [[noreturn]] static void failio() { fail(platform::errortext(platform::lasterror())); }
+
+  // Room for as many rows as the file can hold records of 14 + CC bytes and
+  // a line end, so that the columns need not move while they grow. Only the
+  // rows that are filled take memory.
+  void reserverows() {
+    const int64_t records = size_ / (16 + table_.getcolcount());
+    const auto rows = static_cast<std::size_t>(table_.getrowcount() + records);
+    table_.DBfields_.reserve(rows);
+    for (auto& column : table_.cells_) column.reserve(rows);
+  }
 
   // Feeds count bytes of the chunk that starts at file offset chunkoffset.
   void walk(const char* bytes, std::size_t count, int64_t chunkoffset) {
@@ -161,6 +177,7 @@ class TdbdynGrid::Reader {
     int32_t columns = 0;
     if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
     table_.setcolcount(columns);
+    reserverows();
   }
 
   void parserecord(std::string_view line, int32_t number) {
@@ -199,22 +216,20 @@ class TdbdynGrid::Reader {
   }
 
   // N, file, Pos, Flag, offset and length of the current line, each closed by 0xBF.
+  // One allocation of the exact size: a million rows keep a million of these.
   std::string recordfields(std::string_view pos, std::string_view flag) const {
     const std::string& name = table_.dbfiles_[static_cast<std::size_t>(index_)].name;
+    const Decimal offset(start_);
+    const Decimal length(count_);
+    const std::string_view parts[] = {"N", name, pos, flag, offset.text(), length.text()};
+    std::size_t size = 0;
+    for (std::string_view part : parts) size += part.size() + 1;
     std::string out;
-    out.reserve(name.size() + pos.size() + flag.size() + 48);
-    out.push_back('N');
-    out.push_back(subsep);
-    out += name;
-    out.push_back(subsep);
-    out += pos;
-    out.push_back(subsep);
-    out += flag;
-    out.push_back(subsep);
-    appendnumber(out, start_);
-    out.push_back(subsep);
-    appendnumber(out, count_);
-    out.push_back(subsep);
+    out.reserve(size);
+    for (std::string_view part : parts) {
+      out += part;
+      out.push_back(subsep);
+    }
     return out;
   }
 
@@ -254,6 +269,7 @@ class TdbdynGrid::Reader {
   int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
   int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
   int32_t linenumber_ = 0;
+  int64_t size_ = 0;
   int32_t rowindex_ = -1;
   int32_t dc_ = 0;
   int64_t counted_ = 0;
