@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -429,6 +430,9 @@ void TMainform::createactions() {
 }
 
 void TMainform::createopendialog() {
+  // Qt's file dialog remembers folders and its layout in a user settings
+  // file; the program keeps no settings, so that file is sent nowhere.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
   OpenDialogimport = new QFileDialog(this);
   OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
   OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);
