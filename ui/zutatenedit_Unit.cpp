@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyleOptionHeader>
 #include <QTableWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "catalogue/zutatenedit_model.h"
@@ -103,8 +104,7 @@ void Tzutatenedit::creategrid() {
                            static_cast<QObject*>(left->viewport()), static_cast<QObject*>(corner_)})
     if (watched != nullptr) watched->installEventFilter(this);
 
-  connect(zutatengrid, &QTableWidget::currentCellChanged, this,
-          [this](int row, int column) { zutatengridSelect(row, column); });
+  connect(zutatengrid, &QTableWidget::currentCellChanged, this, &Tzutatenedit::zutatengridSelect);
 }
 
 void Tzutatenedit::createbuttons() {

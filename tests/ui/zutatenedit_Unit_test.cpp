@@ -165,6 +165,7 @@ class ZutateneditTest : public QObject {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QStringList bycount, byname, byavailable, afterdatapress;
+    int selectedafternameclick = 0;
     imfenster(editor, false, [&] {
       QHeaderView* header = editor.zutatengrid->horizontalHeader();
       const int y = header->height() / 2;
@@ -178,7 +179,12 @@ class ZutateneditTest : public QObject {
       byavailable = shownnames(*editor.zutatengrid);
       QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 0));
       afterdatapress = shownnames(*editor.zutatengrid);
+      // The name column is a header: a click there selects nothing.
+      QHeaderView* names = editor.zutatengrid->verticalHeader();
+      QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, QPoint(20, names->sectionViewportPosition(2) + 8));
+      selectedafternameclick = editor.model().selectedrow();
     });
+    QCOMPARE(selectedafternameclick, 1);
     QCOMPARE(bycount, QStringList({"apfelsaft", "Rum", "Zitrone"}));
     QCOMPARE(byname, QStringList({"apfelsaft", "Rum", "Zitrone"}));
     QCOMPARE(byavailable.first(), QStringLiteral("apfelsaft"));  // "Ja" before "Nein"
