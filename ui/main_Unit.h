@@ -114,6 +114,8 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
 
   // The hidden recipe id of a result row.
   static std::string rezeptid(const QTreeWidgetItem& item);
+  // Appends the rows of a search to ListView_erg, each with its hidden id.
+  void fillresultlist(const std::vector<catalogue::ResultRow>& rows);
 
  public slots:
   void b_suchenClick();
@@ -150,7 +152,6 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void createopendialog();
   void settaborder();
   void placesuchinf();
-  void fillresultlist(const std::vector<catalogue::ResultRow>& rows);
   void showlines(const std::vector<std::string>& lines);
   QTreeWidgetItem* selectedrow() const;
 

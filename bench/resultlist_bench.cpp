@@ -1,0 +1,51 @@
+// Filling the main window's result list: the rows of a search that lists
+// every recipe of a large catalogue, added and then painted once. Run on the
+// offscreen platform unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "catalogue/search.h"
+#include "ui/main_Unit.h"
+
+namespace {
+
+std::vector<catalogue::ResultRow> rows(int64_t count) {
+  std::vector<catalogue::ResultRow> out;
+  out.reserve(static_cast<std::size_t>(count));
+  for (int64_t i = 1; i <= count; ++i)
+    out.push_back({"Cocktail Nummer " + std::to_string(i), i % 6 == 0 ? "" : "* * *", i % 2 ? "Ja  " : "Nein",
+                   i % 3 ? "Nein" : "Ja  ", std::to_string(i)});
+  return out;
+}
+
+void BM_FillResultList(benchmark::State& state) {
+  QTemporaryDir folder;
+  ui::TMainform form(folder.filePath(QStringLiteral("mixolino")).toStdString());
+  form.Starttimer->stop();  // the tables are not needed here
+  form.show();
+  const std::vector<catalogue::ResultRow> hits = rows(state.range(0));
+  for (auto _ : state) {
+    form.ListView_erg->clear();
+    form.fillresultlist(hits);
+    form.ListView_erg->viewport()->repaint();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_FillResultList)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
