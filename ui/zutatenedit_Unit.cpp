@@ -201,14 +201,7 @@ int Tzutatenedit::gridx(QObject* watched, int x) const {
 
 bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == corner_ && event->type() == QEvent::Paint) {
-    QPainter painter(corner_);
-    QStyleOptionHeader header;
-    header.initFrom(corner_);
-    header.rect = corner_->rect();
-    header.text = toqt(model_->cell(0, 0));
-    header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    header.position = QStyleOptionHeader::OnlyOneSection;
-    style()->drawControl(QStyle::CE_Header, &header, &painter, corner_);
+    paintcorner();
     return true;
   }
   const bool press = event->type() == QEvent::MouseButtonPress;
@@ -219,9 +212,21 @@ bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
   // press then counts as a press again, as the first one did.
   if (doubleclick) zutatengridDblClick();
   const int x = gridx(watched, static_cast<QMouseEvent*>(event)->position().toPoint().x());
-  if (x < 0) return doubleclick;
+  if (x < 0) return doubleclick;  // other presses select cells as usual
   zutatengridMouseDown(x);
   return true;
+}
+
+// The corner is the header cell of the name column.
+void Tzutatenedit::paintcorner() {
+  QPainter painter(corner_);
+  QStyleOptionHeader header;
+  header.initFrom(corner_);
+  header.rect = corner_->rect();
+  header.text = toqt(model_->cell(0, 0));
+  header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+  header.position = QStyleOptionHeader::OnlyOneSection;
+  style()->drawControl(QStyle::CE_Header, &header, &painter, corner_);
 }
 
 void Tzutatenedit::showgrid() {

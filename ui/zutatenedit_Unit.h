@@ -68,6 +68,7 @@ class Tzutatenedit : public QDialog {
   void zutatengridMouseDown(int x);
   void zutatengridDblClick();
   int gridx(QObject* watched, int x) const;
+  void paintcorner();
 
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
