@@ -23,11 +23,13 @@ void Tfortschrittsbalken::setvalue(int value) {
   if (percent() != before) repaint();
 }
 
-int Tfortschrittsbalken::percent() const {
+int Tfortschrittsbalken::share(int whole) const {
   const long long span = static_cast<long long>(maximum_) - minimum_;
   if (span == 0) return 0;
-  return static_cast<int>((static_cast<long long>(value_) - minimum_) * 100 / span);
+  return static_cast<int>((static_cast<long long>(value_) - minimum_) * whole / span);
 }
+
+int Tfortschrittsbalken::percent() const { return share(100); }
 
 QString Tfortschrittsbalken::text() const { return QString::asprintf("%d%%", percent()); }
 
@@ -41,10 +43,7 @@ void Tfortschrittsbalken::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect area = shownarea();
   const QRect inside = area.adjusted(1, 1, -1, -1);
-  const long long span = static_cast<long long>(maximum_) - minimum_;
-  const int barwidth =
-      span == 0 ? 0 : static_cast<int>((static_cast<long long>(value_) - minimum_) * inside.width() / span);
-  const QRect bar(inside.left(), inside.top(), barwidth, inside.height());
+  const QRect bar(inside.left(), inside.top(), share(inside.width()), inside.height());
 
   painter.fillRect(inside, Qt::white);
   painter.fillRect(bar, Qt::blue);

@@ -29,6 +29,7 @@ class Tfortschrittsbalken : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  int share(int whole) const;  // (value - minimum) / (maximum - minimum) of whole
   QRect shownarea() const;
 
   int minimum_ = 0;
