@@ -1,6 +1,7 @@
 #include "ui/wertungs_Unit.h"
 
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 
@@ -19,6 +20,14 @@ QLabel* boldlabel(QWidget* parent, const char* text, int left) {
   return label;
 }
 
+// The platform's look with a thumb 20 pixels long.
+class ThumbStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    return metric == PM_SliderLength ? 20 : QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 }  // namespace
 
 Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
@@ -33,6 +42,9 @@ Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
   wertungsregler->setTickInterval(1);
   wertungsregler->setTickPosition(QSlider::TicksBelow);
   wertungsregler->setPageStep(1);
+  auto* thumbstyle = new ThumbStyle;
+  thumbstyle->setParent(wertungsregler);
+  wertungsregler->setStyle(thumbstyle);
 
   Label1 = boldlabel(this, "schlecht", 6);
   Label3 = boldlabel(this, "geht so", 118);

@@ -1,5 +1,6 @@
 #include <QPushButton>
 #include <QSlider>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include "tests/ui/modalanswer.h"
@@ -80,6 +81,21 @@ class WertungsformTest : public QObject {
     QVERIFY(!form.anzeigen(rating));
     QVERIFY(answer.done);
     QCOMPARE(rating, 1);
+  }
+
+  void theThumbIsTwentyPixelsLongAndTheTicksClearOk() {
+    ui::Twertungsform form;
+    QStyleOptionSlider option;
+    option.initFrom(form.wertungsregler);
+    option.orientation = Qt::Horizontal;
+    option.minimum = 1;
+    option.maximum = 5;
+    option.tickPosition = QSlider::TicksBelow;
+    option.tickInterval = 1;
+    const QRect thumb = form.wertungsregler->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                                     QStyle::SC_SliderHandle, form.wertungsregler);
+    QCOMPARE(thumb.width(), 20);
+    QVERIFY(form.wertungsregler->geometry().bottom() < form.b_ok->geometry().top());
   }
 
   void okOfAnEarlierShowingDoesNotCountAgain() {
