@@ -32,7 +32,10 @@ std::string programfile() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  // Only the program's own name reaches Qt, which would otherwise take
+  // options such as -style from the command line.
+  int qtargc = argc > 0 ? 1 : 0;
+  QApplication app(qtargc, argv);
   QTranslator translator;
   loadgermanqttexts(app, translator);
   QApplication::setWindowIcon(ui::programicon());
