@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMultiHash>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMultiHash>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,8 +52,6 @@ constexpr int clientheight = 352;
 // The right end of label_suchinf lies this far inside GroupBox1's right edge.
 constexpr int suchinfrightmargin = 9;
 constexpr int starttimerinterval = 100;
-
-QString cp(std::string_view text) { return toqt(text); }
 
 // The layout was drawn for a narrow 8-point sans serif; the wide default sans
 // of many desktops would not fit the captions into their controls.
@@ -293,7 +291,7 @@ void TMainform::createsearchsettings() {
       if (checked) changeclick();
     });
 
-  c_nurverfuegbar = new QCheckBox(cp("Zeige nur Cocktails aus verfügbaren Zutaten"_cp), GroupBox1);
+  c_nurverfuegbar = new QCheckBox(toqt("Zeige nur Cocktails aus verfügbaren Zutaten"_cp), GroupBox1);
   c_nurverfuegbar->setObjectName(QStringLiteral("c_nurverfuegbar"));
   c_nurverfuegbar->setGeometry(8, 76, 265, 17);
   connect(c_nurverfuegbar, &QCheckBox::toggled, this, &TMainform::changeclick);
@@ -327,7 +325,7 @@ void TMainform::createresultlist() {
   anchors_->add(ListView_erg, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   ListView_erg->setColumnCount(4);
   ListView_erg->setHeaderLabels({QStringLiteral("Cocktailname"), QStringLiteral("Wertung"), QStringLiteral("alk?"),
-                                 cp("verfügbar?"_cp)});
+                                 toqt("verfügbar?"_cp)});
   const int widths[] = {250, 70, 70, 70};
   for (int column = 0; column < 4; ++column) ListView_erg->setColumnWidth(column, widths[column]);
   ListView_erg->header()->setStretchLastSection(false);
@@ -343,7 +341,7 @@ void TMainform::createresultlist() {
 
   PopupMenu_Liste = new QMenu(this);
   PopupMenu_Liste->setObjectName(QStringLiteral("PopupMenu_Liste"));
-  Wertungndern1 = PopupMenu_Liste->addAction(cp("Wertung ändern"_cp));
+  Wertungndern1 = PopupMenu_Liste->addAction(toqt("Wertung ändern"_cp));
   Wertungndern1->setObjectName(QStringLiteral("Wertungndern1"));
   connect(Wertungndern1, &QAction::triggered, this, &TMainform::Wertungndern1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -398,7 +396,7 @@ void TMainform::createmenus() {
                                 &TMainform::Zutatenbearbeiten1Click);
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
-  DBreset1 = addentry(debug1, "DBreset1", cp("Datenbank löschen"_cp), &TMainform::DBreset1Click);
+  DBreset1 = addentry(debug1, "DBreset1", toqt("Datenbank löschen"_cp), &TMainform::DBreset1Click);
   Importieren1 = addentry(debug1, "Importieren1", QStringLiteral("Daten Importieren"), &TMainform::Importieren1Click);
   debug1->menuAction()->setVisible(false);
 
@@ -408,7 +406,7 @@ void TMainform::createmenus() {
   N1->setObjectName(QStringLiteral("N1"));
   Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("Programmbeschreibung"),
                                    &TMainform::Programmbeschreibung1Click);
-  ber1 = addentry(Info1, "ber1", cp("Über"_cp), &TMainform::ber1Click);
+  ber1 = addentry(Info1, "ber1", toqt("Über"_cp), &TMainform::ber1Click);
 }
 
 void TMainform::createactions() {
