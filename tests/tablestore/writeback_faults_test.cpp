@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "writeback_support.h"
@@ -18,14 +19,24 @@ namespace {
 
 using Records = std::vector<Row>;  // live records' values, sorted
 
-// Live rows of a table, sorted; fails the test when two share a Pos.
+// The records the changes start from keep these Pos, whatever happens.
+const std::map<std::string, std::string> startpos{{"1", pos10(1)}, {"2", pos10(1234567)}, {"3", pos10(3)}};
+
+// Live rows of a table, sorted; fails the test when two share a Pos or a
+// starting record lost its Pos.
 Records liverecords(const TdbdynGrid& table) {
   Records out;
   std::set<std::string> positions;
   for (int32_t row = 0; row < table.getrowcount(); ++row) {
     if (table.DBfields(row).empty()) continue;
-    EXPECT_TRUE(positions.insert(TdbdynGrid::getsubfield(table.DBfields(row), 3)).second) << "Pos twice";
-    out.push_back(cells(table, row));
+    const std::string pos = TdbdynGrid::getsubfield(table.DBfields(row), 3);
+    EXPECT_TRUE(positions.insert(pos).second) << "Pos twice";
+    const Row values = cells(table, row);
+    const auto start = startpos.find(values[0]);
+    if (start != startpos.end()) {
+      EXPECT_EQ(pos, start->second);
+    }
+    out.push_back(values);
   }
   std::sort(out.begin(), out.end());
   return out;
@@ -67,13 +78,14 @@ struct Change {
   bool ownslot;  // the new record goes over the row's old one
 };
 
-// Rows 0..2 (Pos 1..3) and, between rows 0 and 1, a free slot of 20 bytes.
-const Row rum{"1", "Rum und Cola"};  // 29 bytes
-const Row gin{"2", "Gin Tonic"};
+// Rows 0..2 and, between rows 0 and 1, a free slot of 37 bytes. Records of
+// at least 26 bytes, so that half of one written covers its head.
+const Row rum{"1", "Rum und Cola mit Limette und Eis"};  // 49 bytes
+const Row gin{"2", "Gin Tonic"};                         // a Pos of 7 digits
 const Row wodka{"3", "Wodka"};
 std::string startfile() {
-  return header(4, 2) + "\r\n" + liverecord(1, rum) + "\r\n" + record(pos10(0), "1", {"9", "abc"}) + "\r\n" +
-         liverecord(2, gin) + "\r\n" + liverecord(3, wodka);
+  return header(4, 2) + "\r\n" + liverecord(1, rum) + "\r\n" + record(pos10(0), "1", {"9", std::string(20, 'f')}) +
+         "\r\n" + liverecord(1234567, gin) + "\r\n" + liverecord(3, wodka);
 }
 const Records startrecords = [] {
   Records r{rum, gin, wodka};
@@ -82,11 +94,11 @@ const Records startrecords = [] {
 }();
 
 const Change changes[] = {
-    {"add appended", Kind::add, 3, {"4", "Tequila Sunrise"}, false},
-    {"add into the free slot", Kind::add, 3, {"4", "Ei"}, false},
-    {"update into its own slot", Kind::update, 0, {"1", "Rum und Coke"}, true},
-    {"update into another slot", Kind::update, 1, {"2", "Gin"}, false},
-    {"update appended", Kind::update, 0, {"1", "Rum und Cola mit Eis"}, false},
+    {"add appended", Kind::add, 3, {"4", "Tequila Sunrise mit Grenadine"}, false},
+    {"add into the free slot", Kind::add, 3, {"4", "Eierlikoer mit Sahne"}, false},
+    {"update into its own slot", Kind::update, 0, {"1", "Gin und Tonic mit Gurke und Eis!"}, true},
+    {"update into another slot", Kind::update, 1, {"2", "Gin Tonic mit Gurke"}, false},
+    {"update appended", Kind::update, 0, {"1", "Rum und Cola mit Limette, Eis und Minze"}, false},
     {"delete", Kind::remove, 1, {}, false},
 };
 
@@ -127,9 +139,12 @@ class Faults : public testing::TestWithParam<Change> {};
 TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
   const Change& change = GetParam();
   const Row added{"5", "Limette"};
+  // Each operation fails twice: once outright, once after writing half its bytes.
   long n = 1;
-  for (;; ++n) {
-    SCOPED_TRACE("file operation " + std::to_string(n) + " fails");
+  for (long run = 2;; ++run) {
+    n = run / 2;
+    const bool shortwrite = run % 2 == 1;
+    SCOPED_TRACE("file operation " + std::to_string(n) + " fails" + (shortwrite ? " after half its bytes" : ""));
     testsupport::FakeMessages messages;
     tablefiles::ScratchFolder folder;
     const std::string path = folder.file("c_rezepte.db");
@@ -140,8 +155,8 @@ TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
     const std::string oldfields = change.row < 3 ? table.DBfields(change.row) : "";
     const Row oldcells = cells(table, change.row < 3 ? change.row : 0);
 
-    const int code = n % 2 ? platform::err_disk_full : platform::err_access_denied;
-    platform::faults::arm(n, code, n % 3 == 0);
+    const int code = shortwrite ? platform::err_disk_full : platform::err_access_denied;
+    platform::faults::arm(n, code, shortwrite);
     const bool ok = apply(table, change);
     const bool fired = platform::faults::fired();
     platform::faults::disarm();
@@ -240,7 +255,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   Records written;
   std::string filebefore;
   for (int i = 0; i < 1000; ++i) {
-    Row values{std::to_string(i), std::string(1000, static_cast<char>('a' + i % 26))};
+    Row values{"d" + std::to_string(i), std::string(1000, static_cast<char>('a' + i % 26))};
     filebefore = readbytes(path);
     if (!table.addrow(values)) break;
     written = with(written, values);
@@ -258,7 +273,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   messages.clear();
   const Row first = cells(table, 0);
   const std::string oldfields = table.DBfields(0);
-  Row longer{"0", std::string(3000, 'z')};
+  Row longer{"d0", std::string(3000, 'z')};
   EXPECT_FALSE(table.updaterow(0, longer));
   EXPECT_EQ(messages.warnings().size(), 2u);
   EXPECT_EQ(table.DBfields(0), "U" + oldfields.substr(1));
@@ -270,7 +285,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   ASSERT_TRUE(table.delrow(1));
   Row refill{"x", std::string(1000, '#')};
   ASSERT_TRUE(table.updaterow(failedrow, refill));  // the row left "C" takes the freed slot
-  Row same{"0", std::string(1000, 'y')};
+  Row same{"d0", std::string(1000, 'y')};
   ASSERT_TRUE(table.updaterow(0, same));
   EXPECT_TRUE(messages.log.empty());
   table.db_close();

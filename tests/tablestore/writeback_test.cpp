@@ -121,6 +121,25 @@ TEST_F(WriteBack, TheHighestPosIsIssuedAgainOnlyAfterItsDeletedRecordIsReloaded)
   EXPECT_EQ(TdbdynGrid::getsubfield(fresh.DBfields(2), 3), pos10(3));
 }
 
+// Reused free slots stay in the list as empty entries; after loading again
+// into the same object the list starts anew and its first entry must be seen.
+TEST_F(WriteBack, FirstFitSeesEveryFreeSlotAfterLoadingAgainIntoTheSameTable) {
+  start(header(0, 2));
+  for (const char* id : {"1", "2", "3"}) ASSERT_TRUE(add({id, "x"}));  // 18 bytes each, at 21, 41, 61
+  ASSERT_TRUE(table.delrow(0));
+  ASSERT_TRUE(add({"4", "x"}));  // takes the slot at 21
+  ASSERT_TRUE(add({"5", "x"}));  // appended
+  ASSERT_TRUE(table.delrow(1));
+  table.db_close();
+  ASSERT_TRUE(table.db_init(folder.path(), {name}));
+  ASSERT_EQ(table.freeslots().at(0), fields({"N", name, "x", "x", "41", "18"}));
+
+  ASSERT_TRUE(add({"6", "x"}));
+  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(table.getrowcount() - 1), 5), "41");
+  EXPECT_EQ(table.freeslots().at(0), "");
+  EXPECT_TRUE(messages.log.empty());
+}
+
 // Two files in one table: new rows go to the file loaded last, changes stay in
 // the file of their row, and a slot of one file never takes another's record.
 TEST_F(WriteBack, FilesOfOneTableKeepTheirRecordsApart) {
