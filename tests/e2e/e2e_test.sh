@@ -107,18 +107,32 @@ activate() {
   waitfor 10 "the main window to have the focus" focused "$main"
 }
 
+# A menu pops up as a second window of the program; keys typed before it is
+# there would go to the main window. The progress window of a search that is
+# still running counts as well, so wait for that to close first.
+windows() { xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | wc -l; }
+onlymain() { [ "$(windows)" -eq 1 ]; }
+popupopen() { [ "$(windows)" -gt 1 ]; }
+popupafter() {  # runs an xdotool command that opens a pop-up and waits for it
+  waitfor 20 "the main window alone" onlymain
+  xdotool "$@"
+  waitfor 10 "a pop-up menu" popupopen
+}
+
 # Positions inside the main window (below its title bar): the menu bar is the
 # top line; the layout's controls lie below it at fixed places.
 menubar_y=10
 clickmenu() {  # opens "Programm" and walks right through $1 menus
   activate
-  xdotool mousemove --window "$mainwindow" 25 $menubar_y click 1
-  sleep 0.3
+  popupafter mousemove --window "$mainwindow" 25 $menubar_y click 1
   local i
   for ((i = 0; i < $1; i++)); do xdotool key Right; done
 }
 suchfeld() { xdotool mousemove --window "$mainwindow" 130 56 click 1; }
-firstrow() { xdotool mousemove --window "$mainwindow" 60 144; }
+firstrow() {  # once a search has closed its progress window
+  waitfor 20 "the main window alone" onlymain
+  xdotool mousemove --window "$mainwindow" 60 144
+}
 
 search() {
   activate
@@ -126,7 +140,6 @@ search() {
   xdotool key ctrl+a
   xdotool type --delay 20 "$1"
   xdotool key Return
-  sleep 0.5
 }
 
 quit() {  # "Programm" > "beenden"
@@ -167,11 +180,9 @@ step "search, recipe view, rating"
 search mojito
 firstrow
 xdotool click --repeat 2 --delay 80 1  # the recipe in the info box
-sleep 0.3
 xdotool key Escape
 firstrow
-xdotool click 3
-sleep 0.3
+popupafter click 3
 xdotool key Up Return  # "Wertung ändern", the only entry
 waitfor 10 "the rating dialog" focused "Bewertung"
 xdotool key Right Return  # from 3 (never rated) to 4
@@ -185,8 +196,7 @@ start
 search mojito
 before=$(stat -c %y "$app/db/c_rezepte.db")
 firstrow
-xdotool click 3
-sleep 0.3
+popupafter click 3
 xdotool key Up Return
 waitfor 10 "the rating dialog" focused "Bewertung"
 # Confirmed unchanged, the dialog writes what it showed: 4 only when the
