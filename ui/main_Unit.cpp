@@ -583,6 +583,7 @@ std::optional<std::string> TMainform::chooseimportfile() {
 void TMainform::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;
+    Starttimer->stop();  // a start-up still pending would find no tables
     catalogue_->FormCloseQuery();
   }
   event->accept();
