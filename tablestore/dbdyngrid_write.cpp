@@ -406,15 +406,16 @@ bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, i
   while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
   for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
     std::string& entry = freeslots_[static_cast<std::size_t>(i)];
-    if (empty(i) || subfieldview(entry, 2, std::string_view::npos) != filename) continue;
-    int32_t slotoffset = 0;
+    if (empty(i)) continue;
+    // Most slots are too short: their length is looked at first. A slot longer
+    // than the line buffer (left by an over-long line) cannot be filled from it.
     int32_t slotsize = 0;
-    if (!platform::strtoint(subfieldview(entry, 5, std::string_view::npos), slotoffset) ||
-        !platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize))
+    if (!platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize) || slotsize < 0 ||
+        static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > maxrecordlength)
       continue;
-    // A slot longer than the line buffer (left by an over-long line) cannot be filled from it.
-    if (slotsize < 0 || static_cast<std::size_t>(slotsize) < length ||
-        static_cast<std::size_t>(slotsize) > maxrecordlength)
+    int32_t slotoffset = 0;
+    if (subfieldview(entry, 2, std::string_view::npos) != filename ||
+        !platform::strtoint(subfieldview(entry, 5, std::string_view::npos), slotoffset))
       continue;
     entry.clear();
     offset = slotoffset;
