@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char* crlf = "\n\r";  // the table store's line break in messages: LF, then CR
 constexpr std::size_t headlength = 13;  // start mark, Pos, separator, Flag
 constexpr std::size_t poswidth = 10;
 // The reader keeps at most this many bytes of a line, so no longer record may be written.
@@ -47,18 +46,19 @@ bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count
   return got == count;
 }
 
-// The 13 leading bytes of a record: start mark, Pos, separator, Flag.
-bool writehead(platform::File& file, int64_t offset, int32_t pos, char flag, std::string& error) {
+// The 13 leading bytes of a record: start mark, the ten digits of Pos, separator, Flag.
+bool writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag, std::string& error) {
   char head[headlength];
+  if (posdigits.size() != poswidth) return false;
   head[0] = TdbdynGrid::subsep;
-  std::memcpy(head + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
+  std::memcpy(head + 1, posdigits.data(), poswidth);
   head[11] = TdbdynGrid::subsep;
   head[12] = flag;
   return writeat(file, offset, head, headlength, error);
 }
 
 bool deletemark(platform::File& file, int64_t offset, std::string& error) {
-  return writehead(file, offset, 0, '1', error);
+  return writehead(file, offset, "0000000000", '1', error);
 }
 
 std::size_t recordlength(const std::vector<std::string>& values) {
@@ -68,6 +68,9 @@ std::size_t recordlength(const std::vector<std::string>& values) {
 }
 
 std::string number(int64_t value) { return std::to_string(value); }
+
+// A file operation's own error text says more than the step that failed.
+std::string failure(const std::string& ioerror, const char* step) { return ioerror.empty() ? step : ioerror; }
 
 // DBfields of a row that has no record yet: "C" and five "x" subfields.
 std::string newrowfields() {
@@ -208,7 +211,7 @@ bool TdbdynGrid::updatefile(int32_t row) {
   if (state != "C") {
     filename = getsubfield(fields, 2);
     if (filename.empty()) {
-      platform::showwarning(std::string("tdbdyngrid: updatefile: dbdaten in "_cp) + number(row) +
+      platform::showwarning("tdbdyngrid: updatefile: dbdaten in " + number(row) +
                             std::string(" ungültig! (datei)"_cp));
       return false;
     }
@@ -251,14 +254,15 @@ bool TdbdynGrid::updatefile(int32_t row) {
 bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::string& filename,
                           const std::vector<std::string>& values, std::string& error) {
   writeerror_.clear();
-  // A file operation's own error text says more than the step that failed.
-  const auto failed = [&](const char* step) {
-    error = writeerror_.empty() ? step : writeerror_;
-    return false;
-  };
   switch (state.empty() ? '\0' : state[0]) {
-    case 'C': return _ins(row, filename, 0, values) || failed("Fehler in _ins!");
-    case 'D': return _del(row) || failed("Fehler in _del!");
+    case 'C':
+      if (_ins(row, filename, 0, values)) return true;
+      error = failure(writeerror_, "Fehler in _ins!");
+      return false;
+    case 'D':
+      if (_del(row)) return true;
+      error = failure(writeerror_, "Fehler in _del!");
+      return false;
     case 'N': return true;
     case 'U': return rewrite(row, filename, values, error);
     default:
@@ -281,26 +285,24 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     return false;
   }
   if (!_del(row)) {
-    error = writeerror_.empty() ? "Fehler in _del!" : writeerror_;
+    error = failure(writeerror_, "Fehler in _del!");
     return false;
   }
   const int32_t freedslot = lastfreeslot_;
   slotwrite_ = -1;
   if (_ins(row, filename, pos, values)) return true;
-  error = writeerror_.empty() ? "Fehler in _ins!" : writeerror_;
+  error = failure(writeerror_, "Fehler in _ins!");
   keepoldrecord(row, oldfields, freedslot);
   return false;
 }
 
 void TdbdynGrid::keepoldrecord(int32_t row, const std::string& oldfields, int32_t freedslot) {
   int32_t offset = 0;
-  int32_t pos = 0;
   platform::strtoint(getsubfield(oldfields, 5), offset);
-  platform::strtoint(getsubfield(oldfields, 3), pos);
   // The new record went (partly) over the old one: that record is gone.
   if (slotwrite_ == offset) return;
   platform::File* file = writehandle(getsubfield(oldfields, 2));
-  if (!file || !writehead(*file, offset, pos, '0', writeerror_)) return;
+  if (!file || !writehead(*file, offset, getsubfield(oldfields, 3), '0', writeerror_)) return;
   freeslots_[static_cast<std::size_t>(freedslot)].clear();
   DBfields_[static_cast<std::size_t>(row)] = oldfields;
 }
@@ -341,7 +343,7 @@ bool TdbdynGrid::_del(int32_t row) {
   if (!platform::strtoint(std::string_view(head + 1, poswidth), stored) || stored != pos) return false;
   if (!deletemark(*file, offset, writeerror_)) {
     // A torn mark could leave the record live under another Pos.
-    writehead(*file, offset, pos, '0', writeerror_);
+    writehead(*file, offset, std::string_view(head + 1, poswidth), '0', writeerror_);
     return false;
   }
   std::string slot = fields;
