@@ -255,7 +255,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   Records written;
   std::string filebefore;
   for (int i = 0; i < 1000; ++i) {
-    Row values{"d" + std::to_string(i), std::string(1000, static_cast<char>('a' + i % 26))};
+    Row values{std::to_string(i) + "d", std::string(1000, static_cast<char>('a' + i % 26))};
     filebefore = readbytes(path);
     if (!table.addrow(values)) break;
     written = with(written, values);
@@ -273,7 +273,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   messages.clear();
   const Row first = cells(table, 0);
   const std::string oldfields = table.DBfields(0);
-  Row longer{"d0", std::string(3000, 'z')};
+  Row longer{"0d", std::string(3000, 'z')};
   EXPECT_FALSE(table.updaterow(0, longer));
   EXPECT_EQ(messages.warnings().size(), 2u);
   EXPECT_EQ(table.DBfields(0), "U" + oldfields.substr(1));
@@ -285,7 +285,7 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   ASSERT_TRUE(table.delrow(1));
   Row refill{"x", std::string(1000, '#')};
   ASSERT_TRUE(table.updaterow(failedrow, refill));  // the row left "C" takes the freed slot
-  Row same{"d0", std::string(1000, 'y')};
+  Row same{"0d", std::string(1000, 'y')};
   ASSERT_TRUE(table.updaterow(0, same));
   EXPECT_TRUE(messages.log.empty());
   table.db_close();
