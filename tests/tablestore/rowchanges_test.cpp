@@ -26,14 +26,6 @@ TEST_F(RowChanges, AreRefusedInModeZero) {
   EXPECT_EQ(cells(table, 0), (Row{"", ""}));
 }
 
-TEST_F(RowChanges, AfterDbCloseNothingReachesTheFile) {
-  start(header(0, 2));
-  table.db_close();
-  EXPECT_FALSE(add({"1", "a"}));
-  EXPECT_EQ(messages.warnings(), Texts{std::string("tdbdyngrid: addrow: nicht möglich in Mode 0"_cp)});
-  EXPECT_EQ(bytes(), header(0, 2));
-}
-
 TEST_F(RowChanges, PlaceholderRowIsFilledBeforeTheTableGrows) {
   start(header(0, 2));
   ASSERT_EQ(table.getrowcount(), 1);

@@ -57,15 +57,6 @@ TEST_F(WriteBack, WorkedSequenceOnANewFile) {
   EXPECT_EQ(bytes(), expected);
 }
 
-TEST_F(WriteBack, AnUpdateOfTheSameLengthRewritesItsOwnSlot) {
-  start(header(2, 2) + "\r\n" + record(pos10(1), "0", {"1", "a"}) + "\r\n" + record(pos10(2), "0", {"2", "b"}));
-  const std::string fieldsbefore = table.DBfields(0);
-  ASSERT_TRUE(update(0, {"1", "z"}));
-  EXPECT_EQ(bytes(), header(2, 2) + "\r\n" + record(pos10(1), "0", {"1", "z"}) + "\r\n" +
-                         record(pos10(2), "0", {"2", "b"}));
-  EXPECT_EQ(table.DBfields(0), fieldsbefore);
-}
-
 TEST_F(WriteBack, ADeleteChangesExactlyThirteenBytesAndFreesTheSlot) {
   start(header(0, 2));
   for (const char* id : {"1", "2", "3"}) ASSERT_TRUE(add({id, "Minze"}));
