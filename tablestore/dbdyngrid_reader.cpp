@@ -38,17 +38,6 @@ std::string invalidfile(const char* reason) {
   return std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp) + reason;
 }
 
-// A number's decimal digits, without allocating.
-class Decimal {
- public:
-  explicit Decimal(int64_t value) : end_(std::to_chars(digits_, digits_ + sizeof digits_, value).ptr) {}
-  std::string_view text() const { return {digits_, static_cast<std::size_t>(end_ - digits_)}; }
-
- private:
-  char digits_[24];
-  char* end_;
-};
-
 }  // namespace
 
 class TdbdynGrid::Reader {
@@ -111,6 +100,7 @@ class TdbdynGrid::Reader {
   // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
   // The bytes between them are copied as runs.
   void append(const char* p, const char* stop, int64_t offset) {
+    for (; p < stop && *p == '\n'; ++p) ++offset;  // the LF of a record's CR LF
     const char* nextlf = find(p, stop, '\n');
     const char* nextnul = find(p, stop, '\0');
     while (p < stop) {
@@ -207,7 +197,7 @@ class TdbdynGrid::Reader {
     ++rowindex_;
     if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
     const auto row = static_cast<std::size_t>(rowindex_);
-    table_.DBfields_[row] = recordfields(pos, flag);
+    table_.DBfields_[row].assign(recordfields(pos, flag));
     const auto columns = static_cast<std::size_t>(table_.getcolcount());
     for (std::size_t col = 0; col < columns && !values.empty(); ++col) {
       const std::string_view value = nextfield(values);
@@ -216,21 +206,24 @@ class TdbdynGrid::Reader {
   }
 
   // N, file, Pos, Flag, offset and length of the current line, each closed by 0xBF.
-  // One allocation of the exact size: a million rows keep a million of these.
-  std::string recordfields(std::string_view pos, std::string_view flag) const {
-    const std::string& name = table_.dbfiles_[static_cast<std::size_t>(index_)].name;
-    const Decimal offset(start_);
-    const Decimal length(count_);
-    const std::string_view parts[] = {"N", name, pos, flag, offset.text(), length.text()};
-    std::size_t size = 0;
-    for (std::string_view part : parts) size += part.size() + 1;
-    std::string out;
-    out.reserve(size);
+  // N, file, Pos, Flag, offset and length of the current line, each closed
+  // by 0xBF. Built in a reused buffer, so the copy kept per row is one
+  // allocation of its own size.
+  const std::string& recordfields(std::string_view pos, std::string_view flag) {
+    char offset[24];
+    char length[24];
+    const std::string_view parts[] = {"N",
+                                      table_.dbfiles_[static_cast<std::size_t>(index_)].name,
+                                      pos,
+                                      flag,
+                                      {offset, std::to_chars(offset, offset + sizeof offset, start_).ptr},
+                                      {length, std::to_chars(length, length + sizeof length, count_).ptr}};
+    fields_.clear();
     for (std::string_view part : parts) {
-      out += part;
-      out.push_back(subsep);
+      fields_ += part;
+      fields_ += subsep;
     }
-    return out;
+    return fields_;
   }
 
   // A DC that disagrees with the records read is corrected in place.
@@ -268,6 +261,7 @@ class TdbdynGrid::Reader {
   int32_t length_ = 0;  // bytes kept in line_
   int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
   int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
+  std::string fields_;  // recordfields' buffer
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;
