@@ -161,8 +161,7 @@ class TdbdynGrid::Reader {
     for (std::string& field : fields) field = platform::upper(trimview(nextfield(line)));
     if (fields[0] != "#DB" || fields[1].size() < fieldwidth || fields[2].size() != 1 || fields[3].empty())
       fail(invalidfile("(HEADER)"));
-    revision_ = fields[2][0];
-    if (revision_ != 'A') fail(invalidfile("(REV)"));
+    if (fields[2] != "A") fail(invalidfile("(REV)"));
     if (!platform::strtoint(fields[1], dc_)) fail(invalidfile("(DC)"));
     int32_t columns = 0;
     if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
@@ -174,7 +173,6 @@ class TdbdynGrid::Reader {
     if (line[0] != subsep) fail("Lesefehler(Start) bei pos " + std::to_string(number));
     std::string_view rest = line.substr(1);
     const std::string_view prefix = nextfield(rest);
-    if (revision_ != 'A') fail(std::string("Ungültige Dateirev: "_cp) + revision_);
     const std::string_view pos = subfieldview(prefix, 1, std::string_view::npos);
     int32_t posvalue = 0;
     if (pos.size() != fieldwidth || !platform::strtoint(pos, posvalue))
@@ -205,7 +203,6 @@ class TdbdynGrid::Reader {
     }
   }
 
-  // N, file, Pos, Flag, offset and length of the current line, each closed by 0xBF.
   // N, file, Pos, Flag, offset and length of the current line, each closed
   // by 0xBF. Built in a reused buffer, so the copy kept per row is one
   // allocation of its own size.
@@ -267,7 +264,6 @@ class TdbdynGrid::Reader {
   int32_t rowindex_ = -1;
   int32_t dc_ = 0;
   int64_t counted_ = 0;
-  char revision_ = 'A';
 };
 
 void TdbdynGrid::readfile(int32_t index, platform::File& file, const std::string& path, bool readonly) {

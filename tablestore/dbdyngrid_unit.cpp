@@ -13,8 +13,11 @@ constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of 
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
 constexpr const char* crlf = "\n\r";   // the table store's line break: LF, then CR
 
-// The smallest multiple of rowstep that is >= n.
-int32_t capacityfor(int32_t n) { return (n + rowstep - 1) / rowstep * rowstep; }
+// The smallest multiple of rowstep that is >= n (at most the largest int32).
+int32_t capacityfor(int32_t n) {
+  const int64_t capacity = (int64_t{n} + rowstep - 1) / rowstep * rowstep;
+  return static_cast<int32_t>(std::min<int64_t>(capacity, INT32_MAX));
+}
 
 std::string_view trimview(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
@@ -103,7 +106,6 @@ std::string_view TdbdynGrid::subfieldview(std::string_view text, int32_t n, std:
     if (sep == std::string_view::npos) return {};
     begin = sep + 1;
   }
-  if (begin > text.size()) return {};
   std::size_t end = text.find(subsep, begin);
   if (end == std::string_view::npos) end = text.size();
   return trimview(text.substr(begin, std::min(end - begin, limit)));
