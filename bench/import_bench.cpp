@@ -112,7 +112,7 @@ int main() {
   std::printf("| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import", "(cpu)",
               "load", "(cpu)");
   std::printf("|--------------------|------------|---------|----------|----------|----------|----------|\n");
-  const std::filesystem::path sample = std::filesystem::path(__FILE__).parent_path().parent_path() / "data/rezepte.txt";
+  const std::filesystem::path sample = std::filesystem::path(MIXOLINO_SAMPLE_DATA) / "rezepte.txt";
   if (std::filesystem::exists(sample)) {
     std::ifstream in(sample, std::ios::binary);
     measure("data/rezepte.txt", {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});

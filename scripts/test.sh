@@ -9,9 +9,9 @@ scripts/setup.sh
 jobs="$(nproc)"
 unset DISPLAY WAYLAND_DISPLAY
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIXOLINO_UI=ON -DMIXOLINO_SANITIZE=OFF >/dev/null
 cmake --build build -j"$jobs"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DMIXOLINO_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DMIXOLINO_UI=ON -DMIXOLINO_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 
 status=0
