@@ -9,7 +9,9 @@
 namespace ui {
 
 TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QString());
+  // The viewer has no caption. An empty title would make the window system
+  // show the program's name instead, so the title is a lone blank.
+  setWindowTitle(QStringLiteral(" "));
   setdialogframe(*this, 452, 291, false);
 
   Memo = new QPlainTextEdit(this);
