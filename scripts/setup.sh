@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
   libjpeg-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool openbox imagemagick x11-utils
+  xvfb xdotool openbox imagemagick x11-utils fonts-dejavu-core fonts-urw-base35
 )
 
 missing=()
@@ -20,5 +20,5 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi

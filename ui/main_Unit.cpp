@@ -57,7 +57,7 @@ constexpr int starttimerinterval = 100;
 // of many desktops would not fit the captions into their controls.
 QFont controlfont() {
   QFont font;
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+  font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                     QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
