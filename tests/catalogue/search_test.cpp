@@ -17,13 +17,7 @@ using testsupport::Rows;
 
 std::string cp(std::string_view utf8) { return platform::utf8_to_cp1252(utf8); }
 
-class FakeProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int percent) override { shown.push_back(percent); }
-  void close() override { ++closed; }
-  std::vector<int> shown;
-  int closed = 0;
-};
+using FakeProgress = testsupport::RecordingProgress;
 
 class SearchTest : public testsupport::CatalogueFixture {
  protected:

@@ -17,12 +17,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
 #include "catalogue/ports.h"
 #include "platform/clock.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/recording_progress.h"
 
 namespace testsupport {
 

@@ -12,6 +12,7 @@
 #include "catalogue/zutatenedit_model.h"
 #include "platform/collation.h"
 #include "platform/text.h"
+#include "tests/support/recording_progress.h"
 
 namespace testsupport {
 
@@ -19,14 +20,6 @@ using catalogue::Alkoholwahl;
 using catalogue::ResultRow;
 using catalogue::SearchSettings;
 using catalogue::Suchbereich;
-
-class RecordingProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int percent) override { shown.push_back(percent); }
-  void close() override { ++closed; }
-  std::vector<int> shown;
-  int closed = 0;
-};
 
 // The search exactly as the scans describe it: laderezept for every recipe.
 inline catalogue::SearchResult plainsearch(const TdbdynGrid& rezepte, const TdbdynGrid& links, const TdbdynGrid& zutaten,
