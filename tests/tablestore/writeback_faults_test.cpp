@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <ostream>
 #include <set>
 
 #include "writeback_support.h"
@@ -77,6 +78,9 @@ struct Change {
   Row values;
   bool ownslot;  // the new record goes over the row's old one
 };
+
+// Names the change in test listings instead of dumping its bytes.
+void PrintTo(const Change& change, std::ostream* out) { *out << change.label; }
 
 // Rows 0..2 and, between rows 0 and 1, a free slot of 37 bytes. Records of
 // at least 26 bytes, so that half of one written covers its head.
