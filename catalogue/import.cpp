@@ -24,10 +24,13 @@ std::string packed(const std::string& first, const std::string& second) {
   return cell;
 }
 
-// A 0xBF inside a value would split it into several subfields once stored.
-std::string withoutsubsep(std::string value) {
+// A value as the table stores and reads it back: a 0xBF inside it would split
+// it into several subfields, so it becomes a blank like the bytes the table
+// blanks itself; trimmed again, so that a name is looked up as it will read.
+std::string storedvalue(std::string_view text) {
+  std::string value = TdbdynGrid::cleantext(std::string(text));
   std::replace(value.begin(), value.end(), subsep, ' ');
-  return value;
+  return platform::trim(value);
 }
 
 struct IngredientLine {
@@ -37,16 +40,16 @@ struct IngredientLine {
 };
 
 // Quantity, blank, unit, blank, name; a line without a blank is a name alone.
-// Nothing when a part is empty after trimming.
+// Nothing when a part is empty as stored.
 std::optional<IngredientLine> splitingredient(const std::string& line) {
-  const std::size_t first = line.find(' ');
-  if (first == std::string::npos) return IngredientLine{"0", "-", withoutsubsep(line)};
-  const std::size_t second = line.find(' ', first + 1);
-  IngredientLine parts;
-  parts.quantity = withoutsubsep(platform::trim(std::string_view(line).substr(0, first)));
-  if (second != std::string::npos) {
-    parts.unit = withoutsubsep(platform::trim(std::string_view(line).substr(first + 1, second - first - 1)));
-    parts.name = withoutsubsep(platform::trim(std::string_view(line).substr(second + 1)));
+  const std::string_view text(line);
+  const std::size_t first = text.find(' ');
+  IngredientLine parts{"0", "-", storedvalue(text)};
+  if (first != std::string::npos) {
+    const std::size_t second = text.find(' ', first + 1);
+    parts.quantity = storedvalue(text.substr(0, first));
+    parts.unit = second == std::string::npos ? "" : storedvalue(text.substr(first + 1, second - first - 1));
+    parts.name = second == std::string::npos ? "" : storedvalue(text.substr(second + 1));
   }
   if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
   return parts;
@@ -102,7 +105,7 @@ class Importer {
   std::string startrecipe(const std::string& line) {
     ++recipeid_;
     ++recipecount_;
-    std::vector<std::string> row = {std::to_string(recipeid_), packed(withoutsubsep(line), "0")};
+    std::vector<std::string> row = {std::to_string(recipeid_), packed(storedvalue(line), "0")};
     if (!catalogue_.c_rezepte().addrow(row)) return "c_rezepte db_addrow fehlgeschlagen";
     state_ = State::expectmarker;
     return "";

@@ -234,6 +234,27 @@ TEST_F(Import, SubfieldSeparatorInAValueBecomesABlank) {
   EXPECT_EQ(ingredients().size(), 1u);
 }
 
+// A name is looked up as the table will store and read it back: bytes that
+// become blanks at the edges are trimmed, inner ones match a blank.
+TEST_F(Import, NamesWithBytesTheTableBlanksAreMatchedAsStored) {
+  importtext("A\r\nZutaten:\r\n4 cl Rum\xBF\r\n2 cl Rum\r\n1 cl Rum\xA1\r\n1 cl Caipi\xA1rinha\r\n1 cl CAIPI rinha\r\n"
+             "Eis\xBF\r\n1 St Eis\r\n");
+  EXPECT_EQ(lastbox(), successbox(1));
+  EXPECT_EQ(ingredients(), (Rows{{"1", packed("Rum", "0", "0")},
+                                 {"2", packed("Caipi rinha", "0", "0")},
+                                 {"3", packed("Eis", "0", "0")}}));
+  std::vector<std::string> linked;
+  for (const auto& l : links()) linked.push_back(l[1]);
+  EXPECT_EQ(linked, (std::vector<std::string>{"1", "1", "1", "2", "2", "3", "3"}));
+  EXPECT_EQ(recipes().back()[1], packed("A", "0"));
+  // A part that is nothing but such bytes is empty.
+  for (const char* line : {"4 cl \xBF", "\xBF cl Rum", "\xBF\xBF"}) {
+    messages.clear();
+    importtext(std::string("B\r\nZutaten:\r\n") + line + "\r\n");
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox(line, "Format Fehler (1)!")}) << line;
+  }
+}
+
 TEST_F(Import, Utf8FilesAreReadAsWindows1252) {
   // Valid UTF-8 with umlauts, no byte order mark.
   importtext("Kr\xC3\xA4uterdrink\r\nZutaten:\r\n2 cl Kr\xC3\xA4uterlik\xC3\xB6r\r\n1 St \xE2\x82\xAC\xE2\x86\x92X\r\n");
