@@ -104,8 +104,12 @@ std::unique_ptr<File> File::create(const std::string& path) {
     fail_with_errno();
     return nullptr;
   }
-  if (!lock_denywrite(fd) || ::ftruncate(fd, 0) != 0) {
-    if (last_error != err_in_use) fail_with_errno();
+  if (!lock_denywrite(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    fail_with_errno();
     ::close(fd);
     return nullptr;
   }

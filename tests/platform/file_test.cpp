@@ -1,0 +1,133 @@
+// The file layer: error codes and their German texts, the two sharing modes,
+// byte-addressed reads and writes, and the fault hook the write-back tests use.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/codepage.h"
+#include "platform/file.h"
+
+using platform::File;
+
+namespace {
+
+class FileLayer : public testing::Test {
+ protected:
+  FileLayer() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "mixolino-file-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+    folder_ = pattern;
+  }
+  ~FileLayer() override {
+    platform::faults::disarm();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  std::string path(const std::string& name) const { return folder_ + "/" + name; }
+  static std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  static bool write(File& file, const std::string& bytes) {
+    std::size_t written = 0;
+    return file.write(bytes.data(), bytes.size(), written) && written == bytes.size();
+  }
+
+ private:
+  std::string folder_;
+};
+
+TEST(ErrorTexts, FollowTheErrorNumber) {
+  EXPECT_EQ(platform::errortext(2), "Datei nicht gefunden");
+  EXPECT_EQ(platform::errortext(3), "Ung\xFCltiger Dateiname");
+  EXPECT_EQ(platform::errortext(4), "Zu viele ge\xF6" "ffnete Dateien");
+  EXPECT_EQ(platform::errortext(5), "Dateizugriff verweigert");
+  EXPECT_EQ(platform::errortext(100), "Versuch hinter dem Dateiende zu lesen");
+  EXPECT_EQ(platform::errortext(101), "Zu wenig Speicherplatz");
+  EXPECT_EQ(platform::errortext(106), "Ung\xFCltige numerische Eingabe");
+  EXPECT_EQ(platform::errortext(32), "E/A-Fehler 32");
+  EXPECT_EQ(platform::errortext(1117), "E/A-Fehler 1117");
+}
+
+TEST_F(FileLayer, FailedOpensAndCreatesLeaveTheirCode) {
+  EXPECT_EQ(File::open(path("missing.db"), File::Access::readonly_denynone), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_file_not_found);
+  EXPECT_EQ(File::create(path("no/such/folder.db")), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_file_not_found);
+  ASSERT_TRUE(platform::createdirectory(path("sub")));
+  EXPECT_EQ(File::create(path("sub")), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_invalid_name);
+}
+
+TEST_F(FileLayer, ReadWriteOpenDeniesOtherWritersButNotReaders) {
+  auto holder = File::create(path("t.db"));
+  ASSERT_NE(holder, nullptr);
+  ASSERT_TRUE(write(*holder, "abc"));
+  // A second read/write open is refused as "in use", also within one process.
+  EXPECT_EQ(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_in_use);
+  EXPECT_EQ(File::create(path("t.db")), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_in_use);
+  EXPECT_EQ(contents(path("t.db")), "abc");  // the refused create did not empty it
+  auto reader = File::open(path("t.db"), File::Access::readonly_denynone);
+  ASSERT_NE(reader, nullptr);
+  reader.reset();  // closing another descriptor keeps the holder's lock
+  EXPECT_EQ(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
+  ASSERT_TRUE(holder->close());
+  EXPECT_NE(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
+}
+
+TEST_F(FileLayer, ACreateThatCannotEmptyTheFileReportsWhy) {
+  // A lock refused just before must not colour the next failure: a pipe
+  // takes the lock, but cannot be emptied.
+  auto holder = File::create(path("held.db"));
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(File::open(path("held.db"), File::Access::readwrite_denywrite), nullptr);
+  ASSERT_EQ(platform::lasterror(), platform::err_in_use);
+  ASSERT_EQ(mkfifo(path("pipe.db").c_str(), 0644), 0);
+  EXPECT_EQ(File::create(path("pipe.db")), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::err_invalid_name);
+}
+
+TEST_F(FileLayer, BytesAreAddressedByOffset) {
+  auto file = File::create(path("t.db"));
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(write(*file, "0123456789"));
+  ASSERT_TRUE(file->seek(4));
+  ASSERT_TRUE(write(*file, "ab"));
+  char buffer[8] = {};
+  std::size_t got = 0;
+  ASSERT_TRUE(file->seek(8));
+  ASSERT_TRUE(file->read(buffer, sizeof buffer, got));  // reading past the end is no failure
+  EXPECT_EQ(std::string(buffer, got), "89");
+  ASSERT_TRUE(file->truncate(6));
+  int64_t size = 0;
+  ASSERT_TRUE(file->size(size));
+  EXPECT_EQ(size, 6);
+  ASSERT_TRUE(file->close());
+  EXPECT_EQ(contents(path("t.db")), "0123ab");
+}
+
+TEST_F(FileLayer, TheFaultHookFailsTheNthCall) {
+  auto file = File::create(path("t.db"));
+  ASSERT_NE(file, nullptr);
+  platform::faults::arm(2, platform::err_disk_full, true);
+  ASSERT_TRUE(file->seek(0));
+  EXPECT_FALSE(platform::faults::fired());
+  std::size_t written = 0;
+  EXPECT_FALSE(file->write("abcdef", 6, written));
+  EXPECT_TRUE(platform::faults::fired());
+  EXPECT_EQ(platform::lasterror(), platform::err_disk_full);
+  EXPECT_EQ(written, 3u);  // a short write: half of the bytes arrived
+  EXPECT_EQ(platform::faults::calls(), 2);
+  EXPECT_TRUE(file->seek(3));  // only the one call fails
+  platform::faults::disarm();
+  ASSERT_TRUE(file->close());
+  EXPECT_EQ(contents(path("t.db")), "abc");
+}
+
+}  // namespace
