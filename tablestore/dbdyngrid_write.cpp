@@ -390,6 +390,8 @@ bool TdbdynGrid::issuepos(const std::string& filename, int32_t& pos) {
   bool found = false;
   for (DbFile& file : dbfiles_) {
     if (file.name != filename) continue;
+    // Past the largest number a Pos cannot be read back: no record gets it.
+    if (file.maxpos == INT32_MAX) return false;
     pos = ++file.maxpos;
     found = true;
   }

@@ -192,6 +192,25 @@ TEST_F(WriteBack, AForeignPosAtTheRowsOffsetIsLeftAlone) {
   EXPECT_EQ(cells(table, 0), (Row{"1", "z"}));
 }
 
+// After a record with the highest number a Pos can hold there is no next one:
+// a new row is refused before anything is written, a changed one keeps its Pos.
+TEST_F(WriteBack, NoPosIsIssuedBeyondTheLargestNumber) {
+  start(header(1, 2) + "\r\n" + record("2147483647", "0", {"1", "a"}));
+  const std::string before = bytes();
+  EXPECT_FALSE(add({"2", "b"}));
+  EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: updatefile: Fehler in _ins!" + source(name),
+                                        "tdbdyngrid: addrow: row (1) Fehler beim Updaten der Datei!" + source(name)}));
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(table.dbfiles().at(0).maxpos, 2147483647);
+  EXPECT_EQ(state(table, 1), "C");
+
+  ASSERT_TRUE(update(0, {"1", "z"}));
+  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(0), 3), "2147483647");
+  TdbdynGrid fresh(name);
+  reload(fresh);
+  EXPECT_EQ(cells(fresh, 0), (Row{"1", "z"}));
+}
+
 // The reader keeps at most 102,400 bytes of a line: a longer record is
 // refused before anything is written, one of exactly that length is kept.
 TEST_F(WriteBack, RecordsLongerThanTheLineBufferAreRefused) {
