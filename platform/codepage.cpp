@@ -25,7 +25,7 @@ std::string cp1252_to_utf8(std::string_view text) {
   for (const char c : text) {
     const auto b = static_cast<unsigned char>(c);
     char32_t cp = b;
-    if (b >= 0x80 && b < 0xA0) cp = cp1252_high[b - 0x80] != 0 ? cp1252_high[b - 0x80] : 0xFFFD;
+    if (b >= 0x80 && b < 0xA0 && cp1252_high[b - 0x80] != 0) cp = cp1252_high[b - 0x80];
     append_utf8(out, cp);
   }
   return out;

@@ -17,9 +17,12 @@ inline constexpr char32_t cp1252_high[32] = {
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// The byte for a code point, or -1 when Windows-1252 has none.
+// The byte for a code point, or -1 when Windows-1252 has none. The five
+// bytes in the gaps stand for the control code points of the same number,
+// so that every byte survives a trip through Unicode.
 constexpr int cp1252_byte(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+  if (cp < 0xA0 && cp1252_high[cp - 0x80] == 0) return static_cast<int>(cp);
   for (int i = 0; i < 32; ++i)
     if (cp1252_high[i] != 0 && cp1252_high[i] == cp) return 0x80 + i;
   return -1;
@@ -81,7 +84,8 @@ consteval Cp1252Literal<N> to_cp1252_literal(const Utf8Literal<N>& in) {
 template <Utf8Literal S>
 inline constexpr auto cp1252_literal_v = to_cp1252_literal(S);
 
-// Windows-1252 bytes as UTF-8 (the gaps of the code page become U+FFFD).
+// Windows-1252 bytes as UTF-8 (a byte in a gap of the code page becomes the
+// control code point of its number, as the window system converts it).
 std::string cp1252_to_utf8(std::string_view text);
 
 // UTF-8 as Windows-1252; characters without a code, and malformed bytes, become "?".

@@ -61,6 +61,16 @@ TEST(Codepage, RoundTripAndUnmappableCharacters) {
   EXPECT_EQ(platform::utf8_to_cp1252("a\xE2\x82\xAC \xE4\xB8\xAD \xFF"), "a\x80 ? ?");  // €, a CJK sign, a stray byte
 }
 
+TEST(Codepage, EveryByteSurvivesATripThroughUnicode) {
+  // A name holding a byte from a gap of the code page must come back from a
+  // text field unchanged, or saving it unedited would change it.
+  std::string every;
+  for (int b = 0; b < 0x100; ++b) every += static_cast<char>(b);
+  const std::string utf8 = platform::cp1252_to_utf8(every);
+  EXPECT_EQ(platform::utf8_to_cp1252(utf8), every);
+  EXPECT_EQ(platform::cp1252_to_utf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
+}
+
 TEST(Codepage, MultibyteUtf8Detection) {
   EXPECT_TRUE(platform::is_multibyte_utf8("K\xC3\xA4se"));
   EXPECT_FALSE(platform::is_multibyte_utf8("plain ascii"));
