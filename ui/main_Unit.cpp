@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -265,6 +266,7 @@ void TMainform::createsearchsettings() {
   r_rezeptzusaetzlich = new QRadioButton(QStringLiteral("im Cocktailnamen und Rezept suchen"), GroupBox1);
   r_rezeptzusaetzlich->setObjectName(QStringLiteral("r_rezeptzusaetzlich"));
   r_rezeptzusaetzlich->setGeometry(256, 34, 217, 17);
+  choicegroup({r_nurcocktailname, r_rezeptzusaetzlich});
 
   Label3 = new QLabel(QStringLiteral("Alkohol:"), GroupBox1);
   Label3->setObjectName(QStringLiteral("Label3"));
@@ -284,6 +286,7 @@ void TMainform::createsearchsettings() {
   c_alk_egal->setChecked(true);
   c_alk_ja = alkradio("c_alk_ja", "ja", 72);
   c_alk_nein = alkradio("c_alk_nein", "nein", 136);
+  choicegroup({c_alk_egal, c_alk_ja, c_alk_nein});
   // A choice that becomes selected searches at once; clicking the one already
   // selected does not.
   for (QRadioButton* radio : {c_alk_egal, c_alk_ja, c_alk_nein})
@@ -310,6 +313,14 @@ void TMainform::createsearchsettings() {
   // Painted over the group box's frame line, as it sits on the top edge.
   label_suchinf->setAutoFillBackground(true);
   placesuchinf();
+}
+
+// One choice of radio buttons. Without a group, Qt takes every radio button
+// anywhere inside the same parent as one choice: the scope buttons would
+// then share Tab and the arrow keys with the alcohol buttons in Panel1.
+void TMainform::choicegroup(std::initializer_list<QRadioButton*> buttons) {
+  auto* group = new QButtonGroup(this);
+  for (QRadioButton* button : buttons) group->addButton(button);
 }
 
 // label_suchinf sizes itself to its text and keeps its right end in place.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,6 +146,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   class ProgressForwarder;
 
   void createsearchsettings();
+  void choicegroup(std::initializer_list<QRadioButton*> buttons);
   void createresultlist();
   void createinfobox();
   void createmenus();

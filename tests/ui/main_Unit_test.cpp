@@ -162,6 +162,32 @@ class MainUnitTest : public QObject {
     QCOMPARE(form->c_nurverfuegbar->text(), QString::fromUtf8("Zeige nur Cocktails aus verfügbaren Zutaten"));
   }
 
+  // Tab enters each choice once, at its selected button, however often the
+  // user has been through the other choice; the arrow keys stay inside one.
+  void tabAndArrowsKeepTheTwoChoicesApart() {
+    QVERIFY(activate());
+    form->e_suchbegriff->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> visited;
+    for (int i = 0; i < 12; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited << QApplication::focusWidget();
+    }
+    const QList<QWidget*> round{form->c_alk_egal,        form->c_nurverfuegbar, form->b_suchen,
+                                form->r_nurcocktailname, form->ListView_erg,    form->e_suchbegriff};
+    QCOMPARE(visited, round + round);
+
+    form->r_nurcocktailname->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form->r_nurcocktailname, Qt::Key_Down);
+    QTest::keyClick(form->r_rezeptzusaetzlich, Qt::Key_Down);
+    QTest::keyClick(form->r_rezeptzusaetzlich, Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), form->r_rezeptzusaetzlich);
+    QVERIFY(form->r_rezeptzusaetzlich->isChecked());
+    QVERIFY(form->c_alk_egal->isChecked());
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("--"));
+    QTest::keyClick(form->r_rezeptzusaetzlich, Qt::Key_Up);
+    QVERIFY(form->r_nurcocktailname->isChecked());
+  }
+
   void controlsFollowTheirAnchorsWhenResized() {
     const QSize before = form->size();
     const QRect list = form->ListView_erg->geometry();
