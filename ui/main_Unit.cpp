@@ -352,7 +352,7 @@ void TMainform::createresultlist() {
 
   PopupMenu_Liste = new QMenu(this);
   PopupMenu_Liste->setObjectName(QStringLiteral("PopupMenu_Liste"));
-  Wertungndern1 = PopupMenu_Liste->addAction(toqt("Wertung ändern"_cp));
+  Wertungndern1 = PopupMenu_Liste->addAction(toqt("&Wertung ändern"_cp));
   Wertungndern1->setObjectName(QStringLiteral("Wertungndern1"));
   connect(Wertungndern1, &QAction::triggered, this, &TMainform::Wertungndern1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -399,25 +399,28 @@ void TMainform::createmenus() {
     return entry;
   };
 
-  Programm1 = addmenu("Programm1", QStringLiteral("Programm"));
-  beenden1 = addentry(Programm1, "beenden1", QStringLiteral("beenden"), &TMainform::beenden1Click);
+  // The underlined letters open a menu with Alt and pick an entry in an open
+  // one; the captions read as they are without them. "Debug" has none: Qt
+  // would open the hidden menu on its letter.
+  Programm1 = addmenu("Programm1", QStringLiteral("&Programm"));
+  beenden1 = addentry(Programm1, "beenden1", QStringLiteral("&beenden"), &TMainform::beenden1Click);
 
-  Zutaten1 = addmenu("Zutaten1", QStringLiteral("Zutaten"));
-  Zutatenbearbeiten1 = addentry(Zutaten1, "Zutatenbearbeiten1", QStringLiteral("Zutaten bearbeiten"),
+  Zutaten1 = addmenu("Zutaten1", QStringLiteral("&Zutaten"));
+  Zutatenbearbeiten1 = addentry(Zutaten1, "Zutatenbearbeiten1", QStringLiteral("&Zutaten bearbeiten"),
                                 &TMainform::Zutatenbearbeiten1Click);
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
-  DBreset1 = addentry(debug1, "DBreset1", toqt("Datenbank löschen"_cp), &TMainform::DBreset1Click);
-  Importieren1 = addentry(debug1, "Importieren1", QStringLiteral("Daten Importieren"), &TMainform::Importieren1Click);
+  DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
+  Importieren1 = addentry(debug1, "Importieren1", QStringLiteral("Daten &Importieren"), &TMainform::Importieren1Click);
   debug1->menuAction()->setVisible(false);
 
-  Info1 = addmenu("Info1", QStringLiteral("Info"));
-  Einheiten1 = addentry(Info1, "Einheiten1", QStringLiteral("Einheiten"), &TMainform::Einheiten1Click);
+  Info1 = addmenu("Info1", QStringLiteral("&Info"));
+  Einheiten1 = addentry(Info1, "Einheiten1", QStringLiteral("&Einheiten"), &TMainform::Einheiten1Click);
   N1 = Info1->addSeparator();
   N1->setObjectName(QStringLiteral("N1"));
-  Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("Programmbeschreibung"),
+  Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("&Programmbeschreibung"),
                                    &TMainform::Programmbeschreibung1Click);
-  ber1 = addentry(Info1, "ber1", toqt("Über"_cp), &TMainform::ber1Click);
+  ber1 = addentry(Info1, "ber1", toqt("Ü&ber"_cp), &TMainform::ber1Click);
 }
 
 void TMainform::createactions() {

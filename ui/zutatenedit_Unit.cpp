@@ -118,8 +118,8 @@ void Tzutatenedit::createbuttons() {
   connect(b_zusatz, &QPushButton::clicked, this, &Tzutatenedit::b_zusatzClick);
 
   PopupMenu_zusatz = new QMenu(this);
-  Zutatumbenennen1 = PopupMenu_zusatz->addAction(QStringLiteral("Zutat umbenennen"));
-  zutataufloesen = PopupMenu_zusatz->addAction(toqt("Zutat auflösen (ist andere Zutat der Liste)"_cp));
+  Zutatumbenennen1 = PopupMenu_zusatz->addAction(QStringLiteral("Zutat &umbenennen"));
+  zutataufloesen = PopupMenu_zusatz->addAction(toqt("Zutat &auflösen (ist andere Zutat der Liste)"_cp));
   connect(Zutatumbenennen1, &QAction::triggered, this, &Tzutatenedit::Zutatumbenennen1Click);
   connect(zutataufloesen, &QAction::triggered, this, &Tzutatenedit::zutataufloesenClick);
 }

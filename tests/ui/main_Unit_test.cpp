@@ -70,6 +70,9 @@ QTreeWidgetItem* rownamed(const QTreeWidget& list, const QString& name) {
   return nullptr;
 }
 
+// A caption as it reads on screen: without the marker of its underlined letter.
+QString shown(const QAction& action) { return QString(action.text()).remove(QLatin1Char('&')); }
+
 QStringList lines(const QPlainTextEdit& memo) { return memo.toPlainText().split(QLatin1Char('\n')); }
 
 QStringList toqt(const std::vector<std::string>& texts) {
@@ -153,7 +156,7 @@ class MainUnitTest : public QObject {
     QVERIFY(!form->GB_info->isVisible());
     QVERIFY(!form->debug1->menuAction()->isVisible());
     QStringList menus;
-    for (QAction* menu : form->menuBar()->actions()) menus << menu->text();
+    for (QAction* menu : form->menuBar()->actions()) menus << shown(*menu);
     QCOMPARE(menus, (QStringList{"Programm", "Zutaten", "Debug", "Info"}));
     QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
     QTreeWidgetItem* header = form->ListView_erg->headerItem();
@@ -186,6 +189,31 @@ class MainUnitTest : public QObject {
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("--"));
     QTest::keyClick(form->r_rezeptzusaetzlich, Qt::Key_Up);
     QVERIFY(form->r_nurcocktailname->isChecked());
+  }
+
+  // Alt and a menu's underlined letter open it; the hidden "Debug" menu
+  // never opens that way. The entries read as in the layout.
+  void altAndALetterOpenTheMenus() {
+    const auto opens = [this](Qt::Key letter) -> QWidget* {
+      if (!activate()) return nullptr;
+      QTest::keyClick(form.get(), letter, Qt::AltModifier);
+      QWidget* popup = QApplication::activePopupWidget();
+      if (popup != nullptr) popup->close();
+      return popup;
+    };
+    QCOMPARE(opens(Qt::Key_P), form->Programm1);
+    QCOMPARE(opens(Qt::Key_Z), form->Zutaten1);
+    QCOMPARE(opens(Qt::Key_I), form->Info1);
+    QCOMPARE(opens(Qt::Key_D), nullptr);
+    QVERIFY(form->e_suchbegriff->text().isEmpty());
+
+    QStringList entries;
+    for (QMenu* menu : {form->Programm1, form->Zutaten1, form->debug1, form->Info1})
+      for (QAction* entry : menu->actions())
+        if (!entry->isSeparator()) entries << shown(*entry);
+    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", QString::fromUtf8("Datenbank löschen"),
+                                   "Daten Importieren", "Einheiten", "Programmbeschreibung",
+                                   QString::fromUtf8("Über")}));
   }
 
   void controlsFollowTheirAnchorsWhenResized() {
@@ -370,7 +398,7 @@ class MainUnitTest : public QObject {
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
     QCOMPARE(form->PopupMenu_Liste->actions(), QList<QAction*>{form->Wertungndern1});
-    QCOMPARE(form->Wertungndern1->text(), QString::fromUtf8("Wertung ändern"));
+    QCOMPARE(shown(*form->Wertungndern1), QString::fromUtf8("Wertung ändern"));
     form->PopupMenu_Liste->close();
 
     int shownat = 0;
@@ -463,7 +491,7 @@ class MainUnitTest : public QObject {
     QVERIFY(form->debug1->menuAction()->isVisible());
     QStringList menus;
     for (QAction* menu : form->menuBar()->actions())
-      if (menu->isVisible()) menus << menu->text();
+      if (menu->isVisible()) menus << shown(*menu);
     QCOMPARE(menus, (QStringList{"Programm", "Zutaten", "Debug", "Info"}));
     {
       ModalAnswer answer(lookandclose);
