@@ -12,14 +12,18 @@
 
 namespace ui {
 
-inline void setdialogframe(QDialog& dialog, int clientwidth, int clientheight, bool staysontop) {
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-  if (staysontop) flags |= Qt::WindowStaysOnTopHint;
-  dialog.setWindowFlags(flags);
-  dialog.setFixedSize(clientwidth, clientheight);
-  QFont font = dialog.font();
+// The narrow 8-point sans serif (text 11 pixels high) that the main window,
+// the ingredient editor and the text viewer were laid out for; the wide
+// default sans of many desktops would not fit their captions and texts. Its
+// lines are taller, so the small dialogs, whose labels have fixed heights,
+// keep the default sans.
+inline QFont programfont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                    QStringLiteral("Helvetica")});
+  font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
-  dialog.setFont(font);
+  return font;
 }
 
 // The size of a text in pixels, for labels and fonts given that way.
@@ -28,6 +32,14 @@ inline QFont pixelfont(const QFont& base, int pixels, bool bold) {
   font.setPixelSize(pixels);
   font.setBold(bold);
   return font;
+}
+
+inline void setdialogframe(QDialog& dialog, int clientwidth, int clientheight, bool staysontop) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+  if (staysontop) flags |= Qt::WindowStaysOnTopHint;
+  dialog.setWindowFlags(flags);
+  dialog.setFixedSize(clientwidth, clientheight);
+  dialog.setFont(pixelfont(dialog.font(), 11, false));
 }
 
 inline void centreonscreen(QWidget& window) {

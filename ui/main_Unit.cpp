@@ -32,6 +32,7 @@
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "platform/codepage.h"
+#include "ui/dialogframe.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
@@ -53,17 +54,6 @@ constexpr int clientheight = 352;
 // The right end of label_suchinf lies this far inside GroupBox1's right edge.
 constexpr int suchinfrightmargin = 9;
 constexpr int starttimerinterval = 100;
-
-// The layout was drawn for a narrow 8-point sans serif; the wide default sans
-// of many desktops would not fit the captions into their controls.
-QFont controlfont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                    QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(11);
-  return font;
-}
 
 // "Courier New" where it is installed, else the system's fixed-pitch font.
 QFont memofont() {
@@ -196,7 +186,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   initglyphs();
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(QStringLiteral("Mixolino"));
-  setFont(controlfont());
+  setFont(programfont());
   anchors_ = new Anchors(this);
 
   auto* client = new QWidget(this);

@@ -13,6 +13,7 @@ TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
   // show the program's name instead, so the title is a lone blank.
   setWindowTitle(QStringLiteral(" "));
   setdialogframe(*this, 452, 291, false);
+  setFont(programfont());  // the program description's longest line just fits
 
   Memo = new QPlainTextEdit(this);
   Memo->setGeometry(0, 0, 449, 289);

@@ -60,9 +60,7 @@ void setheadertext(QTableWidget& grid, int row, const QString& text) {
 
 Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressPort& progress, QWidget* parent)
     : QDialog(parent), progress_(progress), model_(std::make_unique<catalogue::ZutateneditModel>(catalogue)) {
-  QFont font = this->font();
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(programfont());
   resize(clientwidth, clientheight);
   creategrid();
   createbuttons();

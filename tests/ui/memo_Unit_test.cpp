@@ -4,6 +4,7 @@
 
 #include "platform/codepage.h"
 #include "tests/ui/modalanswer.h"
+#include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
 
 class MemoformTest : public QObject {
@@ -43,6 +44,17 @@ class MemoformTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.Memo->document()->lineCount(), 1);
     QVERIFY(form.Memo->horizontalScrollBar()->maximum() > 0);
+  }
+
+  // The viewer is as wide as the program description's longest line, in the
+  // narrow sans serif the windows are laid out for.
+  void theProgramDescriptionNeedsNoScrolling() {
+    ui::TMemoform form;
+    form.clearmemo();
+    for (const std::string& line : ui::programmbeschreibungzeilen()) form.addline(line);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.Memo->horizontalScrollBar()->maximum(), 0);
   }
 
   void showmodalReturnsWhenTheUserCloses() {
