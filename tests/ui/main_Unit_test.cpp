@@ -121,9 +121,12 @@ class MainUnitTest : public QObject {
 
   // Modal windows and pop-ups may leave another window active; the
   // shortcuts act only while the main window is.
+  // The window system's activation can run ahead of Qt's own idea of the
+  // active window, which the shortcuts go by.
   bool activate() {
     form->activateWindow();
-    return QTest::qWaitForWindowActive(form.get());
+    return QTest::qWaitForWindowActive(form.get()) &&
+           QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
   }
 
   void select(const char* name) {
