@@ -21,13 +21,16 @@ struct FaultPlan {
   int code = 0;
   bool shortwrite = false;
   bool fired = false;
+  bool death = false;  // the call ends the process instead of failing
 } plan;
 
-// Counts one call; true when this call is the one that must fail.
-bool fault_now() {
+// Counts one call; true when this call is the one that must fail. A write
+// that must end the process does so itself, after writing part of its bytes.
+bool fault_now(bool iswrite = false) {
   ++plan.calls;
   if (plan.countdown == 0) return false;
   if (--plan.countdown > 0) return false;
+  if (plan.death && !iswrite) ::_exit(faults::deathstatus);
   plan.fired = true;
   last_error = plan.code;
   return true;
@@ -145,11 +148,12 @@ bool File::read(void* buffer, std::size_t count, std::size_t& got) {
 bool File::write(const void* buffer, std::size_t count, std::size_t& written) {
   written = 0;
   const auto* bytes = static_cast<const char*>(buffer);
-  if (fault_now()) {
-    if (plan.shortwrite) {
+  if (fault_now(true)) {
+    if (plan.shortwrite || plan.death) {
       const ssize_t n = ::write(fd_, bytes, count / 2);
       if (n > 0) written = static_cast<std::size_t>(n);
     }
+    if (plan.death) ::_exit(faults::deathstatus);
     return false;
   }
   while (written < count) {
@@ -215,7 +219,9 @@ bool deletefile(const std::string& path) {
 
 namespace faults {
 
-void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false}; }
+void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false, false}; }
+
+void armdeath(long nth) { plan = FaultPlan{nth, 0, 0, false, false, true}; }
 
 void disarm() { plan = FaultPlan{}; }
 

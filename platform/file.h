@@ -79,6 +79,10 @@ bool deletefile(const std::string& path);
 // first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);
+// The nth call from now ends the process with deathstatus, as a kill would:
+// a write first puts half of its bytes on disk. For tests in a child process.
+inline constexpr int deathstatus = 86;
+void armdeath(long nth);
 void disarm();
 // Calls counted since the last arm (or since start).
 long calls();

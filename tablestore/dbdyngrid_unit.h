@@ -124,6 +124,10 @@ class TdbdynGrid {
   bool takefreeslot(const std::string& filename, std::size_t length, int64_t& offset, std::size_t& slotlength);
   bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
   bool appendrecord(platform::File& file, std::size_t length, int64_t& offset);
+  // Turns the written record at offset live with the one byte of its Flag.
+  bool makelive(platform::File& file, int64_t offset);
+  // Cuts off a line too short to be a record that ends the file; end follows.
+  bool cuttornline(platform::File& file, int64_t& end);
   bool raiserecordcount(platform::File& file);
 
   std::string writeerror_;    // text of the first failure inside _ins or _del

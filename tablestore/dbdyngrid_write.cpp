@@ -3,6 +3,7 @@
 // written into a free slot or appended, a deleted record is flagged in place.
 // The file is never rewritten as a whole; each change is a few small writes
 // at known offsets.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string_view>
@@ -375,7 +376,7 @@ std::size_t TdbdynGrid::buildrecord(int32_t pos, const std::vector<std::string>&
   out[0] = subsep;
   std::memcpy(out + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
   out[11] = subsep;
-  out[12] = '0';
+  out[12] = '1';  // written deleted; makelive() sets the Flag once every byte is there
   out[13] = colsep;
   std::size_t length = headlength + 1;
   for (const std::string& value : values) {
@@ -433,8 +434,10 @@ bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t
   std::size_t written = 0;
   if (!file.seek(offset)) return ioerror(writeerror_);
   slotwrite_ = offset;
-  if (file.write(linebuffer_.get(), length, written)) return true;
-  ioerror(writeerror_);
+  if (!file.write(linebuffer_.get(), length, written))
+    ioerror(writeerror_);
+  else if (makelive(file, offset))
+    return true;
   // Part of the record may have arrived: it must not load as a live record.
   deletemark(file, offset, writeerror_);
   return false;
@@ -443,18 +446,54 @@ bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t
 bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset) {
   int64_t end = 0;
   if (!file.size(end)) return ioerror(writeerror_);
+  if (!cuttornline(file, end)) return false;
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
   out[0] = '\r';
   out[1] = '\n';
   std::memcpy(out + 2, linebuffer_.get(), length);
-  if (!writeat(file, end, out, length + 2, writeerror_) || !raiserecordcount(file)) {
+  if (!writeat(file, end, out, length + 2, writeerror_) || !makelive(file, end + 2) || !raiserecordcount(file)) {
     // Cut the file back: a failed append leaves it exactly as before.
     file.truncate(end);
     return false;
   }
   offset = end + 2;
+  return true;
+}
+
+// One write of many bytes can be cut short when the process dies in it, so a
+// record goes to disk flagged deleted and turns live by this single byte: an
+// interrupted write leaves a free slot, never half a record read as live.
+bool TdbdynGrid::makelive(platform::File& file, int64_t offset) {
+  return writeat(file, offset + headlength - 1, "0", 1, writeerror_);
+}
+
+// An append cut short by the process dying can leave CR LF and the first
+// bytes of a record at the end of the file. The reader never takes a line of
+// fewer than 16 bytes as a record, but it would join it to the line appended
+// next and then fail on every load: such a line is cut off before appending.
+bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
+  constexpr std::size_t shortline = 16;
+  char tail[shortline + 1];
+  const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
+  const auto count = static_cast<std::size_t>(end - start);
+  if (!readat(file, start, tail, count, writeerror_)) return false;
+  const std::string_view bytes(tail, count);
+  const std::size_t lineend = bytes.rfind('\r');
+  if (lineend == std::string_view::npos) return true;  // the last line is long, or the header
+  std::size_t held = 0;
+  char last = 0;
+  for (const char c : bytes.substr(lineend + 1)) {
+    if (c == '\n' || c == '\0') continue;
+    ++held;
+    last = c;
+  }
+  if (held == 0 || last != colsep) ++held;  // the separator the reader adds
+  if (held >= shortline) return true;
+  const int64_t cut = start + static_cast<int64_t>(lineend);
+  if (!file.truncate(cut)) return ioerror(writeerror_);
+  end = cut;
   return true;
 }
 
