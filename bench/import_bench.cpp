@@ -1,53 +1,23 @@
 // Import and load times of the catalogue for the sample file and for
 // generated files of 1,400, 14,000 and 140,000 recipes. Run by hand in a
 // Release build; prints one table row per file, with times in seconds.
-#include <stdlib.h>
 #include <time.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
-#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/fake_ports.h"
 #include "tests/support/recipe_generator.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class Splash : public catalogue::SplashPort {
- public:
-  void show() override {}
-  void close() override {}
-};
-
-class Application : public catalogue::ApplicationPort {
- public:
-  void endapplication() override { ended = true; }
-  void armstarttimer() override {}
-  bool ended = false;
-};
-
-class ImportFile : public catalogue::ImportFilePort {
- public:
-  std::optional<std::string> chooseimportfile() override { return path; }
-  std::string path;
-};
-
-// The splash's one-second minimum is not part of loading.
-class InstantClock : public platform::Clock {
- public:
-  double now() override { return moment; }
-  void sleep(int milliseconds) override { moment += milliseconds / 86400000.0; }
-  double moment = 46000.0;
-};
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -73,15 +43,14 @@ Timing timed(Work work) {
 
 // Imports the file into an empty catalogue, then loads the result afresh.
 void measure(const char* label, const std::string& text) {
-  std::string folder = (std::filesystem::temp_directory_path() / "mixolino-bench-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) return;
-  folder += "/";
+  const testsupport::TempFolder temp;
+  const std::string& folder = temp.path();
   testsupport::FakeMessages messages;
-  Splash splash;
-  Application application;
-  ImportFile file;
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  testsupport::FakeImportFile file;
   file.path = folder + "import.txt";
-  std::ofstream(file.path, std::ios::binary) << text;
+  testsupport::writefile(*file.path, text);
 
   Timing importtime;
   Timing loadtime;
@@ -101,26 +70,22 @@ void measure(const char* label, const std::string& text) {
   const std::string result = messages.log.empty() ? "-" : platform::cp1252_to_utf8(messages.log.back().text);
   std::printf("| %-18s | %10zu | %7d | %8.2f | %8.2f | %8.3f | %8.3f | %s\n", label, text.size(), rows,
               importtime.wall, importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
 
 int main() {
-  InstantClock clock;
-  platform::setclock(&clock);
+  const testsupport::FakeClock clock;  // the splash's one-second minimum is not part of loading
   std::printf("| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import", "(cpu)",
               "load", "(cpu)");
   std::printf("|--------------------|------------|---------|----------|----------|----------|----------|\n");
   const std::filesystem::path sample = std::filesystem::path(MIXOLINO_SAMPLE_DATA) / "rezepte.txt";
   if (std::filesystem::exists(sample)) {
-    std::ifstream in(sample, std::ios::binary);
-    measure("data/rezepte.txt", {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    measure("data/rezepte.txt", testsupport::readfile(sample.string()));
   }
   for (const int count : {1400, 14000, 140000}) {
     const std::string label = "generated " + std::to_string(count);
     measure(label.c_str(), testsupport::generaterecipes(count, 3000, 1).text);
   }
-  platform::setclock(nullptr);
   return 0;
 }

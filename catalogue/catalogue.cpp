@@ -12,11 +12,11 @@ namespace {
 constexpr char separator = '/';
 
 // The columns of the three tables, in the order they are created and loaded.
-struct TableSpec {
+struct TableLayout {
   const char* name;
   int32_t columns;
 };
-constexpr std::array<TableSpec, 3> tablespecs = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
+constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
 
 }  // namespace
 
@@ -72,9 +72,9 @@ void Catalogue::StarttimerTimer() {
 }
 
 bool Catalogue::createtablefiles() {
-  for (std::size_t i = 0; i < tablespecs.size(); ++i) {
-    const TableSpec& spec = tablespecs[i];
-    if (!tables()[i]->db_createfile(dbfolder() + spec.name + ".db", spec.columns)) return false;
+  for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
+    const TableLayout& layout = tablelayouts[i];
+    if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns)) return false;
   }
   return true;
 }
@@ -90,8 +90,8 @@ int Catalogue::writestatusfile() {
 }
 
 bool Catalogue::loadtables() {
-  for (std::size_t i = 0; i < tablespecs.size(); ++i) {
-    if (!tables()[i]->db_init(dbfolder(), {tablespecs[i].name})) return false;
+  for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
+    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return false;
   }
   return true;
 }

@@ -5,73 +5,44 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
-#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/fake_ports.h"
 
 namespace {
-
-class Splash : public catalogue::SplashPort {
- public:
-  void show() override {}
-  void close() override {}
-};
-
-class Application : public catalogue::ApplicationPort {
- public:
-  void endapplication() override { std::abort(); }  // the start-up must succeed here
-  void armstarttimer() override {}
-};
-
-class ImportFile : public catalogue::ImportFilePort {
- public:
-  std::optional<std::string> chooseimportfile() override { return path; }
-  std::string path;
-};
-
-class InstantClock : public platform::Clock {
- public:
-  double now() override { return moment; }
-  void sleep(int milliseconds) override { moment += milliseconds / 86400000.0; }
-  double moment = 46000.0;
-};
 
 // One catalogue for the whole run, emptied now and then so the tables stay small.
 struct Environment {
   Environment() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mixolino-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    folder = pattern + "/";
-    platform::setclock(&clock);
-    file.path = folder + "import.txt";
-    catalogue = std::make_unique<catalogue::Catalogue>(folder + "mixolino", splash, application);
-    catalogue->StarttimerTimer();
-  }
-
-  ~Environment() {
-    catalogue.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    file.path = folder.path() + "import.txt";
+    catalogue = std::make_unique<catalogue::Catalogue>(folder.path() + "mixolino", splash, application);
+    start();
   }
 
   void emptycatalogue() {
     std::filesystem::remove(catalogue->statusfile());
     messages.answers = {true, true, true};
-    catalogue->StarttimerTimer();
+    start();
   }
 
+  // The start-up must succeed here.
+  void start() {
+    catalogue->StarttimerTimer();
+    if (application.ended != 0) std::abort();
+  }
+
+  testsupport::TempFolder folder;
   testsupport::FakeMessages messages;
-  InstantClock clock;
-  Splash splash;
-  Application application;
-  ImportFile file;
-  std::string folder;
+  testsupport::FakeClock clock;
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  testsupport::FakeImportFile file;
   std::unique_ptr<catalogue::Catalogue> catalogue;
   long runs = 0;
 };
@@ -83,10 +54,7 @@ bool startswith(const std::string& text, std::string_view prefix) { return text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Environment environment;
   if (++environment.runs % 200 == 0) environment.emptycatalogue();
-  {
-    std::ofstream out(environment.file.path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  testsupport::writefile(*environment.file.path, std::string(reinterpret_cast<const char*>(data), size));
   environment.messages.clear();
   catalogue::Importieren1Click(*environment.catalogue, environment.file);
 
