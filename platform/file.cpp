@@ -36,6 +36,28 @@ bool fault_now(bool iswrite = false) {
   return true;
 }
 
+// Maps an errno value to the program's error codes.
+int errorcode_from_errno(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+    case ENOTDIR: return err_file_not_found;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR: return err_invalid_name;
+    case EMFILE:
+    case ENFILE: return err_too_many_files;
+    case EACCES:
+    case EPERM:
+    case EROFS: return err_access_denied;
+    case EWOULDBLOCK: return err_in_use;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return err_disk_full;
+    case EIO: return err_device_io;
+    default: return errnum;
+  }
+}
+
 bool fail_with_errno() {
   last_error = errorcode_from_errno(errno);
   return false;
@@ -63,27 +85,6 @@ std::string errortext(int code) {
 }
 
 int lasterror() { return last_error; }
-
-int errorcode_from_errno(int errnum) {
-  switch (errnum) {
-    case ENOENT:
-    case ENOTDIR: return err_file_not_found;
-    case ENAMETOOLONG:
-    case EINVAL:
-    case EISDIR: return err_invalid_name;
-    case EMFILE:
-    case ENFILE: return err_too_many_files;
-    case EACCES:
-    case EPERM:
-    case EROFS: return err_access_denied;
-    case EWOULDBLOCK: return err_in_use;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return err_disk_full;
-    case EIO: return err_device_io;
-    default: return errnum;
-  }
-}
 
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
   if (fault_now()) return nullptr;

@@ -27,9 +27,6 @@ std::string errortext(int code);
 // The code of the last failed operation of this layer.
 int lasterror();
 
-// Maps an errno value to the program's error codes.
-int errorcode_from_errno(int errnum);
-
 class File {
  public:
   enum class Access {

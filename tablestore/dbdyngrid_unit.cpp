@@ -115,10 +115,6 @@ std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
   return std::string(subfieldview(text, n, subfieldcap));
 }
 
-std::string TdbdynGrid::getsubfieldfull(const std::string& text, int32_t n) {
-  return std::string(subfieldview(text, n, std::string_view::npos));
-}
-
 bool TdbdynGrid::setsubfield(std::string& text, int32_t n, const std::string& value) {
   if (text.empty()) return false;
   if (text.back() != subsep) text.push_back(subsep);
@@ -249,10 +245,7 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   }
   platform::File* file = nullptr;
   bool readonly = false;
-  if (!openfile(path, file, readonly)) {
-    platform::showwarning(std::string("db_addload() abgebrochen da Datei nicht geöffnet werden konnte!"_cp));
-    return false;
-  }
+  if (!openfileorwarn(path, file, readonly)) return false;
   if (readonly)
     platform::showwarning("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!" + crlf +
                           std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
@@ -289,6 +282,12 @@ bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool
   handle = found->file.get();
   readonly = found->readonly;
   return true;
+}
+
+bool TdbdynGrid::openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly) {
+  if (openfile(path, handle, readonly)) return true;
+  platform::showwarning(std::string("db_addload() abgebrochen da Datei nicht geöffnet werden konnte!"_cp));
+  return false;
 }
 
 bool TdbdynGrid::closefiles() {

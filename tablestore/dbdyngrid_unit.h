@@ -94,11 +94,12 @@ class TdbdynGrid {
   // The n-th subfield (from 1), trimmed, cut to at most limit bytes before
   // trimming; "" when there is none. A view into text.
   static std::string_view subfieldview(std::string_view text, int32_t n, std::size_t limit);
-  // getsubfield without the 255-byte cap, for record prefixes, DBfields and freeslots.
-  static std::string getsubfieldfull(const std::string& text, int32_t n);
   // Puts entry into the next freeslots entry, growing the list by 1000 when full.
   void addfreeslot(std::string entry);
   void showerror(const std::string& text) const;  // warning + "\n\rQuelle:" + name
+
+  // openfile, followed by the table store's warning when the file cannot be opened.
+  bool openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly);
 
   // --- write-back ---
   bool _ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values);

@@ -238,10 +238,7 @@ bool TdbdynGrid::updatefile(int32_t row) {
   }
   platform::File* file = nullptr;
   bool readonly = false;
-  if (!openfile(path, file, readonly)) {
-    platform::showwarning(std::string("db_addload() abgebrochen da Datei nicht geöffnet werden konnte!"_cp));
-    return false;
-  }
+  if (!openfileorwarn(path, file, readonly)) return false;
   // Another process holds the file: the change stays in memory.
   if (readonly) return true;
   std::string error;
