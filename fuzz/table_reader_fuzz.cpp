@@ -1,6 +1,6 @@
 // Any bytes as a table file: the load either succeeds or stops with one of the
 // reader's messages, and the file keeps its bytes except for the record count
-// correction in bytes 0 to 13.
+// correction in bytes 0 to 13 and records of an unfinished change settled.
 #include <stdlib.h>
 
 #include <cstdint>
@@ -90,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string after = readbytes(path);
   if (after.size() != input.size()) abort();
   if (countwarning && after.size() >= 14) after.replace(0, 14, input, 0, 14);
-  if (after != input) abort();
+  if (!readeroutcome::onlysettled(input, after)) abort();
   return 0;
 }

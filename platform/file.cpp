@@ -22,7 +22,12 @@ struct FaultPlan {
   bool shortwrite = false;
   bool fired = false;
   bool death = false;  // the call ends the process instead of failing
+  faults::Tear tear = faults::Tear::half;
 } plan;
+
+bool syncsskipped = false;
+
+constexpr int64_t pagesize = 4096;
 
 // Counts one call; true when this call is the one that must fail. A write
 // that must end the process does so itself, after writing part of its bytes.
@@ -146,12 +151,22 @@ bool File::read(void* buffer, std::size_t count, std::size_t& got) {
   return true;
 }
 
+// The bytes of a write of count bytes at the file's current position that a
+// process dying in it leaves on disk.
+std::size_t tornlength(int fd, std::size_t count) {
+  if (plan.tear == faults::Tear::half) return count / 2;
+  const int64_t start = ::lseek(fd, 0, SEEK_CUR);
+  const int64_t lastboundary = (start + static_cast<int64_t>(count) - 1) / pagesize * pagesize;
+  return lastboundary > start ? static_cast<std::size_t>(lastboundary - start) : 0;
+}
+
 bool File::write(const void* buffer, std::size_t count, std::size_t& written) {
   written = 0;
   const auto* bytes = static_cast<const char*>(buffer);
   if (fault_now(true)) {
     if (plan.shortwrite || plan.death) {
-      const ssize_t n = ::write(fd_, bytes, count / 2);
+      const std::size_t part = plan.death ? tornlength(fd_, count) : count / 2;
+      const ssize_t n = part > 0 ? ::write(fd_, bytes, part) : 0;
       if (n > 0) written = static_cast<std::size_t>(n);
     }
     if (plan.death) ::_exit(faults::deathstatus);
@@ -187,6 +202,13 @@ bool File::truncate(int64_t length) {
   return true;
 }
 
+bool File::sync() {
+  if (fault_now()) return false;
+  if (syncsskipped) return true;
+  if (::fdatasync(fd_) != 0) return fail_with_errno();
+  return true;
+}
+
 bool File::close() {
   const int fd = fd_;
   fd_ = -1;
@@ -218,11 +240,22 @@ bool deletefile(const std::string& path) {
   return fail_with_errno();
 }
 
+bool syncfolder(const std::string& path) {
+  if (syncsskipped) return true;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return fail_with_errno();
+  const bool synced = ::fsync(fd) == 0 || fail_with_errno();
+  ::close(fd);
+  return synced;
+}
+
 namespace faults {
 
 void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false, false}; }
 
-void armdeath(long nth) { plan = FaultPlan{nth, 0, 0, false, false, true}; }
+void armdeath(long nth, Tear tear) { plan = FaultPlan{nth, 0, 0, false, false, true, tear}; }
+
+void skipsyncs(bool skip) { syncsskipped = skip; }
 
 void disarm() { plan = FaultPlan{}; }
 

@@ -58,6 +58,9 @@ class File {
   bool write(const void* buffer, std::size_t count, std::size_t& written);
   bool size(int64_t& bytes);
   bool truncate(int64_t length);
+  // Puts what was written to the file on the disk (fdatasync): a change that
+  // the program reports as done survives a power cut.
+  bool sync();
   bool close();
   bool isopen() const { return fd_ >= 0; }
 
@@ -70,17 +73,29 @@ bool directoryexists(const std::string& path);
 bool createdirectory(const std::string& path);  // one level
 bool fileexists(const std::string& path);
 bool deletefile(const std::string& path);
+// Puts the folder's entries on the disk, so that files created or deleted in
+// it survive a power cut.
+bool syncfolder(const std::string& path);
 
 // Test hook: the nth call from now (counting open, create, seek, read, write,
-// size, truncate and close) fails with the given error code. A failing write
-// first writes half of its bytes when shortwrite is set.
+// size, truncate, sync and close) fails with the given error code. A failing
+// write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);
-// The nth call from now ends the process with deathstatus, as a kill would:
-// a write first puts half of its bytes on disk. For tests in a child process.
+// How much of a write reaches the file when the process dies in it.
+enum class Tear {
+  half,          // half of its bytes: a write torn anywhere
+  pageboundary,  // the bytes before the last 4 KiB page boundary it crosses,
+                 // none when it crosses none: what a killed process leaves
+};
+// The nth call from now ends the process with deathstatus, as a kill would;
+// a write first puts the part that tear says on disk. For tests in a child
+// process.
 inline constexpr int deathstatus = 86;
-void armdeath(long nth);
+void armdeath(long nth, Tear tear = Tear::half);
 void disarm();
+// Benchmarks measure what syncing costs: while set, sync() returns at once.
+void skipsyncs(bool skip);
 // Calls counted since the last arm (or since start).
 long calls();
 // True once the armed fault has fired.

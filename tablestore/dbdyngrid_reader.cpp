@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -18,6 +20,7 @@ constexpr std::size_t fieldwidth = 10;                           // digits of DC
 // such a file is refused like any other bad column count.
 constexpr int32_t maxcolumns = 1000;
 constexpr const char* crlf = "\n\r";
+constexpr int64_t flagoffset = 12;  // the Flag byte within a record
 
 std::string_view trimview(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
@@ -47,6 +50,7 @@ class TdbdynGrid::Reader {
     const int32_t rows = table.getrowcount();
     const bool lastisplaceholder = rows > 0 && table.DBfields_[static_cast<std::size_t>(rows - 1)].empty();
     rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
+    firstrow_ = rowindex_ + 1;
   }
 
   void read() {
@@ -65,6 +69,7 @@ class TdbdynGrid::Reader {
       if (lastchunk) endline();
       offset += static_cast<int64_t>(requested);
     }
+    settlepending();
     checkrecordcount();
   }
 
@@ -184,18 +189,20 @@ class TdbdynGrid::Reader {
     if (flag.size() != 1 || !platform::strtoint(flag, flagvalue))
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
-    if (flagvalue == 0)
-      addrow(pos, flag, rest);
+    if (flagvalue == flaglive - '0')
+      addrow(pos, flag, rest, start_, count_);
+    else if (flagvalue == flagpending - '0')
+      pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(rest)});
     else
-      table_.addfreeslot(recordfields("x", "x"));
+      table_.addfreeslot(recordfields("x", "x", start_, count_));
   }
 
   // A live record: the next row gets its DBfields and its values.
-  void addrow(std::string_view pos, std::string_view flag, std::string_view values) {
+  void addrow(std::string_view pos, std::string_view flag, std::string_view values, int64_t start, int64_t count) {
     ++rowindex_;
     if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
     const auto row = static_cast<std::size_t>(rowindex_);
-    table_.DBfields_[row].assign(recordfields(pos, flag));
+    table_.DBfields_[row].assign(recordfields(pos, flag, start, count));
     const auto columns = static_cast<std::size_t>(table_.getcolcount());
     for (std::size_t col = 0; col < columns && !values.empty(); ++col) {
       const std::string_view value = nextfield(values);
@@ -203,24 +210,78 @@ class TdbdynGrid::Reader {
     }
   }
 
-  // N, file, Pos, Flag, offset and length of the current line, each closed
+  // N, file, Pos, Flag, offset and length of a record line, each closed
   // by 0xBF. Built in a reused buffer, so the copy kept per row is one
   // allocation of its own size.
-  const std::string& recordfields(std::string_view pos, std::string_view flag) {
+  const std::string& recordfields(std::string_view pos, std::string_view flag, int64_t start, int64_t count) {
     char offset[24];
     char length[24];
     const std::string_view parts[] = {"N",
                                       table_.dbfiles_[static_cast<std::size_t>(index_)].name,
                                       pos,
                                       flag,
-                                      {offset, std::to_chars(offset, offset + sizeof offset, start_).ptr},
-                                      {length, std::to_chars(length, length + sizeof length, count_).ptr}};
+                                      {offset, std::to_chars(offset, offset + sizeof offset, start).ptr},
+                                      {length, std::to_chars(length, length + sizeof length, count).ptr}};
     fields_.clear();
     for (std::string_view part : parts) {
       fields_ += part;
       fields_ += subsep;
     }
     return fields_;
+  }
+
+  // A record that a change wrote but had not yet turned live when the
+  // program stopped. When its Pos has no live record in the file, the old
+  // record was already flagged deleted: this is the row's only copy, and it
+  // becomes live. Otherwise the change never finished; the record is flagged
+  // deleted, so that it cannot come back once the row is deleted later.
+  struct Pending {
+    int32_t pos;
+    std::string posdigits;
+    int64_t start;
+    int64_t count;
+    std::string values;
+  };
+
+  void settlepending() {
+    if (pending_.empty()) return;
+    std::unordered_set<int32_t> live;
+    for (int32_t row = firstrow_; row <= rowindex_; ++row) {
+      int32_t pos = 0;
+      if (platform::strtoint(subfieldview(table_.DBfields_[static_cast<std::size_t>(row)], 3, std::string_view::npos), pos))
+        live.insert(pos);
+    }
+    for (const Pending& record : pending_) {
+      const bool fixable = !readonly_ && writtenbyus(record);
+      if (live.insert(record.pos).second) {
+        if (fixable) writeat(record.start + flagoffset, std::string(1, flaglive));
+        addrow(record.posdigits, std::string(1, flaglive), record.values, record.start, record.count);
+      } else {
+        // The Flag alone first: a mark torn in the Pos must not make a live record.
+        if (fixable) writeat(record.start + flagoffset, std::string(1, flagdeleted));
+        if (fixable) writeat(record.start, head(std::string(fieldwidth, '0'), flagdeleted));
+        table_.addfreeslot(recordfields("x", "x", record.start, record.count));
+      }
+    }
+  }
+
+  static std::string head(const std::string& posdigits, char flag) {
+    return subsep + posdigits + subsep + flag;
+  }
+
+  // True when the record starts with the head the write-back gives it, so
+  // that its Flag stands where a fix writes; a line assembled around blanks,
+  // NULs or line feeds is settled in memory only.
+  bool writtenbyus(const Pending& record) {
+    std::string bytes(head(record.posdigits, flagpending).size(), '\0');
+    std::size_t got = 0;
+    if (!file_.seek(record.start) || !file_.read(bytes.data(), bytes.size(), got)) failio();
+    return got == bytes.size() && bytes == head(record.posdigits, flagpending);
+  }
+
+  void writeat(int64_t offset, const std::string& bytes) {
+    std::size_t written = 0;
+    if (!file_.seek(offset) || !file_.write(bytes.data(), bytes.size(), written)) failio();
   }
 
   // A DC that disagrees with the records read is corrected in place.
@@ -262,8 +323,10 @@ class TdbdynGrid::Reader {
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;
+  int32_t firstrow_ = 0;  // the row that takes this file's first live record
   int32_t dc_ = 0;
   int64_t counted_ = 0;
+  std::vector<Pending> pending_;
 };
 
 void TdbdynGrid::readfile(int32_t index, platform::File& file, const std::string& path, bool readonly) {

@@ -18,6 +18,12 @@ class TdbdynGrid {
   static constexpr char subsep = '\xBF';    // separates subfields; starts a record
   static constexpr int32_t readbuffersize = 1048577;
   static constexpr int32_t linebuffersize = 102401;
+  // The Flag of a record. Any digit but flaglive reads as a free slot; the
+  // loader takes flagpending, the new record of a changed row that was not
+  // yet turned live, for the row's record when the row has no live one.
+  static constexpr char flaglive = '0';
+  static constexpr char flagdeleted = '1';
+  static constexpr char flagpending = '2';
 
   struct DbFile {
     std::string name;  // lower case, without folder and ".db"
@@ -109,22 +115,31 @@ class TdbdynGrid {
   // Step 8 of updatefile: carries out the row's state; error tells why it failed.
   bool carryout(int32_t row, const std::string& state, const std::string& filename,
                 const std::vector<std::string>& values, std::string& error);
-  // A changed row: its old record is flagged deleted, then written anew with its Pos.
+  // A changed row: its record is written anew with its Pos, the old one freed.
   bool rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values, std::string& error);
-  // Puts the old record of a changed row back when its new one was written nowhere.
-  void keepoldrecord(int32_t row, const std::string& oldfields, int32_t freedslot);
+  bool readoldrecord(platform::File& file, const std::string& fields, int64_t& offset, std::size_t& oldslot);
+  bool overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength);
+  bool movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
+                  std::size_t length, std::size_t slotlength);
+  bool movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+                 int64_t& offset);
+  bool swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset);
+  static std::string freedslot(const std::string& fields);
+  static std::string livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length);
   // The writable handle of a file of this table; nullptr when there is none.
   platform::File* writehandle(const std::string& filename);
   // False, with the reason in writeerror_, when the record would not fit the line buffer.
   bool recordfits(const std::vector<std::string>& values);
-  // Builds the record in the line buffer; returns its length.
-  std::size_t buildrecord(int32_t pos, const std::vector<std::string>& values);
+  // Builds the record with the given Flag in the line buffer; returns its length.
+  std::size_t buildrecord(int32_t pos, const std::vector<std::string>& values, char flag);
   // Issues the next Pos of filename; false when no loaded file has that name.
   bool issuepos(const std::string& filename, int32_t& pos);
   // First fit in freeslots for a record of length bytes; empties the entry it takes.
   bool takefreeslot(const std::string& filename, std::size_t length, int64_t& offset, std::size_t& slotlength);
   bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
-  bool appendrecord(platform::File& file, std::size_t length, int64_t& offset);
+  // Appends the record, turned live first when live is set, and raises the
+  // record count; a failure cuts the file back to what it was.
+  bool appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live);
   // Turns the written record at offset live with the one byte of its Flag.
   bool makelive(platform::File& file, int64_t offset);
   // Cuts off a line too short to be a record that ends the file; end follows.
@@ -132,7 +147,6 @@ class TdbdynGrid {
   bool raiserecordcount(platform::File& file);
 
   std::string writeerror_;    // text of the first failure inside _ins or _del
-  int64_t slotwrite_ = -1;    // offset of the free slot that _ins last wrote into
   int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
 
   std::string name_;

@@ -17,6 +17,8 @@ namespace {
 
 constexpr std::size_t headlength = 13;  // start mark, Pos, separator, Flag
 constexpr std::size_t poswidth = 10;
+constexpr int64_t flagoffset = 12;      // the Flag byte within a record
+constexpr std::string_view nopos = "0000000000";  // the Pos of a deleted record
 // The reader keeps at most this many bytes of a line, so no longer record may be written.
 constexpr std::size_t maxrecordlength = TdbdynGrid::linebuffersize - 1;
 constexpr int64_t countoffset = 4;  // DC follows "#DB" and a separator
@@ -54,12 +56,20 @@ bool writehead(platform::File& file, int64_t offset, std::string_view posdigits,
   head[0] = TdbdynGrid::subsep;
   std::memcpy(head + 1, posdigits.data(), poswidth);
   head[11] = TdbdynGrid::subsep;
-  head[12] = flag;
+  head[flagoffset] = flag;
   return writeat(file, offset, head, headlength, error);
 }
 
+bool writeflag(platform::File& file, int64_t offset, char flag, std::string& error) {
+  return writeat(file, offset + flagoffset, &flag, 1, error);
+}
+
+// Flags the record at offset deleted. Its Flag byte goes first, alone: a
+// write of one byte cannot be torn, while the whole mark can, and a mark torn
+// in the middle of the Pos would leave the record live under another Pos.
 bool deletemark(platform::File& file, int64_t offset, std::string& error) {
-  return writehead(file, offset, "0000000000", '1', error);
+  return writeflag(file, offset, TdbdynGrid::flagdeleted, error) &&
+         writehead(file, offset, nopos, TdbdynGrid::flagdeleted, error);
 }
 
 std::size_t recordlength(const std::vector<std::string>& values) {
@@ -269,6 +279,11 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
   }
 }
 
+// A changed row keeps its Pos. Where its new record goes is decided before
+// anything is written: the first free slot that fits, its own old slot taking
+// part as the last one (the old record counts as freed), or the end of the
+// file. The writes then keep the old or the new record live at every moment,
+// and a failure leaves the old one live with the row still "U".
 bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values,
                          std::string& error) {
   const std::string oldfields = DBfields_[static_cast<std::size_t>(row)];
@@ -277,32 +292,118 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     error = "Rec nicht lesbar";
     return false;
   }
-  // Refused before the old record is touched.
   if (!recordfits(values)) {
     error = writeerror_;
     return false;
   }
-  if (!_del(row)) {
+  platform::File* file = writehandle(filename);
+  int64_t oldoffset = 0;
+  std::size_t oldslot = 0;
+  if (!file || !readoldrecord(*file, oldfields, oldoffset, oldslot)) {
     error = failure(writeerror_, "Fehler in _del!");
     return false;
   }
-  const int32_t freedslot = lastfreeslot_;
-  slotwrite_ = -1;
-  if (_ins(row, filename, pos, values)) return true;
-  error = failure(writeerror_, "Fehler in _ins!");
-  keepoldrecord(row, oldfields, freedslot);
+  const std::size_t length = buildrecord(pos, values, flagpending);
+  int64_t offset = 0;
+  std::size_t slotlength = 0;
+  bool written = false;
+  bool ownslot = false;
+  if (takefreeslot(filename, length, offset, slotlength)) {
+    written = movetoslot(*file, oldoffset, oldfields, offset, length, slotlength);
+  } else if (oldslot >= length) {
+    ownslot = true;
+    offset = oldoffset;
+    slotlength = oldslot;
+    written = overwriteinplace(*file, offset, length, slotlength);
+  } else {
+    written = movetoend(*file, oldoffset, oldfields, length, offset);
+    slotlength = length;
+  }
+  if (!written) {
+    error = failure(writeerror_, "Fehler in _ins!");
+    return false;
+  }
+  addfreeslot(ownslot ? std::string() : freedslot(oldfields));
+  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, slotlength);
+  return true;
+}
+
+// Reads the row's record at its offset into the read buffer: its whole slot
+// when a record can fill it (oldslot then tells its length, else 0), or just
+// its start mark and Pos. False when the Pos there is not the row's: a stale
+// offset must not destroy another record.
+bool TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields, int64_t& offset,
+                               std::size_t& oldslot) {
+  int32_t start = 0;
+  int32_t pos = 0;
+  int32_t slot = 0;
+  if (!platform::strtoint(getsubfield(fields, 5), start) || !platform::strtoint(getsubfield(fields, 3), pos))
+    return false;
+  const bool fillable = platform::strtoint(getsubfield(fields, 6), slot) &&
+                        static_cast<std::size_t>(slot) > poswidth && static_cast<std::size_t>(slot) <= maxrecordlength;
+  offset = start;
+  oldslot = fillable ? static_cast<std::size_t>(slot) : 0;
+  char* const old = readbuffer_.get();
+  int32_t stored = 0;
+  return readat(file, offset, old, fillable ? oldslot : 1 + poswidth, writeerror_) &&
+         platform::strtoint(std::string_view(old + 1, poswidth), stored) && stored == pos;
+}
+
+// The new record goes over the old one in one write. Its head is the old
+// head (same Pos, live), so no delete mark is needed; should the write fail,
+// the old bytes, kept in the read buffer, are put back.
+bool TdbdynGrid::overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength) {
+  char* const record = linebuffer_.get();
+  record[flagoffset] = flaglive;
+  std::memset(record + length, 0, slotlength - length);
+  if (writeat(file, offset, record, slotlength, writeerror_)) return true;
+  std::string ignored;
+  writeat(file, offset, readbuffer_.get(), slotlength, ignored);
   return false;
 }
 
-void TdbdynGrid::keepoldrecord(int32_t row, const std::string& oldfields, int32_t freedslot) {
-  int32_t offset = 0;
-  platform::strtoint(getsubfield(oldfields, 5), offset);
-  // The new record went (partly) over the old one: that record is gone.
-  if (slotwrite_ == offset) return;
-  platform::File* file = writehandle(getsubfield(oldfields, 2));
-  if (!file || !writehead(*file, offset, getsubfield(oldfields, 3), '0', writeerror_)) return;
-  freeslots_[static_cast<std::size_t>(freedslot)].clear();
-  DBfields_[static_cast<std::size_t>(row)] = oldfields;
+// Into a free slot: the new record, not yet live, then the old one flagged
+// deleted, then the new one turned live.
+bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
+                            std::size_t length, std::size_t slotlength) {
+  std::memset(linebuffer_.get() + length, 0, slotlength - length);
+  if (!writeat(file, offset, linebuffer_.get(), slotlength, writeerror_)) {
+    std::string ignored;
+    deletemark(file, offset, ignored);
+    return false;
+  }
+  return swaplive(file, oldoffset, oldfields, offset);
+}
+
+// Appended: the new record, not yet live, with the record count raised, then
+// the old one flagged deleted, then the new one turned live.
+bool TdbdynGrid::movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+                           int64_t& offset) {
+  return appendrecord(file, length, offset, false) && swaplive(file, oldoffset, oldfields, offset);
+}
+
+// The old record is flagged deleted, then the new one turned live. Should
+// either fail, the old record is made live again and the new one deleted;
+// if even that fails, the next load still finds exactly one of them live.
+bool TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset) {
+  if (deletemark(file, oldoffset, writeerror_) && writeflag(file, offset, flaglive, writeerror_)) return true;
+  std::string ignored;
+  if (writehead(file, oldoffset, getsubfield(oldfields, 3), flaglive, ignored)) deletemark(file, offset, ignored);
+  return false;
+}
+
+// The freeslots entry of a record that was freed: file, offset and length.
+std::string TdbdynGrid::freedslot(const std::string& fields) {
+  std::string slot = fields;
+  setsubfield(slot, 1, "N");
+  setsubfield(slot, 3, "x");
+  setsubfield(slot, 4, "x");
+  return slot;
+}
+
+std::string TdbdynGrid::livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
+  return std::string("N") + subsep + filename + subsep + platform::zeropadded(pos, poswidth) + subsep + flaglive +
+         subsep + number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
 }
 
 bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
@@ -310,45 +411,33 @@ bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, con
   if (pos <= 0 && !issuepos(filename, pos)) return false;
   platform::File* file = writehandle(filename);
   if (!file) return false;
-  std::size_t length = buildrecord(pos, values);
+  std::size_t length = buildrecord(pos, values, flagdeleted);
   int64_t offset = 0;
   std::size_t slotlength = 0;
   if (takefreeslot(filename, length, offset, slotlength)) {
     std::memset(linebuffer_.get() + length, 0, slotlength - length);
     length = slotlength;
     if (!writeintoslot(*file, offset, length)) return false;
-  } else if (!appendrecord(*file, length, offset)) {
+  } else if (!appendrecord(*file, length, offset, true)) {
     return false;
   }
-  DBfields_[static_cast<std::size_t>(row)] = std::string("N") + subsep + filename + subsep +
-                                             platform::zeropadded(pos, poswidth) + subsep + "0" + subsep +
-                                             number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
+  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, length);
   return true;
 }
 
 bool TdbdynGrid::_del(int32_t row) {
   std::string& fields = DBfields_[static_cast<std::size_t>(row)];
-  int32_t offset = 0;
-  int32_t pos = 0;
-  if (!platform::strtoint(getsubfield(fields, 5), offset) || !platform::strtoint(getsubfield(fields, 3), pos))
-    return false;
   platform::File* file = writehandle(getsubfield(fields, 2));
-  if (!file) return false;
-  // The record at offset must still be the row's: a stale offset must not destroy another record.
-  char head[1 + poswidth];
-  int32_t stored = 0;
-  if (!readat(*file, offset, head, sizeof head, writeerror_)) return false;
-  if (!platform::strtoint(std::string_view(head + 1, poswidth), stored) || stored != pos) return false;
+  int64_t offset = 0;
+  std::size_t oldslot = 0;
+  if (!file || !readoldrecord(*file, fields, offset, oldslot)) return false;
   if (!deletemark(*file, offset, writeerror_)) {
-    // A torn mark could leave the record live under another Pos.
-    writehead(*file, offset, std::string_view(head + 1, poswidth), '0', writeerror_);
+    // A mark that failed half-way must not leave the record live under another Pos.
+    std::string ignored;
+    writehead(*file, offset, getsubfield(fields, 3), flaglive, ignored);
     return false;
   }
-  std::string slot = fields;
-  setsubfield(slot, 1, "N");
-  setsubfield(slot, 3, "x");
-  setsubfield(slot, 4, "x");
-  addfreeslot(std::move(slot));
+  addfreeslot(freedslot(fields));
   fields.clear();
   return true;
 }
@@ -368,12 +457,12 @@ bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
   return false;
 }
 
-std::size_t TdbdynGrid::buildrecord(int32_t pos, const std::vector<std::string>& values) {
+std::size_t TdbdynGrid::buildrecord(int32_t pos, const std::vector<std::string>& values, char flag) {
   char* out = linebuffer_.get();
   out[0] = subsep;
   std::memcpy(out + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
   out[11] = subsep;
-  out[12] = '1';  // written deleted; makelive() sets the Flag once every byte is there
+  out[flagoffset] = flag;
   out[13] = colsep;
   std::size_t length = headlength + 1;
   for (const std::string& value : values) {
@@ -428,19 +517,14 @@ bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, i
 }
 
 bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t length) {
-  std::size_t written = 0;
-  if (!file.seek(offset)) return ioerror(writeerror_);
-  slotwrite_ = offset;
-  if (!file.write(linebuffer_.get(), length, written))
-    ioerror(writeerror_);
-  else if (makelive(file, offset))
-    return true;
+  if (writeat(file, offset, linebuffer_.get(), length, writeerror_) && makelive(file, offset)) return true;
   // Part of the record may have arrived: it must not load as a live record.
-  deletemark(file, offset, writeerror_);
+  std::string ignored;
+  deletemark(file, offset, ignored);
   return false;
 }
 
-bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset) {
+bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live) {
   int64_t end = 0;
   if (!file.size(end)) return ioerror(writeerror_);
   if (!cuttornline(file, end)) return false;
@@ -450,7 +534,8 @@ bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t&
   out[0] = '\r';
   out[1] = '\n';
   std::memcpy(out + 2, linebuffer_.get(), length);
-  if (!writeat(file, end, out, length + 2, writeerror_) || !makelive(file, end + 2) || !raiserecordcount(file)) {
+  if (!writeat(file, end, out, length + 2, writeerror_) || (live && !makelive(file, end + 2)) ||
+      !raiserecordcount(file)) {
     // Cut the file back: a failed append leaves it exactly as before.
     file.truncate(end);
     return false;
@@ -462,32 +547,29 @@ bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t&
 // One write of many bytes can be cut short when the process dies in it, so a
 // record goes to disk flagged deleted and turns live by this single byte: an
 // interrupted write leaves a free slot, never half a record read as live.
-bool TdbdynGrid::makelive(platform::File& file, int64_t offset) {
-  return writeat(file, offset + headlength - 1, "0", 1, writeerror_);
-}
+bool TdbdynGrid::makelive(platform::File& file, int64_t offset) { return writeflag(file, offset, flaglive, writeerror_); }
 
 // An append cut short by the process dying can leave CR LF and the first
-// bytes of a record at the end of the file. The reader never takes a line of
-// fewer than 16 bytes as a record, but it would join it to the line appended
-// next and then fail on every load: such a line is cut off before appending.
+// bytes of a record at the end of the file. The reader takes a line as a
+// record only from 16 bytes on; a shorter one it joins to the line appended
+// next, which would then fail on every load: such a line is cut off before
+// appending. Its length is counted as the reader counts it: the file's last
+// byte, LFs and NULs left out, a final 0xA1 added when missing.
 bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
   constexpr std::size_t shortline = 16;
-  char tail[shortline + 1];
+  // The CR, an LF, a line long enough to be read, and the file's last byte.
+  char tail[shortline + 3];
   const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
   const auto count = static_cast<std::size_t>(end - start);
   if (!readat(file, start, tail, count, writeerror_)) return false;
   const std::string_view bytes(tail, count);
   const std::size_t lineend = bytes.rfind('\r');
   if (lineend == std::string_view::npos) return true;  // the last line is long, or the header
-  std::size_t held = 0;
-  char last = 0;
-  for (const char c : bytes.substr(lineend + 1)) {
-    if (c == '\n' || c == '\0') continue;
-    ++held;
-    last = c;
-  }
-  if (held == 0 || last != colsep) ++held;  // the separator the reader adds
-  if (held >= shortline) return true;
+  std::string line;
+  for (const char c : bytes.substr(lineend + 1, count - lineend - 2))
+    if (c != '\n' && c != '\0') line += c;
+  if (line.empty() || line.back() != colsep) line += colsep;
+  if (line.size() >= shortline || (line.size() > 1 && line[1] == '#')) return true;
   const int64_t cut = start + static_cast<int64_t>(lineend);
   if (!file.truncate(cut)) return ioerror(writeerror_);
   end = cut;

@@ -1,6 +1,7 @@
 // Odd inputs found by fuzzing the reader (tests/data/reader_corpus): each one
 // loads or stops with one of the reader's messages, and the file keeps its
-// bytes except for the record count correction.
+// bytes except for the record count correction and records of an unfinished
+// change settled.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -59,7 +60,9 @@ TEST(ReaderCorpus, EveryInputLoadsOrFailsCleanly) {
       table.db_close();
       after.replace(0, 14, input, 0, 14);
     }
-    EXPECT_EQ(after, input) << name;
+    if (!readeroutcome::onlysettled(input, after)) {
+      EXPECT_EQ(after, input) << name;
+    }
   }
   // The corpus holds inputs of each kind.
   EXPECT_GE(inputs, 20);

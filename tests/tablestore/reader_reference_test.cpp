@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <set>
+#include <tuple>
 
 #include "platform/text.h"
 #include "tablefiles.h"
@@ -53,6 +55,7 @@ class ReferenceReader {
   Expected read() {
     try {
       walk();
+      settle();
       countcheck();
     } catch (const std::string& error) {
       e_.loaded = false;
@@ -117,10 +120,19 @@ class ReferenceReader {
     if (flag.size() != 1 || !platform::strtoint(flag, flagvalue)) throw "Lesefehler(Flag) bei " + k + " (" + flag + ")";
     ++counted_;
     const std::string place = std::to_string(start_) + B + std::to_string(count_) + B;
+    if (flagvalue == 2) {
+      pending_.push_back({pos, place, f});
+      return;
+    }
     if (flagvalue != 0) {
       e_.freeslots.push_back("N" + B + name + B + "x" + B + "x" + B + place);
       return;
     }
+    addrow(pos, flag, place, f);
+  }
+
+  void addrow(const std::string& pos, const std::string& flag, const std::string& place,
+              const std::vector<std::string>& f) {
     ++row_;
     if (row_ >= e_.rows.size()) {
       e_.rows.resize(row_ + 1, std::vector<std::string>(static_cast<std::size_t>(e_.columns)));
@@ -128,6 +140,24 @@ class ReferenceReader {
     }
     e_.dbfields[row_] = "N" + B + name + B + pos + B + flag + B + place;
     for (std::size_t j = 1; j < f.size() && j <= e_.rows[row_].size(); ++j) e_.rows[row_][j - 1] = f[j];
+  }
+
+  // A record not yet live becomes the row when no live record has its Pos,
+  // else a free slot; both after the whole file was read.
+  void settle() {
+    std::set<int32_t> live;
+    const auto number = [](const std::string& text) {
+      int32_t value = -1;
+      platform::strtoint(text, value);
+      return value;
+    };
+    for (const std::string& fields : e_.dbfields) live.insert(number(subfield(fields, 3)));
+    for (const auto& [pos, place, f] : pending_) {
+      if (live.insert(number(pos)).second)
+        addrow(pos, "0", place, f);
+      else
+        e_.freeslots.push_back("N" + B + name + B + "x" + B + "x" + B + place);
+    }
   }
 
   void countcheck() {
@@ -149,6 +179,7 @@ class ReferenceReader {
   std::size_t row_ = static_cast<std::size_t>(-1);  // the placeholder row is filled first
   int32_t dc_ = 0;
   int32_t counted_ = 0;
+  std::vector<std::tuple<std::string, std::string, std::vector<std::string>>> pending_;
 };
 
 // Random table files, mostly well-formed, with every oddity the format allows.
@@ -193,7 +224,7 @@ class FileMaker {
     std::string pos = platform::zeropadded(pick(0, 30), 10);
     if (odd(3)) pos = pos.substr(1);
     if (odd(2)) pos[4] = 'z';
-    std::string flag = chance(25) ? "1" : "0";
+    std::string flag = chance(25) ? "1" : chance(5) ? "2" : "0";
     if (odd(2)) flag = "01";
     std::string out = (odd(2) ? "x" : B) + pos + B + flag + A;
     const int values = columns + (chance(10) ? pick(-1, 1) : 0);

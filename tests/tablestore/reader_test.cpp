@@ -85,6 +85,25 @@ TEST(Reader, DeletedRecordsBecomeFreeSlotsAndNulFillCountsInTheLength) {
   EXPECT_EQ(bytes.substr(21, 13), B + "0000000005" + B + "1");
 }
 
+TEST(Reader, RecordsOfAnUnfinishedChangeAreSettled) {
+  // Record 1, not yet live, has a live record of its Pos: the change never
+  // finished and it is flagged deleted. Record 3's old record was deleted
+  // already: it is the row's only copy and turns live, after the other rows.
+  Loaded t("pending");
+  ASSERT_TRUE(t.ok);
+  EXPECT_TRUE(t.messages.log.empty());
+  ASSERT_EQ(t.table.getrowcount(), 2);
+  EXPECT_EQ(t.row(0), (Row{"a", "alt"}));
+  EXPECT_EQ(t.row(1), (Row{"b", "neu"}));
+  EXPECT_EQ(t.table.DBfields(1), fields({"N", "c_test", "0000000002", "0", "65", "19"}));
+  EXPECT_EQ(t.table.lastfreeslot(), 0);
+  EXPECT_EQ(t.table.freeslots()[0], fields({"N", "c_test", "x", "x", "21", "20"}));
+  std::string settled = fixture("pending");
+  settled.replace(21, 13, B + "0000000000" + B + "1");
+  settled[65 + 12] = '0';
+  EXPECT_EQ(readbytes(t.path), settled);
+}
+
 TEST(Reader, SurplusValuesAreDroppedAndMissingOnesStayEmpty) {
   Loaded t("surplus_missing");
   ASSERT_TRUE(t.ok);

@@ -41,4 +41,22 @@ inline bool isexpected(const std::string& text, const std::string& table, const 
          text == "tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!" + source;
 }
 
+// True when after holds input's bytes but where loading settled the records
+// of an unfinished change: such a record (Flag "2") turned live (its Flag
+// "0"), or its head became the delete mark.
+inline bool onlysettled(const std::string& input, const std::string& after) {
+  if (input.size() != after.size()) return false;
+  const std::string mark = "\xBF" "0000000000" "\xBF" "1";
+  for (std::size_t i = 0; i < input.size(); ++i) {
+    if (input[i] == after[i]) continue;
+    bool settled = false;
+    for (std::size_t start = i >= 12 ? i - 12 : 0; start <= i && !settled; ++start) {
+      if (start + 13 > input.size() || input[start] != '\xBF' || input[start + 12] != '2') continue;
+      settled = after.compare(start, 13, mark) == 0 || (i == start + 12 && after[i] == '0');
+    }
+    if (!settled) return false;
+  }
+  return true;
+}
+
 }  // namespace readeroutcome

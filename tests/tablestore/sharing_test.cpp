@@ -87,6 +87,13 @@ TEST(Sharing, AFileHeldByAnotherProcessLoadsReadOnly) {
   EXPECT_EQ(table.getrowcount(), 2);
   EXPECT_EQ(table.getcell(0, 1), "Rum");
   table.db_close();
+
+  // Records of a change the other process has not finished are settled in memory only.
+  writebytes(path, fixture("pending"));
+  ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
+  EXPECT_EQ(table.getcell(1, 0) + table.getcell(1, 1), "altneu");
+  EXPECT_EQ(readbytes(path), fixture("pending"));
+  table.db_close();
 }
 
 TEST(Sharing, AReadOnlyFileWithAWrongRecordCountFailsToLoad) {
