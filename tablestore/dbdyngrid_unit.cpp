@@ -187,7 +187,7 @@ bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
                              std::to_string(columns) + colsep;
   std::unique_ptr<platform::File> file = platform::File::create(path);
   std::size_t written = 0;
-  if (!file || !file->write(header.data(), header.size(), written) || !file->close()) {
+  if (!file || !file->write(header.data(), header.size(), written) || !file->sync() || !file->close()) {
     platform::showwarning(fileerror("Erstellen", path));
     return false;
   }
@@ -296,7 +296,20 @@ bool TdbdynGrid::closefiles() {
     if (!entry.file->close())
       platform::showwarning(std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + entry.path);
     entry.file.reset();
+    entry.changed = false;
     entry.isopen = false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::flushfiles() {
+  for (OpenFile& entry : openfiles_) {
+    if (!entry.isopen || !entry.changed) continue;
+    if (!entry.file->sync()) {
+      showerror("tdbdyngrid: flushfiles: " + platform::errortext(platform::lasterror()));
+      return false;
+    }
+    entry.changed = false;
   }
   return true;
 }

@@ -35,6 +35,7 @@ class TdbdynGrid {
     std::string path;
     bool isopen = false;
     bool readonly = false;
+    bool changed = false;  // written since the last flushfiles
   };
 
   explicit TdbdynGrid(std::string name);
@@ -66,6 +67,11 @@ class TdbdynGrid {
   bool openfile(const std::string& path, platform::File*& handle, bool& readonly);
   bool closefiles();
   static bool fileavailable(const std::string& path);
+  // Puts what the row changes since the last call wrote on the disk, one
+  // sync per file written. A command calls it once before it reports
+  // success, so that what it reported survives a power cut; false after the
+  // warning when a file cannot be synced.
+  bool flushfiles();
 
   // --- row changes ---
   bool addrow(std::vector<std::string>& values);

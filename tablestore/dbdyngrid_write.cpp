@@ -446,6 +446,8 @@ platform::File* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
   if (!openfile(dbpath_ + filename + ".db", file, readonly) || readonly) return nullptr;
+  for (OpenFile& entry : openfiles_)
+    if (entry.file.get() == file) entry.changed = true;
   return file;
 }
 
