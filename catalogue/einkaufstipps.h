@@ -1,6 +1,6 @@
 // "Einkaufstipps": how many recipes can be mixed from what is marked
 // available, and which one bottle, or which two, would complete the most
-// further recipes. Reads the three tables once each and writes nothing.
+// further recipes. One pass over each table; it writes nothing.
 #pragma once
 
 #include <cstddef>
