@@ -27,12 +27,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "catalogue/einkaufstipps.h"
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "platform/codepage.h"
 #include "ui/dialogframe.h"
+#include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
@@ -398,6 +400,8 @@ void TMainform::createmenus() {
   Zutaten1 = addmenu("Zutaten1", QStringLiteral("&Zutaten"));
   Zutatenbearbeiten1 = addentry(Zutaten1, "Zutatenbearbeiten1", QStringLiteral("&Zutaten bearbeiten"),
                                 &TMainform::Zutatenbearbeiten1Click);
+  Einkaufstipps1 =
+      addentry(Zutaten1, "Einkaufstipps1", QStringLiteral("&Einkaufstipps"), &TMainform::Einkaufstipps1Click);
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
@@ -543,6 +547,18 @@ void TMainform::beenden1Click() { close(); }
 
 void TMainform::Zutatenbearbeiten1Click() {
   if (fenster_.zutatenedit) fenster_.zutatenedit->anzeigen(debug1->menuAction()->isVisible());
+}
+
+// The tips in the info box's fixed-pitch font, wrapped to the viewer's width.
+void TMainform::Einkaufstipps1Click() {
+  if (fenster_.memoform == nullptr) return;
+  TMemoform& viewer = *fenster_.memoform;
+  viewer.clearmemo();
+  viewer.usefixedpitch(infomemo->font());
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue_);
+  for (const std::string& line : einkaufstippszeilen(tipps, static_cast<std::size_t>(viewer.spalten())))
+    viewer.addline(line);
+  viewer.showmodal();
 }
 
 void TMainform::DBreset1Click() { catalogue_->DBreset1Click(); }

@@ -98,6 +98,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QAction* beenden1 = nullptr;
   QMenu* Zutaten1 = nullptr;
   QAction* Zutatenbearbeiten1 = nullptr;
+  QAction* Einkaufstipps1 = nullptr;
   QMenu* debug1 = nullptr;
   QAction* DBreset1 = nullptr;
   QAction* Importieren1 = nullptr;
@@ -130,6 +131,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void Action_AbbruchExecute();
   void beenden1Click();
   void Zutatenbearbeiten1Click();
+  void Einkaufstipps1Click();
   void DBreset1Click();
   void Importieren1Click();
   void Einheiten1Click();

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QCheckBox>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -107,14 +108,14 @@ class MainUnitTest : public QObject {
 
   void search() { form->b_suchen->click(); }
 
-  // Marks one ingredient as alcoholic straight in the table.
-  void setalcoholic(const std::string& name) {
+  // Sets one flag subfield of an ingredient (2 available, 3 alcoholic) straight in the table.
+  void setflag(const std::string& name, int32_t subfield) {
     TdbdynGrid& zutaten = form->catalogue().c_zutaten();
     for (int32_t row = 0; row < zutaten.getrowcount(); ++row) {
       std::vector<std::string> values;
       QVERIFY(zutaten.getrow(row, values));
       if (TdbdynGrid::getsubfield(values[1], 1) != name) continue;
-      QVERIFY(TdbdynGrid::setsubfield(values[1], 3, "1"));
+      QVERIFY(TdbdynGrid::setsubfield(values[1], subfield, "1"));
       QVERIFY(zutaten.updaterow(row, values));
     }
   }
@@ -214,7 +215,7 @@ class MainUnitTest : public QObject {
     for (QMenu* menu : {form->Programm1, form->Zutaten1, form->debug1, form->Info1})
       for (QAction* entry : menu->actions())
         if (!entry->isSeparator()) entries << shown(*entry);
-    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", QString::fromUtf8("Datenbank löschen"),
+    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Datenbank löschen"),
                                    "Daten Importieren", "Einheiten", "Programmbeschreibung",
                                    QString::fromUtf8("Über")}));
   }
@@ -273,8 +274,8 @@ class MainUnitTest : public QObject {
              std::vector<std::string>{std::string("Import wurde ausgeführt, 4 Einträge verarbeitet!"_cp)});
     messages.clear();
     form->Action_debug->trigger();
-    setalcoholic("Rum");
-    setalcoholic("Kr\xE4uterlik\xF6r");
+    setflag("Rum", 3);
+    setflag("Kr\xE4uterlik\xF6r", 3);
   }
 
   void searchListsEveryRecipeByName() {
@@ -431,6 +432,45 @@ class MainUnitTest : public QObject {
     QCOMPARE(zombie->text(1), QStringLiteral("* * * *"));
     QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
     QVERIFY(messages.log.empty());
+  }
+
+  // Alt+Z, E: the tips in the info box's font, wrapped to the viewer. Nothing
+  // is marked available after the import, so first the viewer says how to.
+  void einkaufstippsShowInTheInfoBoxFontWithinTheViewer() {
+    QStringList shown;
+    QFont font;
+    int overflow = -1;
+    const auto view = [&](const std::function<void()>& open) {
+      ModalAnswer answer([&](QWidget* modal) {
+        if (modal != memoform.get()) return false;
+        shown = lines(*memoform->Memo);
+        font = memoform->Memo->font();
+        overflow = memoform->Memo->horizontalScrollBar()->maximum();
+        return memoform->close();
+      });
+      open();
+      QTRY_VERIFY(answer.done);
+    };
+    const auto withkeys = [this] {
+      QVERIFY(activate());
+      QTest::keyClick(form.get(), Qt::Key_Z, Qt::AltModifier);
+      QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
+    };
+    const QString mixbar = QString::fromUtf8("Aus den verfügbaren Zutaten lassen sich 0 Rezepte mixen.");
+    view(withkeys);
+    QCOMPARE(shown.mid(0, 2), (QStringList{mixbar, ""}));
+    QVERIFY(shown.mid(2).join(' ').startsWith(QString::fromUtf8("Noch ist keine Zutat als verfügbar markiert: ")));
+    QCOMPARE(overflow, 0);
+    QCOMPARE(font, form->infomemo->font());
+
+    setflag("Rum", 2);
+    setflag("Wasser", 2);
+    view(withkeys);
+    QCOMPARE(shown, (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
+                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
+                                 "Es fehlen genau zwei Zutaten:", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink"}));
+    view([this] { form->Einheiten1->trigger(); });
+    QCOMPARE(font, memoform->font());
   }
 
   void textViewerIsEmptiedBeforeEachText() {

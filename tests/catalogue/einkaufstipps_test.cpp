@@ -1,0 +1,89 @@
+#include "catalogue/einkaufstipps.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue/search.h"
+#include "tests/support/catalogue_fixture.h"
+#include "tests/support/tablebuilder.h"
+
+namespace {
+
+using catalogue::Einkaufstipp;
+using testsupport::packed;
+using testsupport::Rows;
+
+class EinkaufstippsTest : public testsupport::CatalogueFixture {
+ protected:
+  void load(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
+  }
+};
+
+Rows lines(const std::string& rezept, const std::vector<std::string>& zutaten) {
+  Rows out;
+  for (const std::string& zutat : zutaten) out.push_back({rezept, zutat, packed({"4", "cl"})});
+  return out;
+}
+
+TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
+  Rows links;
+  for (const auto& [rezept, zutaten] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"10", {"1", "5", "2"}}, {"11", {"1", "2", "4", "3"}}, {"12", {"1", "5"}},
+           {"13", {"4", "4"}},   // the same ingredient twice misses it once
+           {"14", {"3", "99"}},  // 99 has no row: nothing completes it
+           {"16", {"1", "2", "7"}}, {"17", {"1", "3"}}, {"18", {"3", "5"}}, {"19", {"5"}},
+           {"20", {"4", "3", "5"}}})  // three missing
+    for (const auto& row : lines(rezept, zutaten)) links.push_back(row);
+  load({{"1", packed({"Rum", "1"})},
+        {"2", packed({"Limettensaft", "1"})},
+        {"3", packed({"Soda", "0"})},
+        {"4", packed({"Minze", "0"})},
+        {"5", packed({"Cola", "0"})},
+        {"7", packed({"Grenadine", "0"})},
+        {"7", packed({"Grenadine", "1"})}},  // the later row counts
+       links,
+       {{"10", packed({"Cuba Libre"})}, {"11", packed({"Mojito"})}, {"12", packed({"Rum Cola"})},
+        {"13", packed({"Minzwasser"})}, {"14", packed({"Geheimnis"})}, {"15", packed({"Leer"})},
+        {"16", packed({"Daiquiri"})}, {"17", packed({"Highball"})}, {"18", packed({"Soda Cola"})},
+        {"19", packed({"cola light"})}, {"20", packed({"Zuviel"})}});
+
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  EXPECT_EQ(tipps.mixbar, 1);
+  EXPECT_FALSE(tipps.nichtsverfuegbar);
+  EXPECT_EQ(tipps.eine, (std::vector<Einkaufstipp>{{{"Cola"}, {"cola light", "Cuba Libre", "Rum Cola"}},
+                                                   {{"Minze"}, {"Minzwasser"}},
+                                                   {{"Soda"}, {"Highball"}}}));
+  EXPECT_EQ(tipps.paare,
+            (std::vector<Einkaufstipp>{{{"Cola", "Soda"}, {"Soda Cola"}}, {{"Minze", "Soda"}, {"Mojito"}}}));
+  // What is mixable now is what the search lists with the availability box ticked.
+  testsupport::RecordingProgress progress;
+  catalogue::SearchSettings nurverfuegbar;
+  nurverfuegbar.nurverfuegbar = true;
+  EXPECT_EQ(catalogue::b_suchenClick(*catalogue, nurverfuegbar, progress).rows.size(), 1u);
+  EXPECT_TRUE(messages.log.empty());
+}
+
+// Pairs of Zucker with Sirup 97 .. Sirup 75 (ids 3 .. 25); Sirup 97 twice.
+TEST_F(EinkaufstippsTest, TwentyPairsAtMostTheMostRecipesFirstThenByName) {
+  Rows zutaten{{"1", packed({"Rum", "1"})}, {"2", packed({"Zucker", "0"})}};
+  Rows links = lines("1", {"2", "3"});
+  Rows rezepte{{"1", packed({"Zweimal"})}};
+  for (int i = 3; i <= 25; ++i) {
+    const std::string id = std::to_string(i);
+    zutaten.push_back({id, packed({"Sirup " + std::to_string(100 - i), "0"})});
+    for (const auto& row : lines(std::to_string(100 + i), {"1", "2", id})) links.push_back(row);
+    rezepte.push_back({std::to_string(100 + i), packed({"Drink " + id})});
+  }
+  load(zutaten, links, rezepte);
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  ASSERT_EQ(tipps.paare.size(), catalogue::maxpaare);
+  EXPECT_EQ(tipps.paare[0], (Einkaufstipp{{"Sirup 97", "Zucker"}, {"Drink 3", "Zweimal"}}));
+  EXPECT_EQ(tipps.paare[1], (Einkaufstipp{{"Sirup 75", "Zucker"}, {"Drink 25"}}));
+  EXPECT_EQ(tipps.paare[19], (Einkaufstipp{{"Sirup 93", "Zucker"}, {"Drink 7"}}));
+  EXPECT_TRUE(tipps.eine.empty());
+}
+
+}  // namespace

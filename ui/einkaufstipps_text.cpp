@@ -1,0 +1,81 @@
+#include "ui/einkaufstipps_text.h"
+
+#include "platform/codepage.h"
+
+namespace ui {
+
+namespace {
+
+const std::string einzug = "    ";
+
+std::string rezepte(std::size_t anzahl) { return std::to_string(anzahl) + (anzahl == 1 ? " Rezept" : " Rezepte"); }
+
+// The words, a blank between two, on lines of at most breite characters
+// that begin with the indent; a word longer than that gets a line of its own.
+void umbrechen(const std::vector<std::string>& woerter, std::size_t breite, const std::string& vorne,
+               std::vector<std::string>& zeilen) {
+  std::string zeile;
+  for (const std::string& wort : woerter) {
+    if (!zeile.empty() && vorne.size() + zeile.size() + 1 + wort.size() > breite) {
+      zeilen.push_back(vorne + zeile);
+      zeile.clear();
+    }
+    zeile += (zeile.empty() ? "" : " ") + wort;
+  }
+  if (!zeile.empty()) zeilen.push_back(vorne + zeile);
+}
+
+std::vector<std::string> woerter(const std::string& satz) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t blank = satz.find(' '); blank != std::string::npos; blank = satz.find(' ', start)) {
+    out.push_back(satz.substr(start, blank - start));
+    start = blank + 1;
+  }
+  out.push_back(satz.substr(start));
+  return out;
+}
+
+// "Cola: 3 Rezepte", then the recipe names with commas; a name stays whole.
+void tippzeilen(const catalogue::Einkaufstipp& tipp, std::size_t breite, std::vector<std::string>& zeilen) {
+  std::string zutaten;
+  for (const std::string& name : tipp.zutaten) zutaten += (zutaten.empty() ? "" : " + ") + name;
+  zeilen.push_back(zutaten + ": " + rezepte(tipp.rezepte.size()));
+  std::vector<std::string> namen;
+  for (std::size_t i = 0; i < tipp.rezepte.size(); ++i)
+    namen.push_back(tipp.rezepte[i] + (i + 1 < tipp.rezepte.size() ? "," : ""));
+  umbrechen(namen, breite, einzug, zeilen);
+}
+
+void block(const std::vector<catalogue::Einkaufstipp>& tipps, const std::string& ueberschrift,
+           const std::string& keiner, std::size_t breite, std::vector<std::string>& zeilen) {
+  zeilen.push_back("");
+  if (tipps.empty()) {
+    zeilen.push_back(keiner);
+    return;
+  }
+  zeilen.push_back(ueberschrift);
+  for (const catalogue::Einkaufstipp& tipp : tipps) tippzeilen(tipp, breite, zeilen);
+}
+
+}  // namespace
+
+std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite) {
+  std::vector<std::string> zeilen;
+  zeilen.push_back(tipps.mixbar == 1 ? std::string("Aus den verfügbaren Zutaten lässt sich 1 Rezept mixen."_cp)
+                                     : std::string("Aus den verfügbaren Zutaten lassen sich "_cp) +
+                                           std::to_string(tipps.mixbar) + " Rezepte mixen.");
+  if (tipps.nichtsverfuegbar) {
+    zeilen.push_back("");
+    umbrechen(woerter(std::string("Noch ist keine Zutat als verfügbar markiert: im Menü \"Zutaten\" unter "
+                                  "\"Zutaten bearbeiten\" die vorhandenen Zutaten per Doppelklick auf ihr Feld "
+                                  "\"verfügbar?\" markieren und dann \"Speichern\" drücken."_cp)),
+              breite, "", zeilen);
+    return zeilen;
+  }
+  block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen);
+  block(tipps.paare, "Es fehlen genau zwei Zutaten:", "Keinem Rezept fehlen genau zwei Zutaten.", breite, zeilen);
+  return zeilen;
+}
+
+}  // namespace ui
