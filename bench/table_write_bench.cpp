@@ -33,8 +33,12 @@ class Folder {
   std::string path_;
 };
 
+// A row like a recipe's: its id, and a name with the rating "0" in a packed cell.
 std::vector<std::string> row(int id, int width) {
-  return {std::to_string(id), std::string(static_cast<std::size_t>(width), static_cast<char>('a' + id % 26))};
+  std::string packed = TdbdynGrid::newsubfields(5);
+  TdbdynGrid::setsubfield(packed, 1, std::string(static_cast<std::size_t>(width), static_cast<char>('a' + id % 26)));
+  TdbdynGrid::setsubfield(packed, 2, "0");
+  return {std::to_string(id), packed};
 }
 
 // A new file, loaded, then filled with rows rows.
@@ -59,6 +63,31 @@ void updatesamelength(TdbdynGrid& table, int changes, std::mt19937& random) {
   for (int i = 0; i < changes; ++i) {
     const int32_t r = pick(random);
     std::vector<std::string> values = row(i, 40);
+    values[0] = table.getcell(0, r);
+    if (!table.updaterow(r, values)) std::abort();
+  }
+}
+
+// A rating as the rating command writes it: subfield 2 of the packed column,
+// the row read and written back whole.
+void rate(TdbdynGrid& table, int changes, std::mt19937& random) {
+  std::uniform_int_distribution<int32_t> pick(0, table.getrowcount() - 1);
+  for (int i = 0; i < changes; ++i) {
+    const int32_t r = pick(random);
+    std::vector<std::string> values;
+    table.getrow(r, values);
+    TdbdynGrid::setsubfield(values[1], 2, std::to_string(1 + i % 5));
+    if (!table.updaterow(r, values)) std::abort();
+  }
+}
+
+// Changes that make a record longer, so that it moves to a free slot or the end.
+void updategrowing(TdbdynGrid& table, int changes, std::mt19937& random) {
+  std::uniform_int_distribution<int32_t> pick(0, table.getrowcount() - 1);
+  std::uniform_int_distribution<int> width(10, 70);
+  for (int i = 0; i < changes; ++i) {
+    const int32_t r = pick(random);
+    std::vector<std::string> values = row(i, width(random));
     values[0] = table.getcell(0, r);
     if (!table.updaterow(r, values)) std::abort();
   }
@@ -98,6 +127,8 @@ struct Workload {
 const Workload workloads[] = {
     {"add", "addrow into an empty file", 0, add},
     {"update", "updaterow, same length (own slot)", 1000, updatesamelength},
+    {"update-moving", "updaterow, 10 to 70 bytes (moves)", 1000, updategrowing},
+    {"rating", "rating: subfield 2 of the packed column", 1000, rate},
     {"delete", "delrow of every row", 100000, remove},
     {"mixed", "mixed: 50% add, 30% update, 20% delete", 1000, mixed},
     {"update-small", "updaterow on a file of 1,000 rows", 1000, updatesamelength},
