@@ -1,6 +1,7 @@
-// An import killed at a random moment must leave table files that load with
-// at most a corrected record count, every complete record intact, and no
-// half record read as a record.
+// An import or an ingredient editor save killed at a random moment must leave
+// table files that load with at most a corrected record count: every complete
+// record intact, no half record read as a record, and no row of the save lost
+// or doubled.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,11 +10,13 @@
 
 #include <chrono>
 #include <map>
+#include <set>
 #include <random>
 
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
+#include "catalogue/zutatenedit_model.h"
 #include "tests/support/recipe_generator.h"
 
 namespace {
@@ -172,6 +175,164 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
     EXPECT_EQ(catalogue->c_rezepte().getrowcount(), recipes + 1);
   }
   EXPECT_GT(killed, 5);
+}
+
+// What an editor save may change: each ingredient's packed cell by id, and
+// each recipe line with its ingredient id taken through the merges.
+struct Saved {
+  std::map<std::string, std::string> zutaten;
+  std::multiset<std::string> lines;
+};
+
+Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::string>& merges) {
+  Saved out;
+  for (int32_t row = 0; row < cat.c_zutaten().getrowcount(); ++row) {
+    if (cat.c_zutaten().DBfields(row).empty()) continue;
+    EXPECT_TRUE(out.zutaten.emplace(cat.c_zutaten().getcell(0, row), cat.c_zutaten().getcell(1, row)).second)
+        << "ingredient " << cat.c_zutaten().getcell(0, row) << " twice";
+  }
+  const TdbdynGrid& links = cat.c_rezeptezutaten();
+  for (int32_t row = 0; row < links.getrowcount(); ++row) {
+    const auto merged = merges.find(links.getcell(1, row));
+    const std::string zutat = merged == merges.end() ? links.getcell(1, row) : merged->second;
+    if (!links.DBfields(row).empty()) out.lines.insert(links.getcell(0, row) + "|" + zutat + "|" + links.getcell(2, row));
+  }
+  return out;
+}
+
+long microseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// The kernel sends SIGKILL to this process after us microseconds: no wait
+// for another process to be scheduled comes between.
+void killmeafter(long us) {
+  sigevent event{};
+  event.sigev_notify = SIGEV_SIGNAL;
+  event.sigev_signo = SIGKILL;
+  timer_t timer{};
+  const itimerspec when{{0, 0}, {us / 1000000, us % 1000000 * 1000 + 1}};
+  if (::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 || ::timer_settime(timer, 0, &when, nullptr) != 0)
+    ::_exit(2);
+}
+
+// Renames every ingredient but the ten merged into ten others (longer and
+// shorter names), marks every second one available, and saves. The save is killed after
+// killafter microseconds unless that is negative; the time it took goes to
+// the pipe.
+void editandsave(catalogue::Catalogue& cat, testsupport::FakeMessages& quiet, long killafter, int pipe,
+                 const std::map<std::string, std::string>& merges) {
+  testsupport::RecordingProgress progress;
+  catalogue::ZutateneditModel model(cat);
+  model.fuellen(progress);
+  const auto rowofkey = [&](const std::string& key) {
+    for (int32_t row = 1; row < model.rowcount(); ++row)
+      if (model.cell(6, row) == key) return row;
+    return -1;
+  };
+  for (int32_t row = 1; row < model.rowcount(); ++row) {
+    if (merges.contains(model.cell(6, row))) continue;  // kept as it is until it is deleted
+    const std::string name = model.cell(0, row);
+    quiet.inputs.push_back({true, row % 2 ? name + " neu" : name.substr(0, name.size() - 1)});
+    model.select(row, 0);
+    model.Zutatumbenennen1Click();
+    model.select(row, row % 2 ? 3 : 0);
+    model.zutatengridDblClick();
+  }
+  for (const auto& [from, to] : merges) {
+    model.select(rowofkey(from), 0);
+    model.zutataufloesenClick();
+    quiet.answers.push_back(true);
+    model.select(rowofkey(to), 0);
+    model.zutatengridDblClick();
+  }
+  if (killafter >= 0) killmeafter(killafter);
+  const long start = microseconds();
+  model.b_okClick();
+  const long took = microseconds() - start;
+  (void)!::write(pipe, &took, sizeof took);
+}
+
+TEST_F(ImportKill, KilledEditorSaveLosesNoRow) {
+  const testsupport::GeneratedFile file = testsupport::generaterecipes(2000, 600, 11);
+  ASSERT_TRUE(start());
+  importtext(file.text);
+  std::map<std::string, std::string> merges;
+  for (int k = 1; k <= 10; ++k) merges[std::to_string(100 + k)] = std::to_string(150 + k);
+  const Saved before = saved(*catalogue, merges);
+  catalogue->FormCloseQuery();
+  catalogue.reset();
+  std::map<std::string, std::string> files;
+  for (const char* name : {"c_zutaten.db", "c_rezeptezutaten.db", "c_rezepte.db"})
+    files[name] = testsupport::readfile(dbfolder() + name);
+
+  // Runs the save in a child; the time it took, or -1 when it was killed.
+  const auto spawnsave = [&](long killafter, int& status) {
+    for (const auto& [name, bytes] : files) testsupport::writefile(dbfolder() + name, bytes);
+    int pipe[2];
+    if (::pipe(pipe) != 0) ADD_FAILURE() << "pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      testsupport::FakeMessages quiet;
+      catalogue::Catalogue cat(programfile(), splash, application);
+      cat.StarttimerTimer();
+      editandsave(cat, quiet, killafter, pipe[1], merges);
+      ::_exit(0);
+    }
+    ::close(pipe[1]);
+    long took = -1;
+    if (::read(pipe[0], &took, sizeof took) != sizeof took) took = -1;
+    ::close(pipe[0]);
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    return took;
+  };
+  // The files as the next start loads them; closed again, so that the next child can write them.
+  const auto load = [&] {
+    messages.clear();
+    catalogue.reset();
+    EXPECT_TRUE(start());
+    for (const std::string& warning : messages.warnings())
+      EXPECT_TRUE(warning.find("Datenanzahl stimmt nicht!") != std::string::npos &&
+                  warning.ends_with("Fehler wurde korrigiert!")) << warning;
+    const Saved found = saved(*catalogue, merges);
+    catalogue->FormCloseQuery();
+    return found;
+  };
+
+  int status = 0;
+  const long duration = spawnsave(-1, status);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_GT(duration, 0);
+  const Saved after = load();
+  ASSERT_EQ(after.lines, before.lines);
+  ASSERT_EQ(after.zutaten.size() + merges.size(), before.zutaten.size());
+
+  // A save that ends before its kill makes the later moments earlier.
+  std::mt19937 random(20261208);
+  long latest = duration;
+  int killed = 0;
+  for (int round = 0; round < 120 && killed < 30; ++round) {
+    const long delay = std::uniform_int_distribution<long>(0, latest)(random);
+    spawnsave(delay, status);
+    const bool kill = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    killed += kill;
+    if (!kill) latest = std::max(latest * 3 / 4, 100L);
+    SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delay) + " us");
+    const Saved now = load();
+    EXPECT_EQ(now.lines, before.lines);
+    for (const auto& [id, cell] : before.zutaten) {
+      const auto found = now.zutaten.find(id);
+      const auto done = after.zutaten.find(id);
+      if (found == now.zutaten.end()) {
+        EXPECT_TRUE(done == after.zutaten.end()) << "ingredient " << id << " lost";
+      } else {
+        EXPECT_TRUE(found->second == cell || (done != after.zutaten.end() && found->second == done->second)) << id;
+      }
+    }
+    EXPECT_LE(now.zutaten.size(), before.zutaten.size());
+    if (HasFailure()) return;
+  }
+  EXPECT_EQ(killed, 30);
 }
 
 }  // namespace
