@@ -2,8 +2,8 @@
 // 140,000 generated recipes (written by the real import): the time from a
 // click on "Cocktails suchen" with every recipe listed until the result
 // list's viewport has painted the new rows and the frame has gone out, and
-// how much of it is the search and how much the list. Run by hand from a Release build on a real X
-// server, for example Xvfb with openbox:
+// how much of it is the search and how much the list. Run by hand from a
+// Release build on a real X server, for example Xvfb with openbox:
 //   DISPLAY=:99 build-rel/bench/searchclick_bench [recipes]
 #include <QAbstractItemView>
 #include <QApplication>
@@ -150,7 +150,9 @@ int main(int argc, char** argv) {
   std::printf("| round | click to painted | clearing the list | search | the list's update | painting |\n");
   for (int round = 0; round < rounds; ++round) {
     const Click click = watch.measure(*mainform.b_suchen);
-    if (click.painted <= 0 || click.cleared < 0 || click.searchend < 0 || mainform.label_suchinf->text() != QString::number(recipes) + " Suchergebnisse") {
+    const QString everyrecipe = QString::number(recipes) + QStringLiteral(" Suchergebnisse");
+    const bool measured = click.cleared >= 0 && click.searchend >= 0 && click.painted > 0;
+    if (!measured || mainform.label_suchinf->text() != everyrecipe) {
       std::fprintf(stderr, "the search did not list every recipe, or nothing was painted\n");
       return 1;
     }

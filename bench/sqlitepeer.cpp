@@ -39,7 +39,8 @@ void bindtext(sqlite3_stmt* statement, int parameter, const std::string& text) {
 
 std::string columntext(sqlite3_stmt* statement, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return text == nullptr ? std::string() : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+  if (text == nullptr) return {};
+  return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 // The result list's name order, for ORDER BY ... COLLATE mixolino.
@@ -61,7 +62,8 @@ std::optional<IngredientLine> splitline(const std::string& line) {
   if (first == std::string::npos) return IngredientLine{"0", "-", line};
   const std::size_t second = text.find(' ', first + 1);
   if (second == std::string::npos) return std::nullopt;
-  IngredientLine parts{platform::trim(text.substr(0, first)), platform::trim(text.substr(first + 1, second - first - 1)),
+  IngredientLine parts{platform::trim(text.substr(0, first)),
+                       platform::trim(text.substr(first + 1, second - first - 1)),
                        platform::trim(text.substr(second + 1))};
   if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
   return parts;
@@ -94,7 +96,8 @@ int SqlitePeer::import(const std::string& bytes) {
   sqlite3_int64 recipeid = 0;
   sqlite3_int64 nextingredient = 1;
   {
-    Statement largest(prepare("SELECT (SELECT coalesce(max(id), 0) FROM rezepte), (SELECT coalesce(max(id), 0) FROM zutaten)"));
+    Statement largest(
+        prepare("SELECT (SELECT coalesce(max(id), 0) FROM rezepte), (SELECT coalesce(max(id), 0) FROM zutaten)"));
     check(sqlite3_step(*largest));
     recipeid = sqlite3_column_int64(*largest, 0);
     nextingredient = sqlite3_column_int64(*largest, 1) + 1;
