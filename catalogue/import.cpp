@@ -193,6 +193,7 @@ void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
+  if (!catalogue.maywrite()) return;
   const std::optional<std::string> path = files.chooseimportfile();
   if (!path) return;
   Importer importer(catalogue);

@@ -232,7 +232,8 @@ void ZutateneditModel::zutataufloesenClick() {
 
 void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
 
-void ZutateneditModel::b_okClick() {
+bool ZutateneditModel::b_okClick() {
+  if (!catalogue_.maywrite()) return false;
   const int32_t changed = savezutaten();
   if (changed > 0) platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
   if (!aufloesliste_.empty()) {
@@ -242,6 +243,7 @@ void ZutateneditModel::b_okClick() {
                                 std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
   }
   catalogue_.application().armstarttimer();
+  return true;
 }
 
 // Step 1: every grid row whose name or flags differ from its table row is

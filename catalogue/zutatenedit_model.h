@@ -63,8 +63,9 @@ class ZutateneditModel {
   void zutataufloesenClick();
   void Action_abbrechenExecute();
   // Saving, steps 1 and 2, then re-arms the start-up timer; the window then
-  // closes itself.
-  void b_okClick();
+  // closes itself. False, with nothing written, when the catalogue is
+  // read-only: the window stays open.
+  bool b_okClick();
 
   bool aufloesmodus() const { return aufloesmodus_; }  // show the pointing hand
   int32_t aufloeszeile() const { return aufloeszeile_; }

@@ -150,8 +150,7 @@ QPoint Tzutatenedit::zusatzmenupoint() const {
 }
 
 void Tzutatenedit::b_okClick() {
-  model_->b_okClick();
-  accept();
+  if (model_->b_okClick()) accept();
 }
 
 void Tzutatenedit::b_zusatzClick() { PopupMenu_zusatz->popup(zusatzmenupoint()); }

@@ -2,8 +2,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "catalogue/rating.h"
+#include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/folderlock.h"
 #include "tests/support/catalogue_fixture.h"
 
 namespace {
@@ -197,8 +200,9 @@ TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
     EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwrite_denywrite), nullptr) << name;
 }
 
-// A second copy of the program, in another process, holds the table files.
-TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
+// Another copy of the program, in another process, starts up just now: it
+// holds the database folder and has taken one table so far.
+TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   firstrun();
   int ready[2];
   int release[2];
@@ -207,13 +211,9 @@ TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    testsupport::FakeMessages quiet;
-    testsupport::FakeClock fast;
-    testsupport::FakeSplash childsplash;
-    testsupport::FakeApplication childapplication;
-    catalogue::Catalogue first(programfile(), childsplash, childapplication);
-    first.StarttimerTimer();
-    char byte = quiet.log.empty() ? 'y' : 'n';
+    const auto folderlock = platform::FolderLock::trylock(dbfolder());
+    const auto table = platform::File::open(tablefile("c_rezeptezutaten"), platform::File::Access::readwrite_denywrite);
+    char byte = folderlock && table ? 'y' : 'n';
     (void)!::write(ready[1], &byte, 1);
     (void)!::read(release[0], &byte, 1);
     ::_exit(0);
@@ -225,22 +225,64 @@ TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
   const std::string before[] = {readfile(tablefile(tablenames[0])), readfile(tablefile(tablenames[1])),
                                 readfile(tablefile(tablenames[2]))};
   EXPECT_TRUE(start());
-  std::vector<std::string> expected;
-  for (const char* name : tablenames)
-    expected.push_back(std::string("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf "_cp) + tablefile(name) +
-                       "!\n\r" +
-                       std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
-  EXPECT_EQ(messages.warnings(), expected);
+  EXPECT_GE(clock.elapsedms, 5000);  // waited for the folder, then went on
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf "_cp) +
+                                     tablefile("c_rezeptezutaten") + "!\n\r" +
+                                     std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist "
+                                                 "nicht möglich)!"_cp)});
 
   messages.clear();
   importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
-  EXPECT_EQ(messages.informations().size(), 1u);
+  struct : catalogue::RatingPort {
+    bool anzeigen(int&) override {
+      ++asked;
+      return false;
+    }
+    int asked = 0;
+  } dialog;
+  EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "1", dialog));
+  catalogue::ZutateneditModel editor(*catalogue);
+  testsupport::RecordingProgress progress;
+  editor.fuellen(progress);
+  editor.select(1, 2);
+  editor.zutatengridDblClick();
+  EXPECT_FALSE(editor.b_okClick());
+  catalogue->DBreset1Click();
+  const std::string why(
+      "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes Programm) sie "
+      "gerade benutzt. Es wurde nichts geändert."_cp);
+  EXPECT_EQ(messages.log, std::vector<testsupport::Message>(4, {testsupport::Message::Kind::warning, why}));
+  EXPECT_EQ(importfile.asked + dialog.asked + application.armed, 0);
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+  EXPECT_TRUE(platform::fileexists(statusfile()));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(readfile(tablefile(tablenames[i])), before[i]) << tablenames[i];
 
   (void)!::write(release[1], &byte, 1);
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
+}
+
+// A table file that cannot be written at all: the warnings say so, not that
+// another process holds it.
+TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
+  firstrun();
+  platform::faults::arm(2, platform::err_access_denied);  // after the availability probe: the read/write open
+  EXPECT_TRUE(start());
+  platform::faults::disarm();
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Achtung: " + tablefile("c_zutaten") +
+                                     std::string(" kann nicht beschrieben werden (Dateizugriff verweigert)!\n\rDie "
+                                                 "Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist "
+                                                 "nicht möglich)!"_cp)});
+  messages.clear();
+  catalogue->DBreset1Click();
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string(
+                "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben werden können (keine "
+                "Schreibberechtigung oder schreibgeschützter Datenträger). Es wurde nichts geändert."_cp)});
+  EXPECT_TRUE(messages.questions().empty());
 }
 
 }  // namespace
