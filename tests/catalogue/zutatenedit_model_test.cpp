@@ -1,8 +1,11 @@
 #include "catalogue/zutatenedit_model.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -444,11 +447,12 @@ TEST_F(ZutateneditTest, MergingAnUnusedIngredientDeletesItWithoutACount) {
   EXPECT_EQ(linkkeys(), std::vector<std::string>{"2"});
 }
 
-TEST_F(ZutateneditTest, AMergeWhoseLinesCannotAllBeMovedKeepsItsSource) {
-  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}},
-       {{"10", "1", packed({"1"})}, {"11", "1", packed({"1"})}});
+TEST_F(ZutateneditTest, AMergeWhoseLinesCannotAllBeMovedKeepsItsSourceAndEndsTheSave) {
+  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"3", packed({"C", "1", "0"})}},
+       {{"10", "1", packed({"1"})}, {"11", "1", packed({"1"})}, {"12", "3", packed({"1"})}});
   open();
   merge("1", "2");
+  merge("3", "2");
   messages.clear();
   platform::faults::arm(1, 5);  // the first line's write-back fails
   model->b_okClick();
@@ -457,17 +461,14 @@ TEST_F(ZutateneditTest, AMergeWhoseLinesCannotAllBeMovedKeepsItsSource) {
   ASSERT_FALSE(warnings.empty());
   EXPECT_EQ(warnings.back(),
             std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
-  EXPECT_EQ(messages.informations(),
-            std::vector<std::string>{std::string(
-                "1 Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp)});
+  EXPECT_TRUE(messages.informations().empty());
   EXPECT_EQ(application.armed, 1);
   reload();
-  const auto rows = zutaten();
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].first, "1");
+  EXPECT_EQ(zutaten().size(), 3u);
+  EXPECT_EQ(linkkeys(), (std::vector<std::string>{"1", "1", "3"}));
 }
 
-TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndTheScanGoesOn) {
+TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndEndsTheSave) {
   load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"1", packed({"A doppelt", "1", "0"})}},
        {{"10", "2", packed({"1"})}});
   open();
@@ -480,9 +481,42 @@ TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndTheScanGoesOn) {
   ASSERT_FALSE(warnings.empty());
   EXPECT_EQ(warnings.back(), "Fehler beim db_delrow!");
   EXPECT_TRUE(messages.informations().empty());
-  // The second row with the key was still deleted.
-  EXPECT_EQ(catalogue->c_zutaten().getcell(0, 2), "");
+  EXPECT_EQ(catalogue->c_zutaten().getcell(0, 2), "1");  // nothing more was written
   EXPECT_EQ(catalogue->c_zutaten().getcell(0, 1), "2");
+}
+
+// A full disk: a record that fits its own slot is rewritten there, one that
+// grows cannot be appended. The save ends at the first failure, shows it
+// once, and counts what was written.
+TEST_F(ZutateneditTest, OnAFullDiskTheSaveEndsAtTheFirstFailedWrite) {
+  load({{"1", packed({"A", "0", "0"})}, {"2", packed({"B", "0", "0"})}, {"3", packed({"C", "0", "0"})}},
+       {{"10", "3", packed({"1"})}});
+  open();
+  model->select(1, 2);
+  model->zutatengridDblClick();
+  model->select(2, 2);
+  messages.inputs.push_back({true, "Bitter Lemon"});
+  model->Zutatumbenennen1Click();
+  model->select(3, 2);
+  model->zutatengridDblClick();
+  merge("3", "1");
+  messages.clear();
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit unlimited{};
+  ::getrlimit(RLIMIT_FSIZE, &unlimited);
+  rlimit full = unlimited;
+  full.rlim_cur = std::filesystem::file_size(dbfolder() + "c_zutaten.db");
+  ::setrlimit(RLIMIT_FSIZE, &full);
+  model->b_okClick();
+  ::setrlimit(RLIMIT_FSIZE, &unlimited);
+  ASSERT_EQ(messages.warnings().size(), 2u);
+  EXPECT_EQ(messages.warnings()[1], "tdbdyngrid: updaterow: row (1) Fehler beim Updaten der Datei!\n\rQuelle:c_zutaten");
+  EXPECT_EQ(messages.informations(), std::vector<std::string>{std::string("1 Zutateneinträge geändert!"_cp)});
+  reload();
+  EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{{"1", packed({"A", "0", "1"})},
+                                                                          {"2", packed({"B", "0", "0"})},
+                                                                          {"3", packed({"C", "0", "0"})}}));
+  EXPECT_EQ(linkkeys(), std::vector<std::string>{"3"});
 }
 
 }  // namespace
