@@ -129,8 +129,7 @@ TEST_F(Import, FileThatCannotBeOpenedShowsTheErrorWithAnEmptyLine) {
     messages.clear();
     importfile.path = path;
     catalogue::Importieren1Click(*catalogue, importfile);
-    EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
-                                {testsupport::Message::Kind::warning, errorbox("", "Dateizugriff verweigert")}}));
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox("", "Dateizugriff verweigert")});
   }
 }
 

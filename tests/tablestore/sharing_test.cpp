@@ -96,8 +96,6 @@ TEST(Sharing, AFileHeldByAnotherProcessLoadsReadOnly) {
   table.db_close();
 }
 
-// The copy that holds the file may be appending to it just now; it corrects
-// the count itself.
 TEST(Sharing, AReadOnlyFileWithAWrongRecordCountLoadsUncorrected) {
   testsupport::FakeMessages messages;
   ScratchFolder folder;
@@ -110,7 +108,7 @@ TEST(Sharing, AReadOnlyFileWithAWrongRecordCountLoadsUncorrected) {
                                                                    ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\r"
                                                                    "Fehler konnte nicht korrigiert werden!"}));
   EXPECT_EQ(readbytes(path), fixture("count_wrong"));
-  EXPECT_EQ(table.getrowcount(), 2);
+  EXPECT_EQ(table.getrowcount(), 2);  // the records were read before the check
   table.db_close();
 }
 
