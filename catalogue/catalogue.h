@@ -27,9 +27,9 @@ class Catalogue {
   // DBreset1Click: asks, deletes the status file and re-arms the start-up.
   void DBreset1Click();
 
-  // Why the catalogue cannot be changed: it can (no) only when all three
-  // tables were opened for writing; otherwise another process holds a table
-  // file (inuse), or a table file cannot be written at all (notwritable).
+  // Whether the catalogue is read-only, and why: no when all three tables
+  // were opened for writing; inuse when another process holds a table file;
+  // notwritable when a table file cannot be written at all.
   enum class ReadOnly { no, inuse, notwritable };
   ReadOnly readonly() const;
   // Asked by every command that would write, before it asks the user
