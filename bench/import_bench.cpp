@@ -1,11 +1,18 @@
 // Import and load times of the catalogue for the sample file and for
 // generated files of 1,400, 14,000 and 140,000 recipes. Run by hand in a
 // Release build; prints one table row per file, with times in seconds.
+// A second table gives the peak memory of an import of about 200 MB, each
+// measured in a fresh process.
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "catalogue/catalogue.h"
@@ -72,11 +79,77 @@ void measure(const char* label, const std::string& text) {
               importtime.wall, importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
 }
 
+// Runs work in a child process and gives its peak resident set in MiB, or -1
+// when the child failed. The child starts with the parent's pages, so the
+// parent keeps nothing large.
+double peakmib(const std::function<void()>& work) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    work();
+    ::_exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A catalogue in folder started from scratch (or from its files), with fakes
+// for everything the windows do; work runs on it. Any warning ends the child
+// as failed.
+void withcatalogue(const std::string& folder, const std::function<void(catalogue::Catalogue&)>& work) {
+  testsupport::FakeMessages messages;
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  catalogue::Catalogue catalogue(folder + "mixolino", splash, application);
+  catalogue.StarttimerTimer();
+  work(catalogue);
+  if (!messages.warnings().empty()) ::_exit(1);
+}
+
+// Peak memory of importing the file that write puts at path into an empty
+// catalogue, next to that of a start that only loads the tables it left.
+void measurepeak(const char* label, const std::function<void(std::ofstream&)>& write) {
+  const testsupport::TempFolder temp;
+  testsupport::FakeImportFile file;
+  file.path = temp.path() + "import.txt";
+  peakmib([&] {
+    std::ofstream out(*file.path, std::ios::binary);
+    write(out);
+  });
+  const double megabytes = static_cast<double>(std::filesystem::file_size(*file.path)) / (1024.0 * 1024.0);
+  const double empty = peakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
+  const double import = peakmib([&] {
+    withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); });
+  });
+  const double load = peakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
+  std::printf("| %-22s | %8.1f | %11.1f | %12.1f | %10.1f | %13.1f |\n", label, megabytes, empty, import, load,
+              megabytes + load + 64);
+}
+
+void peakmemory() {
+  std::printf("Peak resident memory in MiB, each in a fresh process\n");
+  std::printf("| %-22s | %8s | %11s | %12s | %10s | %13s |\n", "import file", "file", "empty start", "import peak",
+              "load peak", "file+load+64");
+  std::printf("|------------------------|----------|-------------|--------------|------------|---------------|\n");
+  constexpr std::size_t megabyte = 1 << 20;
+  measurepeak("200 MB of blank lines", [](std::ofstream& out) {
+    std::string blanks;
+    for (std::size_t i = 0; i < megabyte / 2; ++i) blanks += "\r\n";
+    for (int i = 0; i < 200; ++i) out << blanks;
+  });
+  measurepeak("~200 MB of recipes", [](std::ofstream& out) {
+    out << testsupport::generaterecipes(1300000, 3000, 1).text;
+  });
+}
+
 }  // namespace
 
 int main() {
   const testsupport::FakeClock clock;  // the splash's one-second minimum is not part of loading
-  std::printf("| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import", "(cpu)",
+  peakmemory();  // first, while this process is still small: its children start with its pages
+  std::printf("\n| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import", "(cpu)",
               "load", "(cpu)");
   std::printf("|--------------------|------------|---------|----------|----------|----------|----------|\n");
   const std::filesystem::path sample = std::filesystem::path(MIXOLINO_SAMPLE_DATA) / "rezepte.txt";

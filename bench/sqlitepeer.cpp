@@ -117,7 +117,8 @@ int SqlitePeer::import(const std::string& bytes) {
   exec("BEGIN");
   State state = State::name;
   int recipes = 0;
-  for (const std::string& raw : catalogue::importlines(bytes)) {
+  catalogue::ImportLines lines(bytes);
+  for (std::string raw; lines.next(raw);) {
     const std::string line = platform::trim(raw);
     if (line.empty()) {
       state = State::name;

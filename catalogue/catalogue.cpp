@@ -18,6 +18,10 @@ struct TableLayout {
 };
 constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
 
+// How long a start-up waits for another copy's start-up to load its tables.
+constexpr double lockwait = 5 * platform::onesecond;
+constexpr int lockretryms = 50;
+
 }  // namespace
 
 Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application)
@@ -40,6 +44,49 @@ std::string Catalogue::statusfile() const { return dbfolder() + "status.txt"; }
 
 std::array<TdbdynGrid*, 3> Catalogue::tables() { return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()}; }
 
+std::array<const TdbdynGrid*, 3> Catalogue::tables() const {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()};
+}
+
+Catalogue::ReadOnly Catalogue::readonly() const {
+  ReadOnly cause = ReadOnly::no;
+  for (const TdbdynGrid* table : tables()) {
+    if (!table) continue;
+    for (const TdbdynGrid::OpenFile& file : table->openfiles()) {
+      if (!file.isopen || !file.readonly) continue;
+      if (file.readonlyreason == platform::err_in_use) return ReadOnly::inuse;
+      cause = ReadOnly::notwritable;
+    }
+  }
+  return cause;
+}
+
+bool Catalogue::maywrite() const {
+  switch (readonly()) {
+    case ReadOnly::no: return true;
+    case ReadOnly::inuse:
+      platform::showwarning(std::string(
+          "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
+          "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
+      return false;
+    case ReadOnly::notwritable:
+      platform::showwarning(std::string(
+          "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben werden können (keine "
+          "Schreibberechtigung oder schreibgeschützter Datenträger). Es wurde nichts geändert."_cp));
+      return false;
+  }
+  return false;
+}
+
+std::unique_ptr<platform::FolderLock> Catalogue::lockfolder(const std::string& folder) {
+  const double giveup = platform::now() + lockwait;
+  for (;;) {
+    if (std::unique_ptr<platform::FolderLock> lock = platform::FolderLock::trylock(folder)) return lock;
+    if (platform::now() >= giveup) return nullptr;
+    platform::sleep(lockretryms);
+  }
+}
+
 void Catalogue::StarttimerTimer() {
   const double start = platform::now();
   splash_.show();
@@ -49,6 +96,9 @@ void Catalogue::StarttimerTimer() {
     application_.endapplication();
     return;
   }
+  // Held until the three tables are loaded: a second copy started meanwhile
+  // then finds all three files taken, never just some of them.
+  std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
   if (!platform::fileexists(statusfile())) {
     if (!createtablefiles()) {
@@ -67,6 +117,7 @@ void Catalogue::StarttimerTimer() {
     application_.endapplication();
     return;
   }
+  lock.reset();
   waitforsplash(start);
   splash_.close();
 }
@@ -119,6 +170,7 @@ void Catalogue::FormCloseQuery() {
 }
 
 void Catalogue::DBreset1Click() {
+  if (!maywrite()) return;
   if (!platform::askquestion("Sind Sie sicher?")) return;
   if (platform::fileexists(statusfile()) && !platform::deletefile(statusfile())) {
     platform::showwarning(std::string("Fehler beim Löschen der Statusdatei!"_cp));

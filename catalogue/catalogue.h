@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogue/ports.h"
+#include "platform/folderlock.h"
 #include "tablestore/dbdyngrid_unit.h"
 
 namespace catalogue {
@@ -26,6 +27,16 @@ class Catalogue {
   // DBreset1Click: asks, deletes the status file and re-arms the start-up.
   void DBreset1Click();
 
+  // Whether the catalogue is read-only, and why: no when all three tables
+  // were opened for writing; inuse when another process holds a table file;
+  // notwritable when a table file cannot be written at all.
+  enum class ReadOnly { no, inuse, notwritable };
+  ReadOnly readonly() const;
+  // Asked by every command that would write, before it asks the user
+  // anything: true when the catalogue can be changed; otherwise the one
+  // warning that says why not, and false.
+  bool maywrite() const;
+
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
   std::string statusfile() const;     // dbfolder() + "status.txt"
@@ -43,6 +54,11 @@ class Catalogue {
  private:
   // The three tables in the order they are created, loaded and closed.
   std::array<TdbdynGrid*, 3> tables();
+  std::array<const TdbdynGrid*, 3> tables() const;
+  // The lock of the database folder; waits a few seconds at most for another
+  // copy's start-up, then goes on without it (nullptr): the locks of the table
+  // files then decide who writes.
+  static std::unique_ptr<platform::FolderLock> lockfolder(const std::string& folder);
   bool createtablefiles();
   int writestatusfile();  // 0, or the code of the failed file operation
   bool loadtables();

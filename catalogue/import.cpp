@@ -55,11 +55,20 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
   return parts;
 }
 
-// Reads the whole file; 0, or the code of the failed file operation.
+// The name as the table reads it back (cut to 255 bytes, trimmed), so that a
+// long name finds the row it was stored in.
+std::string readback(const std::string& name) { return TdbdynGrid::getsubfield(name, 1); }
+
+// Reads the whole file, which must be a regular one; 0, or the code of the
+// failed file operation. The buffer is sized once, so that the file's bytes
+// are held once and not in a buffer grown by doubling.
 int readwholefile(const std::string& path, std::string& bytes) {
-  std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_denynone);
+  std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_regularfile);
   if (!file) return platform::lasterror();
   constexpr std::size_t chunk = 1 << 20;
+  int64_t size = 0;
+  if (!file->size(size)) return platform::lasterror();
+  bytes.reserve(static_cast<std::size_t>(size) + chunk);
   std::size_t got = 0;
   do {
     const std::size_t used = bytes.size();
@@ -115,7 +124,7 @@ class Importer {
     const std::optional<IngredientLine> parts = splitingredient(line);
     if (!parts) return "Format Fehler (1)!";
     int64_t ingredientid = 0;
-    if (const std::optional<int32_t> known = ingredients_.find(platform::upper(parts->name))) {
+    if (const std::optional<int32_t> known = ingredients_.find(platform::upper(readback(parts->name)))) {
       ingredientid = *known;
     } else {
       ingredientid = ingredients_.nextid();
@@ -144,25 +153,27 @@ std::string errorbox(const std::string& line, const std::string& error) {
 
 }  // namespace
 
-std::vector<std::string> importlines(std::string bytes) {
-  if (const std::size_t end = bytes.find('\x1A'); end != std::string::npos) bytes.resize(end);
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes = platform::utf8_to_cp1252(std::string_view(bytes).substr(3));
-  else if (platform::is_multibyte_utf8(bytes)) bytes = platform::utf8_to_cp1252(bytes);
+ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find('\x1A'))) {
+  if (rest_.starts_with("\xEF\xBB\xBF")) {
+    rest_.remove_prefix(3);
+    utf8_ = true;
+  } else {
+    utf8_ = platform::is_multibyte_utf8(rest_);
+  }
+}
 
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  do {
-    const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
-    lines.emplace_back(bytes, pos, end - pos);
-    pos = end;
-    if (pos < bytes.size() && bytes[pos] == '\r') {
-      ++pos;
-      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-    } else if (pos < bytes.size()) {
-      ++pos;  // a lone LF
-    }
-  } while (pos < bytes.size());
-  return lines;
+bool ImportLines::next(std::string& line) {
+  if (done_) return false;
+  const std::size_t end = std::min(rest_.find_first_of("\r\n"), rest_.size());
+  if (utf8_)
+    line = platform::utf8_to_cp1252(rest_.substr(0, end));
+  else
+    line.assign(rest_.substr(0, end));
+  std::size_t next = end;
+  if (next < rest_.size()) next += rest_.substr(next).starts_with("\r\n") ? 2 : 1;
+  rest_.remove_prefix(next);
+  done_ = rest_.empty();
+  return true;
 }
 
 int64_t largestid(const TdbdynGrid& table) {
@@ -193,6 +204,7 @@ void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
+  if (!catalogue.maywrite()) return;
   const std::optional<std::string> path = files.chooseimportfile();
   if (!path) return;
   Importer importer(catalogue);
@@ -202,10 +214,11 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
   if (const int code = readwholefile(*path, bytes); code != 0) {
     error = platform::errortext(code);
   } else {
-    for (const std::string& raw : importlines(std::move(bytes))) {
+    ImportLines lines(bytes);
+    std::string raw;
+    while (error.empty() && lines.next(raw)) {
       line = platform::trim(raw);
       error = importer.handle(line);
-      if (!error.empty()) break;
     }
   }
   if (!error.empty()) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,10 +19,23 @@ namespace catalogue {
 // the success box or the import's error box. Rows written stay on an error.
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files);
 
-// The lines of an import file's bytes: CR, CR LF and LF end a line, 0x1A ends
-// the file, and an empty file is one blank line. UTF-8 text (with a byte order
-// mark, or valid and holding multi-byte characters) is converted to Windows-1252.
-std::vector<std::string> importlines(std::string bytes);
+// The lines of an import file's bytes, one at a time, so that a file of many
+// short lines costs no more than its bytes: CR, CR LF and LF end a line, 0x1A
+// ends the file, and an empty file is one blank line. UTF-8 text (with a byte
+// order mark, or valid and holding multi-byte characters; decided for the
+// whole file) comes out in Windows-1252. No UTF-8 sequence holds a line end,
+// so each line converts on its own as it would within the whole text.
+class ImportLines {
+ public:
+  explicit ImportLines(std::string_view bytes);  // bytes must outlive the walk
+  // The next line; false after the last one.
+  bool next(std::string& line);
+
+ private:
+  std::string_view rest_;
+  bool utf8_ = false;
+  bool done_ = false;
+};
 
 // The largest id in column 0 that reads as a number, at least 0.
 int64_t largestid(const TdbdynGrid& table);

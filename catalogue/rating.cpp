@@ -42,6 +42,7 @@ std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::
 }
 
 std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog) {
+  if (!catalogue.maywrite()) return std::nullopt;
   return Wertungndern1Click(catalogue.c_rezepte(), hiddenid, dialog);
 }
 

@@ -232,21 +232,24 @@ void ZutateneditModel::zutataufloesenClick() {
 
 void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
 
-void ZutateneditModel::b_okClick() {
-  const int32_t changed = savezutaten();
+bool ZutateneditModel::b_okClick() {
+  if (!catalogue_.maywrite()) return false;
+  bool failed = false;
+  const int32_t changed = savezutaten(failed);
   if (changed > 0) platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
-  if (!aufloesliste_.empty()) {
+  if (!failed && !aufloesliste_.empty()) {
     const int32_t moved = savemerges();
     if (moved > 0)
       platform::showinformation(std::to_string(moved) +
                                 std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
   }
   catalogue_.application().armstarttimer();
+  return true;
 }
 
 // Step 1: every grid row whose name or flags differ from its table row is
-// written; returns how many were.
-int32_t ZutateneditModel::savezutaten() {
+// written, up to the first write that fails (failed); returns how many were.
+int32_t ZutateneditModel::savezutaten(bool& failed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   int32_t changed = 0;
   for (int32_t a = 1; a < rowcount(); ++a) {
@@ -264,7 +267,11 @@ int32_t ZutateneditModel::savezutaten() {
     if (!TdbdynGrid::setsubfield(record, 1, newname) || !TdbdynGrid::setsubfield(record, 2, avail) ||
         !TdbdynGrid::setsubfield(record, 3, alk))
       continue;
-    if (c_zutaten.updaterow(pos, values)) ++changed;
+    if (!c_zutaten.updaterow(pos, values)) {
+      failed = true;  // a full disk would fail every row again, each with its messages
+      break;
+    }
+    ++changed;
   }
   return changed;
 }
@@ -301,14 +308,15 @@ class Zeilenindex {
   std::unordered_map<int32_t, std::vector<int32_t>> rows_;
 };
 
-// Re-points the recipe lines of one pair; false when a line could not be
-// written. Every line is filed again under the key it now holds in memory.
+// Re-points the recipe lines of one pair, up to the first line that cannot be
+// written; false then. Every line is filed again under the key it now holds
+// in memory.
 bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(paar.quelle)) {
     std::vector<std::string> values;
-    if (c_rezeptezutaten.getrow(r, values) && values.size() >= 2 && zahl(values[1]) == paar.quelle) {
+    if (success && c_rezeptezutaten.getrow(r, values) && values.size() >= 2 && zahl(values[1]) == paar.quelle) {
       values[1] = std::to_string(paar.ziel);
       if (c_rezeptezutaten.updaterow(r, values))
         ++changes;
@@ -321,18 +329,25 @@ bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespa
   return success;
 }
 
-void loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+// Deletes the rows of the key, up to the first delete that fails; false then.
+bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+  bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (zahl(c_zutaten.getcell(0, r)) == key && !c_zutaten.delrow(r)) platform::showwarning("Fehler beim db_delrow!");
+    if (success && zahl(c_zutaten.getcell(0, r)) == key && !c_zutaten.delrow(r)) {
+      platform::showwarning("Fehler beim db_delrow!");
+      success = false;
+    }
     nachher[zahl(c_zutaten.getcell(0, r))].push_back(r);
   }
   index.hinzufuegen(nachher);
+  return success;
 }
 
 }  // namespace
 
-// Step 2: the merges in list order; returns the number of re-pointed lines.
+// Step 2: the merges in list order, up to the first failed write; returns the
+// number of re-pointed lines.
 int32_t ZutateneditModel::savemerges() {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
@@ -341,11 +356,12 @@ int32_t ZutateneditModel::savemerges() {
   int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
-    if (umhaengen(c_rezeptezutaten, lines, paar, changes))
-      loeschezutat(c_zutaten, zutaten, paar.quelle);
-    else
+    if (!umhaengen(c_rezeptezutaten, lines, paar, changes)) {
       platform::showwarning(
           std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
+      break;
+    }
+    if (!loeschezutat(c_zutaten, zutaten, paar.quelle)) break;
   }
   return changes;
 }

@@ -63,8 +63,10 @@ class ZutateneditModel {
   void zutataufloesenClick();
   void Action_abbrechenExecute();
   // Saving, steps 1 and 2, then re-arms the start-up timer; the window then
-  // closes itself.
-  void b_okClick();
+  // closes itself. The first failed write ends the writing; the counts say
+  // what was written. False, with nothing written, when the catalogue is
+  // read-only: the window stays open.
+  bool b_okClick();
 
   bool aufloesmodus() const { return aufloesmodus_; }  // show the pointing hand
   int32_t aufloeszeile() const { return aufloeszeile_; }
@@ -77,7 +79,7 @@ class ZutateneditModel {
   void pickmergetarget();
   void sortbytext(int col);
   void sortbycount();
-  int32_t savezutaten();
+  int32_t savezutaten(bool& failed);
   int32_t savemerges();
 
   Catalogue& catalogue_;

@@ -74,6 +74,14 @@ bool lock_denywrite(int fd) {
   return fail_with_errno();
 }
 
+bool isregularfile(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return fail_with_errno();
+  if (S_ISREG(info.st_mode)) return true;
+  last_error = err_access_denied;
+  return false;
+}
+
 }  // namespace
 
 std::string errortext(int code) {
@@ -94,12 +102,13 @@ int lasterror() { return last_error; }
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
   if (fault_now()) return nullptr;
   const bool readwrite = access == Access::readwrite_denywrite;
-  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  const bool regularonly = access == Access::readonly_regularfile;
+  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | (regularonly ? O_NONBLOCK : 0));
   if (fd < 0) {
     fail_with_errno();
     return nullptr;
   }
-  if (readwrite && !lock_denywrite(fd)) {
+  if ((readwrite && !lock_denywrite(fd)) || (regularonly && !isregularfile(fd))) {
     ::close(fd);
     return nullptr;
   }

@@ -35,6 +35,10 @@ class File {
     readwrite_denywrite,
     // Read only; nothing denied, no lock taken.
     readonly_denynone,
+    // As readonly_denynone, for a file the user names: only a regular file
+    // opens (err_access_denied otherwise), and without waiting, as a FIFO
+    // would wait for a writer and a device may never end.
+    readonly_regularfile,
   };
 
   // Opens an existing file; nullptr on failure (err_in_use when another

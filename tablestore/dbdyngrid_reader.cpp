@@ -284,13 +284,14 @@ class TdbdynGrid::Reader {
     if (!file_.seek(offset) || !file_.write(bytes.data(), bytes.size(), written)) failio();
   }
 
-  // A DC that disagrees with the records read is corrected in place.
+  // A DC that disagrees with the records read is corrected in place. A file
+  // opened read-only keeps it: another copy may be writing the file just now,
+  // and that copy corrects the count itself.
   void checkrecordcount() {
     if (counted_ == dc_) return;
-    if (readonly_) fail(platform::errortext(platform::err_access_denied));
     const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, static_cast<int>(fieldwidth));
     std::size_t written = 0;
-    if (headerinplace()) {
+    if (!readonly_ && headerinplace()) {
       if (!file_.seek(0)) failio();
       if (!file_.write(fix.data(), fix.size(), written) && written == 0) failio();
     }

@@ -34,6 +34,17 @@ std::string fileerror(const std::string& action, const std::string& path) {
   return "Fehler beim " + action + " von: " + path + "!" + crlf + reason + "(err=" + std::to_string(code) + ")";
 }
 
+// The load's warning for a file opened read-only: another process holds it,
+// or (reason) it cannot be written at all.
+std::string readonlywarning(const std::string& path, int reason) {
+  const std::string cause =
+      reason == platform::err_in_use
+          ? "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!"
+          : "Achtung: " + path + " kann nicht beschrieben werden (" + platform::errortext(reason) + ")!";
+  return cause + crlf +
+         std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
+}
+
 }  // namespace
 
 TdbdynGrid::TdbdynGrid(std::string name)
@@ -246,9 +257,7 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   platform::File* file = nullptr;
   bool readonly = false;
   if (!openfileorwarn(path, file, readonly)) return false;
-  if (readonly)
-    platform::showwarning("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!" + crlf +
-                          std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
+  if (readonly) platform::showwarning(readonlywarning(path, findopenfile(path)->readonlyreason));
   try {
     readfile(index, *file, path, readonly);
   } catch (const readerror& error) {
@@ -258,17 +267,22 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   return true;
 }
 
-bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
+TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
   const std::string key = platform::lower(platform::trim(path));
   auto entry = std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) {
     return platform::lower(platform::trim(f.path)) == key;
   });
-  OpenFile* found = entry == openfiles_.rend() ? nullptr : &*entry;
-  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false});
+  return entry == openfiles_.rend() ? nullptr : &*entry;
+}
+
+bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
+  OpenFile* found = findopenfile(path);
+  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0});
   if (!found->isopen) {
     found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
     found->readonly = false;
     if (!found->file) {
+      found->readonlyreason = platform::lasterror();
       found->file = platform::File::open(path, platform::File::Access::readonly_denynone);
       found->readonly = true;
     }

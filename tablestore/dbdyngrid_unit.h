@@ -36,6 +36,9 @@ class TdbdynGrid {
     bool isopen = false;
     bool readonly = false;
     bool changed = false;  // written since the last flushfiles
+    // Why the read/write open failed when readonly: err_in_use while another
+    // process holds the file, err_access_denied when it cannot be written at all.
+    int readonlyreason = 0;
   };
 
   explicit TdbdynGrid(std::string name);
@@ -110,6 +113,8 @@ class TdbdynGrid {
   void addfreeslot(std::string entry);
   void showerror(const std::string& text) const;  // warning + "\n\rQuelle:" + name
 
+  // The openfiles entry of path, as openfile looks it up; nullptr when there is none.
+  OpenFile* findopenfile(const std::string& path);
   // openfile, followed by the table store's warning when the file cannot be opened.
   bool openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly);
 

@@ -402,8 +402,11 @@ std::string TdbdynGrid::freedslot(const std::string& fields) {
 }
 
 std::string TdbdynGrid::livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
-  return std::string("N") + subsep + filename + subsep + platform::zeropadded(pos, poswidth) + subsep + flaglive +
-         subsep + number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
+  std::string fields = std::string("N") + subsep + filename + subsep + platform::zeropadded(pos, poswidth) + subsep +
+                       flaglive + subsep + number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
+  // Built by appending, the text keeps spare room; a table holds one per row.
+  fields.shrink_to_fit();
+  return fields;
 }
 
 bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {

@@ -1,10 +1,12 @@
 // The frame shared by the small dialogs: fixed size, a title bar with only a
-// close button, the program's 11-pixel sans-serif font, centred on the screen.
+// close button, the program's 11-pixel sans-serif font, centred on the screen
+// (the main window and the ingredient editor are centred the same way).
 #pragma once
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFont>
 #include <QScreen>
 #include <QThread>
@@ -42,11 +44,43 @@ inline void setdialogframe(QDialog& dialog, int clientwidth, int clientheight, b
   dialog.setFont(pixelfont(dialog.font(), 11, false));
 }
 
-inline void centreonscreen(QWidget& window) {
+// Places the whole window, frame included, in the middle of its screen.
+inline void placecentred(QWidget& window) {
   const QScreen* screen = window.screen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+  const QSize frame = window.frameGeometry().size();
+  window.move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+// A window manager may frame a window only once it is shown, so before its
+// first showing the frame is unknown. This centres its window once more when
+// the frame first appears, then goes.
+class CentreWhenFramed : public QObject {
+ public:
+  static constexpr const char* name = "CentreWhenFramed";
+  explicit CentreWhenFramed(QWidget& window) : QObject(&window) {
+    setObjectName(QString::fromLatin1(name));
+    window.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto& window = static_cast<QWidget&>(*watched);
+    if (event->type() == QEvent::Move && window.frameGeometry().size() != window.size()) {
+      window.removeEventFilter(this);
+      placecentred(window);
+      deleteLater();
+    }
+    return false;
+  }
+};
+
+inline void centreonscreen(QWidget& window) {
+  placecentred(window);
+  const bool framed = window.frameGeometry().size() != window.size();
+  const QString watcher = QString::fromLatin1(CentreWhenFramed::name);
+  if (!framed && window.findChild<QObject*>(watcher, Qt::FindDirectChildrenOnly) == nullptr) new CentreWhenFramed(window);
 }
 
 // Shows a window that must be on screen before the caller blocks the event

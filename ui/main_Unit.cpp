@@ -9,20 +9,22 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMultiHash>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <QTreeView>
@@ -57,6 +59,24 @@ constexpr int clientheight = 352;
 // The right end of label_suchinf lies this far inside GroupBox1's right edge.
 constexpr int suchinfrightmargin = 9;
 constexpr int starttimerinterval = 100;
+
+// Qt's file system model writes sizes and dates in the system's locale, on
+// many systems English; the open-file dialog shows them in the program's
+// locale, German, like everything else.
+class GermanFileColumns : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    enum Column { size = 1, modified = 3 };  // the file system model's columns
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files == nullptr || role != Qt::DisplayRole) return QIdentityProxyModel::data(index, role);
+    const QModelIndex file = mapToSource(index);
+    if (index.column() == size && !files->isDir(file)) return QLocale().formattedDataSize(files->size(file));
+    if (index.column() == modified) return QLocale().toString(files->lastModified(file), QLocale::ShortFormat);
+    return QIdentityProxyModel::data(index, role);
+  }
+};
 
 // "Courier New" where it is installed, else the system's fixed-pitch font.
 QFont memofont() {
@@ -205,8 +225,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   GroupBox1->installEventFilter(this);  // once every control it looks at exists
 
   resize(clientwidth, clientheight + menuBar()->sizeHint().height());
-  if (const QScreen* screen = QApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  centreonscreen(*this);
 
   Starttimer = new QTimer(this);
   Starttimer->setObjectName(QStringLiteral("Starttimer"));
@@ -444,6 +463,7 @@ void TMainform::createopendialog() {
   OpenDialogimport = new QFileDialog(this);
   OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
   OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialogimport->setProxyModel(new GermanFileColumns(OpenDialogimport));
   OpenDialogimport->setFileMode(QFileDialog::ExistingFile);
   OpenDialogimport->setAcceptMode(QFileDialog::AcceptOpen);
   // The one filter matches every file, names without a dot too; only its

@@ -36,6 +36,7 @@ int main(int argc, char* argv[]) {
   // options such as -style from the command line.
   int qtargc = argc > 0 ? 1 : 0;
   QApplication app(qtargc, argv);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // dates and names in Qt's own dialogs
   QTranslator translator;
   loadgermanqttexts(app, translator);
   QApplication::setWindowIcon(ui::programicon());

@@ -150,8 +150,7 @@ QPoint Tzutatenedit::zusatzmenupoint() const {
 }
 
 void Tzutatenedit::b_okClick() {
-  model_->b_okClick();
-  accept();
+  if (model_->b_okClick()) accept();
 }
 
 void Tzutatenedit::b_zusatzClick() { PopupMenu_zusatz->popup(zusatzmenupoint()); }
@@ -206,13 +205,27 @@ bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
   const bool doubleclick = event->type() == QEvent::MouseButtonDblClick;
   if (!press && !doubleclick) return QDialog::eventFilter(watched, event);
 
-  // A double-click acts on the cell selected by its first press; its second
-  // press then counts as a press again, as the first one did.
-  if (doubleclick) zutatengridDblClick();
-  const int x = gridx(watched, static_cast<QMouseEvent*>(event)->position().toPoint().x());
-  if (x < 0) return doubleclick;  // other presses select cells as usual
-  zutatengridMouseDown(x);
+  // In the header row a press sorts, and the second press of a double-click
+  // only sorts again: the cell selected before belongs to another ingredient
+  // once the rows have moved.
+  const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+  const int x = gridx(watched, at.x());
+  if (x >= 0) {
+    zutatengridMouseDown(x);
+    return true;
+  }
+  if (!doubleclick) return false;  // other presses select cells as usual
+  // A double-click acts on the cell selected by its first press.
+  if (watched == zutatengrid->verticalHeader()->viewport()) picknamerow(at.y());
+  zutatengridDblClick();
   return true;
+}
+
+// A name cell selects nothing of its own; while a merge target is picked, a
+// double-click on a name picks that row.
+void Tzutatenedit::picknamerow(int y) {
+  const int row = zutatengrid->verticalHeader()->logicalIndexAt(y);
+  if (model_->aufloesmodus() && row >= 0) zutatengrid->setCurrentCell(row, 0);
 }
 
 // The corner is the header cell of the name column.

@@ -67,6 +67,7 @@ class Tzutatenedit : public QDialog {
   void showpointer();
   void zutatengridMouseDown(int x);
   void zutatengridDblClick();
+  void picknamerow(int y);
   int gridx(QObject* watched, int x) const;
   void paintcorner();
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -121,6 +122,15 @@ TEST_F(Import, FileThatCannotBeOpenedShowsTheErrorWithAnEmptyLine) {
   catalogue::Importieren1Click(*catalogue, importfile);
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox("", "Datei nicht gefunden")});
   EXPECT_TRUE(messages.informations().empty());
+  // Only regular files are read: a FIFO would wait for a writer, /dev/zero never end.
+  const std::string fifo = folder.path() + "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    messages.clear();
+    importfile.path = path;
+    catalogue::Importieren1Click(*catalogue, importfile);
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox("", "Dateizugriff verweigert")});
+  }
 }
 
 TEST_F(Import, EmptyAndBlankFilesImportNothingSuccessfully) {
@@ -247,6 +257,10 @@ TEST_F(Import, NamesWithBytesTheTableBlanksAreMatchedAsStored) {
   for (const auto& l : links()) linked.push_back(l[1]);
   EXPECT_EQ(linked, (std::vector<std::string>{"1", "1", "1", "2", "2", "3", "3"}));
   EXPECT_EQ(recipes().back()[1], packed("A", "0"));
+  // A name longer than 255 bytes reads back cut: the lookup compares it so.
+  const std::string longname(300, 'L');
+  importtext("C\r\nZutaten:\r\n1 cl " + longname + "\r\n2 cl " + longname + "X\r\n");
+  EXPECT_EQ(ingredients().size(), 4u);
   // A part that is nothing but such bytes is empty.
   for (const char* line : {"4 cl \xBF", "\xBF cl Rum", "\xBF\xBF"}) {
     messages.clear();

@@ -2,8 +2,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "catalogue/rating.h"
+#include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/folderlock.h"
 #include "tests/support/catalogue_fixture.h"
 
 namespace {
@@ -25,6 +28,11 @@ class Startup : public testsupport::CatalogueFixture {
     catalogue->FormCloseQuery();
     catalogue.reset();
     messages.clear();
+  }
+
+  // The load's warning for a table file opened read-only.
+  static std::string readonlywarning(const std::string& cause) {
+    return cause + std::string("!\n\rDie Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
   }
 
   std::string overwritequestion(const std::string& name) const {
@@ -197,8 +205,9 @@ TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
     EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwrite_denywrite), nullptr) << name;
 }
 
-// A second copy of the program, in another process, holds the table files.
-TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
+// Another copy of the program, in another process, starts up just now: it
+// holds the database folder and has taken one table so far.
+TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   firstrun();
   int ready[2];
   int release[2];
@@ -207,13 +216,9 @@ TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    testsupport::FakeMessages quiet;
-    testsupport::FakeClock fast;
-    testsupport::FakeSplash childsplash;
-    testsupport::FakeApplication childapplication;
-    catalogue::Catalogue first(programfile(), childsplash, childapplication);
-    first.StarttimerTimer();
-    char byte = quiet.log.empty() ? 'y' : 'n';
+    const auto folderlock = platform::FolderLock::trylock(dbfolder());
+    const auto table = platform::File::open(tablefile("c_rezeptezutaten"), platform::File::Access::readwrite_denywrite);
+    char byte = folderlock && table ? 'y' : 'n';
     (void)!::write(ready[1], &byte, 1);
     (void)!::read(release[0], &byte, 1);
     ::_exit(0);
@@ -225,22 +230,40 @@ TEST_F(Startup, SecondCopyLoadsReadOnlyAndWritesNothing) {
   const std::string before[] = {readfile(tablefile(tablenames[0])), readfile(tablefile(tablenames[1])),
                                 readfile(tablefile(tablenames[2]))};
   EXPECT_TRUE(start());
-  std::vector<std::string> expected;
-  for (const char* name : tablenames)
-    expected.push_back(std::string("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf "_cp) + tablefile(name) +
-                       "!\n\r" +
-                       std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp));
-  EXPECT_EQ(messages.warnings(), expected);
-
+  EXPECT_GE(clock.elapsedms, 5000);  // waited for the folder, then went on
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
+                                     "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " +
+                                     tablefile("c_rezeptezutaten"))});
   messages.clear();
   importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
-  EXPECT_EQ(messages.informations().size(), 1u);
+  struct : catalogue::RatingPort { bool anzeigen(int&) override { return true; } } dialog;
+  catalogue::Wertungndern1Click(*catalogue, "1", dialog);
+  EXPECT_FALSE(catalogue::ZutateneditModel(*catalogue).b_okClick());
+  catalogue->DBreset1Click();
+  const std::string why(
+      "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes Programm) sie "
+      "gerade benutzt. Es wurde nichts geändert."_cp);
+  EXPECT_EQ(messages.log, std::vector<testsupport::Message>(4, {testsupport::Message::Kind::warning, why}));
+  EXPECT_EQ(importfile.asked + application.armed, 0);
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+  EXPECT_TRUE(platform::fileexists(statusfile()));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(readfile(tablefile(tablenames[i])), before[i]) << tablenames[i];
 
   (void)!::write(release[1], &byte, 1);
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
+}
+
+// A table file that cannot be written at all: no other process is blamed.
+TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
+  firstrun();
+  platform::faults::arm(2, platform::err_access_denied);  // after the availability probe: the read/write open
+  EXPECT_TRUE(start());
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
+                                     "Achtung: " + tablefile("c_zutaten") +
+                                     " kann nicht beschrieben werden (Dateizugriff verweigert)")});
+  EXPECT_EQ(catalogue->readonly(), catalogue::Catalogue::ReadOnly::notwritable);
 }
 
 }  // namespace

@@ -191,6 +191,22 @@ class ZutateneditTest : public QObject {
     QCOMPARE(afterdatapress, byavailable);
   }
 
+  void aDoubleClickOnTheHeaderOnlySorts() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QStringList alcoholic;
+    imfenster(editor, false, [&] {
+      QTableWidget& grid = *editor.zutatengrid;
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, 1));  // Rum, "alkoholisch?"
+      QHeaderView* header = grid.horizontalHeader();
+      const QPoint verwendet(10, header->height() / 2);
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, verwendet);
+      QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, verwendet);
+      for (int row = 0; row < grid.rowCount(); ++row) alcoholic << grid.item(row, 1)->text();
+    });
+    QCOMPARE(alcoholic, QStringList({"Nein", "Ja", "Nein"}));  // apfelsaft, Rum, Zitrone
+  }
+
   void doubleClickTogglesOnlyTheFlagColumns() {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
@@ -246,7 +262,10 @@ class ZutateneditTest : public QObject {
       QTableWidget& grid = *editor.zutatengrid;
       QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 2, 0));  // Zitrone
       editor.zutataufloesen->trigger();
-      doppelklick(grid, 1, 0);  // apfelsaft
+      QHeaderView* names = grid.verticalHeader();  // the name of apfelsaft
+      const QPoint apfelsaft(20, names->sectionViewportPosition(1) + 8);
+      QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, apfelsaft);
+      QTest::mouseDClick(names->viewport(), Qt::LeftButton, {}, apfelsaft);
       pairs = editor.model().aufloesliste();
       afterpick = grid.viewport()->cursor().shape();
     });
