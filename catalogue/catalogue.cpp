@@ -156,6 +156,12 @@ void Catalogue::waitforsplash(double start) {
   } while (start + platform::onesecond > moment);
 }
 
+bool Catalogue::flush() {
+  for (TdbdynGrid* table : tables())
+    if (!table->flushfiles()) return false;
+  return true;
+}
+
 void Catalogue::FormCloseQuery() {
   for (TdbdynGrid* table : tables()) {
     try {

@@ -36,6 +36,10 @@ class Catalogue {
   // anything: true when the catalogue can be changed; otherwise the one
   // warning that says why not, and false.
   bool maywrite() const;
+  // Puts what a command wrote into the table files on the disk, one sync per
+  // file it changed; every command that changes rows calls it once before it
+  // reports success. False after the table store's warning.
+  bool flush();
 
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"

@@ -221,6 +221,8 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
       error = importer.handle(line);
     }
   }
+  // What was written stays, on an error too: it goes to the disk either way.
+  if (!catalogue.flush() && error.empty()) error = platform::errortext(platform::lasterror());
   if (!error.empty()) {
     platform::showwarning(errorbox(line, error));
     return;

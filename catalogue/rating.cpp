@@ -17,13 +17,13 @@ int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
   return -1;
 }
 
-// Writes the rating into subfield 2 of the row's packed column; the other
-// subfields and the id stay as stored.
+// Writes the rating into subfield 2 of the row's packed column, the other
+// subfields and the id as stored, and puts it on the disk.
 bool schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
   std::vector<std::string> values;
   if (!c_rezepte.getrow(row, values) || values.size() < 2) return false;
   if (!TdbdynGrid::setsubfield(values[1], 2, std::to_string(rating))) return false;
-  return c_rezepte.updaterow(row, values);
+  return c_rezepte.updaterow(row, values) && c_rezepte.flushfiles();
 }
 
 }  // namespace

@@ -236,10 +236,13 @@ bool ZutateneditModel::b_okClick() {
   if (!catalogue_.maywrite()) return false;
   bool failed = false;
   const int32_t changed = savezutaten(failed);
-  if (changed > 0) platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
-  if (!failed && !aufloesliste_.empty()) {
+  // Each step's rows are on the disk before its count is reported.
+  const bool flushed = catalogue_.flush();
+  if (changed > 0 && flushed)
+    platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
+  if (flushed && !failed && !aufloesliste_.empty()) {
     const int32_t moved = savemerges();
-    if (moved > 0)
+    if (catalogue_.flush() && moved > 0)
       platform::showinformation(std::to_string(moved) +
                                 std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
   }

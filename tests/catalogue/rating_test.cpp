@@ -93,13 +93,21 @@ TEST_F(RatingTest, CancelOrAMissingRecipeChangesNothingAndSaysNothing) {
   EXPECT_TRUE(messages.log.empty());
 }
 
-TEST_F(RatingTest, AFailedWriteIsReported) {
-  platform::faults::arm(1, 5);
-  EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
-  platform::faults::disarm();
-  const std::vector<std::string> warnings = messages.warnings();
-  ASSERT_GE(warnings.size(), 2u);  // the table store's own reason first
-  EXPECT_EQ(warnings.back(), std::string("Fehler beim Übernehmen der Daten!"_cp));
+TEST_F(RatingTest, AFailedWriteOrSyncIsReported) {
+  // The last file operation of a rating is the sync that puts it on the disk.
+  platform::faults::arm(1000, 5);
+  ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
+  const long operations = platform::faults::calls();
+  for (const long nth : {1L, operations}) {
+    messages.clear();
+    platform::faults::arm(nth, 5);
+    EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value()) << nth;
+    platform::faults::disarm();
+    const std::vector<std::string> warnings = messages.warnings();
+    ASSERT_GE(warnings.size(), 2u);  // the table store's own reason first
+    EXPECT_EQ(warnings.back(), std::string("Fehler beim Übernehmen der Daten!"_cp));
+  }
+  EXPECT_EQ(messages.warnings().front(), "tdbdyngrid: flushfiles: Dateizugriff verweigert\n\rQuelle:c_rezepte");
 }
 
 }  // namespace
