@@ -38,14 +38,13 @@ bool ioerror(std::string& error) {
 
 bool writeat(platform::File& file, int64_t offset, const char* bytes, std::size_t count, std::string& error) {
   std::size_t written = 0;
-  if (!file.seek(offset)) return ioerror(error);
-  return file.write(bytes, count, written) || ioerror(error);
+  return file.write(offset, bytes, count, written) || ioerror(error);
 }
 
 // False with no error text when fewer than count bytes arrive.
 bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count, std::string& error) {
   std::size_t got = 0;
-  if (!file.seek(offset) || !file.read(bytes, count, got)) return ioerror(error);
+  if (!file.read(offset, bytes, count, got)) return ioerror(error);
   return got == count;
 }
 
@@ -83,17 +82,6 @@ std::string number(int64_t value) { return std::to_string(value); }
 // A file operation's own error text says more than the step that failed.
 std::string failure(const std::string& ioerror, const char* step) { return ioerror.empty() ? step : ioerror; }
 
-// DBfields of a row that has no record yet: "C" and five "x" subfields.
-std::string newrowfields() {
-  std::string fields = "C";
-  fields += TdbdynGrid::subsep;
-  for (int i = 0; i < 5; ++i) {
-    fields += 'x';
-    fields += TdbdynGrid::subsep;
-  }
-  return fields;
-}
-
 }  // namespace
 
 // --- row changes ---
@@ -110,11 +98,13 @@ bool TdbdynGrid::addrow(std::vector<std::string>& values) {
   // A placeholder last row is filled before the table grows.
   const int32_t rows = getrowcount();
   int32_t row = rows - 1;
-  if (rows == 0 || !DBfields_[static_cast<std::size_t>(row)].empty()) {
+  if (rows == 0 || rows_[static_cast<std::size_t>(row)].state != 0) {
     setrowcount(rows + 1);
     row = rows;
   }
-  DBfields_[static_cast<std::size_t>(row)] = newrowfields();
+  // No record yet: DBfields reads "C" and five "x" subfields.
+  rows_[static_cast<std::size_t>(row)].state = 'C';
+  setpostext(row, {});
   if (!storevalues(row, values, "addrow")) return false;
   if (updatefile(row)) return true;
   showerror("tdbdyngrid: addrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
@@ -132,13 +122,13 @@ bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
   }
   // A row outside the table counts as a row without a record.
   const bool inside = row >= 0 && row < getrowcount();
-  const std::string state = inside ? getsubfield(DBfields_[static_cast<std::size_t>(row)], 1) : "";
-  if (state.empty()) {
+  const char state = inside ? rows_[static_cast<std::size_t>(row)].state : 0;
+  if (state == 0) {
     showerror("tdbdyngrid: updaterow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
   }
   // A new row has no record yet; its write-back creates one.
-  if (state != "C") setsubfield(DBfields_[static_cast<std::size_t>(row)], 1, "U");
+  if (state != 'C') rows_[static_cast<std::size_t>(row)].state = 'U';
   if (!storevalues(row, values, "updaterow")) return false;
   if (updatefile(row)) return true;
   showerror("tdbdyngrid: updaterow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
@@ -154,23 +144,22 @@ bool TdbdynGrid::delrow(int32_t row) {
     platform::showwarning(std::string("tdbdyngrid: delete: delrow außerhalb Bereich"_cp));
     return false;
   }
-  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
-  const std::string state = getsubfield(fields, 1);
-  if (state.empty()) {
+  char& state = rows_[static_cast<std::size_t>(row)].state;
+  if (state == 0) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
   }
-  if (state == "C") {
+  if (state == 'C') {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") interne DBfields nicht setzbar! (ist dbcreate)");
     return false;
   }
-  setsubfield(fields, 1, "D");
+  state = 'D';
   if (!updatefile(row)) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
     return false;
   }
   dbfileupdate_ = false;
-  for (auto& column : cells_) column[static_cast<std::size_t>(row)].clear();
+  clearcells(row);
   dbfileupdate_ = true;
   return true;
 }
@@ -179,17 +168,20 @@ bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
   const bool inside = row >= 0 && row < getrowcount();
   values.resize(static_cast<std::size_t>(getcolcount()));
   for (std::size_t col = 0; col < values.size(); ++col)
-    values[col] = inside ? cells_[col][static_cast<std::size_t>(row)] : std::string();
+    values[col] = inside ? std::string(cellat(static_cast<int32_t>(col), row)) : std::string();
   return true;
 }
 
 bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation) {
   dbfileupdate_ = false;
   try {
-    for (std::size_t col = 0; col < values.size(); ++col) {
-      values[col] = cleantext(values[col]);
-      cells_[col][static_cast<std::size_t>(row)] = values[col];
+    std::string cells;
+    for (std::string& value : values) {
+      value = cleantext(value);
+      cells += value;
+      cells += colsep;
     }
+    setcells(row, cells);
   } catch (const std::exception& e) {
     dbfileupdate_ = true;
     platform::showwarning("tdbdyngrid: " + operation + ": Exception: " + e.what());
@@ -216,7 +208,7 @@ bool TdbdynGrid::updatefile(int32_t row) {
     showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string fields = DBfields(row);
   const std::string state = getsubfield(fields, 1);
   std::string filename;
   if (state != "C") {
@@ -274,7 +266,7 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
     case 'N': return true;
     case 'U': return rewrite(row, filename, values, error);
     default:
-      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields_[static_cast<std::size_t>(row)] + ")";
+      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")";
       return false;
   }
 }
@@ -286,7 +278,7 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
 // and a failure leaves the old one live with the row still "U".
 bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values,
                          std::string& error) {
-  const std::string oldfields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string oldfields = DBfields(row);
   int32_t pos = 0;
   if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
     error = "Rec nicht lesbar";
@@ -324,7 +316,7 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     return false;
   }
   addfreeslot(ownslot ? std::string() : freedslot(oldfields));
-  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, slotlength);
+  setlive(row, filename, pos, offset, slotlength);
   return true;
 }
 
@@ -401,11 +393,6 @@ std::string TdbdynGrid::freedslot(const std::string& fields) {
   return slot;
 }
 
-std::string TdbdynGrid::livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
-  return std::string("N") + subsep + filename + subsep + platform::zeropadded(pos, poswidth) + subsep + flaglive +
-         subsep + number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
-}
-
 bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
   if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
   if (pos <= 0 && !issuepos(filename, pos)) return false;
@@ -421,12 +408,12 @@ bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, con
   } else if (!appendrecord(*file, length, offset, true)) {
     return false;
   }
-  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, length);
+  setlive(row, filename, pos, offset, length);
   return true;
 }
 
 bool TdbdynGrid::_del(int32_t row) {
-  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string fields = DBfields(row);
   platform::File* file = writehandle(getsubfield(fields, 2));
   int64_t offset = 0;
   std::size_t oldslot = 0;
@@ -438,7 +425,8 @@ bool TdbdynGrid::_del(int32_t row) {
     return false;
   }
   addfreeslot(freedslot(fields));
-  fields.clear();
+  rows_[static_cast<std::size_t>(row)].state = 0;
+  setpostext(row, {});
   return true;
 }
 
