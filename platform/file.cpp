@@ -125,6 +125,13 @@ std::unique_ptr<File> File::create(const std::string& path) {
   return std::unique_ptr<File>(new File(fd));
 }
 
+bool File::present(const std::string& path) {
+  if (fault_now()) return false;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return fail_with_errno();
+  return !S_ISDIR(info.st_mode);
+}
+
 File::~File() {
   if (fd_ >= 0) ::close(fd_);
 }

@@ -46,6 +46,10 @@ class File {
   // (err_in_use), since Linux would otherwise truncate it under that process.
   static std::unique_ptr<File> create(const std::string& path);
 
+  // True when path names a file, not a folder, with one system call (stat):
+  // for a file held open already, whether its path still leads to one.
+  static bool present(const std::string& path);
+
   ~File();
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -79,8 +83,8 @@ bool deletefile(const std::string& path);
 // it survive a power cut.
 bool syncfolder(const std::string& path);
 
-// Test hook: the nth call from now (counting open, create, read, write, size,
-// truncate, sync and close, one each) fails with the given error code. A failing
+// Test hook: the nth call from now (counting open, create, present, read,
+// write, size, truncate, sync and close, one each) fails with the given error code. A failing
 // write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);

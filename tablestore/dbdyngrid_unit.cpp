@@ -377,6 +377,7 @@ bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool
   OpenFile* found = entry == openfiles_.rend() ? nullptr : &*entry;
   if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false});
   if (!found->isopen) {
+    found->ownend = -1;
     found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
     found->readonly = false;
     if (!found->file) {

@@ -37,6 +37,7 @@ class TdbdynGrid {
     bool isopen = false;
     bool readonly = false;
     bool changed = false;  // written since the last flushfiles
+    int64_t ownend = -1;   // the file's size as this table's last append left it; -1: not known
   };
 
   explicit TdbdynGrid(std::string name);
@@ -170,12 +171,12 @@ class TdbdynGrid {
   bool overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength);
   bool movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
                   std::size_t length, std::size_t slotlength);
-  bool movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+  bool movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
                  int64_t& offset);
   bool swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset);
   static std::string freedslot(const std::string& fields);
-  // The writable handle of a file of this table; nullptr when there is none.
-  platform::File* writehandle(const std::string& filename);
+  // The open writable file of this table; nullptr when there is none.
+  OpenFile* writehandle(const std::string& filename);
   // False, with the reason in writeerror_, when the record would not fit the line buffer.
   bool recordfits(const std::vector<std::string>& values);
   // Builds the record with the given Flag in the line buffer; returns its length.
@@ -187,7 +188,7 @@ class TdbdynGrid {
   bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
   // Appends the record, turned live first when live is set, and raises the
   // record count; a failure cuts the file back to what it was.
-  bool appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live);
+  bool appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live);
   // Turns the written record at offset live with the one byte of its Flag.
   bool makelive(platform::File& file, int64_t offset);
   // Cuts off a line too short to be a record that ends the file; end follows.

@@ -226,7 +226,9 @@ bool TdbdynGrid::updatefile(int32_t row) {
     filename = dbfiles_.back().name;
   }
   const std::string path = dbpath_ + filename + ".db";
-  if (!fileavailable(path)) {
+  // The table holds its file open already, so what can have changed is the
+  // path: the file deleted, or a folder in its place. One stat tells both.
+  if (!platform::File::present(path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + path + " existiert nicht!");
     return false;
   }
@@ -288,7 +290,8 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     error = writeerror_;
     return false;
   }
-  platform::File* file = writehandle(filename);
+  OpenFile* entry = writehandle(filename);
+  platform::File* file = entry ? entry->file.get() : nullptr;
   int64_t oldoffset = 0;
   std::size_t oldslot = 0;
   if (!file || !readoldrecord(*file, oldfields, oldoffset, oldslot)) {
@@ -308,7 +311,7 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     slotlength = oldslot;
     written = overwriteinplace(*file, offset, length, slotlength);
   } else {
-    written = movetoend(*file, oldoffset, oldfields, length, offset);
+    written = movetoend(*entry, oldoffset, oldfields, length, offset);
     slotlength = length;
   }
   if (!written) {
@@ -369,9 +372,9 @@ bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-bool TdbdynGrid::movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+bool TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
                            int64_t& offset) {
-  return appendrecord(file, length, offset, false) && swaplive(file, oldoffset, oldfields, offset);
+  return appendrecord(entry, length, offset, false) && swaplive(*entry.file, oldoffset, oldfields, offset);
 }
 
 // The old record is flagged deleted, then the new one turned live. Should
@@ -396,16 +399,16 @@ std::string TdbdynGrid::freedslot(const std::string& fields) {
 bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
   if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
   if (pos <= 0 && !issuepos(filename, pos)) return false;
-  platform::File* file = writehandle(filename);
-  if (!file) return false;
+  OpenFile* entry = writehandle(filename);
+  if (!entry) return false;
   std::size_t length = buildrecord(pos, values, flagdeleted);
   int64_t offset = 0;
   std::size_t slotlength = 0;
   if (takefreeslot(filename, length, offset, slotlength)) {
     std::memset(linebuffer_.get() + length, 0, slotlength - length);
     length = slotlength;
-    if (!writeintoslot(*file, offset, length)) return false;
-  } else if (!appendrecord(*file, length, offset, true)) {
+    if (!writeintoslot(*entry->file, offset, length)) return false;
+  } else if (!appendrecord(*entry, length, offset, true)) {
     return false;
   }
   setlive(row, filename, pos, offset, length);
@@ -414,7 +417,8 @@ bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, con
 
 bool TdbdynGrid::_del(int32_t row) {
   const std::string fields = DBfields(row);
-  platform::File* file = writehandle(getsubfield(fields, 2));
+  OpenFile* entry = writehandle(getsubfield(fields, 2));
+  platform::File* file = entry ? entry->file.get() : nullptr;
   int64_t offset = 0;
   std::size_t oldslot = 0;
   if (!file || !readoldrecord(*file, fields, offset, oldslot)) return false;
@@ -430,13 +434,17 @@ bool TdbdynGrid::_del(int32_t row) {
   return true;
 }
 
-platform::File* TdbdynGrid::writehandle(const std::string& filename) {
+TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
   if (!openfile(dbpath_ + filename + ".db", file, readonly) || readonly) return nullptr;
-  for (OpenFile& entry : openfiles_)
-    if (entry.file.get() == file) entry.changed = true;
-  return file;
+  OpenFile* found = nullptr;
+  for (OpenFile& entry : openfiles_) {
+    if (entry.file.get() != file) continue;
+    entry.changed = true;
+    found = &entry;
+  }
+  return found;
 }
 
 bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
@@ -514,10 +522,14 @@ bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t
   return false;
 }
 
-bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live) {
+bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live) {
+  platform::File& file = *entry.file;
   int64_t end = 0;
   if (!file.size(end)) return ioerror(writeerror_);
-  if (!cuttornline(file, end)) return false;
+  // An end that this table's last append left holds no torn line.
+  const bool ownend = end == entry.ownend;
+  entry.ownend = -1;
+  if (!ownend && !cuttornline(file, end)) return false;
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
@@ -531,6 +543,7 @@ bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t&
     return false;
   }
   offset = end + 2;
+  entry.ownend = offset + static_cast<int64_t>(length);
   return true;
 }
 
