@@ -32,6 +32,16 @@ std::string_view trimview(std::string_view text) {
   return text;
 }
 
+// Two paths name the same file when they agree after trimming, the case of
+// ASCII letters aside; compared without copies, as every row change looks
+// its file up.
+bool samepath(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  a = trimview(a);
+  b = trimview(b);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 // "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
 std::string fileerror(const std::string& action, const std::string& path) {
   const int code = platform::lasterror();
@@ -166,10 +176,7 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   if (fields.state == 0) return "";
   std::string text(1, fields.state);
   text += subsep;
-  if (fields.state == 'C') {  // no record yet
-    for (int i = 0; i < 5; ++i) text += std::string("x") + subsep;
-    return text;
-  }
+  if (fields.state == 'C') return text + "x\xBFx\xBFx\xBFx\xBFx\xBF";  // no record yet
   text += dbfiles_[fields.file].name;
   text += subsep;
   text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, poswidth);
@@ -221,22 +228,17 @@ std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
   return std::string(subfieldview(text, n, subfieldcap));
 }
 
+// Replaces the subfield's bytes in place: the same text as splitting the list
+// and joining it again, as every subfield stays closed by its separator.
 bool TdbdynGrid::setsubfield(std::string& text, int32_t n, const std::string& value) {
   if (text.empty()) return false;
   if (text.back() != subsep) text.push_back(subsep);
-  std::vector<std::string> subfields;
+  if (n < 1) return true;
+  const auto count = static_cast<int32_t>(std::count(text.begin(), text.end(), subsep));
+  if (count < n) text.append(static_cast<std::size_t>(n - count), subsep);
   std::size_t begin = 0;
-  for (std::size_t sep = text.find(subsep); sep != std::string::npos; sep = text.find(subsep, begin)) {
-    subfields.push_back(text.substr(begin, sep - begin));
-    begin = sep + 1;
-  }
-  if (n >= 1 && static_cast<std::size_t>(n) > subfields.size()) subfields.resize(static_cast<std::size_t>(n));
-  if (n >= 1) subfields[static_cast<std::size_t>(n - 1)] = value;
-  text.clear();
-  for (const std::string& subfield : subfields) {
-    text += subfield;
-    text.push_back(subsep);
-  }
+  for (int32_t i = 1; i < n; ++i) begin = text.find(subsep, begin) + 1;
+  text.replace(begin, text.find(subsep, begin) - begin, value);
   return true;
 }
 
@@ -370,10 +372,8 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
 }
 
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
-  const std::string key = platform::lower(platform::trim(path));
-  auto entry = std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) {
-    return platform::lower(platform::trim(f.path)) == key;
-  });
+  auto entry =
+      std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) { return samepath(f.path, path); });
   OpenFile* found = entry == openfiles_.rend() ? nullptr : &*entry;
   if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false});
   if (!found->isopen) {
