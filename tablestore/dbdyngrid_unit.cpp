@@ -228,6 +228,10 @@ std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
   return std::string(subfieldview(text, n, subfieldcap));
 }
 
+std::string_view TdbdynGrid::getsubfieldview(std::string_view text, int32_t n) {
+  return subfieldview(text, n, subfieldcap);
+}
+
 // Replaces the subfield's bytes in place: the same text as splitting the list
 // and joining it again, as every subfield stays closed by its separator.
 bool TdbdynGrid::setsubfield(std::string& text, int32_t n, const std::string& value) {

@@ -61,6 +61,8 @@ class TdbdynGrid {
 
   // --- subfield lists ---
   static std::string getsubfield(const std::string& text, int32_t n);
+  // getsubfield without the copy: a view into text.
+  static std::string_view getsubfieldview(std::string_view text, int32_t n);
   static bool setsubfield(std::string& text, int32_t n, const std::string& value);
   static std::string newsubfields(int32_t n);
   static std::string cleantext(const std::string& value);
