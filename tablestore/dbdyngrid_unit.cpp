@@ -37,6 +37,7 @@ std::string_view trimview(std::string_view text) {
 // its file up.
 bool samepath(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a == b) return true;  // the common case: the path as the table built it
   a = trimview(a);
   b = trimview(b);
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
@@ -252,9 +253,13 @@ std::string TdbdynGrid::newsubfields(int32_t n) {
 
 std::string TdbdynGrid::cleantext(const std::string& value) {
   std::string out = value;
-  for (char& c : out)
-    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
+  cleaninplace(out);
   return out;
+}
+
+void TdbdynGrid::cleaninplace(std::string& value) {
+  for (char& c : value)
+    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
 }
 
 void TdbdynGrid::addfreeslot(std::string entry) {

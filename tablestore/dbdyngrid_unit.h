@@ -66,6 +66,8 @@ class TdbdynGrid {
   static bool setsubfield(std::string& text, int32_t n, const std::string& value);
   static std::string newsubfields(int32_t n);
   static std::string cleantext(const std::string& value);
+  // cleantext on the value itself, without a copy.
+  static void cleaninplace(std::string& value);
 
   void clear();
   void reset();

@@ -177,7 +177,7 @@ bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, cons
   try {
     std::string cells;
     for (std::string& value : values) {
-      value = cleantext(value);
+      cleaninplace(value);
       cells += value;
       cells += colsep;
     }
