@@ -25,7 +25,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "catalogue/einkaufstipps.h"
 #include "catalogue/import.h"
@@ -38,6 +38,7 @@
 #include "ui/fortschritt_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
+#include "ui/resultlist_model.h"
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
@@ -322,15 +323,16 @@ void TMainform::placesuchinf() {
 }
 
 void TMainform::createresultlist() {
-  ListView_erg = new QTreeWidget(centralWidget());
+  ListView_erg = new QTreeView(centralWidget());
   ListView_erg->setObjectName(QStringLiteral("ListView_erg"));
   ListView_erg->setGeometry(4, 96, 549, 246);
   anchors_->add(ListView_erg, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
-  ListView_erg->setColumnCount(4);
-  ListView_erg->setHeaderLabels({QStringLiteral("Cocktailname"), QStringLiteral("Wertung"), QStringLiteral("alk?"),
-                                 toqt("verfügbar?"_cp)});
-  const int widths[] = {250, 70, 70, 70};
-  for (int column = 0; column < 4; ++column) ListView_erg->setColumnWidth(column, widths[column]);
+  resultrows_ = new ResultlistModel(this);
+  ListView_erg->setModel(resultrows_);
+  // Set once the model has given the header its columns.
+  const int widths[ResultlistModel::spaltenzahl] = {250, 70, 70, 70};
+  for (int column = 0; column < ResultlistModel::spaltenzahl; ++column)
+    ListView_erg->setColumnWidth(column, widths[column]);
   ListView_erg->header()->setStretchLastSection(false);
   ListView_erg->header()->setSectionsClickable(false);
   ListView_erg->setRootIsDecorated(false);
@@ -459,14 +461,11 @@ void TMainform::settaborder() {
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-std::string TMainform::rezeptid(const QTreeWidgetItem& item) {
-  const QByteArray id = item.data(0, Qt::UserRole).toByteArray();
-  return std::string(id.constData(), static_cast<std::size_t>(id.size()));
-}
+std::string TMainform::rezeptid(const QModelIndex& row) const { return resultrows_->rezeptid(row.row()); }
 
-QTreeWidgetItem* TMainform::selectedrow() const {
-  const QList<QTreeWidgetItem*> rows = ListView_erg->selectedItems();
-  return rows.isEmpty() ? nullptr : rows.first();
+QModelIndex TMainform::selectedrow() const {
+  const QModelIndexList rows = ListView_erg->selectionModel()->selectedRows();
+  return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
 // --- the search and the result list ---
@@ -481,27 +480,15 @@ void TMainform::b_suchenClick() {
                                                : catalogue::Alkoholwahl::egal;
   settings.nurverfuegbar = c_nurverfuegbar->isChecked();
 
-  ListView_erg->clear();
-  const catalogue::SearchResult result = catalogue::b_suchenClick(*catalogue_, settings, *progressforwarder_);
-  fillresultlist(result.rows);
+  fillresultlist({});
+  catalogue::SearchResult result = catalogue::b_suchenClick(*catalogue_, settings, *progressforwarder_);
+  fillresultlist(std::move(result.rows));
   label_suchinf->setText(toqt(result.hitcount));
   placesuchinf();
 }
 
-// The rows come sorted by name; they are added in one batch, as a search can
-// list a hundred thousand recipes.
-void TMainform::fillresultlist(const std::vector<catalogue::ResultRow>& rows) {
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(rows.size()));
-  for (const catalogue::ResultRow& row : rows) {
-    auto* item = new QTreeWidgetItem({toqt(row.caption), toqt(row.wertung), toqt(row.alk), toqt(row.verfuegbar)});
-    item->setData(0, Qt::UserRole, QByteArray(row.id.data(), static_cast<qsizetype>(row.id.size())));
-    items.append(item);
-  }
-  ListView_erg->setUpdatesEnabled(false);
-  ListView_erg->addTopLevelItems(items);
-  ListView_erg->setUpdatesEnabled(true);
-}
+// The rows come sorted by name; the list keeps that order.
+void TMainform::fillresultlist(std::vector<catalogue::ResultRow> rows) { resultrows_->setrows(std::move(rows)); }
 
 void TMainform::e_suchbegriffKeyPress() { b_suchen->click(); }
 
@@ -510,10 +497,10 @@ void TMainform::changeclick() { b_suchen->click(); }
 // --- the recipe view and the rating ---
 
 void TMainform::ListView_ergDblClick() {
-  const QTreeWidgetItem* row = selectedrow();
-  if (row == nullptr) return;
+  const QModelIndex row = selectedrow();
+  if (!row.isValid()) return;
   infomemo->clear();
-  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(*row));
+  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(row));
   if (!lines) return;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
   GB_info->show();
@@ -525,11 +512,11 @@ void TMainform::ListView_ergKeyDown(int key) {
 }
 
 void TMainform::Wertungndern1Click() {
-  QTreeWidgetItem* row = selectedrow();
-  if (row == nullptr || fenster_.wertungsform == nullptr) return;
+  const QModelIndex row = selectedrow();
+  if (!row.isValid() || fenster_.wertungsform == nullptr) return;
   const std::optional<std::string> stars =
-      catalogue::Wertungndern1Click(*catalogue_, rezeptid(*row), *fenster_.wertungsform);
-  if (stars) row->setText(1, toqt(*stars));
+      catalogue::Wertungndern1Click(*catalogue_, rezeptid(row), *fenster_.wertungsform);
+  if (stars) resultrows_->setwertung(row.row(), *stars);
 }
 
 void TMainform::b_info_xClick() {

@@ -24,9 +24,9 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QModelIndex;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class QWidget;
 
 namespace ui {
@@ -37,6 +37,7 @@ class TMemoform;
 class Twertungsform;
 class Tzutatenedit;
 class Anchors;
+class ResultlistModel;
 
 // The two texts of the "Info" menu, one line each, tabs and blanks exact.
 const std::vector<std::string>& einheitenzeilen();
@@ -90,7 +91,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QCheckBox* c_nurverfuegbar = nullptr;
   QPushButton* b_suchen = nullptr;
   QLabel* label_suchinf = nullptr;
-  QTreeWidget* ListView_erg = nullptr;
+  QTreeView* ListView_erg = nullptr;
   QGroupBox* GB_info = nullptr;
   QPushButton* b_info_x = nullptr;
   QPlainTextEdit* infomemo = nullptr;
@@ -114,10 +115,11 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QTimer* Starttimer = nullptr;
   QFileDialog* OpenDialogimport = nullptr;
 
-  // The hidden recipe id of a result row.
-  static std::string rezeptid(const QTreeWidgetItem& item);
-  // Appends the rows of a search to ListView_erg, each with its hidden id.
-  void fillresultlist(const std::vector<catalogue::ResultRow>& rows);
+  // The hidden recipe id of a row of ListView_erg.
+  std::string rezeptid(const QModelIndex& row) const;
+  // Shows the rows of a search in ListView_erg, each with its hidden id,
+  // in place of the rows shown so far.
+  void fillresultlist(std::vector<catalogue::ResultRow> rows);
 
  public slots:
   void b_suchenClick();
@@ -157,13 +159,14 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void settaborder();
   void placesuchinf();
   void showlines(const std::vector<std::string>& lines);
-  QTreeWidgetItem* selectedrow() const;
+  QModelIndex selectedrow() const;  // invalid when no row is selected
 
   Fenster fenster_;
   std::unique_ptr<SplashForwarder> splashforwarder_;
   std::unique_ptr<ProgressForwarder> progressforwarder_;
   std::unique_ptr<catalogue::Catalogue> catalogue_;
   Anchors* anchors_ = nullptr;
+  ResultlistModel* resultrows_ = nullptr;
   bool closed_ = false;
 };
 

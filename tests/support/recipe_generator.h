@@ -24,6 +24,16 @@ struct GeneratedFile {
   std::vector<GeneratedRecipe> recipes;
 };
 
+// A made-up word of two to four syllables, capitalised; some hold "ra".
+inline std::string madeupword(std::mt19937& random) {
+  static const char* const syllables[] = {"ra", "mu", "gin", "to", "li", "me", "sa", "ko", "ri", "ta", "an", "el"};
+  std::string word;
+  for (int i = std::uniform_int_distribution<int>(2, 4)(random); i > 0; --i)
+    word += syllables[std::uniform_int_distribution<int>(0, 11)(random)];
+  word[0] = static_cast<char>(word[0] - 'a' + 'A');
+  return word;
+}
+
 // count recipes of three to seven ingredient lines (five on average), drawn
 // from the given number of distinct ingredient names.
 inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) {
@@ -35,7 +45,7 @@ inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) 
   GeneratedFile file;
   file.recipes.reserve(static_cast<std::size_t>(count));
   for (int r = 1; r <= count; ++r) {
-    GeneratedRecipe recipe{"Cocktail Nr. " + std::to_string(r), {}};
+    GeneratedRecipe recipe{madeupword(random) + " " + madeupword(random) + " " + std::to_string(r), {}};
     file.text += recipe.name + "\r\nZutaten:\r\n";
     const int lines = 3 + pick(5);
     for (int l = 0; l < lines; ++l) {

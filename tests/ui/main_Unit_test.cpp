@@ -18,8 +18,9 @@
 #include <QCheckBox>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QHeaderView>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <fstream>
 
 #include "platform/clock.h"
@@ -59,16 +60,20 @@ const char* const rezepte =
     "Apfelschorle\r\nZutaten:\r\n10 cl Apfelsaft\r\n10 cl Wasser\r\n\r\n"
     "Leer\r\nZutaten:\r\n\r\n";
 
-QStringList column(const QTreeWidget& list, int col) {
+int rowcount(const QTreeView& list) { return list.model()->rowCount(); }
+
+QString cell(const QModelIndex& row, int col) { return row.siblingAtColumn(col).data().toString(); }
+
+QStringList column(const QTreeView& list, int col) {
   QStringList texts;
-  for (int i = 0; i < list.topLevelItemCount(); ++i) texts << list.topLevelItem(i)->text(col);
+  for (int i = 0; i < rowcount(list); ++i) texts << cell(list.model()->index(i, 0), col);
   return texts;
 }
 
-QTreeWidgetItem* rownamed(const QTreeWidget& list, const QString& name) {
-  for (int i = 0; i < list.topLevelItemCount(); ++i)
-    if (list.topLevelItem(i)->text(0) == name) return list.topLevelItem(i);
-  return nullptr;
+QModelIndex rownamed(const QTreeView& list, const QString& name) {
+  for (int i = 0; i < rowcount(list); ++i)
+    if (cell(list.model()->index(i, 0), 0) == name) return list.model()->index(i, 0);
+  return {};
 }
 
 // A caption as it reads on screen: without the marker of its underlined letter.
@@ -131,9 +136,9 @@ class MainUnitTest : public QObject {
   }
 
   void select(const char* name) {
-    QTreeWidgetItem* row = rownamed(*form->ListView_erg, QString::fromUtf8(name));
-    QVERIFY(row != nullptr);
-    form->ListView_erg->setCurrentItem(row);
+    const QModelIndex row = rownamed(*form->ListView_erg, QString::fromUtf8(name));
+    QVERIFY(row.isValid());
+    form->ListView_erg->setCurrentIndex(row);
   }
 
  private slots:
@@ -162,10 +167,15 @@ class MainUnitTest : public QObject {
     QStringList menus;
     for (QAction* menu : form->menuBar()->actions()) menus << shown(*menu);
     QCOMPARE(menus, (QStringList{"Programm", "Zutaten", "Debug", "Info"}));
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
-    QTreeWidgetItem* header = form->ListView_erg->headerItem();
-    QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2), header->text(3)}),
-             (QStringList{"Cocktailname", "Wertung", "alk?", QString::fromUtf8("verfügbar?")}));
+    QCOMPARE(rowcount(*form->ListView_erg), 0);
+    QStringList headings;
+    QList<int> widths;
+    for (int col = 0; col < form->ListView_erg->header()->count(); ++col) {
+      headings << form->ListView_erg->model()->headerData(col, Qt::Horizontal).toString();
+      widths << form->ListView_erg->columnWidth(col);
+    }
+    QCOMPARE(headings, (QStringList{"Cocktailname", "Wertung", "alk?", QString::fromUtf8("verfügbar?")}));
+    QCOMPARE(widths, (QList<int>{250, 70, 70, 70}));
     QCOMPARE(form->c_nurverfuegbar->text(), QString::fromUtf8("Zeige nur Cocktails aus verfügbaren Zutaten"));
   }
 
@@ -282,9 +292,9 @@ class MainUnitTest : public QObject {
     search();
     QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
-    const QTreeWidgetItem* zombie = rownamed(*form->ListView_erg, "Zombie");
-    QCOMPARE((QStringList{zombie->text(1), zombie->text(2), zombie->text(3)}), (QStringList{"", "Ja  ", "Nein"}));
-    QCOMPARE(ui::TMainform::rezeptid(*zombie), std::string("2"));
+    const QModelIndex zombie = rownamed(*form->ListView_erg, "Zombie");
+    QCOMPARE((QStringList{cell(zombie, 1), cell(zombie, 2), cell(zombie, 3)}), (QStringList{"", "Ja  ", "Nein"}));
+    QCOMPARE(form->rezeptid(zombie), std::string("2"));
     // The label keeps its right end where the layout puts it.
     QCOMPARE(form->label_suchinf->geometry().right() + 1, 549 - 9);
   }
@@ -306,18 +316,18 @@ class MainUnitTest : public QObject {
 
     form->e_suchbegriff->clear();
     QTest::mouseClick(form->c_nurverfuegbar, Qt::LeftButton);
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QCOMPARE(rowcount(*form->ListView_erg), 0);
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("0 Suchergebnisse"));
     QTest::mouseClick(form->c_nurverfuegbar, Qt::LeftButton);
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
   }
 
   void scopeChangesWaitForTheNextSearch() {
     form->e_suchbegriff->setText(QStringLiteral("RUM"));
     search();
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QCOMPARE(rowcount(*form->ListView_erg), 0);
     QTest::mouseClick(form->r_rezeptzusaetzlich, Qt::LeftButton);
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 0);
+    QCOMPARE(rowcount(*form->ListView_erg), 0);
     search();
     QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Sommerdrink", "Zombie"}));
     QTest::mouseClick(form->r_nurcocktailname, Qt::LeftButton);
@@ -326,12 +336,12 @@ class MainUnitTest : public QObject {
   void enterInTheSearchFieldSearches() {
     form->e_suchbegriff->clear();
     QTest::keyClicks(form->e_suchbegriff, QStringLiteral("  apfel "));
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 2);  // typing alone does not search
+    QCOMPARE(rowcount(*form->ListView_erg), 2);  // typing alone does not search
     QTest::keyClick(form->e_suchbegriff, Qt::Key_Return);
     QCOMPARE(column(*form->ListView_erg, 0), QStringList{"Apfelschorle"});
     form->e_suchbegriff->clear();
     QTest::keyClick(form->e_suchbegriff, Qt::Key_Enter);
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
   }
 
   void enterOrDoubleClickShowsTheRecipe() {
@@ -348,7 +358,7 @@ class MainUnitTest : public QObject {
     QVERIFY(form->infomemo->toPlainText().isEmpty());
 
     select("Sommerdrink");
-    const QRect row = form->ListView_erg->visualItemRect(form->ListView_erg->currentItem());
+    const QRect row = form->ListView_erg->visualRect(form->ListView_erg->currentIndex());
     QTest::mouseDClick(form->ListView_erg->viewport(), Qt::LeftButton, {}, row.center());
     QVERIFY(form->GB_info->isVisible());
     QCOMPARE(lines(*form->infomemo), (QStringList{viewline("4 cl Rum", true, false),
@@ -357,10 +367,15 @@ class MainUnitTest : public QObject {
     QVERIFY(messages.log.empty());
   }
 
+  // A new search leaves no row selected: the old selection would name
+  // another recipe among the new rows.
   void doubleClickWithoutSelectionDoesNothing() {
     form->b_info_x->click();
-    form->ListView_erg->clearSelection();
-    form->ListView_erg->setCurrentItem(nullptr);
+    select("Zombie");
+    search();
+    QVERIFY(form->ListView_erg->selectionModel()->selectedRows().isEmpty());
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QVERIFY(!form->GB_info->isVisible());
     const QPoint below(20, form->ListView_erg->viewport()->height() - 5);  // under the last row
     QTest::mouseDClick(form->ListView_erg->viewport(), Qt::LeftButton, {}, below);
     QVERIFY(!form->GB_info->isVisible());
@@ -390,14 +405,14 @@ class MainUnitTest : public QObject {
     // Hidden already: nothing the user can see changes.
     QTest::keyClick(form->ListView_erg, Qt::Key_Escape);
     QVERIFY(!form->GB_info->isVisible());
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
   }
 
   void ratingGoesThroughThePopupAndTheDialog() {
     select("Zombie");
-    QTreeWidgetItem* zombie = form->ListView_erg->currentItem();
-    const QPoint at = form->ListView_erg->visualItemRect(zombie).center();
+    const QModelIndex zombie = form->ListView_erg->currentIndex();
+    const QPoint at = form->ListView_erg->visualRect(zombie).center();
     QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
@@ -416,7 +431,7 @@ class MainUnitTest : public QObject {
     form->Wertungndern1->trigger();
     QVERIFY(confirm.done);
     QCOMPARE(shownat, 3);  // never rated
-    QCOMPARE(zombie->text(1), QStringLiteral("* * * *"));
+    QCOMPARE(cell(zombie, 1), QStringLiteral("* * * *"));
     QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
 
     ModalAnswer cancel([&](QWidget* modal) {
@@ -429,7 +444,7 @@ class MainUnitTest : public QObject {
     form->Wertungndern1->trigger();
     QVERIFY(cancel.done);
     QCOMPARE(shownat, 4);
-    QCOMPARE(zombie->text(1), QStringLiteral("* * * *"));
+    QCOMPARE(cell(zombie, 1), QStringLiteral("* * * *"));
     QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
     QVERIFY(messages.log.empty());
   }
@@ -557,7 +572,7 @@ class MainUnitTest : public QObject {
     QCOMPARE(messages.questions().front(), std::string("Sind Sie sicher?"));
     QTRY_COMPARE(messages.questions().size(), std::size_t(4));
     QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
-    QCOMPARE(form->ListView_erg->topLevelItemCount(), 4);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
     search();
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("1 Suchergebnisse"));
     messages.clear();

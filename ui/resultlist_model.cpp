@@ -1,0 +1,51 @@
+#include "ui/resultlist_model.h"
+
+#include "platform/codepage.h"
+#include "ui/qtext.h"
+
+namespace ui {
+
+void ResultlistModel::setrows(std::vector<catalogue::ResultRow> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  endResetModel();
+}
+
+const std::string& ResultlistModel::rezeptid(int row) const { return rows_[static_cast<std::size_t>(row)].id; }
+
+void ResultlistModel::setwertung(int row, const std::string& stars) {
+  rows_[static_cast<std::size_t>(row)].wertung = stars;
+  const QModelIndex cell = index(row, wertung);
+  emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+int ResultlistModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ResultlistModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : spaltenzahl; }
+
+QVariant ResultlistModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  const catalogue::ResultRow& row = rows_[static_cast<std::size_t>(index.row())];
+  switch (index.column()) {
+    case cocktailname: return toqt(row.caption);
+    case wertung: return toqt(row.wertung);
+    case alk: return toqt(row.alk);
+    case verfuegbar: return toqt(row.verfuegbar);
+    default: return {};
+  }
+}
+
+QVariant ResultlistModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
+  switch (section) {
+    case cocktailname: return QStringLiteral("Cocktailname");
+    case wertung: return QStringLiteral("Wertung");
+    case alk: return QStringLiteral("alk?");
+    case verfuegbar: return toqt("verfügbar?"_cp);
+    default: return {};
+  }
+}
+
+}  // namespace ui
