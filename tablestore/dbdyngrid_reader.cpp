@@ -30,18 +30,6 @@ std::string_view trimview(std::string_view text) {
 
 bool decimaldigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads a number as platform::strtoint does; text of decimal digits alone,
-// as the write-back writes Pos and Flag, is read here without its detours.
-bool readnumber(std::string_view text, int32_t& value) {
-  if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), decimaldigit))
-    return platform::strtoint(text, value);
-  int64_t number = 0;
-  for (const char c : text) number = number * 10 + (c - '0');
-  if (number > INT32_MAX) return false;
-  value = static_cast<int32_t>(number);
-  return true;
-}
-
 // Cuts the next field, up to the next 0xA1, off the front of rest.
 std::string_view nextfield(std::string_view& rest) {
   const std::size_t sep = rest.find(TdbdynGrid::colsep);
@@ -193,13 +181,13 @@ class TdbdynGrid::Reader {
     const std::string_view prefix = nextfield(rest);
     const std::string_view pos = subfieldview(prefix, 1, std::string_view::npos);
     int32_t posvalue = 0;
-    if (pos.size() != fieldwidth || !readnumber(pos, posvalue))
+    if (pos.size() != fieldwidth || !platform::strtoint(pos, posvalue))
       fail("Lesefehler(Pos) bei " + std::to_string(number) + " (" + std::string(pos) + ")");
     int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
     maxpos = std::max(maxpos, posvalue);
     const std::string_view flag = subfieldview(prefix, 2, std::string_view::npos);
     int32_t flagvalue = 0;
-    if (flag.size() != 1 || !readnumber(flag, flagvalue))
+    if (flag.size() != 1 || !platform::strtoint(flag, flagvalue))
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
     if (flagvalue == flaglive - '0')
