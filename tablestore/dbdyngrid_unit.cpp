@@ -138,9 +138,10 @@ std::string_view TdbdynGrid::rowcells(const Rowfields& fields) const {
 
 void TdbdynGrid::setcells(int32_t row, std::string_view cells) {
   Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  const std::size_t start = values_.size();
+  values_.append(cells);  // should this fail, the row keeps its old cells
   garbage_ += rowcells(fields).size();
-  fields.values = values_.size();
-  values_.append(cells);
+  fields.values = start;
   changed();
   if (garbage_ > garbageslack && garbage_ > values_.size() / 2) rewritecells(colcount_);
 }
