@@ -135,7 +135,7 @@ int Catalogue::writestatusfile() {
   std::unique_ptr<platform::File> file = platform::File::create(statusfile());
   if (!file) return platform::lasterror();
   std::size_t written = 0;
-  if (!file->write(line.data(), line.size(), written)) return platform::lasterror();
+  if (!file->write(0, line.data(), line.size(), written)) return platform::lasterror();
   // The status file marks the table files as made: they, and then it, are on the disk first.
   if (!file->sync() || !file->close() || !platform::syncfolder(dbfolder())) return platform::lasterror();
   return 0;

@@ -73,7 +73,7 @@ int readwholefile(const std::string& path, std::string& bytes) {
   do {
     const std::size_t used = bytes.size();
     bytes.resize(used + chunk);
-    if (!file->read(bytes.data() + used, chunk, got)) return platform::lasterror();
+    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return platform::lasterror();
     bytes.resize(used + got);
   } while (got > 0);
   file->close();  // an error while closing a file only read is of no concern

@@ -22,7 +22,7 @@ std::string ohneplatzhalter(const std::string& subfield) {
 
 }  // namespace
 
-int32_t idnummer(const std::string& text, int32_t ersatz) {
+int32_t idnummer(std::string_view text, int32_t ersatz) {
   int32_t value = 0;
   return platform::strtoint(text, value) ? value : ersatz;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -13,7 +14,7 @@ namespace catalogue {
 
 // An id read as a number, or ersatz when the text is no number. Each side of
 // an id comparison has its own ersatz, so two such texts never match.
-int32_t idnummer(const std::string& text, int32_t ersatz);
+int32_t idnummer(std::string_view text, int32_t ersatz);
 
 // True when a flag subfield, trimmed, is exactly "1".
 bool flaggesetzt(const std::string& subfield);

@@ -1,10 +1,9 @@
 #include "catalogue/search.h"
 
 #include <algorithm>
-#include <optional>
 #include <span>
-#include <unordered_map>
 
+#include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
 #include "platform/collation.h"
 #include "platform/text.h"
@@ -13,41 +12,27 @@ namespace catalogue {
 
 namespace {
 
+// The cells read here: column 0 of c_rezepte and c_zutaten is the row's id,
+// of c_rezeptezutaten the recipe's; column 1 is the packed cell of c_rezepte
+// and c_zutaten, and the ingredient's id in c_rezeptezutaten.
+constexpr int32_t spalteid = 0;
+constexpr int32_t spaltewerte = 1;
+constexpr int32_t spaltezutatid = 1;
+constexpr int32_t feldname = 1;
+constexpr int32_t feldwertung = 2;
+constexpr int32_t feldverfuegbar = 2;
+constexpr int32_t feldalkoholisch = 3;
+
+// laderezept's stand-ins for ids that are no number, one for each side of a
+// comparison, so that two such ids never match.
+constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recipe row
+constexpr int32_t linkersatz = -2;    // an id in a link row
+
 // What the search needs of one ingredient row.
 struct Zutat {
   std::string suchname;  // trimmed, ASCII lower case
   bool verfuegbar = false;
   bool alkoholisch = false;
-};
-
-// Numbers the ids met in one table with consecutive slots. Ids are mostly
-// small positive numbers below twice the row count, so an array indexed by
-// the id serves them; the few others go to a hash map.
-class Idslots {
- public:
-  explicit Idslots(int32_t rows) : array_(static_cast<std::size_t>(rows) * 2 + 16, -1) {}
-
-  // The id's slot and whether it was new; a new id gets the next slot.
-  std::pair<int32_t, bool> eintragen(int32_t id) {
-    int32_t& slot = inarray(id) ? array_[static_cast<std::size_t>(id)] : others_.try_emplace(id, -1).first->second;
-    const bool neu = slot < 0;
-    if (neu) slot = count_++;
-    return {slot, neu};
-  }
-
-  // The id's slot, or -1 when the id was never entered.
-  int32_t finde(int32_t id) const {
-    if (inarray(id)) return array_[static_cast<std::size_t>(id)];
-    const auto found = others_.find(id);
-    return found == others_.end() ? -1 : found->second;
-  }
-
- private:
-  bool inarray(int32_t id) const { return id >= 0 && static_cast<std::size_t>(id) < array_.size(); }
-
-  std::vector<int32_t> array_;
-  std::unordered_map<int32_t, int32_t> others_;
-  int32_t count_ = 0;
 };
 
 // The lines of every recipe with their ingredients, built from one pass over
@@ -65,8 +50,8 @@ class Rezeptindex {
   }
 
   // The lines of the recipe, in link table order, as ingredient slots.
-  std::span<const int32_t> zeilen(const std::string& rezeptid) const {
-    const int32_t found = gruppen_.finde(idnummer(rezeptid, -1));
+  std::span<const int32_t> zeilen(std::string_view rezeptid) const {
+    const int32_t found = gruppen_.finde(idnummer(rezeptid, zeilenersatz));
     if (found < 0) return {};
     const auto g = static_cast<std::size_t>(found);
     return std::span<const int32_t>(zeilen_).subspan(static_cast<std::size_t>(beginn_[g]),
@@ -80,10 +65,11 @@ class Rezeptindex {
  private:
   void ladezutaten(const TdbdynGrid& c_zutaten) {
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-      const std::string packed = c_zutaten.getcell(1, row);
-      Zutat zutat{platform::lower(TdbdynGrid::getsubfield(packed, 1)), flaggesetzt(TdbdynGrid::getsubfield(packed, 2)),
-                  flaggesetzt(TdbdynGrid::getsubfield(packed, 3))};
-      const auto [slot, neu] = zutatslots_.eintragen(idnummer(c_zutaten.getcell(0, row), -1));
+      const std::string_view packed = c_zutaten.cellview(spaltewerte, row);
+      Zutat zutat{platform::lower(TdbdynGrid::getsubfieldview(packed, feldname)),
+                  flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldverfuegbar))),
+                  flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldalkoholisch)))};
+      const auto [slot, neu] = zutatslots_.eintragen(idnummer(c_zutaten.cellview(spalteid, row), zeilenersatz));
       // A later row with the same id replaces an earlier one, as in the scan.
       if (neu)
         zutaten_.push_back(std::move(zutat));
@@ -92,25 +78,29 @@ class Rezeptindex {
     }
   }
 
-  // Groups the link rows by recipe, keeping their table order in each group.
+  // Groups the link rows by recipe, keeping their table order in each group:
+  // counted first, then placed.
   void ladezeilen(const TdbdynGrid& c_rezeptezutaten) {
     const int32_t n = c_rezeptezutaten.getrowcount();
     std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
-    std::vector<int32_t> slots(static_cast<std::size_t>(n));
+    zeilen_.resize(static_cast<std::size_t>(n));
     std::vector<int32_t> anzahl;
     for (int32_t row = 0; row < n; ++row) {
       const auto i = static_cast<std::size_t>(row);
-      const auto [found, neu] = gruppen_.eintragen(idnummer(c_rezeptezutaten.getcell(0, row), -2));
+      const auto [found, neu] = gruppen_.eintragen(idnummer(c_rezeptezutaten.cellview(spalteid, row), linkersatz));
       if (neu) anzahl.push_back(0);
       gruppe[i] = found;
       ++anzahl[static_cast<std::size_t>(found)];
-      slots[i] = zutatslots_.finde(idnummer(c_rezeptezutaten.getcell(1, row), -2));
+      zeilen_[i] = zutatslots_.finde(idnummer(c_rezeptezutaten.cellview(spaltezutatid, row), linkersatz));
     }
     beginn_.assign(anzahl.size() + 1, 0);
     for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
-    std::vector<int32_t> next(beginn_.begin(), beginn_.end() - 1);
-    zeilen_.resize(static_cast<std::size_t>(n));
-    for (std::size_t i = 0; i < gruppe.size(); ++i)
+    // The ingredient slots, still in table order, move to their groups.
+    std::vector<int32_t> slots = std::move(zeilen_);
+    zeilen_.assign(slots.size(), 0);
+    std::vector<int32_t>& next = anzahl;
+    std::copy(beginn_.begin(), beginn_.end() - 1, next.begin());
+    for (std::size_t i = 0; i < slots.size(); ++i)
       zeilen_[static_cast<std::size_t>(next[static_cast<std::size_t>(gruppe[i])]++)] = slots[i];
   }
 
@@ -122,57 +112,76 @@ class Rezeptindex {
   const Zutat keinezutat_;
 };
 
-bool enthaelt(const std::string& text, const std::string& term) { return text.find(term) != std::string::npos; }
-
-// The filters for one recipe; nothing when it is not listed.
-std::optional<ResultRow> pruefe(const Rezeptindex& index, const std::string& id, const std::string& packed,
-                                const std::string& term, const SearchSettings& settings) {
-  const std::string name = TdbdynGrid::getsubfield(packed, 1);
-  bool termpassed = term.empty() || enthaelt(platform::lower(name), term);
-  bool alkpassed = settings.alkohol == Alkoholwahl::egal;
-  bool verfpassed = !settings.nurverfuegbar;
-  bool alleverfuegbar = true;
-  bool alkoholisch = false;
-  const std::span<const int32_t> zeilen = index.zeilen(id);
-  if (!zeilen.empty()) {
-    for (const int32_t slot : zeilen) {
-      const Zutat& zutat = index.zutat(slot);
-      if (!zutat.verfuegbar) alleverfuegbar = false;
-      if (zutat.alkoholisch) alkoholisch = true;
-      if (settings.bereich == Suchbereich::rezeptzusaetzlich && enthaelt(zutat.suchname, term)) termpassed = true;
-    }
-    verfpassed = !settings.nurverfuegbar || alleverfuegbar;
-    if (settings.alkohol == Alkoholwahl::ja) alkpassed = alkoholisch;
-    if (settings.alkohol == Alkoholwahl::nein) alkpassed = !alkoholisch;
-  }
-  if (!termpassed || !alkpassed || !verfpassed) return std::nullopt;
-  return ResultRow{name, wertungtostern(TdbdynGrid::getsubfield(packed, 2)), janein(alkoholisch),
-                   janein(alleverfuegbar), id};
-}
-
-// Ascending by name in the list's locale-aware order; equal names keep the
-// table order. Most comparisons are settled by the first eight bytes of the
-// sort keys, held beside them so that the sort rarely touches the keys.
-void sortierenachname(std::vector<ResultRow>& rows) {
+// The recipe rows in the result list's order: ascending by name in the
+// locale-aware order, equal names in table order. Working out the sort keys
+// is most of a search's cost, so the order is kept from one search to the
+// next and worked out again only when c_rezepte has changed. Most
+// comparisons are settled by the first eight bytes of the keys, held beside
+// them so that the sort rarely touches the keys.
+const std::vector<int32_t>& namensordnung(const TdbdynGrid& c_rezepte) {
+  static uint64_t stand = 0;  // the change stamp of the table the order was made for
+  static std::vector<int32_t> ordnung;
+  if (stand == c_rezepte.changestamp()) return ordnung;
   struct Sortkey {
     uint64_t prefix = 0;
     std::string key;
-    std::size_t row = 0;
+    int32_t row = 0;
   };
-  std::vector<Sortkey> keys(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    keys[i].key = platform::namesortkey(rows[i].caption);
+  std::vector<Sortkey> keys(static_cast<std::size_t>(c_rezepte.getrowcount()));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto row = static_cast<int32_t>(i);
+    keys[i].key = platform::namesortkey(TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname));
     for (std::size_t b = 0; b < 8; ++b)
       keys[i].prefix = keys[i].prefix << 8 | (b < keys[i].key.size() ? static_cast<unsigned char>(keys[i].key[b]) : 0u);
-    keys[i].row = i;
+    keys[i].row = row;
   }
   std::stable_sort(keys.begin(), keys.end(), [](const Sortkey& a, const Sortkey& b) {
     return a.prefix != b.prefix ? a.prefix < b.prefix : a.key < b.key;
   });
-  std::vector<ResultRow> sorted;
-  sorted.reserve(rows.size());
-  for (const Sortkey& key : keys) sorted.push_back(std::move(rows[key.row]));
-  rows = std::move(sorted);
+  ordnung.resize(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) ordnung[i] = keys[i].row;
+  stand = c_rezepte.changestamp();
+  return ordnung;
+}
+
+// What the filters found for one recipe.
+struct Pruefung {
+  bool gelistet = false;
+  bool alkoholisch = false;
+  bool alleverfuegbar = true;
+};
+
+// Whether the name, trimmed and lower-cased, contains the term; lower-cased
+// in a buffer kept for the whole search.
+bool nameenthaelt(std::string_view name, const std::string& term, std::string& buffer) {
+  buffer.assign(name);
+  for (char& c : buffer)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return buffer.find(term) != std::string::npos;
+}
+
+// The filters for one recipe; name is subfield 1 of its packed cell.
+Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view name, const std::string& term,
+                const SearchSettings& settings, std::string& buffer) {
+  Pruefung ergebnis;
+  bool termpassed = term.empty() || nameenthaelt(name, term, buffer);
+  bool alkpassed = settings.alkohol == Alkoholwahl::egal;
+  bool verfpassed = !settings.nurverfuegbar;
+  const std::span<const int32_t> zeilen = index.zeilen(id);
+  if (!zeilen.empty()) {
+    for (const int32_t slot : zeilen) {
+      const Zutat& zutat = index.zutat(slot);
+      if (!zutat.verfuegbar) ergebnis.alleverfuegbar = false;
+      if (zutat.alkoholisch) ergebnis.alkoholisch = true;
+      if (settings.bereich == Suchbereich::rezeptzusaetzlich && zutat.suchname.find(term) != std::string::npos)
+        termpassed = true;
+    }
+    verfpassed = !settings.nurverfuegbar || ergebnis.alleverfuegbar;
+    if (settings.alkohol == Alkoholwahl::ja) alkpassed = ergebnis.alkoholisch;
+    if (settings.alkohol == Alkoholwahl::nein) alkpassed = !ergebnis.alkoholisch;
+  }
+  ergebnis.gelistet = termpassed && alkpassed && verfpassed;
+  return ergebnis;
 }
 
 }  // namespace
@@ -188,14 +197,28 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
                            const TdbdynGrid& c_zutaten, const SearchSettings& settings, ProgressPort& progress) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
   const Rezeptindex index(c_rezeptezutaten, c_zutaten);
-  SearchResult result;
   const int32_t n = c_rezepte.getrowcount();
+  std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
+  std::string buffer;
+  std::size_t treffer = 0;
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
-    std::optional<ResultRow> hit = pruefe(index, c_rezepte.getcell(0, row), c_rezepte.getcell(1, row), term, settings);
-    if (hit) result.rows.push_back(std::move(*hit));
+    const std::string_view name = TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname);
+    pruefungen[static_cast<std::size_t>(row)] =
+        pruefe(index, c_rezepte.cellview(spalteid, row), name, term, settings, buffer);
+    if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
   }
-  sortierenachname(result.rows);
+  // The hits in the order of their names; only they become rows of text.
+  SearchResult result;
+  result.rows.reserve(treffer);
+  for (const int32_t row : namensordnung(c_rezepte)) {
+    const Pruefung& p = pruefungen[static_cast<std::size_t>(row)];
+    if (!p.gelistet) continue;
+    const std::string_view packed = c_rezepte.cellview(spaltewerte, row);
+    result.rows.push_back({std::string(TdbdynGrid::getsubfieldview(packed, feldname)),
+                           wertungtostern(std::string(TdbdynGrid::getsubfieldview(packed, feldwertung))),
+                           janein(p.alkoholisch), janein(p.alleverfuegbar), std::string(c_rezepte.cellview(spalteid, row))});
+  }
   result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
   progress.close();
   return result;

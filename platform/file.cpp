@@ -134,22 +134,25 @@ std::unique_ptr<File> File::create(const std::string& path) {
   return std::unique_ptr<File>(new File(fd));
 }
 
+bool File::present(const std::string& path) {
+  if (fault_now()) return false;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return fail_with_errno();
+  return !S_ISDIR(info.st_mode);
+}
+
 File::~File() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool File::seek(int64_t offset) {
-  if (fault_now()) return false;
-  if (::lseek(fd_, offset, SEEK_SET) < 0) return fail_with_errno();
-  return true;
-}
-
-bool File::read(void* buffer, std::size_t count, std::size_t& got) {
+// A system call may move fewer bytes than asked (a signal, a very large
+// count); the rest follows, still as one operation of this layer.
+bool File::read(int64_t offset, void* buffer, std::size_t count, std::size_t& got) {
   got = 0;
   if (fault_now()) return false;
   auto* bytes = static_cast<char*>(buffer);
   while (got < count) {
-    const ssize_t n = ::read(fd_, bytes + got, count - got);
+    const ssize_t n = ::pread(fd_, bytes + got, count - got, offset + static_cast<int64_t>(got));
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail_with_errno();
@@ -160,29 +163,28 @@ bool File::read(void* buffer, std::size_t count, std::size_t& got) {
   return true;
 }
 
-// The bytes of a write of count bytes at the file's current position that a
-// process dying in it leaves on disk.
-std::size_t tornlength(int fd, std::size_t count) {
+// The bytes of a write of count bytes at offset that a process dying in it
+// leaves on disk.
+std::size_t tornlength(int64_t offset, std::size_t count) {
   if (plan.tear == faults::Tear::half) return count / 2;
-  const int64_t start = ::lseek(fd, 0, SEEK_CUR);
-  const int64_t lastboundary = (start + static_cast<int64_t>(count) - 1) / pagesize * pagesize;
-  return lastboundary > start ? static_cast<std::size_t>(lastboundary - start) : 0;
+  const int64_t lastboundary = (offset + static_cast<int64_t>(count) - 1) / pagesize * pagesize;
+  return lastboundary > offset ? static_cast<std::size_t>(lastboundary - offset) : 0;
 }
 
-bool File::write(const void* buffer, std::size_t count, std::size_t& written) {
+bool File::write(int64_t offset, const void* buffer, std::size_t count, std::size_t& written) {
   written = 0;
   const auto* bytes = static_cast<const char*>(buffer);
   if (fault_now(true)) {
     if (plan.shortwrite || plan.death) {
-      const std::size_t part = plan.death ? tornlength(fd_, count) : count / 2;
-      const ssize_t n = part > 0 ? ::write(fd_, bytes, part) : 0;
+      const std::size_t part = plan.death ? tornlength(offset, count) : count / 2;
+      const ssize_t n = part > 0 ? ::pwrite(fd_, bytes, part, offset) : 0;
       if (n > 0) written = static_cast<std::size_t>(n);
     }
     if (plan.death) ::_exit(faults::deathstatus);
     return false;
   }
   while (written < count) {
-    const ssize_t n = ::write(fd_, bytes + written, count - written);
+    const ssize_t n = ::pwrite(fd_, bytes + written, count - written, offset + static_cast<int64_t>(written));
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail_with_errno();

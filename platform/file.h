@@ -50,16 +50,22 @@ class File {
   // (err_in_use), since Linux would otherwise truncate it under that process.
   static std::unique_ptr<File> create(const std::string& path);
 
+  // True when path names a file, not a folder, with one system call (stat):
+  // for a file held open already, whether its path still leads to one.
+  static bool present(const std::string& path);
+
   ~File();
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  bool seek(int64_t offset);
-  // Reads up to count bytes at the current position; got tells how many came.
-  bool read(void* buffer, std::size_t count, std::size_t& got);
-  // Writes count bytes; written tells how many reached the file. A short write
-  // is a failure (err_disk_full unless the system said otherwise).
-  bool write(const void* buffer, std::size_t count, std::size_t& written);
+  // Reads up to count bytes at offset, with one system call (pread); got
+  // tells how many came, fewer only at the end of the file. Offsets are
+  // given with every call: a file has no current position.
+  bool read(int64_t offset, void* buffer, std::size_t count, std::size_t& got);
+  // Writes count bytes at offset, with one system call (pwrite); written
+  // tells how many reached the file. A short write is a failure
+  // (err_disk_full unless the system said otherwise).
+  bool write(int64_t offset, const void* buffer, std::size_t count, std::size_t& written);
   bool size(int64_t& bytes);
   bool truncate(int64_t length);
   // Puts what was written to the file on the disk (fdatasync): a change that
@@ -81,8 +87,8 @@ bool deletefile(const std::string& path);
 // it survive a power cut.
 bool syncfolder(const std::string& path);
 
-// Test hook: the nth call from now (counting open, create, seek, read, write,
-// size, truncate, sync and close) fails with the given error code. A failing
+// Test hook: the nth call from now (counting open, create, present, read,
+// write, size, truncate, sync and close, one each) fails with the given error code. A failing
 // write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -39,6 +41,15 @@ std::string lower(std::string_view text) {
 }
 
 bool strtoint(std::string_view text, int32_t& value) {
+  // Plain decimal digits, as ids, counts and Pos mostly are, take the short way.
+  if (!text.empty() && text.size() <= 10 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int64_t number = 0;
+    for (const char c : text) number = number * 10 + (c - '0');
+    if (number > 2147483647ll) return false;
+    value = static_cast<int32_t>(number);
+    return true;
+  }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;

@@ -28,6 +28,8 @@ std::string_view trimview(std::string_view text) {
   return text;
 }
 
+bool decimaldigit(char c) { return c >= '0' && c <= '9'; }
+
 // Cuts the next field, up to the next 0xA1, off the front of rest.
 std::string_view nextfield(std::string_view& rest) {
   const std::size_t sep = rest.find(TdbdynGrid::colsep);
@@ -48,20 +50,20 @@ class TdbdynGrid::Reader {
   Reader(TdbdynGrid& table, int32_t index, platform::File& file, const std::string& path, bool readonly)
       : table_(table), index_(index), file_(file), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
     const int32_t rows = table.getrowcount();
-    const bool lastisplaceholder = rows > 0 && table.DBfields_[static_cast<std::size_t>(rows - 1)].empty();
+    const bool lastisplaceholder = rows > 0 && table.rows_[static_cast<std::size_t>(rows - 1)].state == 0;
     rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
     firstrow_ = rowindex_ + 1;
   }
 
   void read() {
     int64_t size = 0;
-    if (!file_.size(size) || !file_.seek(0)) failio();
+    if (!file_.size(size)) failio();
     size_ = size;
     char* const buffer = table_.readbuffer_.get();
     for (int64_t offset = 0; offset < size;) {
       const auto requested = static_cast<std::size_t>(std::min<int64_t>(size - offset, readbuffersize));
       std::size_t got = 0;
-      if (!file_.read(buffer, requested, got)) failio();
+      if (!file_.read(offset, buffer, requested, got)) failio();
       if (got < requested) fail("Lesefehler " + std::to_string(requested) + "/" + std::to_string(got));
       const bool lastchunk = offset + static_cast<int64_t>(requested) == size;
       // The file's last byte ends the line, whatever it is.
@@ -79,13 +81,12 @@ class TdbdynGrid::Reader {
   [[noreturn]] static void failio() { fail(platform::errortext(platform::lasterror())); }
 
   // Room for as many rows as the file can hold records of 14 + CC bytes and
-  // a line end, so that the columns need not move while they grow. Only the
-  // rows that are filled take memory.
+  // a line end, and for all its bytes as cells, so that neither rows nor
+  // cells need to move while they grow. Only what is filled takes memory.
   void reserverows() {
     const int64_t records = size_ / (16 + table_.getcolcount());
-    const auto rows = static_cast<std::size_t>(table_.getrowcount() + records);
-    table_.DBfields_.reserve(rows);
-    for (auto& column : table_.cells_) column.reserve(rows);
+    table_.rows_.reserve(static_cast<std::size_t>(table_.getrowcount() + records));
+    table_.values_.reserve(table_.values_.size() + static_cast<std::size_t>(size_));
   }
 
   // Feeds count bytes of the chunk that starts at file offset chunkoffset.
@@ -190,44 +191,64 @@ class TdbdynGrid::Reader {
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
     if (flagvalue == flaglive - '0')
-      addrow(pos, flag, rest, start_, count_);
+      addrow(posvalue, pos, rest, start_, count_);
     else if (flagvalue == flagpending - '0')
       pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(rest)});
     else
-      table_.addfreeslot(recordfields("x", "x", start_, count_));
+      table_.addfreeslot(freeslot(start_, count_));
   }
 
-  // A live record: the next row gets its DBfields and its values.
-  void addrow(std::string_view pos, std::string_view flag, std::string_view values, int64_t start, int64_t count) {
+  // A live record: the next row gets its DBfields and its values. posdigits
+  // is the Pos as the file holds it.
+  void addrow(int32_t pos, std::string_view posdigits, std::string_view values, int64_t start, int64_t count) {
     ++rowindex_;
     if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
-    const auto row = static_cast<std::size_t>(rowindex_);
-    table_.DBfields_[row].assign(recordfields(pos, flag, start, count));
-    const auto columns = static_cast<std::size_t>(table_.getcolcount());
-    for (std::size_t col = 0; col < columns && !values.empty(); ++col) {
-      const std::string_view value = nextfield(values);
-      table_.cells_[col][row].assign(value);
-    }
+    table_.setcells(rowindex_, rowcells(values));
+    Rowfields& fields = table_.rows_[static_cast<std::size_t>(rowindex_)];
+    fields.state = 'N';
+    fields.file = static_cast<uint16_t>(index_);
+    fields.pos = pos;
+    fields.offset = start;
+    fields.length = count;
+    const bool digits = std::all_of(posdigits.begin(), posdigits.end(), decimaldigit);
+    table_.setpostext(rowindex_, digits ? std::string_view() : posdigits);
   }
 
-  // N, file, Pos, Flag, offset and length of a record line, each closed
-  // by 0xBF. Built in a reused buffer, so the copy kept per row is one
-  // allocation of its own size.
-  const std::string& recordfields(std::string_view pos, std::string_view flag, int64_t start, int64_t count) {
+  // The values of a record as the row's cells: the first CC of them, each
+  // followed by 0xA1, missing ones empty. Mostly the values are just that.
+  std::string_view rowcells(std::string_view values) {
+    const auto columns = static_cast<std::size_t>(table_.getcolcount());
+    std::size_t end = 0;  // behind the columns-th separator
+    for (std::size_t col = 0; col < columns && end != std::string_view::npos; ++col) {
+      const std::size_t sep = values.find(colsep, end);
+      end = sep == std::string_view::npos ? sep : sep + 1;
+    }
+    if (end == values.size()) return values;
+    cells_.clear();
+    for (std::size_t col = 0; col < columns; ++col) {
+      cells_ += nextfield(values);
+      cells_ += colsep;
+    }
+    return cells_;
+  }
+
+  // The freeslots entry of a record line: N, file, "x", "x", offset and
+  // length, each closed by 0xBF.
+  std::string freeslot(int64_t start, int64_t count) {
     char offset[24];
     char length[24];
     const std::string_view parts[] = {"N",
                                       table_.dbfiles_[static_cast<std::size_t>(index_)].name,
-                                      pos,
-                                      flag,
+                                      "x",
+                                      "x",
                                       {offset, std::to_chars(offset, offset + sizeof offset, start).ptr},
                                       {length, std::to_chars(length, length + sizeof length, count).ptr}};
-    fields_.clear();
+    std::string fields;
     for (std::string_view part : parts) {
-      fields_ += part;
-      fields_ += subsep;
+      fields += part;
+      fields += subsep;
     }
-    return fields_;
+    return fields;
   }
 
   // A record that a change wrote but had not yet turned live when the
@@ -246,21 +267,17 @@ class TdbdynGrid::Reader {
   void settlepending() {
     if (pending_.empty()) return;
     std::unordered_set<int32_t> live;
-    for (int32_t row = firstrow_; row <= rowindex_; ++row) {
-      int32_t pos = 0;
-      if (platform::strtoint(subfieldview(table_.DBfields_[static_cast<std::size_t>(row)], 3, std::string_view::npos), pos))
-        live.insert(pos);
-    }
+    for (int32_t row = firstrow_; row <= rowindex_; ++row) live.insert(table_.rows_[static_cast<std::size_t>(row)].pos);
     for (const Pending& record : pending_) {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
         if (fixable) writeat(record.start + flagoffset, std::string(1, flaglive));
-        addrow(record.posdigits, std::string(1, flaglive), record.values, record.start, record.count);
+        addrow(record.pos, record.posdigits, record.values, record.start, record.count);
       } else {
         // The Flag alone first: a mark torn in the Pos must not make a live record.
         if (fixable) writeat(record.start + flagoffset, std::string(1, flagdeleted));
         if (fixable) writeat(record.start, head(std::string(fieldwidth, '0'), flagdeleted));
-        table_.addfreeslot(recordfields("x", "x", record.start, record.count));
+        table_.addfreeslot(freeslot(record.start, record.count));
       }
     }
   }
@@ -275,13 +292,13 @@ class TdbdynGrid::Reader {
   bool writtenbyus(const Pending& record) {
     std::string bytes(head(record.posdigits, flagpending).size(), '\0');
     std::size_t got = 0;
-    if (!file_.seek(record.start) || !file_.read(bytes.data(), bytes.size(), got)) failio();
+    if (!file_.read(record.start, bytes.data(), bytes.size(), got)) failio();
     return got == bytes.size() && bytes == head(record.posdigits, flagpending);
   }
 
   void writeat(int64_t offset, const std::string& bytes) {
     std::size_t written = 0;
-    if (!file_.seek(offset) || !file_.write(bytes.data(), bytes.size(), written)) failio();
+    if (!file_.write(offset, bytes.data(), bytes.size(), written)) failio();
   }
 
   // A DC that disagrees with the records read is corrected in place. A file
@@ -292,8 +309,7 @@ class TdbdynGrid::Reader {
     const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, static_cast<int>(fieldwidth));
     std::size_t written = 0;
     if (!readonly_ && headerinplace()) {
-      if (!file_.seek(0)) failio();
-      if (!file_.write(fix.data(), fix.size(), written) && written == 0) failio();
+      if (!file_.write(0, fix.data(), fix.size(), written) && written == 0) failio();
     }
     platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " + crlf +
                           std::to_string(counted_) + " / " + std::to_string(dc_) + crlf +
@@ -306,7 +322,7 @@ class TdbdynGrid::Reader {
   bool headerinplace() {
     char head[15];
     std::size_t got = 0;
-    if (!file_.seek(0) || !file_.read(head, sizeof head, got)) failio();
+    if (!file_.read(0, head, sizeof head, got)) failio();
     return got == sizeof head && platform::upper(std::string_view(head, 3)) == "#DB" && head[3] == colsep &&
            head[14] == colsep;
   }
@@ -320,7 +336,7 @@ class TdbdynGrid::Reader {
   int32_t length_ = 0;  // bytes kept in line_
   int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
   int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
-  std::string fields_;  // recordfields' buffer
+  std::string cells_;  // rowcells' buffer
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;

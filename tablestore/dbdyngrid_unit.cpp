@@ -1,6 +1,8 @@
 #include "tablestore/dbdyngrid_unit.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <exception>
 
 #include "platform/codepage.h"
@@ -12,6 +14,11 @@ namespace {
 constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
 constexpr const char* crlf = "\n\r";   // the table store's line break: LF, then CR
+constexpr std::size_t poswidth = 10;
+// values_ is laid out anew once its garbage is this large and more than half of it.
+constexpr std::size_t garbageslack = 1 << 16;
+
+uint64_t laststamp = 0;  // the last change stamp given to any table
 
 // The smallest multiple of rowstep that is >= n (at most the largest int32).
 int32_t capacityfor(int32_t n) {
@@ -23,6 +30,17 @@ std::string_view trimview(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
   return text;
+}
+
+// Two paths name the same file when they agree after trimming, the case of
+// ASCII letters aside; compared without copies, as every row change looks
+// its file up.
+bool samepath(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a == b) return true;  // the common case: the path as the table built it
+  a = trimview(a);
+  b = trimview(b);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
@@ -62,19 +80,20 @@ void TdbdynGrid::showerror(const std::string& text) const {
 
 // --- cells, rows, columns ---
 
-int32_t TdbdynGrid::getcolcount() const { return static_cast<int32_t>(cells_.size()); }
+int32_t TdbdynGrid::getcolcount() const { return colcount_; }
 
-int32_t TdbdynGrid::getrowcount() const { return cells_.empty() ? 0 : rowcount_; }
+int32_t TdbdynGrid::getrowcount() const { return colcount_ == 0 ? 0 : rowcount_; }
 
 void TdbdynGrid::setcolcount(int32_t n) {
   if (n < 0) {
     showerror("tdbdyngrid: setcolcount: Wert unterschreitet 0!");
     return;
   }
-  cells_.resize(static_cast<std::size_t>(n));
+  if (n != colcount_) rewritecells(n);
+  colcount_ = n;
+  changed();
   if (n == 0) return;
-  DBfields_.resize(static_cast<std::size_t>(rowcapacity_));
-  for (auto& column : cells_) column.resize(static_cast<std::size_t>(rowcapacity_));
+  rows_.resize(static_cast<std::size_t>(rowcapacity_));
 }
 
 void TdbdynGrid::setrowcount(int32_t n) {
@@ -83,27 +102,123 @@ void TdbdynGrid::setrowcount(int32_t n) {
     return;
   }
   rowcount_ = n;
+  changed();
   const int32_t capacity = capacityfor(n);
   if (capacity == rowcapacity_) return;
+  for (int32_t row = capacity; row < rowcapacity_; ++row) clearcells(row);
   rowcapacity_ = capacity;
-  DBfields_.resize(static_cast<std::size_t>(capacity));
-  if (cells_.empty()) {
-    showerror("tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!");
-    return;
-  }
-  for (auto& column : cells_) column.resize(static_cast<std::size_t>(capacity));
+  rows_.resize(static_cast<std::size_t>(capacity));
+  if (colcount_ == 0) showerror("tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!");
 }
 
-std::string TdbdynGrid::getcell(int32_t col, int32_t row) const {
+std::string TdbdynGrid::getcell(int32_t col, int32_t row) const { return std::string(cellview(col, row)); }
+
+std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
   if (col < 0 || col >= getcolcount()) {
     showerror("tdbdyngrid: getcell: col (" + std::to_string(col) + std::string(") außerhalb Bereich!"_cp));
-    return "";
+    return {};
   }
   if (row < 0 || row > rowcount_ - 1) {
     showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
-    return "";
+    return {};
   }
-  return cells_[static_cast<std::size_t>(col)][static_cast<std::size_t>(row)];
+  return cellat(col, row);
+}
+
+std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.values == novalues) return {};
+  // Every row holds colcount_ separators, so each search ends inside it.
+  const char* const bufferend = values_.data() + values_.size();
+  const char* cell = values_.data() + fields.values;
+  for (int32_t c = 0; c < col; ++c)
+    cell = static_cast<const char*>(std::memchr(cell, colsep, static_cast<std::size_t>(bufferend - cell))) + 1;
+  const auto* end = static_cast<const char*>(std::memchr(cell, colsep, static_cast<std::size_t>(bufferend - cell)));
+  return {cell, static_cast<std::size_t>(end - cell)};
+}
+
+std::string_view TdbdynGrid::rowcells(const Rowfields& fields) const {
+  if (fields.values == novalues) return {};
+  const char* const bufferend = values_.data() + values_.size();
+  const char* const begin = values_.data() + fields.values;
+  const char* end = begin;
+  for (int32_t c = 0; c < colcount_; ++c)
+    end = static_cast<const char*>(std::memchr(end, colsep, static_cast<std::size_t>(bufferend - end))) + 1;
+  return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+void TdbdynGrid::setcells(int32_t row, std::string_view cells) {
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  const std::size_t start = values_.size();
+  values_.append(cells);  // should this fail, the row keeps its old cells
+  garbage_ += rowcells(fields).size();
+  fields.values = start;
+  changed();
+  if (garbage_ > garbageslack && garbage_ > values_.size() / 2) rewritecells(colcount_);
+}
+
+void TdbdynGrid::clearcells(int32_t row) {
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  garbage_ += rowcells(fields).size();
+  fields.values = novalues;
+  changed();
+}
+
+void TdbdynGrid::rewritecells(int32_t columns) {
+  std::string packed;
+  packed.reserve(values_.size() - garbage_);
+  for (Rowfields& fields : rows_) {
+    std::string_view rest = rowcells(fields);
+    if (fields.values == novalues) continue;
+    fields.values = columns == 0 ? novalues : packed.size();
+    for (int32_t col = 0; col < columns; ++col) {
+      const std::size_t sep = rest.find(colsep);
+      packed.append(rest.substr(0, sep));
+      packed.push_back(colsep);
+      rest.remove_prefix(sep == std::string_view::npos ? rest.size() : sep + 1);
+    }
+  }
+  values_ = std::move(packed);
+  garbage_ = 0;
+}
+
+void TdbdynGrid::changed() { changestamp_ = ++laststamp; }
+
+std::string TdbdynGrid::DBfields(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.state == 0) return "";
+  std::string text(1, fields.state);
+  text += subsep;
+  if (fields.state == 'C') return text + "x\xBFx\xBFx\xBFx\xBFx\xBF";  // no record yet
+  text += dbfiles_[fields.file].name;
+  text += subsep;
+  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, poswidth);
+  text += subsep;
+  text += flaglive;
+  text += subsep;
+  for (const int64_t number : {fields.offset, fields.length}) {
+    text += std::to_string(number);
+    text += subsep;
+  }
+  return text;
+}
+
+void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
+  if (file != dbfiles_.end()) fields.file = static_cast<uint16_t>(file - dbfiles_.begin());
+  fields.state = 'N';
+  fields.pos = pos;
+  fields.offset = offset;
+  fields.length = static_cast<int64_t>(length);
+  setpostext(row, {});
+}
+
+void TdbdynGrid::setpostext(int32_t row, std::string_view text) {
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.postext) postexts_.erase(row);
+  fields.postext = !text.empty();
+  if (fields.postext) postexts_.emplace(row, text);
 }
 
 // --- subfield lists ---
@@ -126,22 +241,21 @@ std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
   return std::string(subfieldview(text, n, subfieldcap));
 }
 
+std::string_view TdbdynGrid::getsubfieldview(std::string_view text, int32_t n) {
+  return subfieldview(text, n, subfieldcap);
+}
+
+// Replaces the subfield's bytes in place: the same text as splitting the list
+// and joining it again, as every subfield stays closed by its separator.
 bool TdbdynGrid::setsubfield(std::string& text, int32_t n, const std::string& value) {
   if (text.empty()) return false;
   if (text.back() != subsep) text.push_back(subsep);
-  std::vector<std::string> subfields;
+  if (n < 1) return true;
+  const auto count = static_cast<int32_t>(std::count(text.begin(), text.end(), subsep));
+  if (count < n) text.append(static_cast<std::size_t>(n - count), subsep);
   std::size_t begin = 0;
-  for (std::size_t sep = text.find(subsep); sep != std::string::npos; sep = text.find(subsep, begin)) {
-    subfields.push_back(text.substr(begin, sep - begin));
-    begin = sep + 1;
-  }
-  if (n >= 1 && static_cast<std::size_t>(n) > subfields.size()) subfields.resize(static_cast<std::size_t>(n));
-  if (n >= 1) subfields[static_cast<std::size_t>(n - 1)] = value;
-  text.clear();
-  for (const std::string& subfield : subfields) {
-    text += subfield;
-    text.push_back(subsep);
-  }
+  for (int32_t i = 1; i < n; ++i) begin = text.find(subsep, begin) + 1;
+  text.replace(begin, text.find(subsep, begin) - begin, value);
   return true;
 }
 
@@ -151,9 +265,13 @@ std::string TdbdynGrid::newsubfields(int32_t n) {
 
 std::string TdbdynGrid::cleantext(const std::string& value) {
   std::string out = value;
-  for (char& c : out)
-    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
+  cleaninplace(out);
   return out;
+}
+
+void TdbdynGrid::cleaninplace(std::string& value) {
+  for (char& c : value)
+    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
 }
 
 void TdbdynGrid::addfreeslot(std::string entry) {
@@ -163,14 +281,18 @@ void TdbdynGrid::addfreeslot(std::string entry) {
 }
 
 void TdbdynGrid::clear() {
-  cells_ = {};
+  colcount_ = 0;
+  values_ = {};
+  garbage_ = 0;
+  changed();
   rowcapacity_ = 0;
   rowcount_ = 0;
   Mode_ = 0;
   dbfileupdate_ = false;
   dbpath_.clear();
   dbfiles_.clear();
-  DBfields_ = {};
+  rows_ = {};
+  postexts_ = {};
   freeslots_ = {};
   lastfreeslot_ = -1;
 }
@@ -198,7 +320,7 @@ bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
                              std::to_string(columns) + colsep;
   std::unique_ptr<platform::File> file = platform::File::create(path);
   std::size_t written = 0;
-  if (!file || !file->write(header.data(), header.size(), written) || !file->sync() || !file->close()) {
+  if (!file || !file->write(0, header.data(), header.size(), written) || !file->sync() || !file->close()) {
     platform::showwarning(fileerror("Erstellen", path));
     return false;
   }
@@ -226,7 +348,8 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
   try {
     int32_t columns = 0;
     for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
-      if (!db_addloadfromfile(static_cast<int32_t>(i))) {
+      // A row names its file by a 16-bit index; the fd limit ends a longer list long before.
+      if (i >= maxfiles || !db_addloadfromfile(static_cast<int32_t>(i))) {
         platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
         return false;
       }
@@ -268,17 +391,16 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
 }
 
 TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
-  const std::string key = platform::lower(platform::trim(path));
-  auto entry = std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) {
-    return platform::lower(platform::trim(f.path)) == key;
-  });
+  auto entry =
+      std::find_if(openfiles_.rbegin(), openfiles_.rend(), [&](const OpenFile& f) { return samepath(f.path, path); });
   return entry == openfiles_.rend() ? nullptr : &*entry;
 }
 
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
   OpenFile* found = findopenfile(path);
-  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0});
+  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0, -1});
   if (!found->isopen) {
+    found->ownend = -1;
     found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
     found->readonly = false;
     if (!found->file) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file.h"
@@ -39,6 +40,7 @@ class TdbdynGrid {
     // Why the read/write open failed when readonly: err_in_use while another
     // process holds the file, err_access_denied when it cannot be written at all.
     int readonlyreason = 0;
+    int64_t ownend = -1;   // the file's size as this table's last append left it; -1: not known
   };
 
   explicit TdbdynGrid(std::string name);
@@ -52,12 +54,23 @@ class TdbdynGrid {
   void setcolcount(int32_t n);
   void setrowcount(int32_t n);
   std::string getcell(int32_t col, int32_t row) const;
+  // getcell without the copy, for code that reads many cells: the same checks
+  // and messages. The view holds until the next change of the table.
+  std::string_view cellview(int32_t col, int32_t row) const;
+  // Changes with every change of the cells, rows or columns (load, reset, row
+  // changes); no two states of any tables share a stamp. What a reader works
+  // out from a table holds as long as the table's stamp stays the same.
+  uint64_t changestamp() const { return changestamp_; }
 
   // --- subfield lists ---
   static std::string getsubfield(const std::string& text, int32_t n);
+  // getsubfield without the copy: a view into text.
+  static std::string_view getsubfieldview(std::string_view text, int32_t n);
   static bool setsubfield(std::string& text, int32_t n, const std::string& value);
   static std::string newsubfields(int32_t n);
   static std::string cleantext(const std::string& value);
+  // cleantext on the value itself, without a copy.
+  static void cleaninplace(std::string& value);
 
   void clear();
   void reset();
@@ -90,12 +103,47 @@ class TdbdynGrid {
   int32_t rowcapacity() const { return rowcapacity_; }
   const std::string& dbpath() const { return dbpath_; }
   const std::vector<DbFile>& dbfiles() const { return dbfiles_; }
-  const std::string& DBfields(int32_t row) const { return DBfields_[static_cast<std::size_t>(row)]; }
+  // The row's DBfields text, written from what the row keeps of it.
+  std::string DBfields(int32_t row) const;
   const std::vector<std::string>& freeslots() const { return freeslots_; }
   int32_t lastfreeslot() const { return lastfreeslot_; }
   const std::vector<OpenFile>& openfiles() const { return openfiles_; }
 
  private:
+  // What a row keeps of its DBfields: its state and, in the states "N", "U"
+  // and "D", where its record is. The file and Flag subfields need no room:
+  // the file is an index into dbfiles_, and a record's Flag in DBfields is
+  // always "0". A Pos that the file holds in another form than its ten
+  // digits (a sign, hex digits) is kept as text in postexts_.
+  struct Rowfields {
+    uint64_t values = novalues;  // where the row's cells begin in values_
+    int64_t offset = 0;
+    int64_t length = 0;
+    int32_t pos = 0;
+    uint16_t file = 0;
+    char state = 0;  // 'N', 'C', 'U', 'D'; 0 for a row without a record
+    bool postext = false;
+  };
+  static constexpr uint64_t novalues = UINT64_MAX;  // a row whose cells are all empty
+  static constexpr std::size_t maxfiles = UINT16_MAX + 1;  // what Rowfields::file can name
+
+  // --- cells ---
+  // The cell without checks; col and row must be inside the table.
+  std::string_view cellat(int32_t col, int32_t row) const;
+  // The bytes of a row's cells in values_: each cell followed by colsep.
+  std::string_view rowcells(const Rowfields& fields) const;
+  // Appends cells (each followed by colsep) as the row's cells; the old ones
+  // become garbage.
+  void setcells(int32_t row, std::string_view cells);
+  void clearcells(int32_t row);
+  // Lays values_ out anew with columns cells per row: drops the garbage, and
+  // cuts or pads each row when the column count changes.
+  void rewritecells(int32_t columns);
+  void changed();
+  // The row becomes state "N" with its record at offset in filename.
+  void setlive(int32_t row, const std::string& filename, int32_t pos, int64_t offset, std::size_t length);
+  void setpostext(int32_t row, std::string_view text);
+
   // --- loading ---
   // An error of the reader: stops the load; db_addloadfromfile shows text.
   struct readerror {
@@ -132,13 +180,12 @@ class TdbdynGrid {
   bool overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength);
   bool movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
                   std::size_t length, std::size_t slotlength);
-  bool movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+  bool movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
                  int64_t& offset);
   bool swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset);
   static std::string freedslot(const std::string& fields);
-  static std::string livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length);
-  // The writable handle of a file of this table; nullptr when there is none.
-  platform::File* writehandle(const std::string& filename);
+  // The open writable file of this table; nullptr when there is none.
+  OpenFile* writehandle(const std::string& filename);
   // False, with the reason in writeerror_, when the record would not fit the line buffer.
   bool recordfits(const std::vector<std::string>& values);
   // Builds the record with the given Flag in the line buffer; returns its length.
@@ -150,7 +197,7 @@ class TdbdynGrid {
   bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
   // Appends the record, turned live first when live is set, and raises the
   // record count; a failure cuts the file back to what it was.
-  bool appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live);
+  bool appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live);
   // Turns the written record at offset live with the one byte of its Flag.
   bool makelive(platform::File& file, int64_t offset);
   // Cuts off a line too short to be a record that ends the file; end follows.
@@ -161,14 +208,22 @@ class TdbdynGrid {
   int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
 
   std::string name_;
-  std::vector<std::vector<std::string>> cells_;  // cells_[col][row]
+  int32_t colcount_ = 0;
+  // Every row's cells lie in values_, each row's in one piece, each cell
+  // followed by colsep (no cell holds that byte): one buffer for the whole
+  // table instead of a string per cell. A changed row is appended anew; the
+  // old bytes are garbage until the buffer is laid out again.
+  std::string values_;
+  std::size_t garbage_ = 0;
+  uint64_t changestamp_ = 0;
   int32_t rowcapacity_ = 0;
   int32_t rowcount_ = 0;
   int32_t Mode_ = 0;
   bool dbfileupdate_ = false;
   std::string dbpath_;
   std::vector<DbFile> dbfiles_;
-  std::vector<std::string> DBfields_;
+  std::vector<Rowfields> rows_;  // rowcapacity_ entries: the rows' DBfields and cells
+  std::unordered_map<int32_t, std::string> postexts_;
   std::vector<std::string> freeslots_;
   int32_t lastfreeslot_ = -1;
   std::unique_ptr<char[]> readbuffer_;

@@ -38,14 +38,13 @@ bool ioerror(std::string& error) {
 
 bool writeat(platform::File& file, int64_t offset, const char* bytes, std::size_t count, std::string& error) {
   std::size_t written = 0;
-  if (!file.seek(offset)) return ioerror(error);
-  return file.write(bytes, count, written) || ioerror(error);
+  return file.write(offset, bytes, count, written) || ioerror(error);
 }
 
 // False with no error text when fewer than count bytes arrive.
 bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count, std::string& error) {
   std::size_t got = 0;
-  if (!file.seek(offset) || !file.read(bytes, count, got)) return ioerror(error);
+  if (!file.read(offset, bytes, count, got)) return ioerror(error);
   return got == count;
 }
 
@@ -83,17 +82,6 @@ std::string number(int64_t value) { return std::to_string(value); }
 // A file operation's own error text says more than the step that failed.
 std::string failure(const std::string& ioerror, const char* step) { return ioerror.empty() ? step : ioerror; }
 
-// DBfields of a row that has no record yet: "C" and five "x" subfields.
-std::string newrowfields() {
-  std::string fields = "C";
-  fields += TdbdynGrid::subsep;
-  for (int i = 0; i < 5; ++i) {
-    fields += 'x';
-    fields += TdbdynGrid::subsep;
-  }
-  return fields;
-}
-
 }  // namespace
 
 // --- row changes ---
@@ -110,11 +98,13 @@ bool TdbdynGrid::addrow(std::vector<std::string>& values) {
   // A placeholder last row is filled before the table grows.
   const int32_t rows = getrowcount();
   int32_t row = rows - 1;
-  if (rows == 0 || !DBfields_[static_cast<std::size_t>(row)].empty()) {
+  if (rows == 0 || rows_[static_cast<std::size_t>(row)].state != 0) {
     setrowcount(rows + 1);
     row = rows;
   }
-  DBfields_[static_cast<std::size_t>(row)] = newrowfields();
+  // No record yet: DBfields reads "C" and five "x" subfields.
+  rows_[static_cast<std::size_t>(row)].state = 'C';
+  setpostext(row, {});
   if (!storevalues(row, values, "addrow")) return false;
   if (updatefile(row)) return true;
   showerror("tdbdyngrid: addrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
@@ -132,13 +122,13 @@ bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
   }
   // A row outside the table counts as a row without a record.
   const bool inside = row >= 0 && row < getrowcount();
-  const std::string state = inside ? getsubfield(DBfields_[static_cast<std::size_t>(row)], 1) : "";
-  if (state.empty()) {
+  const char state = inside ? rows_[static_cast<std::size_t>(row)].state : 0;
+  if (state == 0) {
     showerror("tdbdyngrid: updaterow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
   }
   // A new row has no record yet; its write-back creates one.
-  if (state != "C") setsubfield(DBfields_[static_cast<std::size_t>(row)], 1, "U");
+  if (state != 'C') rows_[static_cast<std::size_t>(row)].state = 'U';
   if (!storevalues(row, values, "updaterow")) return false;
   if (updatefile(row)) return true;
   showerror("tdbdyngrid: updaterow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
@@ -154,23 +144,22 @@ bool TdbdynGrid::delrow(int32_t row) {
     platform::showwarning(std::string("tdbdyngrid: delete: delrow außerhalb Bereich"_cp));
     return false;
   }
-  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
-  const std::string state = getsubfield(fields, 1);
-  if (state.empty()) {
+  char& state = rows_[static_cast<std::size_t>(row)].state;
+  if (state == 0) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
   }
-  if (state == "C") {
+  if (state == 'C') {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") interne DBfields nicht setzbar! (ist dbcreate)");
     return false;
   }
-  setsubfield(fields, 1, "D");
+  state = 'D';
   if (!updatefile(row)) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
     return false;
   }
   dbfileupdate_ = false;
-  for (auto& column : cells_) column[static_cast<std::size_t>(row)].clear();
+  clearcells(row);
   dbfileupdate_ = true;
   return true;
 }
@@ -179,17 +168,20 @@ bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
   const bool inside = row >= 0 && row < getrowcount();
   values.resize(static_cast<std::size_t>(getcolcount()));
   for (std::size_t col = 0; col < values.size(); ++col)
-    values[col] = inside ? cells_[col][static_cast<std::size_t>(row)] : std::string();
+    values[col] = inside ? std::string(cellat(static_cast<int32_t>(col), row)) : std::string();
   return true;
 }
 
 bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation) {
   dbfileupdate_ = false;
   try {
-    for (std::size_t col = 0; col < values.size(); ++col) {
-      values[col] = cleantext(values[col]);
-      cells_[col][static_cast<std::size_t>(row)] = values[col];
+    std::string cells;
+    for (std::string& value : values) {
+      cleaninplace(value);
+      cells += value;
+      cells += colsep;
     }
+    setcells(row, cells);
   } catch (const std::exception& e) {
     dbfileupdate_ = true;
     platform::showwarning("tdbdyngrid: " + operation + ": Exception: " + e.what());
@@ -216,7 +208,7 @@ bool TdbdynGrid::updatefile(int32_t row) {
     showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const std::string& fields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string fields = DBfields(row);
   const std::string state = getsubfield(fields, 1);
   std::string filename;
   if (state != "C") {
@@ -234,7 +226,9 @@ bool TdbdynGrid::updatefile(int32_t row) {
     filename = dbfiles_.back().name;
   }
   const std::string path = dbpath_ + filename + ".db";
-  if (!fileavailable(path)) {
+  // The table holds its file open already, so what can have changed is the
+  // path: the file deleted, or a folder in its place. One stat tells both.
+  if (!platform::File::present(path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + path + " existiert nicht!");
     return false;
   }
@@ -274,7 +268,7 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
     case 'N': return true;
     case 'U': return rewrite(row, filename, values, error);
     default:
-      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields_[static_cast<std::size_t>(row)] + ")";
+      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")";
       return false;
   }
 }
@@ -286,7 +280,7 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
 // and a failure leaves the old one live with the row still "U".
 bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values,
                          std::string& error) {
-  const std::string oldfields = DBfields_[static_cast<std::size_t>(row)];
+  const std::string oldfields = DBfields(row);
   int32_t pos = 0;
   if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
     error = "Rec nicht lesbar";
@@ -296,7 +290,8 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     error = writeerror_;
     return false;
   }
-  platform::File* file = writehandle(filename);
+  OpenFile* entry = writehandle(filename);
+  platform::File* file = entry ? entry->file.get() : nullptr;
   int64_t oldoffset = 0;
   std::size_t oldslot = 0;
   if (!file || !readoldrecord(*file, oldfields, oldoffset, oldslot)) {
@@ -316,7 +311,7 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     slotlength = oldslot;
     written = overwriteinplace(*file, offset, length, slotlength);
   } else {
-    written = movetoend(*file, oldoffset, oldfields, length, offset);
+    written = movetoend(*entry, oldoffset, oldfields, length, offset);
     slotlength = length;
   }
   if (!written) {
@@ -324,7 +319,7 @@ bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::ve
     return false;
   }
   addfreeslot(ownslot ? std::string() : freedslot(oldfields));
-  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, slotlength);
+  setlive(row, filename, pos, offset, slotlength);
   return true;
 }
 
@@ -377,9 +372,9 @@ bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-bool TdbdynGrid::movetoend(platform::File& file, int64_t oldoffset, const std::string& oldfields, std::size_t length,
+bool TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
                            int64_t& offset) {
-  return appendrecord(file, length, offset, false) && swaplive(file, oldoffset, oldfields, offset);
+  return appendrecord(entry, length, offset, false) && swaplive(*entry.file, oldoffset, oldfields, offset);
 }
 
 // The old record is flagged deleted, then the new one turned live. Should
@@ -401,36 +396,29 @@ std::string TdbdynGrid::freedslot(const std::string& fields) {
   return slot;
 }
 
-std::string TdbdynGrid::livefields(const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
-  std::string fields = std::string("N") + subsep + filename + subsep + platform::zeropadded(pos, poswidth) + subsep +
-                       flaglive + subsep + number(offset) + subsep + number(static_cast<int64_t>(length)) + subsep;
-  // Built by appending, the text keeps spare room; a table holds one per row.
-  fields.shrink_to_fit();
-  return fields;
-}
-
 bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
   if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
   if (pos <= 0 && !issuepos(filename, pos)) return false;
-  platform::File* file = writehandle(filename);
-  if (!file) return false;
+  OpenFile* entry = writehandle(filename);
+  if (!entry) return false;
   std::size_t length = buildrecord(pos, values, flagdeleted);
   int64_t offset = 0;
   std::size_t slotlength = 0;
   if (takefreeslot(filename, length, offset, slotlength)) {
     std::memset(linebuffer_.get() + length, 0, slotlength - length);
     length = slotlength;
-    if (!writeintoslot(*file, offset, length)) return false;
-  } else if (!appendrecord(*file, length, offset, true)) {
+    if (!writeintoslot(*entry->file, offset, length)) return false;
+  } else if (!appendrecord(*entry, length, offset, true)) {
     return false;
   }
-  DBfields_[static_cast<std::size_t>(row)] = livefields(filename, pos, offset, length);
+  setlive(row, filename, pos, offset, length);
   return true;
 }
 
 bool TdbdynGrid::_del(int32_t row) {
-  std::string& fields = DBfields_[static_cast<std::size_t>(row)];
-  platform::File* file = writehandle(getsubfield(fields, 2));
+  const std::string fields = DBfields(row);
+  OpenFile* entry = writehandle(getsubfield(fields, 2));
+  platform::File* file = entry ? entry->file.get() : nullptr;
   int64_t offset = 0;
   std::size_t oldslot = 0;
   if (!file || !readoldrecord(*file, fields, offset, oldslot)) return false;
@@ -441,17 +429,22 @@ bool TdbdynGrid::_del(int32_t row) {
     return false;
   }
   addfreeslot(freedslot(fields));
-  fields.clear();
+  rows_[static_cast<std::size_t>(row)].state = 0;
+  setpostext(row, {});
   return true;
 }
 
-platform::File* TdbdynGrid::writehandle(const std::string& filename) {
+TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
   if (!openfile(dbpath_ + filename + ".db", file, readonly) || readonly) return nullptr;
-  for (OpenFile& entry : openfiles_)
-    if (entry.file.get() == file) entry.changed = true;
-  return file;
+  OpenFile* found = nullptr;
+  for (OpenFile& entry : openfiles_) {
+    if (entry.file.get() != file) continue;
+    entry.changed = true;
+    found = &entry;
+  }
+  return found;
 }
 
 bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
@@ -529,10 +522,14 @@ bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t
   return false;
 }
 
-bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t& offset, bool live) {
+bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live) {
+  platform::File& file = *entry.file;
   int64_t end = 0;
   if (!file.size(end)) return ioerror(writeerror_);
-  if (!cuttornline(file, end)) return false;
+  // An end that this table's last append left holds no torn line.
+  const bool ownend = end == entry.ownend;
+  entry.ownend = -1;
+  if (!ownend && !cuttornline(file, end)) return false;
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
@@ -546,6 +543,7 @@ bool TdbdynGrid::appendrecord(platform::File& file, std::size_t length, int64_t&
     return false;
   }
   offset = end + 2;
+  entry.ownend = offset + static_cast<int64_t>(length);
   return true;
 }
 

@@ -32,9 +32,9 @@ class FileLayer : public testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  static bool write(File& file, const std::string& bytes) {
+  static bool write(File& file, int64_t offset, const std::string& bytes) {
     std::size_t written = 0;
-    return file.write(bytes.data(), bytes.size(), written) && written == bytes.size();
+    return file.write(offset, bytes.data(), bytes.size(), written) && written == bytes.size();
   }
 
  private:
@@ -66,7 +66,7 @@ TEST_F(FileLayer, FailedOpensAndCreatesLeaveTheirCode) {
 TEST_F(FileLayer, ReadWriteOpenDeniesOtherWritersButNotReaders) {
   auto holder = File::create(path("t.db"));
   ASSERT_NE(holder, nullptr);
-  ASSERT_TRUE(write(*holder, "abc"));
+  ASSERT_TRUE(write(*holder, 0, "abc"));
   // A second read/write open is refused as "in use", also within one process.
   EXPECT_EQ(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
   EXPECT_EQ(platform::lasterror(), platform::err_in_use);
@@ -96,13 +96,11 @@ TEST_F(FileLayer, ACreateThatCannotEmptyTheFileReportsWhy) {
 TEST_F(FileLayer, BytesAreAddressedByOffset) {
   auto file = File::create(path("t.db"));
   ASSERT_NE(file, nullptr);
-  ASSERT_TRUE(write(*file, "0123456789"));
-  ASSERT_TRUE(file->seek(4));
-  ASSERT_TRUE(write(*file, "ab"));
+  ASSERT_TRUE(write(*file, 0, "0123456789"));
+  ASSERT_TRUE(write(*file, 4, "ab"));
   char buffer[8] = {};
   std::size_t got = 0;
-  ASSERT_TRUE(file->seek(8));
-  ASSERT_TRUE(file->read(buffer, sizeof buffer, got));  // reading past the end is no failure
+  ASSERT_TRUE(file->read(8, buffer, sizeof buffer, got));  // reading past the end is no failure
   EXPECT_EQ(std::string(buffer, got), "89");
   ASSERT_TRUE(file->truncate(6));
   int64_t size = 0;
@@ -116,15 +114,16 @@ TEST_F(FileLayer, TheFaultHookFailsTheNthCall) {
   auto file = File::create(path("t.db"));
   ASSERT_NE(file, nullptr);
   platform::faults::arm(2, platform::err_disk_full, true);
-  ASSERT_TRUE(file->seek(0));
+  int64_t size = 0;
+  ASSERT_TRUE(file->size(size));
   EXPECT_FALSE(platform::faults::fired());
   std::size_t written = 0;
-  EXPECT_FALSE(file->write("abcdef", 6, written));
+  EXPECT_FALSE(file->write(0, "abcdef", 6, written));
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(platform::lasterror(), platform::err_disk_full);
   EXPECT_EQ(written, 3u);  // a short write: half of the bytes arrived
   EXPECT_EQ(platform::faults::calls(), 2);
-  EXPECT_TRUE(file->seek(3));  // only the one call fails
+  EXPECT_TRUE(file->size(size));  // only the one call fails
   platform::faults::disarm();
   ASSERT_TRUE(file->close());
   EXPECT_EQ(contents(path("t.db")), "abc");

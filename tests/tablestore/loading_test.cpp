@@ -231,8 +231,8 @@ TEST_F(Loading, ACloseFailureIsShownAndTheEntryMarkedClosed) {
 TEST_F(Loading, ReadErrorsStopTheLoad) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
-  // Calls: open (fileavailable), open (openfile), size, seek, read.
-  platform::faults::arm(5, platform::err_access_denied);
+  // Calls: open (fileavailable), open (openfile), size, read.
+  platform::faults::arm(4, platform::err_access_denied);
   EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
@@ -244,10 +244,10 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
   const std::string path = placefixture(folder, "count_wrong", "c_test");
   const std::string counted = "Warnung beim Laden von " + path + ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\r";
   {
-    // Calls: open, open, size, seek, read, seek, read (the header check), seek, write:
-    // half the bytes reach the file.
+    // Calls: open, open, size, read, read (the header check), write: half the
+    // bytes reach the file.
     TdbdynGrid table("c_test");
-    platform::faults::arm(9, platform::err_disk_full, true);
+    platform::faults::arm(6, platform::err_disk_full, true);
     EXPECT_TRUE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), Texts{counted + "Fehler konnte nicht korrigiert werden!"});
     EXPECT_EQ(readbytes(path).substr(0, 19), "#DB" + A + "000" + "0000003" + A + "A" + A + "2" + A);
@@ -257,7 +257,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     messages.clear();
     writebytes(path, fixture("count_wrong"));
     TdbdynGrid table("c_test");
-    platform::faults::arm(9, platform::err_access_denied);
+    platform::faults::arm(6, platform::err_access_denied);
     EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                           "Init Fehler (laden): c_test!"}));

@@ -207,3 +207,33 @@ TEST_F(RowChanges, ANewRowNeedsTheNameOfTheLastLoadedFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// The cells of all rows share one buffer in which a changed row is written
+// anew: many long changes make it lay the buffer out again, a change of the
+// column count cuts or pads every row, and each changes the table's stamp.
+TEST_F(RowChanges, CellsSurviveManyChangesAndAChangeOfColumns) {
+  start(header(0, 2));
+  ASSERT_TRUE(add({"1", "Mojito"}));
+  ASSERT_TRUE(add({"2", "Daiquiri"}));
+  ASSERT_TRUE(add({"3", ""}));
+  uint64_t stamp = table.changestamp();
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_TRUE(update(1, {"2", std::string(1000, static_cast<char>('a' + i % 26))}));
+    ASSERT_NE(table.changestamp(), stamp);
+    stamp = table.changestamp();
+  }
+  EXPECT_EQ(cells(table, 0), (Row{"1", "Mojito"}));
+  EXPECT_EQ(cells(table, 1), (Row{"2", std::string(1000, static_cast<char>('a' + 199 % 26))}));
+  EXPECT_EQ(cells(table, 2), (Row{"3", ""}));
+  EXPECT_EQ(table.cellview(1, 0), "Mojito");
+  table.setcolcount(1);
+  table.setcolcount(3);
+  EXPECT_EQ(cells(table, 0), (Row{"1", "", ""}));
+  EXPECT_EQ(cells(table, 2), (Row{"3", "", ""}));
+  EXPECT_NE(table.changestamp(), stamp);
+  EXPECT_TRUE(messages.log.empty());
+}
+
+}  // namespace
