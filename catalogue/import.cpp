@@ -16,21 +16,39 @@ enum class State { expectname, expectmarker, ingredients };
 
 constexpr char subsep = TdbdynGrid::subsep;
 
-// A packed cell of five subfields with the first two filled in.
-std::string packed(const std::string& first, const std::string& second) {
-  std::string cell = TdbdynGrid::newsubfields(5);
-  TdbdynGrid::setsubfield(cell, 1, first);
-  TdbdynGrid::setsubfield(cell, 2, second);
-  return cell;
+// A packed cell of five subfields with the first three filled in, as
+// newsubfields(5) and setsubfield make it of values that hold no 0xBF;
+// built in one piece, as every imported line makes one or two.
+std::string packed(std::string_view first, std::string_view second, std::string_view third = {}) {
+  std::string cell;
+  cell.reserve(first.size() + second.size() + third.size() + 5);
+  for (const std::string_view value : {first, second, third}) (cell += value) += subsep;
+  return cell.append(2, subsep);
 }
 
 // A value as the table stores and reads it back: a 0xBF inside it would split
 // it into several subfields, so it becomes a blank like the bytes the table
 // blanks itself; trimmed again, so that a name is looked up as it will read.
 std::string storedvalue(std::string_view text) {
-  std::string value = TdbdynGrid::cleantext(std::string(text));
+  std::string value(platform::trimview(text));
+  TdbdynGrid::cleaninplace(value);
   std::replace(value.begin(), value.end(), subsep, ' ');
-  return platform::trim(value);
+  const std::string_view kept = platform::trimview(value);
+  if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
+  return value;
+}
+
+// ASCII case folding of one byte; umlauts keep their case.
+char upperascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Whether the line, upper-cased, is or contains upper; without a copy of it.
+bool upperequals(std::string_view line, std::string_view upper) {
+  return std::equal(line.begin(), line.end(), upper.begin(), upper.end(),
+                    [](char a, char b) { return upperascii(a) == b; });
+}
+bool uppercontains(std::string_view line, std::string_view upper) {
+  return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
+                     [](char a, char b) { return upperascii(a) == b; }) != line.end();
 }
 
 struct IngredientLine {
@@ -55,9 +73,6 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
   return parts;
 }
 
-// The name as the table reads it back (cut to 255 bytes, trimmed), so that a
-// long name finds the row it was stored in.
-std::string readback(const std::string& name) { return TdbdynGrid::getsubfield(name, 1); }
 
 // Reads the whole file, which must be a regular one; 0, or the code of the
 // failed file operation. The buffer is sized once, so that the file's bytes
@@ -95,11 +110,11 @@ class Importer {
     switch (state_) {
       case State::expectname: return startrecipe(line);
       case State::expectmarker:
-        if (platform::upper(line) != "ZUTATEN:") return "Zeile ist nicht \"zutaten:\"";
+        if (!upperequals(line, "ZUTATEN:")) return "Zeile ist nicht \"zutaten:\"";
         state_ = State::ingredients;
         return "";
       case State::ingredients:
-        if (platform::upper(line).find("ZUBEREITUNG") != std::string::npos) {
+        if (uppercontains(line, "ZUBEREITUNG")) {
           state_ = State::expectname;
           return "";
         }
@@ -124,19 +139,23 @@ class Importer {
     const std::optional<IngredientLine> parts = splitingredient(line);
     if (!parts) return "Format Fehler (1)!";
     int64_t ingredientid = 0;
-    if (const std::optional<int32_t> known = ingredients_.find(platform::upper(readback(parts->name)))) {
+    // The name as the table reads it back (cut to 255 bytes, trimmed), so
+    // that a long name finds the row it was stored in.
+    key_.assign(TdbdynGrid::getsubfieldview(parts->name, 1));
+    std::transform(key_.begin(), key_.end(), key_.begin(), upperascii);
+    if (const std::optional<int32_t> known = ingredients_.find(key_)) {
       ingredientid = *known;
     } else {
       ingredientid = ingredients_.nextid();
       TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-      std::vector<std::string> row = {std::to_string(ingredientid), packed(parts->name, "0")};
-      TdbdynGrid::setsubfield(row[1], 3, "0");
+      std::vector<std::string> row = {std::to_string(ingredientid), packed(parts->name, "0", "0")};
       if (!c_zutaten.addrow(row)) return "c_zutaten db_addrow fehlgeschlagen";
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
-    std::vector<std::string> link = {std::to_string(recipeid_), std::to_string(ingredientid),
-                                     packed(parts->quantity, parts->unit)};
-    if (!catalogue_.c_rezeptezutaten().addrow(link)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
+    link_[0] = std::to_string(recipeid_);
+    link_[1] = std::to_string(ingredientid);
+    link_[2] = packed(parts->quantity, parts->unit);
+    if (!catalogue_.c_rezeptezutaten().addrow(link_)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
     return "";
   }
 
@@ -145,6 +164,8 @@ class Importer {
   int64_t recipeid_;
   int recipecount_ = 0;
   IngredientLookup ingredients_;
+  std::string key_;                          // the name looked up, upper-cased
+  std::vector<std::string> link_ = {"", "", ""};  // the link row, its strings reused line by line
 };
 
 std::string errorbox(const std::string& line, const std::string& error) {
@@ -164,7 +185,9 @@ ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.f
 
 bool ImportLines::next(std::string& line) {
   if (done_) return false;
-  const std::size_t end = std::min(rest_.find_first_of("\r\n"), rest_.size());
+  // A plain walk: find_first_of would test each byte against the set by a call.
+  std::size_t end = 0;
+  while (end < rest_.size() && rest_[end] != '\r' && rest_[end] != '\n') ++end;
   if (utf8_)
     line = platform::utf8_to_cp1252(rest_.substr(0, end));
   else
@@ -217,7 +240,7 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
     ImportLines lines(bytes);
     std::string raw;
     while (error.empty() && lines.next(raw)) {
-      line = platform::trim(raw);
+      line.assign(platform::trimview(raw));
       error = importer.handle(line);
     }
   }

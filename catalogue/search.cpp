@@ -64,12 +64,14 @@ class Rezeptindex {
 
  private:
   void ladezutaten(const TdbdynGrid& c_zutaten) {
+    std::string_view cells[2];
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-      const std::string_view packed = c_zutaten.cellview(spaltewerte, row);
+      c_zutaten.rowviews(row, cells);
+      const std::string_view packed = cells[spaltewerte];
       Zutat zutat{platform::lower(TdbdynGrid::getsubfieldview(packed, feldname)),
                   flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldverfuegbar))),
                   flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldalkoholisch)))};
-      const auto [slot, neu] = zutatslots_.eintragen(idnummer(c_zutaten.cellview(spalteid, row), zeilenersatz));
+      const auto [slot, neu] = zutatslots_.eintragen(idnummer(cells[spalteid], zeilenersatz));
       // A later row with the same id replaces an earlier one, as in the scan.
       if (neu)
         zutaten_.push_back(std::move(zutat));
@@ -85,13 +87,15 @@ class Rezeptindex {
     std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
     zeilen_.resize(static_cast<std::size_t>(n));
     std::vector<int32_t> anzahl;
+    std::string_view cells[2];  // the recipe's and the ingredient's id
     for (int32_t row = 0; row < n; ++row) {
       const auto i = static_cast<std::size_t>(row);
-      const auto [found, neu] = gruppen_.eintragen(idnummer(c_rezeptezutaten.cellview(spalteid, row), linkersatz));
+      c_rezeptezutaten.rowviews(row, cells);
+      const auto [found, neu] = gruppen_.eintragen(idnummer(cells[spalteid], linkersatz));
       if (neu) anzahl.push_back(0);
       gruppe[i] = found;
       ++anzahl[static_cast<std::size_t>(found)];
-      zeilen_[i] = zutatslots_.finde(idnummer(c_rezeptezutaten.cellview(spaltezutatid, row), linkersatz));
+      zeilen_[i] = zutatslots_.finde(idnummer(cells[spaltezutatid], linkersatz));
     }
     beginn_.assign(anzahl.size() + 1, 0);
     for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
@@ -201,11 +205,12 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
   std::string buffer;
   std::size_t treffer = 0;
+  std::string_view cells[2];
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
-    const std::string_view name = TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname);
-    pruefungen[static_cast<std::size_t>(row)] =
-        pruefe(index, c_rezepte.cellview(spalteid, row), name, term, settings, buffer);
+    c_rezepte.rowviews(row, cells);
+    const std::string_view name = TdbdynGrid::getsubfieldview(cells[spaltewerte], feldname);
+    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, cells[spalteid], name, term, settings, buffer);
     if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
   }
   // The hits in the order of their names; only they become rows of text.

@@ -18,13 +18,15 @@ int digit_value(char c, int base) {
 
 }  // namespace
 
-std::string trim(std::string_view text) {
+std::string_view trimview(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && is_blank_or_control(text[begin])) ++begin;
   while (end > begin && is_blank_or_control(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  return text.substr(begin, end - begin);
 }
+
+std::string trim(std::string_view text) { return std::string(trimview(text)); }
 
 std::string upper(std::string_view text) {
   std::string out(text);
@@ -41,14 +43,21 @@ std::string lower(std::string_view text) {
 }
 
 bool strtoint(std::string_view text, int32_t& value) {
-  // Plain decimal digits, as ids, counts and Pos mostly are, take the short way.
-  if (!text.empty() && text.size() <= 10 &&
-      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  // Up to ten plain decimal digits, as ids, counts and Pos mostly are, take
+  // the short way.
+  if (!text.empty() && text.size() <= 10) {
     int64_t number = 0;
-    for (const char c : text) number = number * 10 + (c - '0');
-    if (number > 2147483647ll) return false;
-    value = static_cast<int32_t>(number);
-    return true;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+      const auto digit = static_cast<unsigned>(text[i] - '0');
+      if (digit > 9) break;
+      number = number * 10 + digit;
+    }
+    if (i == text.size()) {
+      if (number > 2147483647ll) return false;
+      value = static_cast<int32_t>(number);
+      return true;
+    }
   }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;

@@ -9,6 +9,8 @@ namespace platform {
 
 // Removes the bytes 0x00..0x20 at both ends.
 std::string trim(std::string_view text);
+// trim without a copy: a view into text.
+std::string_view trimview(std::string_view text);
 
 // Case folding of the 26 ASCII letters only; umlauts keep their case.
 std::string upper(std::string_view text);

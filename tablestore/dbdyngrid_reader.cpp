@@ -178,14 +178,18 @@ class TdbdynGrid::Reader {
   void parserecord(std::string_view line, int32_t number) {
     if (line[0] != subsep) fail("Lesefehler(Start) bei pos " + std::to_string(number));
     std::string_view rest = line.substr(1);
-    const std::string_view prefix = nextfield(rest);
-    const std::string_view pos = subfieldview(prefix, 1, std::string_view::npos);
+    std::string_view pos;
+    std::string_view flag;
+    if (!plainprefix(rest, pos, flag)) {
+      const std::string_view prefix = nextfield(rest);
+      pos = subfieldview(prefix, 1, std::string_view::npos);
+      flag = subfieldview(prefix, 2, std::string_view::npos);
+    }
     int32_t posvalue = 0;
     if (pos.size() != fieldwidth || !platform::strtoint(pos, posvalue))
       fail("Lesefehler(Pos) bei " + std::to_string(number) + " (" + std::string(pos) + ")");
     int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
     maxpos = std::max(maxpos, posvalue);
-    const std::string_view flag = subfieldview(prefix, 2, std::string_view::npos);
     int32_t flagvalue = 0;
     if (flag.size() != 1 || !platform::strtoint(flag, flagvalue))
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
@@ -196,6 +200,20 @@ class TdbdynGrid::Reader {
       pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(rest)});
     else
       table_.addfreeslot(freeslot(start_, count_));
+  }
+
+  // The record prefix as the write-back writes it: ten digits of Pos, 0xBF,
+  // the one digit of the Flag, 0xA1. Read as they stand, they are what the
+  // subfield walk finds; rest then starts with the values.
+  static bool plainprefix(std::string_view& rest, std::string_view& pos, std::string_view& flag) {
+    constexpr std::size_t prefixlength = fieldwidth + 3;
+    if (rest.size() < prefixlength || rest[fieldwidth] != subsep || !decimaldigit(rest[fieldwidth + 1]) ||
+        rest[fieldwidth + 2] != colsep || !std::all_of(rest.begin(), rest.begin() + fieldwidth, decimaldigit))
+      return false;
+    pos = rest.substr(0, fieldwidth);
+    flag = rest.substr(fieldwidth + 1, 1);
+    rest.remove_prefix(prefixlength);
+    return true;
   }
 
   // A live record: the next row gets its DBfields and its values. posdigits
@@ -211,7 +229,7 @@ class TdbdynGrid::Reader {
     fields.offset = start;
     fields.length = count;
     const bool digits = std::all_of(posdigits.begin(), posdigits.end(), decimaldigit);
-    table_.setpostext(rowindex_, digits ? std::string_view() : posdigits);
+    if (!digits || fields.postext) table_.setpostext(rowindex_, digits ? std::string_view() : posdigits);
   }
 
   // The values of a record as the row's cells: the first CC of them, each

@@ -1,6 +1,7 @@
 #include "tablestore/dbdyngrid_unit.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <exception>
@@ -125,15 +126,35 @@ std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
   return cellat(col, row);
 }
 
+void TdbdynGrid::rowviews(int32_t row, std::span<std::string_view> cells) const {
+  std::fill(cells.begin(), cells.end(), std::string_view());
+  if (row < 0 || row > rowcount_ - 1) {
+    showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
+    return;
+  }
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.values == novalues) return;
+  const char* cell = values_.data() + fields.values;
+  for (std::string_view& view : cells.first(std::min<std::size_t>(cells.size(), colcount_))) {
+    const char* end = cell;
+    while (*end != colsep) ++end;
+    view = {cell, static_cast<std::size_t>(end - cell)};
+    cell = end + 1;
+  }
+}
+
 std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const {
   const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   if (fields.values == novalues) return {};
-  // Every row holds colcount_ separators, so each search ends inside it.
-  const char* const bufferend = values_.data() + values_.size();
+  // Every row holds colcount_ separators, so each walk ends inside it. Most
+  // cells are a few bytes long: a plain walk beats a call of memchr.
   const char* cell = values_.data() + fields.values;
-  for (int32_t c = 0; c < col; ++c)
-    cell = static_cast<const char*>(std::memchr(cell, colsep, static_cast<std::size_t>(bufferend - cell))) + 1;
-  const auto* end = static_cast<const char*>(std::memchr(cell, colsep, static_cast<std::size_t>(bufferend - cell)));
+  for (int32_t c = 0; c < col; ++c) {
+    while (*cell != colsep) ++cell;
+    ++cell;
+  }
+  const char* end = cell;
+  while (*end != colsep) ++end;
   return {cell, static_cast<std::size_t>(end - cell)};
 }
 
@@ -270,8 +291,14 @@ std::string TdbdynGrid::cleantext(const std::string& value) {
 }
 
 void TdbdynGrid::cleaninplace(std::string& value) {
+  // Looked up in a table: every value stored passes here, byte by byte.
+  static constexpr auto blanked = [] {
+    std::array<bool, 256> table{};
+    for (const char c : {colsep, '\0', '\x01', '\n', '\r'}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+  }();
   for (char& c : value)
-    if (c == colsep || c == '\0' || c == '\x01' || c == '\n' || c == '\r') c = ' ';
+    if (blanked[static_cast<unsigned char>(c)]) c = ' ';
 }
 
 void TdbdynGrid::addfreeslot(std::string entry) {
@@ -342,7 +369,7 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
     return false;
   }
   dbpath_ = path;
-  for (const std::string& name : names) dbfiles_.push_back({platform::lower(name), 0});
+  for (const std::string& name : names) dbfiles_.push_back({platform::lower(name), 0, path + platform::lower(name) + ".db"});
   Mode_ = 1;
   dbfileupdate_ = true;
   try {
@@ -372,7 +399,7 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
     showerror("tdbdyngrid: db_addloadfromfile: Index (" + std::to_string(index) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const std::string path = dbpath_ + dbfiles_[static_cast<std::size_t>(index)].name + ".db";
+  const std::string& path = dbfiles_[static_cast<std::size_t>(index)].path;
   if (!fileavailable(path)) {
     platform::showwarning(path + " existiert nicht!");
     return false;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,6 +30,7 @@ class TdbdynGrid {
   struct DbFile {
     std::string name;  // lower case, without folder and ".db"
     int32_t maxpos = 0;
+    std::string path;  // dbpath, name and ".db"
   };
 
   struct OpenFile {
@@ -57,6 +59,10 @@ class TdbdynGrid {
   // getcell without the copy, for code that reads many cells: the same checks
   // and messages. The view holds until the next change of the table.
   std::string_view cellview(int32_t col, int32_t row) const;
+  // The views of a row's first cells.size() cells (at most getcolcount()) at
+  // once, for code that reads whole rows of a big table. The same check and
+  // message as getcell for a row outside the table.
+  void rowviews(int32_t row, std::span<std::string_view> cells) const;
   // Changes with every change of the cells, rows or columns (load, reset, row
   // changes); no two states of any tables share a stamp. What a reader works
   // out from a table holds as long as the table's stamp stays the same.
@@ -167,15 +173,16 @@ class TdbdynGrid {
   bool openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly);
 
   // --- write-back ---
-  bool _ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values);
+  // The values of a row as the write-back reads them: views of its cells.
+  using Values = std::span<const std::string_view>;
+  bool _ins(int32_t row, const std::string& filename, int32_t pos, Values values);
   bool _del(int32_t row);
   // Cleans values in place and makes them the cells of row; false after the message.
   bool storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation);
   // Step 8 of updatefile: carries out the row's state; error tells why it failed.
-  bool carryout(int32_t row, const std::string& state, const std::string& filename,
-                const std::vector<std::string>& values, std::string& error);
+  bool carryout(int32_t row, char state, const std::string& filename, Values values, std::string& error);
   // A changed row: its record is written anew with its Pos, the old one freed.
-  bool rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values, std::string& error);
+  bool rewrite(int32_t row, const std::string& filename, Values values, std::string& error);
   bool readoldrecord(platform::File& file, const std::string& fields, int64_t& offset, std::size_t& oldslot);
   bool overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength);
   bool movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
@@ -187,9 +194,9 @@ class TdbdynGrid {
   // The open writable file of this table; nullptr when there is none.
   OpenFile* writehandle(const std::string& filename);
   // False, with the reason in writeerror_, when the record would not fit the line buffer.
-  bool recordfits(const std::vector<std::string>& values);
+  bool recordfits(Values values);
   // Builds the record with the given Flag in the line buffer; returns its length.
-  std::size_t buildrecord(int32_t pos, const std::vector<std::string>& values, char flag);
+  std::size_t buildrecord(int32_t pos, Values values, char flag);
   // Issues the next Pos of filename; false when no loaded file has that name.
   bool issuepos(const std::string& filename, int32_t& pos);
   // First fit in freeslots for a record of length bytes; empties the entry it takes.
@@ -228,5 +235,7 @@ class TdbdynGrid {
   int32_t lastfreeslot_ = -1;
   std::unique_ptr<char[]> readbuffer_;
   std::unique_ptr<char[]> linebuffer_;
+  std::vector<std::string_view> views_;  // the cells of the row updatefile writes
+  std::string cellsbuffer_;               // the cells storevalues puts into a row
   std::vector<OpenFile> openfiles_;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <span>
 #include <string_view>
 
 #include "platform/codepage.h"
@@ -71,10 +72,16 @@ bool deletemark(platform::File& file, int64_t offset, std::string& error) {
          writehead(file, offset, nopos, TdbdynGrid::flagdeleted, error);
 }
 
-std::size_t recordlength(const std::vector<std::string>& values) {
+std::size_t recordlength(std::span<const std::string_view> values) {
   std::size_t length = headlength + 1;
-  for (const std::string& value : values) length += value.size() + 1;
+  for (const std::string_view value : values) length += value.size() + 1;
   return length;
+}
+
+// value in decimal, zero-padded to width digits, at out; no allocation, as
+// every record written and every record count raised needs one.
+void putdigits(char* out, int64_t value, std::size_t width) {
+  for (std::size_t i = width; i-- > 0; value /= 10) out[i] = static_cast<char>('0' + value % 10);
 }
 
 std::string number(int64_t value) { return std::to_string(value); }
@@ -175,13 +182,13 @@ bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
 bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation) {
   dbfileupdate_ = false;
   try {
-    std::string cells;
+    cellsbuffer_.clear();
     for (std::string& value : values) {
       cleaninplace(value);
-      cells += value;
-      cells += colsep;
+      cellsbuffer_ += value;
+      cellsbuffer_ += colsep;
     }
-    setcells(row, cells);
+    setcells(row, cellsbuffer_);
   } catch (const std::exception& e) {
     dbfileupdate_ = true;
     platform::showwarning("tdbdyngrid: " + operation + ": Exception: " + e.what());
@@ -208,33 +215,27 @@ bool TdbdynGrid::updatefile(int32_t row) {
     showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const std::string fields = DBfields(row);
-  const std::string state = getsubfield(fields, 1);
-  std::string filename;
-  if (state != "C") {
-    filename = getsubfield(fields, 2);
-    if (filename.empty()) {
-      platform::showwarning("tdbdyngrid: updatefile: dbdaten in " + number(row) +
-                            std::string(" ungültig! (datei)"_cp));
-      return false;
-    }
-  } else {
-    if (dbfiles_.empty() || dbfiles_.back().name.empty()) {
-      platform::showwarning("tdbdyngrid: updatefile: create - Dateiname unbekannt!");
-      return false;
-    }
-    filename = dbfiles_.back().name;
-  }
-  const std::string path = dbpath_ + filename + ".db";
-  // The table holds its file open already, so what can have changed is the
-  // path: the file deleted, or a folder in its place. One stat tells both.
-  if (!platform::File::present(path)) {
-    platform::showwarning("tdbdyngrid: updatefile: " + path + " existiert nicht!");
+  const char state = rows_[static_cast<std::size_t>(row)].state;
+  if (state == 0) {
+    platform::showwarning("tdbdyngrid: updatefile: dbdaten in " + number(row) + std::string(" ungültig! (datei)"_cp));
     return false;
   }
-  std::vector<std::string> values;
-  getrow(row, values);
-  for (const std::string& value : values) {
+  if (state == 'C' && (dbfiles_.empty() || dbfiles_.back().name.empty())) {
+    platform::showwarning("tdbdyngrid: updatefile: create - Dateiname unbekannt!");
+    return false;
+  }
+  // A new row goes to the file loaded last, any other to its own.
+  const DbFile& dbfile = state == 'C' ? dbfiles_.back() : dbfiles_[rows_[static_cast<std::size_t>(row)].file];
+  // The table holds its file open already, so what can have changed is the
+  // path: the file deleted, or a folder in its place. One stat tells both.
+  if (!platform::File::present(dbfile.path)) {
+    platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
+    return false;
+  }
+  // The cells are read in place: a row change costs no copy of them.
+  views_.resize(static_cast<std::size_t>(getcolcount()));
+  rowviews(row, views_);
+  for (const std::string_view value : views_) {
     if (value == "\x01") {
       platform::showwarning("interner dbfehler: insrow daten beinhaltet nicht gepuffertes feld!");
       return false;
@@ -242,21 +243,20 @@ bool TdbdynGrid::updatefile(int32_t row) {
   }
   platform::File* file = nullptr;
   bool readonly = false;
-  if (!openfileorwarn(path, file, readonly)) return false;
+  if (!openfileorwarn(dbfile.path, file, readonly)) return false;
   // Another process holds the file: the change stays in memory.
   if (readonly) return true;
   std::string error;
-  if (!carryout(row, state, filename, values, error)) {
+  if (!carryout(row, state, dbfile.name, views_, error)) {
     showerror("tdbdyngrid: updatefile: " + error);
     return false;
   }
   return true;
 }
 
-bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::string& filename,
-                          const std::vector<std::string>& values, std::string& error) {
+bool TdbdynGrid::carryout(int32_t row, char state, const std::string& filename, Values values, std::string& error) {
   writeerror_.clear();
-  switch (state.empty() ? '\0' : state[0]) {
+  switch (state) {
     case 'C':
       if (_ins(row, filename, 0, values)) return true;
       error = failure(writeerror_, "Fehler in _ins!");
@@ -278,8 +278,7 @@ bool TdbdynGrid::carryout(int32_t row, const std::string& state, const std::stri
 // part as the last one (the old record counts as freed), or the end of the
 // file. The writes then keep the old or the new record live at every moment,
 // and a failure leaves the old one live with the row still "U".
-bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, const std::vector<std::string>& values,
-                         std::string& error) {
+bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values, std::string& error) {
   const std::string oldfields = DBfields(row);
   int32_t pos = 0;
   if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
@@ -396,7 +395,7 @@ std::string TdbdynGrid::freedslot(const std::string& fields) {
   return slot;
 }
 
-bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, const std::vector<std::string>& values) {
+bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, Values values) {
   if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
   if (pos <= 0 && !issuepos(filename, pos)) return false;
   OpenFile* entry = writehandle(filename);
@@ -437,7 +436,8 @@ bool TdbdynGrid::_del(int32_t row) {
 TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
-  if (!openfile(dbpath_ + filename + ".db", file, readonly) || readonly) return nullptr;
+  const auto dbfile = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
+  if (dbfile == dbfiles_.end() || !openfile(dbfile->path, file, readonly) || readonly) return nullptr;
   OpenFile* found = nullptr;
   for (OpenFile& entry : openfiles_) {
     if (entry.file.get() != file) continue;
@@ -447,7 +447,7 @@ TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   return found;
 }
 
-bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
+bool TdbdynGrid::recordfits(Values values) {
   const std::size_t length = recordlength(values);
   if (length <= maxrecordlength) return true;
   writeerror_ = "Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
@@ -455,15 +455,15 @@ bool TdbdynGrid::recordfits(const std::vector<std::string>& values) {
   return false;
 }
 
-std::size_t TdbdynGrid::buildrecord(int32_t pos, const std::vector<std::string>& values, char flag) {
+std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
   char* out = linebuffer_.get();
   out[0] = subsep;
-  std::memcpy(out + 1, platform::zeropadded(pos, poswidth).data(), poswidth);
+  putdigits(out + 1, pos, poswidth);
   out[11] = subsep;
   out[flagoffset] = flag;
   out[13] = colsep;
   std::size_t length = headlength + 1;
-  for (const std::string& value : values) {
+  for (const std::string_view value : values) {
     std::memcpy(out + length, value.data(), value.size());
     length += value.size();
     out[length++] = colsep;
@@ -524,12 +524,15 @@ bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t
 
 bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live) {
   platform::File& file = *entry.file;
-  int64_t end = 0;
-  if (!file.size(end)) return ioerror(writeerror_);
-  // An end that this table's last append left holds no torn line.
-  const bool ownend = end == entry.ownend;
+  // The end that this table's last append left is the file's end: no other
+  // process writes the file while the table holds it, and that end holds no
+  // torn line. Any other end is looked up and checked.
+  int64_t end = entry.ownend;
   entry.ownend = -1;
-  if (!ownend && !cuttornline(file, end)) return false;
+  if (end < 0) {
+    if (!file.size(end)) return ioerror(writeerror_);
+    if (!cuttornline(file, end)) return false;
+  }
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
@@ -587,6 +590,6 @@ bool TdbdynGrid::raiserecordcount(platform::File& file) {
   char header[headerlength];
   std::memcpy(header, "#DB", 3);
   header[3] = colsep;
-  std::memcpy(header + 4, platform::zeropadded(int64_t{count} + 1, poswidth).data(), poswidth);
+  putdigits(header + 4, int64_t{count} + 1, poswidth);
   return writeat(file, 0, header, headerlength, writeerror_);
 }
