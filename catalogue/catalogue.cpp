@@ -1,6 +1,5 @@
 #include "catalogue/catalogue.h"
 
-#include "catalogue/search.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -119,7 +118,6 @@ void Catalogue::StarttimerTimer() {
     return;
   }
   lock.reset();
-  namensordnungvorbereiten(*c_rezepte_);
   waitforsplash(start);
   splash_.close();
 }

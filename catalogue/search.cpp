@@ -229,8 +229,6 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   return result;
 }
 
-void namensordnungvorbereiten(const TdbdynGrid& c_rezepte) { namensordnung(c_rezepte); }
-
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
   return b_suchenClick(catalogue.c_rezepte(), catalogue.c_rezeptezutaten(), catalogue.c_zutaten(), settings,
                        progress);
