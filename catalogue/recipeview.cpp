@@ -59,11 +59,11 @@ bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list
   return laderezept(catalogue.c_rezeptezutaten(), catalogue.c_zutaten(), id, list);
 }
 
-std::string wertungtostern(const std::string& rating) {
+std::string wertungtostern(std::string_view rating) {
   int32_t stars = 0;
   if (!platform::strtoint(rating, stars) || stars <= 0) return "";
-  std::string text;
-  for (int32_t i = 0; i < std::min(stars, maxsterne); ++i) text += i == 0 ? "*" : " *";
+  std::string text(static_cast<std::size_t>(std::min(stars, maxsterne)) * 2 - 1, ' ');
+  for (std::size_t i = 0; i < text.size(); i += 2) text[i] = '*';
   return text;
 }
 

@@ -40,7 +40,7 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
 // "* * *" for "3"; "" for 0, less, or text that is no number.
-std::string wertungtostern(const std::string& rating);
+std::string wertungtostern(std::string_view rating);
 
 // The result list's and info box's flag texts: "Ja  " or "Nein".
 std::string janein(bool flag);

@@ -219,10 +219,11 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   for (const int32_t row : namensordnung(c_rezepte)) {
     const Pruefung& p = pruefungen[static_cast<std::size_t>(row)];
     if (!p.gelistet) continue;
-    const std::string_view packed = c_rezepte.cellview(spaltewerte, row);
+    c_rezepte.rowviews(row, cells);
+    const std::string_view packed = cells[spaltewerte];
     result.rows.push_back({std::string(TdbdynGrid::getsubfieldview(packed, feldname)),
-                           wertungtostern(std::string(TdbdynGrid::getsubfieldview(packed, feldwertung))),
-                           janein(p.alkoholisch), janein(p.alleverfuegbar), std::string(c_rezepte.cellview(spalteid, row))});
+                           wertungtostern(TdbdynGrid::getsubfieldview(packed, feldwertung)), janein(p.alkoholisch),
+                           janein(p.alleverfuegbar), std::string(cells[spalteid])});
   }
   result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
   progress.close();
