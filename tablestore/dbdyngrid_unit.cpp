@@ -9,13 +9,14 @@
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "tablestore/recordformat.h"
+
+using recordformat::messagebreak;
 
 namespace {
 
 constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
-constexpr const char* crlf = "\n\r";   // the table store's line break: LF, then CR
-constexpr std::size_t poswidth = 10;
 // values_ is laid out anew once its garbage is this large and more than half of it.
 constexpr std::size_t garbageslack = 1 << 16;
 
@@ -27,20 +28,14 @@ int32_t capacityfor(int32_t n) {
   return static_cast<int32_t>(std::min<int64_t>(capacity, INT32_MAX));
 }
 
-std::string_view trimview(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return text;
-}
-
 // Two paths name the same file when they agree after trimming, the case of
 // ASCII letters aside; compared without copies, as every row change looks
 // its file up.
 bool samepath(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   if (a == b) return true;  // the common case: the path as the table built it
-  a = trimview(a);
-  b = trimview(b);
+  a = platform::trimview(a);
+  b = platform::trimview(b);
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
@@ -50,7 +45,7 @@ std::string fileerror(const std::string& action, const std::string& path) {
   const std::string reason = code == platform::err_in_use
                                  ? "Datei wird von einem anderen Prozess belegt! "
                                  : platform::errortext(code);
-  return "Fehler beim " + action + " von: " + path + "!" + crlf + reason + "(err=" + std::to_string(code) + ")";
+  return "Fehler beim " + action + " von: " + path + "!" + messagebreak + reason + "(err=" + std::to_string(code) + ")";
 }
 
 // The load's warning for a file opened read-only: another process holds it,
@@ -60,7 +55,7 @@ std::string readonlywarning(const std::string& path, int reason) {
       reason == platform::err_in_use
           ? "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!"
           : "Achtung: " + path + " kann nicht beschrieben werden (" + platform::errortext(reason) + ")!";
-  return cause + crlf +
+  return cause + messagebreak +
          std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
 }
 
@@ -76,7 +71,7 @@ TdbdynGrid::TdbdynGrid(std::string name)
 TdbdynGrid::~TdbdynGrid() = default;
 
 void TdbdynGrid::showerror(const std::string& text) const {
-  platform::showwarning(text + crlf + "Quelle:" + name_);
+  platform::showwarning(text + messagebreak + "Quelle:" + name_);
 }
 
 // --- cells, rows, columns ---
@@ -213,9 +208,9 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   if (fields.state == 'C') return text + "x\xBFx\xBFx\xBFx\xBFx\xBF";  // no record yet
   text += dbfiles_[fields.file].name;
   text += subsep;
-  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, poswidth);
+  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, recordformat::poswidth);
   text += subsep;
-  text += flaglive;
+  text += recordformat::flaglive;
   text += subsep;
   for (const int64_t number : {fields.offset, fields.length}) {
     text += std::to_string(number);
@@ -255,7 +250,7 @@ std::string_view TdbdynGrid::subfieldview(std::string_view text, int32_t n, std:
   }
   std::size_t end = text.find(subsep, begin);
   if (end == std::string_view::npos) end = text.size();
-  return trimview(text.substr(begin, std::min(end - begin, limit)));
+  return platform::trimview(text.substr(begin, std::min(end - begin, limit)));
 }
 
 std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
@@ -343,8 +338,7 @@ bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
   if (platform::fileexists(path) &&
       !platform::askquestion("db_createfile: " + path + std::string(" existiert bereits, überschreiben?!"_cp)))
     return false;
-  const std::string header = "#DB" + std::string(1, colsep) + "0000000000" + colsep + "A" + colsep +
-                             std::to_string(columns) + colsep;
+  const std::string header = recordformat::newheader(columns);
   std::unique_ptr<platform::File> file = platform::File::create(path);
   std::size_t written = 0;
   if (!file || !file->write(0, header.data(), header.size(), written) || !file->sync() || !file->close()) {

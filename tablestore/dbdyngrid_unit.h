@@ -20,12 +20,6 @@ class TdbdynGrid {
   static constexpr char subsep = '\xBF';    // separates subfields; starts a record
   static constexpr int32_t readbuffersize = 1048577;
   static constexpr int32_t linebuffersize = 102401;
-  // The Flag of a record. Any digit but flaglive reads as a free slot; the
-  // loader takes flagpending, the new record of a changed row that was not
-  // yet turned live, for the row's record when the row has no live one.
-  static constexpr char flaglive = '0';
-  static constexpr char flagdeleted = '1';
-  static constexpr char flagpending = '2';
 
   struct DbFile {
     std::string name;  // lower case, without folder and ".db"

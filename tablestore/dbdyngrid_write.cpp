@@ -13,23 +13,11 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
+#include "tablestore/recordformat.h"
+
+using namespace recordformat;  // the format's offsets, widths and bytes
 
 namespace {
-
-constexpr std::size_t headlength = 13;  // start mark, Pos, separator, Flag
-constexpr std::size_t poswidth = 10;
-constexpr int64_t flagoffset = 12;      // the Flag byte within a record
-constexpr std::string_view nopos = "0000000000";  // the Pos of a deleted record
-// The reader keeps at most this many bytes of a line, so no longer record may be written.
-constexpr std::size_t maxrecordlength = TdbdynGrid::linebuffersize - 1;
-constexpr int64_t countoffset = 4;  // DC follows "#DB" and a separator
-constexpr std::size_t headerlength = 14;  // "#DB", separator, DC
-
-std::string_view trimview(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return text;
-}
 
 // Keeps the text of the first failed file operation of one write-back.
 bool ioerror(std::string& error) {
@@ -53,10 +41,7 @@ bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count
 bool writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag, std::string& error) {
   char head[headlength];
   if (posdigits.size() != poswidth) return false;
-  head[0] = TdbdynGrid::subsep;
-  std::memcpy(head + 1, posdigits.data(), poswidth);
-  head[11] = TdbdynGrid::subsep;
-  head[flagoffset] = flag;
+  puthead(head, posdigits, flag);
   return writeat(file, offset, head, headlength, error);
 }
 
@@ -68,20 +53,13 @@ bool writeflag(platform::File& file, int64_t offset, char flag, std::string& err
 // write of one byte cannot be torn, while the whole mark can, and a mark torn
 // in the middle of the Pos would leave the record live under another Pos.
 bool deletemark(platform::File& file, int64_t offset, std::string& error) {
-  return writeflag(file, offset, TdbdynGrid::flagdeleted, error) &&
-         writehead(file, offset, nopos, TdbdynGrid::flagdeleted, error);
+  return writeflag(file, offset, flagdeleted, error) && writehead(file, offset, zerodigits, flagdeleted, error);
 }
 
 std::size_t recordlength(std::span<const std::string_view> values) {
-  std::size_t length = headlength + 1;
+  std::size_t length = valuesoffset;
   for (const std::string_view value : values) length += value.size() + 1;
   return length;
-}
-
-// value in decimal, zero-padded to width digits, at out; no allocation, as
-// every record written and every record count raised needs one.
-void putdigits(char* out, int64_t value, std::size_t width) {
-  for (std::size_t i = width; i-- > 0; value /= 10) out[i] = static_cast<char>('0' + value % 10);
 }
 
 std::string number(int64_t value) { return std::to_string(value); }
@@ -334,13 +312,13 @@ bool TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields, 
   if (!platform::strtoint(getsubfield(fields, 5), start) || !platform::strtoint(getsubfield(fields, 3), pos))
     return false;
   const bool fillable = platform::strtoint(getsubfield(fields, 6), slot) &&
-                        static_cast<std::size_t>(slot) > poswidth && static_cast<std::size_t>(slot) <= maxrecordlength;
+                        static_cast<std::size_t>(slot) >= posend && static_cast<std::size_t>(slot) <= longestline;
   offset = start;
   oldslot = fillable ? static_cast<std::size_t>(slot) : 0;
   char* const old = readbuffer_.get();
   int32_t stored = 0;
-  return readat(file, offset, old, fillable ? oldslot : 1 + poswidth, writeerror_) &&
-         platform::strtoint(std::string_view(old + 1, poswidth), stored) && stored == pos;
+  return readat(file, offset, old, fillable ? oldslot : posend, writeerror_) &&
+         platform::strtoint(std::string_view(old + posoffset, poswidth), stored) && stored == pos;
 }
 
 // The new record goes over the old one in one write. Its head is the old
@@ -349,7 +327,7 @@ bool TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields, 
 bool TdbdynGrid::overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength) {
   char* const record = linebuffer_.get();
   record[flagoffset] = flaglive;
-  std::memset(record + length, 0, slotlength - length);
+  std::memset(record + length, fillbyte, slotlength - length);
   if (writeat(file, offset, record, slotlength, writeerror_)) return true;
   std::string ignored;
   writeat(file, offset, readbuffer_.get(), slotlength, ignored);
@@ -360,7 +338,7 @@ bool TdbdynGrid::overwriteinplace(platform::File& file, int64_t offset, std::siz
 // deleted, then the new one turned live.
 bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
                             std::size_t length, std::size_t slotlength) {
-  std::memset(linebuffer_.get() + length, 0, slotlength - length);
+  std::memset(linebuffer_.get() + length, fillbyte, slotlength - length);
   if (!writeat(file, offset, linebuffer_.get(), slotlength, writeerror_)) {
     std::string ignored;
     deletemark(file, offset, ignored);
@@ -404,7 +382,7 @@ bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, Val
   int64_t offset = 0;
   std::size_t slotlength = 0;
   if (takefreeslot(filename, length, offset, slotlength)) {
-    std::memset(linebuffer_.get() + length, 0, slotlength - length);
+    std::memset(linebuffer_.get() + length, fillbyte, slotlength - length);
     length = slotlength;
     if (!writeintoslot(*entry->file, offset, length)) return false;
   } else if (!appendrecord(*entry, length, offset, true)) {
@@ -449,20 +427,19 @@ TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
 
 bool TdbdynGrid::recordfits(Values values) {
   const std::size_t length = recordlength(values);
-  if (length <= maxrecordlength) return true;
+  if (length <= longestline) return true;
   writeerror_ = "Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
-                std::string(" Bytes, höchstens "_cp) + number(maxrecordlength) + " Bytes)!";
+                std::string(" Bytes, höchstens "_cp) + number(longestline) + " Bytes)!";
   return false;
 }
 
 std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
   char* out = linebuffer_.get();
-  out[0] = subsep;
-  putdigits(out + 1, pos, poswidth);
-  out[11] = subsep;
-  out[flagoffset] = flag;
-  out[13] = colsep;
-  std::size_t length = headlength + 1;
+  char digits[poswidth];
+  putdigits(digits, pos, poswidth);
+  puthead(out, {digits, poswidth}, flag);
+  out[flagsep] = colsep;
+  std::size_t length = valuesoffset;
   for (const std::string_view value : values) {
     std::memcpy(out + length, value.data(), value.size());
     length += value.size();
@@ -491,7 +468,7 @@ bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, i
   // which entry 0 is the first to be filled again: so while entry 0 is empty,
   // everything below freeslotscan_ still is.
   if (freeslotscan_ > lastfreeslot_ + 1 || (freeslotscan_ > 0 && !freeslots_[0].empty())) freeslotscan_ = 0;
-  const auto empty = [&](int32_t i) { return trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
+  const auto empty = [&](int32_t i) { return platform::trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
   while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
   for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
     std::string& entry = freeslots_[static_cast<std::size_t>(i)];
@@ -500,7 +477,7 @@ bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, i
     // than the line buffer (left by an over-long line) cannot be filled from it.
     int32_t slotsize = 0;
     if (!platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize) || slotsize < 0 ||
-        static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > maxrecordlength)
+        static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > longestline)
       continue;
     int32_t slotoffset = 0;
     if (subfieldview(entry, 2, std::string_view::npos) != filename ||
@@ -536,16 +513,16 @@ bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offs
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
-  out[0] = '\r';
-  out[1] = '\n';
-  std::memcpy(out + 2, linebuffer_.get(), length);
-  if (!writeat(file, end, out, length + 2, writeerror_) || (live && !makelive(file, end + 2)) ||
+  std::memcpy(out, crlf.data(), crlf.size());
+  std::memcpy(out + crlf.size(), linebuffer_.get(), length);
+  const int64_t start = end + static_cast<int64_t>(crlf.size());
+  if (!writeat(file, end, out, crlf.size() + length, writeerror_) || (live && !makelive(file, start)) ||
       !raiserecordcount(file)) {
     // Cut the file back: a failed append leaves it exactly as before.
     file.truncate(end);
     return false;
   }
-  offset = end + 2;
+  offset = start;
   entry.ownend = offset + static_cast<int64_t>(length);
   return true;
 }
@@ -562,9 +539,8 @@ bool TdbdynGrid::makelive(platform::File& file, int64_t offset) { return writefl
 // appending. Its length is counted as the reader counts it: the file's last
 // byte, LFs and NULs left out, a final 0xA1 added when missing.
 bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
-  constexpr std::size_t shortline = 16;
-  // The CR, an LF, a line long enough to be read, and the file's last byte.
-  char tail[shortline + 3];
+  // CR LF, a line long enough to be parsed alone, and the file's last byte.
+  char tail[crlf.size() + shortestline + 1];
   const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
   const auto count = static_cast<std::size_t>(end - start);
   if (!readat(file, start, tail, count, writeerror_)) return false;
@@ -575,7 +551,7 @@ bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
   for (const char c : bytes.substr(lineend + 1, count - lineend - 2))
     if (c != '\n' && c != '\0') line += c;
   if (line.empty() || line.back() != colsep) line += colsep;
-  if (line.size() >= shortline || (line.size() > 1 && line[1] == '#')) return true;
+  if (parsedalone(line)) return true;
   const int64_t cut = start + static_cast<int64_t>(lineend);
   if (!file.truncate(cut)) return ioerror(writeerror_);
   end = cut;
@@ -583,13 +559,11 @@ bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
 }
 
 bool TdbdynGrid::raiserecordcount(platform::File& file) {
-  char digits[poswidth];
+  char digits[countwidth];
   int32_t count = 0;
-  if (!readat(file, countoffset, digits, poswidth, writeerror_)) return false;
-  if (!platform::strtoint(std::string_view(digits, poswidth), count)) return false;
-  char header[headerlength];
-  std::memcpy(header, "#DB", 3);
-  header[3] = colsep;
-  putdigits(header + 4, int64_t{count} + 1, poswidth);
-  return writeat(file, 0, header, headerlength, writeerror_);
+  if (!readat(file, countoffset, digits, countwidth, writeerror_)) return false;
+  if (!platform::strtoint(std::string_view(digits, countwidth), count)) return false;
+  char header[countend];
+  putcount(header, int64_t{count} + 1);
+  return writeat(file, 0, header, countend, writeerror_);
 }
