@@ -2,7 +2,6 @@
 // the table's read buffer, assembles lines in its line buffer and rebuilds
 // rows, DBfields and freeslots from them. Errors stop it as a readerror.
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -254,23 +253,10 @@ class TdbdynGrid::Reader {
     return cells_;
   }
 
-  // The freeslots entry of a record line: N, file, "x", "x", offset and
-  // length, each closed by 0xBF.
-  std::string freeslot(int64_t start, int64_t count) {
-    char offset[24];
-    char length[24];
-    const std::string_view parts[] = {"N",
-                                      table_.dbfiles_[static_cast<std::size_t>(index_)].name,
-                                      "x",
-                                      "x",
-                                      {offset, std::to_chars(offset, offset + sizeof offset, start).ptr},
-                                      {length, std::to_chars(length, length + sizeof length, count).ptr}};
-    std::string fields;
-    for (std::string_view part : parts) {
-      fields += part;
-      fields += subsep;
-    }
-    return fields;
+  // The freeslots entry of a record line that starts at start and counts count bytes.
+  std::string freeslot(int64_t start, int64_t count) const {
+    return freeslotentry(table_.dbfiles_[static_cast<std::size_t>(index_)].name,
+                         {start, static_cast<std::size_t>(count)});
   }
 
   // A record that a change wrote but had not yet turned live when the
@@ -293,14 +279,10 @@ class TdbdynGrid::Reader {
     for (const Pending& record : pending_) {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
-        if (fixable) writeat(record.start + flagoffset, {&flaglive, 1});
+        if (fixable) check(makelive(file_, record.start));
         addrow(record.pos, record.posdigits, record.values, record.start, record.count);
       } else {
-        // The Flag alone first: a mark torn in the Pos must not make a live record.
-        char head[headlength];
-        puthead(head, zerodigits, flagdeleted);
-        if (fixable) writeat(record.start + flagoffset, {&flagdeleted, 1});
-        if (fixable) writeat(record.start, {head, headlength});
+        if (fixable) check(deletemark(file_, record.start));
         table_.addfreeslot(freeslot(record.start, record.count));
       }
     }
@@ -318,9 +300,9 @@ class TdbdynGrid::Reader {
     return got == headlength && std::memcmp(found, expected, headlength) == 0;
   }
 
-  void writeat(int64_t offset, std::string_view bytes) {
-    std::size_t written = 0;
-    if (!file_.write(offset, bytes.data(), bytes.size(), written)) failio();
+  // A fix that cannot be written stops the load with its error.
+  static void check(const Outcome& written) {
+    if (!written) fail(written.failure);
   }
 
   // A DC that disagrees with the records read is corrected in place. A file

@@ -219,14 +219,14 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   return text;
 }
 
-void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
+void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot) {
   Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
   if (file != dbfiles_.end()) fields.file = static_cast<uint16_t>(file - dbfiles_.begin());
   fields.state = 'N';
   fields.pos = pos;
-  fields.offset = offset;
-  fields.length = static_cast<int64_t>(length);
+  fields.offset = slot.offset;
+  fields.length = static_cast<int64_t>(slot.length);
   setpostext(row, {});
 }
 
@@ -300,6 +300,23 @@ void TdbdynGrid::addfreeslot(std::string entry) {
   ++lastfreeslot_;
   if (static_cast<std::size_t>(lastfreeslot_) >= freeslots_.size()) freeslots_.resize(freeslots_.size() + rowstep);
   freeslots_[static_cast<std::size_t>(lastfreeslot_)] = std::move(entry);
+}
+
+std::string TdbdynGrid::freeslotentry(std::string_view filename, Slot slot) {
+  char offset[24];
+  char length[24];
+  const std::string_view parts[] = {"N",
+                                    filename,
+                                    "x",
+                                    "x",
+                                    {offset, std::to_chars(offset, offset + sizeof offset, slot.offset).ptr},
+                                    {length, std::to_chars(length, length + sizeof length, slot.length).ptr}};
+  std::string entry;
+  for (const std::string_view part : parts) {
+    entry += part;
+    entry += subsep;
+  }
+  return entry;
 }
 
 void TdbdynGrid::clear() {

@@ -2,10 +2,12 @@
 // row in memory and have it in its table file before they return: a record is
 // written into a free slot or appended, a deleted record is flagged in place.
 // The file is never rewritten as a whole; each change is a few small writes
-// at known offsets.
+// at known offsets. Every step of the write-back answers with an Outcome;
+// updatefile shows the text of a failed one.
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -19,43 +21,6 @@ using namespace recordformat;  // the format's offsets, widths and bytes
 
 namespace {
 
-// Keeps the text of the first failed file operation of one write-back.
-bool ioerror(std::string& error) {
-  if (error.empty()) error = platform::errortext(platform::lasterror());
-  return false;
-}
-
-bool writeat(platform::File& file, int64_t offset, const char* bytes, std::size_t count, std::string& error) {
-  std::size_t written = 0;
-  return file.write(offset, bytes, count, written) || ioerror(error);
-}
-
-// False with no error text when fewer than count bytes arrive.
-bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count, std::string& error) {
-  std::size_t got = 0;
-  if (!file.read(offset, bytes, count, got)) return ioerror(error);
-  return got == count;
-}
-
-// The 13 leading bytes of a record: start mark, the ten digits of Pos, separator, Flag.
-bool writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag, std::string& error) {
-  char head[headlength];
-  if (posdigits.size() != poswidth) return false;
-  puthead(head, posdigits, flag);
-  return writeat(file, offset, head, headlength, error);
-}
-
-bool writeflag(platform::File& file, int64_t offset, char flag, std::string& error) {
-  return writeat(file, offset + flagoffset, &flag, 1, error);
-}
-
-// Flags the record at offset deleted. Its Flag byte goes first, alone: a
-// write of one byte cannot be torn, while the whole mark can, and a mark torn
-// in the middle of the Pos would leave the record live under another Pos.
-bool deletemark(platform::File& file, int64_t offset, std::string& error) {
-  return writeflag(file, offset, flagdeleted, error) && writehead(file, offset, zerodigits, flagdeleted, error);
-}
-
 std::size_t recordlength(std::span<const std::string_view> values) {
   std::size_t length = valuesoffset;
   for (const std::string_view value : values) length += value.size() + 1;
@@ -63,9 +28,6 @@ std::size_t recordlength(std::span<const std::string_view> values) {
 }
 
 std::string number(int64_t value) { return std::to_string(value); }
-
-// A file operation's own error text says more than the step that failed.
-std::string failure(const std::string& ioerror, const char* step) { return ioerror.empty() ? step : ioerror; }
 
 }  // namespace
 
@@ -179,6 +141,20 @@ bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, cons
 // --- write-back ---
 
 bool TdbdynGrid::updatefile(int32_t row) {
+  if (!writable(row)) return false;
+  const DbFile* dbfile = targetfile(row);
+  if (!dbfile || !cellsheld(row)) return false;
+  platform::File* file = nullptr;
+  bool readonly = false;
+  if (!openfileorwarn(dbfile->path, file, readonly)) return false;
+  // Another process holds the file: the change stays in memory.
+  if (readonly) return true;
+  const Outcome outcome = carryout(row, dbfile->name, views_);
+  if (!outcome) showerror("tdbdyngrid: updatefile: " + outcome.failure);
+  return outcome.done;
+}
+
+bool TdbdynGrid::writable(int32_t row) {
   if (Mode_ < 1) {
     platform::showwarning(std::string("tdbdyngrid: updatefile: nicht möglich in Mode "_cp) + number(Mode_));
     return false;
@@ -193,23 +169,31 @@ bool TdbdynGrid::updatefile(int32_t row) {
     showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const char state = rows_[static_cast<std::size_t>(row)].state;
-  if (state == 0) {
+  return true;
+}
+
+const TdbdynGrid::DbFile* TdbdynGrid::targetfile(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.state == 0) {
     platform::showwarning("tdbdyngrid: updatefile: dbdaten in " + number(row) + std::string(" ungültig! (datei)"_cp));
-    return false;
+    return nullptr;
   }
-  if (state == 'C' && (dbfiles_.empty() || dbfiles_.back().name.empty())) {
+  if (fields.state == 'C' && (dbfiles_.empty() || dbfiles_.back().name.empty())) {
     platform::showwarning("tdbdyngrid: updatefile: create - Dateiname unbekannt!");
-    return false;
+    return nullptr;
   }
   // A new row goes to the file loaded last, any other to its own.
-  const DbFile& dbfile = state == 'C' ? dbfiles_.back() : dbfiles_[rows_[static_cast<std::size_t>(row)].file];
+  const DbFile& dbfile = fields.state == 'C' ? dbfiles_.back() : dbfiles_[fields.file];
   // The table holds its file open already, so what can have changed is the
   // path: the file deleted, or a folder in its place. One stat tells both.
   if (!platform::File::present(dbfile.path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
-    return false;
+    return nullptr;
   }
+  return &dbfile;
+}
+
+bool TdbdynGrid::cellsheld(int32_t row) {
   // The cells are read in place: a row change costs no copy of them.
   views_.resize(static_cast<std::size_t>(getcolcount()));
   rowviews(row, views_);
@@ -219,36 +203,40 @@ bool TdbdynGrid::updatefile(int32_t row) {
       return false;
     }
   }
-  platform::File* file = nullptr;
-  bool readonly = false;
-  if (!openfileorwarn(dbfile.path, file, readonly)) return false;
-  // Another process holds the file: the change stays in memory.
-  if (readonly) return true;
-  std::string error;
-  if (!carryout(row, state, dbfile.name, views_, error)) {
-    showerror("tdbdyngrid: updatefile: " + error);
-    return false;
-  }
   return true;
 }
 
-bool TdbdynGrid::carryout(int32_t row, char state, const std::string& filename, Values values, std::string& error) {
-  writeerror_.clear();
-  switch (state) {
-    case 'C':
-      if (_ins(row, filename, 0, values)) return true;
-      error = failure(writeerror_, "Fehler in _ins!");
-      return false;
-    case 'D':
-      if (_del(row)) return true;
-      error = failure(writeerror_, "Fehler in _del!");
-      return false;
-    case 'N': return true;
-    case 'U': return rewrite(row, filename, values, error);
-    default:
-      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")";
-      return false;
+TdbdynGrid::Outcome TdbdynGrid::carryout(int32_t row, const std::string& filename, Values values) {
+  switch (rows_[static_cast<std::size_t>(row)].state) {
+    case 'C': return create(row, filename, values).named("Fehler in _ins!");
+    case 'D': return erase(row).named("Fehler in _del!");
+    case 'N': return Outcome::ok();
+    case 'U': return rewrite(row, filename, values);
+    default: return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
   }
+}
+
+// A new row: its record gets the next Pos of its file.
+TdbdynGrid::Outcome TdbdynGrid::create(int32_t row, const std::string& filename, Values values) {
+  Outcome fits = recordfits(values);
+  if (!fits) return fits;
+  const std::optional<int32_t> pos = issuepos(filename);
+  if (!pos) return Outcome::failed();
+  Outcome written = _ins(filename, *pos, values);
+  if (written) setlive(row, filename, *pos, written.slot);
+  return written;
+}
+
+// A deleted row: its record flagged deleted, its slot free for a later
+// record, the row without a record.
+TdbdynGrid::Outcome TdbdynGrid::erase(int32_t row) {
+  Outcome freed = _del(row);
+  if (!freed) return freed;
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  addfreeslot(freeslotentry(dbfiles_[fields.file].name, freed.slot));
+  fields.state = 0;
+  setpostext(row, {});
+  return freed;
 }
 
 // A changed row keeps its Pos. Where its new record goes is decided before
@@ -256,159 +244,128 @@ bool TdbdynGrid::carryout(int32_t row, char state, const std::string& filename, 
 // part as the last one (the old record counts as freed), or the end of the
 // file. The writes then keep the old or the new record live at every moment,
 // and a failure leaves the old one live with the row still "U".
-bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values, std::string& error) {
+TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values) {
   const std::string oldfields = DBfields(row);
+  const std::string oldpos = getsubfield(oldfields, fieldpos);
   int32_t pos = 0;
-  if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
-    error = "Rec nicht lesbar";
-    return false;
-  }
-  if (!recordfits(values)) {
-    error = writeerror_;
-    return false;
-  }
+  if (!platform::strtoint(oldpos, pos)) return Outcome::failed("Rec nicht lesbar");
+  Outcome fits = recordfits(values);
+  if (!fits) return fits;
   OpenFile* entry = writehandle(filename);
-  platform::File* file = entry ? entry->file.get() : nullptr;
-  int64_t oldoffset = 0;
-  std::size_t oldslot = 0;
-  if (!file || !readoldrecord(*file, oldfields, oldoffset, oldslot)) {
-    error = failure(writeerror_, "Fehler in _del!");
-    return false;
-  }
+  const Outcome old = entry ? readoldrecord(*entry->file, oldfields) : Outcome::failed();
+  if (!old) return old.named("Fehler in _del!");
   const std::size_t length = buildrecord(pos, values, flagpending);
-  int64_t offset = 0;
-  std::size_t slotlength = 0;
-  bool written = false;
-  bool ownslot = false;
-  if (takefreeslot(filename, length, offset, slotlength)) {
-    written = movetoslot(*file, oldoffset, oldfields, offset, length, slotlength);
-  } else if (oldslot >= length) {
-    ownslot = true;
-    offset = oldoffset;
-    slotlength = oldslot;
-    written = overwriteinplace(*file, offset, length, slotlength);
-  } else {
-    written = movetoend(*entry, oldoffset, oldfields, length, offset);
-    slotlength = length;
-  }
-  if (!written) {
-    error = failure(writeerror_, "Fehler in _ins!");
-    return false;
-  }
-  addfreeslot(ownslot ? std::string() : freedslot(oldfields));
-  setlive(row, filename, pos, offset, slotlength);
-  return true;
+  Outcome written = placechange(*entry, filename, old.slot, oldpos, length).named("Fehler in _ins!");
+  if (!written) return written;
+  // The old slot is free now, unless the new record went back into it: then
+  // its entry is taken at once, as if _del had freed it and _ins reused it.
+  const Slot freed{old.slot.offset, static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].length)};
+  addfreeslot(written.slot.offset == freed.offset ? std::string() : freeslotentry(filename, freed));
+  setlive(row, filename, pos, written.slot);
+  return written;
 }
 
 // Reads the row's record at its offset into the read buffer: its whole slot
-// when a record can fill it (oldslot then tells its length, else 0), or just
-// its start mark and Pos. False when the Pos there is not the row's: a stale
-// offset must not destroy another record.
-bool TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields, int64_t& offset,
-                               std::size_t& oldslot) {
+// when a record can fill it (the answer's slot length then tells it, else it
+// is 0), or just its start mark and Pos. Fails when the Pos there is not the
+// row's: a stale offset must not destroy another record.
+TdbdynGrid::Outcome TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields) {
   int32_t start = 0;
   int32_t pos = 0;
   int32_t slot = 0;
-  if (!platform::strtoint(getsubfield(fields, 5), start) || !platform::strtoint(getsubfield(fields, 3), pos))
-    return false;
-  const bool fillable = platform::strtoint(getsubfield(fields, 6), slot) &&
+  if (!platform::strtoint(getsubfield(fields, fieldoffset), start) ||
+      !platform::strtoint(getsubfield(fields, fieldpos), pos))
+    return Outcome::failed();
+  const bool fillable = platform::strtoint(getsubfield(fields, fieldlength), slot) &&
                         static_cast<std::size_t>(slot) >= posend && static_cast<std::size_t>(slot) <= longestline;
-  offset = start;
-  oldslot = fillable ? static_cast<std::size_t>(slot) : 0;
-  char* const old = readbuffer_.get();
+  const Slot old{start, fillable ? static_cast<std::size_t>(slot) : 0};
+  char* const bytes = readbuffer_.get();
+  const Outcome read = readat(file, old.offset, bytes, fillable ? old.length : posend);
+  if (!read) return read;
   int32_t stored = 0;
-  return readat(file, offset, old, fillable ? oldslot : posend, writeerror_) &&
-         platform::strtoint(std::string_view(old + posoffset, poswidth), stored) && stored == pos;
+  if (!platform::strtoint(std::string_view(bytes + posoffset, poswidth), stored) || stored != pos)
+    return Outcome::failed();
+  return Outcome::ok(old);
+}
+
+// Writes the changed row's record, built in the line buffer, where it goes:
+// the first free slot that fits, else its own old slot, else the file's end.
+TdbdynGrid::Outcome TdbdynGrid::placechange(OpenFile& entry, const std::string& filename, Slot old,
+                                            std::string_view oldpos, std::size_t length) {
+  if (const std::optional<Slot> slot = takefreeslot(filename, length))
+    return movetoslot(*entry.file, old.offset, oldpos, *slot, length);
+  if (old.length >= length) return overwriteinplace(*entry.file, old, length);
+  return movetoend(entry, old.offset, oldpos, length);
 }
 
 // The new record goes over the old one in one write. Its head is the old
 // head (same Pos, live), so no delete mark is needed; should the write fail,
 // the old bytes, kept in the read buffer, are put back.
-bool TdbdynGrid::overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength) {
+TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(platform::File& file, Slot old, std::size_t length) {
   char* const record = linebuffer_.get();
   record[flagoffset] = flaglive;
-  std::memset(record + length, fillbyte, slotlength - length);
-  if (writeat(file, offset, record, slotlength, writeerror_)) return true;
-  std::string ignored;
-  writeat(file, offset, readbuffer_.get(), slotlength, ignored);
-  return false;
+  std::memset(record + length, fillbyte, old.length - length);
+  const Outcome written = writeat(file, old.offset, {record, old.length});
+  if (written) return Outcome::ok(old);
+  writeat(file, old.offset, {readbuffer_.get(), old.length});
+  return written;
 }
 
 // Into a free slot: the new record, not yet live, then the old one flagged
 // deleted, then the new one turned live.
-bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
-                            std::size_t length, std::size_t slotlength) {
-  std::memset(linebuffer_.get() + length, fillbyte, slotlength - length);
-  if (!writeat(file, offset, linebuffer_.get(), slotlength, writeerror_)) {
-    std::string ignored;
-    deletemark(file, offset, ignored);
-    return false;
-  }
-  return swaplive(file, oldoffset, oldfields, offset);
+TdbdynGrid::Outcome TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+                                           Slot slot, std::size_t length) {
+  std::memset(linebuffer_.get() + length, fillbyte, slot.length - length);
+  const Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
+  if (written) return swaplive(file, oldoffset, oldpos, slot);
+  deletemark(file, slot.offset);
+  return written;
 }
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-bool TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
-                           int64_t& offset) {
-  return appendrecord(entry, length, offset, false) && swaplive(*entry.file, oldoffset, oldfields, offset);
+TdbdynGrid::Outcome TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos,
+                                          std::size_t length) {
+  const Outcome appended = appendrecord(entry, length, false);
+  return appended ? swaplive(*entry.file, oldoffset, oldpos, appended.slot) : appended;
 }
 
-// The old record is flagged deleted, then the new one turned live. Should
-// either fail, the old record is made live again and the new one deleted;
-// if even that fails, the next load still finds exactly one of them live.
-bool TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset) {
-  if (deletemark(file, oldoffset, writeerror_) && writeflag(file, offset, flaglive, writeerror_)) return true;
-  std::string ignored;
-  if (writehead(file, oldoffset, getsubfield(oldfields, 3), flaglive, ignored)) deletemark(file, offset, ignored);
-  return false;
+// The old record is flagged deleted, then the new one in slot turned live.
+// Should either fail, the old record is made live again and the new one
+// deleted; if even that fails, the next load still finds exactly one of them
+// live.
+TdbdynGrid::Outcome TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+                                         Slot slot) {
+  Outcome swapped = deletemark(file, oldoffset);
+  if (swapped) swapped = makelive(file, slot.offset);
+  if (swapped) return Outcome::ok(slot);
+  if (writehead(file, oldoffset, oldpos, flaglive)) deletemark(file, slot.offset);
+  return swapped;
 }
 
-// The freeslots entry of a record that was freed: file, offset and length.
-std::string TdbdynGrid::freedslot(const std::string& fields) {
-  std::string slot = fields;
-  setsubfield(slot, 1, "N");
-  setsubfield(slot, 3, "x");
-  setsubfield(slot, 4, "x");
-  return slot;
-}
-
-bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, Values values) {
-  if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
-  if (pos <= 0 && !issuepos(filename, pos)) return false;
+TdbdynGrid::Outcome TdbdynGrid::_ins(const std::string& filename, int32_t pos, Values values) {
   OpenFile* entry = writehandle(filename);
-  if (!entry) return false;
-  std::size_t length = buildrecord(pos, values, flagdeleted);
-  int64_t offset = 0;
-  std::size_t slotlength = 0;
-  if (takefreeslot(filename, length, offset, slotlength)) {
-    std::memset(linebuffer_.get() + length, fillbyte, slotlength - length);
-    length = slotlength;
-    if (!writeintoslot(*entry->file, offset, length)) return false;
-  } else if (!appendrecord(*entry, length, offset, true)) {
-    return false;
+  if (!entry) return Outcome::failed();
+  const std::size_t length = buildrecord(pos, values, flagdeleted);
+  if (const std::optional<Slot> slot = takefreeslot(filename, length)) {
+    std::memset(linebuffer_.get() + length, fillbyte, slot->length - length);
+    return writeintoslot(*entry->file, *slot);
   }
-  setlive(row, filename, pos, offset, length);
-  return true;
+  return appendrecord(*entry, length, true);
 }
 
-bool TdbdynGrid::_del(int32_t row) {
+TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
   const std::string fields = DBfields(row);
-  OpenFile* entry = writehandle(getsubfield(fields, 2));
-  platform::File* file = entry ? entry->file.get() : nullptr;
-  int64_t offset = 0;
-  std::size_t oldslot = 0;
-  if (!file || !readoldrecord(*file, fields, offset, oldslot)) return false;
-  if (!deletemark(*file, offset, writeerror_)) {
-    // A mark that failed half-way must not leave the record live under another Pos.
-    std::string ignored;
-    writehead(*file, offset, getsubfield(fields, 3), flaglive, ignored);
-    return false;
-  }
-  addfreeslot(freedslot(fields));
-  rows_[static_cast<std::size_t>(row)].state = 0;
-  setpostext(row, {});
-  return true;
+  OpenFile* entry = writehandle(getsubfield(fields, fieldfile));
+  if (!entry) return Outcome::failed();
+  platform::File& file = *entry->file;
+  const Outcome old = readoldrecord(file, fields);
+  if (!old) return old;
+  const Outcome marked = deletemark(file, old.slot.offset);
+  if (marked) return Outcome::ok({old.slot.offset, static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].length)});
+  // A mark that failed half-way must not leave the record live under another Pos.
+  writehead(file, old.slot.offset, getsubfield(fields, fieldpos), flaglive);
+  return marked;
 }
 
 TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
@@ -425,12 +382,11 @@ TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   return found;
 }
 
-bool TdbdynGrid::recordfits(Values values) {
+TdbdynGrid::Outcome TdbdynGrid::recordfits(Values values) {
   const std::size_t length = recordlength(values);
-  if (length <= longestline) return true;
-  writeerror_ = "Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
-                std::string(" Bytes, höchstens "_cp) + number(longestline) + " Bytes)!";
-  return false;
+  if (length <= longestline) return Outcome::ok();
+  return Outcome::failed("Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
+                         std::string(" Bytes, höchstens "_cp) + number(longestline) + " Bytes)!");
 }
 
 std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
@@ -448,20 +404,18 @@ std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
   return length;
 }
 
-bool TdbdynGrid::issuepos(const std::string& filename, int32_t& pos) {
-  bool found = false;
+std::optional<int32_t> TdbdynGrid::issuepos(const std::string& filename) {
+  std::optional<int32_t> pos;
   for (DbFile& file : dbfiles_) {
     if (file.name != filename) continue;
     // Past the largest number a Pos cannot be read back: no record gets it.
-    if (file.maxpos == INT32_MAX) return false;
+    if (file.maxpos == INT32_MAX) return std::nullopt;
     pos = ++file.maxpos;
-    found = true;
   }
-  return found;
+  return pos;
 }
 
-bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, int64_t& offset,
-                              std::size_t& slotlength) {
+std::optional<TdbdynGrid::Slot> TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length) {
   // Reused entries stay in the list as empty texts; skipping the leading run
   // of them keeps the walk short. Entries are only appended behind
   // lastfreeslot_, emptied here, or dropped all at once by clear(), after
@@ -472,98 +426,154 @@ bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, i
   while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
   for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
     std::string& entry = freeslots_[static_cast<std::size_t>(i)];
-    if (empty(i)) continue;
-    // Most slots are too short: their length is looked at first. A slot longer
-    // than the line buffer (left by an over-long line) cannot be filled from it.
-    int32_t slotsize = 0;
-    if (!platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize) || slotsize < 0 ||
-        static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > longestline)
-      continue;
-    int32_t slotoffset = 0;
-    if (subfieldview(entry, 2, std::string_view::npos) != filename ||
-        !platform::strtoint(subfieldview(entry, 5, std::string_view::npos), slotoffset))
-      continue;
+    const std::optional<Slot> slot = fittingslot(entry, filename, length);
+    if (!slot) continue;
     entry.clear();
-    offset = slotoffset;
-    slotlength = static_cast<std::size_t>(slotsize);
-    return true;
+    return slot;
   }
-  return false;
+  return std::nullopt;
 }
 
-bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t length) {
-  if (writeat(file, offset, linebuffer_.get(), length, writeerror_) && makelive(file, offset)) return true;
+// The slot of a freeslots entry, when it is one of filename that a record of
+// length bytes fits.
+std::optional<TdbdynGrid::Slot> TdbdynGrid::fittingslot(std::string_view entry, const std::string& filename,
+                                                        std::size_t length) {
+  if (platform::trimview(entry).empty()) return std::nullopt;
+  // Most slots are too short: their length is looked at first. A slot longer
+  // than the line buffer (left by an over-long line) cannot be filled from it.
+  int32_t slotsize = 0;
+  if (!platform::strtoint(subfieldview(entry, fieldlength, std::string_view::npos), slotsize) || slotsize < 0 ||
+      static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > longestline)
+    return std::nullopt;
+  int32_t slotoffset = 0;
+  if (subfieldview(entry, fieldfile, std::string_view::npos) != filename ||
+      !platform::strtoint(subfieldview(entry, fieldoffset, std::string_view::npos), slotoffset))
+    return std::nullopt;
+  return Slot{slotoffset, static_cast<std::size_t>(slotsize)};
+}
+
+TdbdynGrid::Outcome TdbdynGrid::writeintoslot(platform::File& file, Slot slot) {
+  Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
+  if (written) written = makelive(file, slot.offset);
+  if (written) return Outcome::ok(slot);
   // Part of the record may have arrived: it must not load as a live record.
-  std::string ignored;
-  deletemark(file, offset, ignored);
-  return false;
+  deletemark(file, slot.offset);
+  return written;
 }
 
-bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live) {
+TdbdynGrid::Outcome TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, bool live) {
   platform::File& file = *entry.file;
-  // The end that this table's last append left is the file's end: no other
-  // process writes the file while the table holds it, and that end holds no
-  // torn line. Any other end is looked up and checked.
-  int64_t end = entry.ownend;
-  entry.ownend = -1;
-  if (end < 0) {
-    if (!file.size(end)) return ioerror(writeerror_);
-    if (!cuttornline(file, end)) return false;
-  }
+  const Outcome start = appendstart(entry);
+  if (!start) return start;
+  const int64_t end = start.slot.offset;
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
   std::memcpy(out, crlf.data(), crlf.size());
   std::memcpy(out + crlf.size(), linebuffer_.get(), length);
-  const int64_t start = end + static_cast<int64_t>(crlf.size());
-  if (!writeat(file, end, out, crlf.size() + length, writeerror_) || (live && !makelive(file, start)) ||
-      !raiserecordcount(file)) {
+  const Slot slot{end + static_cast<int64_t>(crlf.size()), length};
+  Outcome appended = writeat(file, end, {out, crlf.size() + length});
+  if (appended && live) appended = makelive(file, slot.offset);
+  if (appended) appended = raiserecordcount(file);
+  if (!appended) {
     // Cut the file back: a failed append leaves it exactly as before.
     file.truncate(end);
-    return false;
+    return appended;
   }
-  offset = start;
-  entry.ownend = offset + static_cast<int64_t>(length);
-  return true;
+  entry.ownend = slot.offset + static_cast<int64_t>(length);
+  return Outcome::ok(slot);
 }
 
-// One write of many bytes can be cut short when the process dies in it, so a
-// record goes to disk flagged deleted and turns live by this single byte: an
-// interrupted write leaves a free slot, never half a record read as live.
-bool TdbdynGrid::makelive(platform::File& file, int64_t offset) { return writeflag(file, offset, flaglive, writeerror_); }
+TdbdynGrid::Outcome TdbdynGrid::appendstart(OpenFile& entry) {
+  // The end that this table's last append left is the file's end: no other
+  // process writes the file while the table holds it, and that end holds no
+  // torn line. Any other end is looked up and checked.
+  const int64_t ownend = entry.ownend;
+  entry.ownend = -1;
+  if (ownend >= 0) return Outcome::ok({ownend, 0});
+  int64_t end = 0;
+  if (!entry.file->size(end)) return Outcome::ioerror();
+  return cuttornline(*entry.file, end);
+}
 
 // An append cut short by the process dying can leave CR LF and the first
-// bytes of a record at the end of the file. The reader takes a line as a
-// record only from 16 bytes on; a shorter one it joins to the line appended
-// next, which would then fail on every load: such a line is cut off before
-// appending. Its length is counted as the reader counts it: the file's last
-// byte, LFs and NULs left out, a final 0xA1 added when missing.
-bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
+// bytes of a record at the end of the file. A line that the reader would not
+// parse alone it joins to the line appended next, which would then fail on
+// every load: such a line is cut off before appending. It is assembled as
+// the reader assembles it: the file's last byte, LFs and NULs left out, a
+// final 0xA1 added when missing.
+TdbdynGrid::Outcome TdbdynGrid::cuttornline(platform::File& file, int64_t end) {
   // CR LF, a line long enough to be parsed alone, and the file's last byte.
   char tail[crlf.size() + shortestline + 1];
   const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
   const auto count = static_cast<std::size_t>(end - start);
-  if (!readat(file, start, tail, count, writeerror_)) return false;
+  const Outcome read = readat(file, start, tail, count);
+  if (!read) return read;
   const std::string_view bytes(tail, count);
   const std::size_t lineend = bytes.rfind('\r');
-  if (lineend == std::string_view::npos) return true;  // the last line is long, or the header
+  if (lineend == std::string_view::npos) return Outcome::ok({end, 0});  // the last line is long, or the header
   std::string line;
   for (const char c : bytes.substr(lineend + 1, count - lineend - 2))
     if (c != '\n' && c != '\0') line += c;
   if (line.empty() || line.back() != colsep) line += colsep;
-  if (parsedalone(line)) return true;
+  if (parsedalone(line)) return Outcome::ok({end, 0});
   const int64_t cut = start + static_cast<int64_t>(lineend);
-  if (!file.truncate(cut)) return ioerror(writeerror_);
-  end = cut;
-  return true;
+  if (!file.truncate(cut)) return Outcome::ioerror();
+  return Outcome::ok({cut, 0});
 }
 
-bool TdbdynGrid::raiserecordcount(platform::File& file) {
+TdbdynGrid::Outcome TdbdynGrid::raiserecordcount(platform::File& file) {
   char digits[countwidth];
+  const Outcome read = readat(file, countoffset, digits, countwidth);
+  if (!read) return read;
   int32_t count = 0;
-  if (!readat(file, countoffset, digits, countwidth, writeerror_)) return false;
-  if (!platform::strtoint(std::string_view(digits, countwidth), count)) return false;
+  if (!platform::strtoint(std::string_view(digits, countwidth), count)) return Outcome::failed();
   char header[countend];
   putcount(header, int64_t{count} + 1);
-  return writeat(file, 0, header, countend, writeerror_);
+  return writeat(file, 0, {header, countend});
+}
+
+// --- the file operations on one record ---
+
+TdbdynGrid::Outcome TdbdynGrid::Outcome::ioerror() { return failed(platform::errortext(platform::lasterror())); }
+
+TdbdynGrid::Outcome TdbdynGrid::Outcome::named(const char* step) const {
+  if (done || !failure.empty()) return *this;
+  return failed(step);
+}
+
+TdbdynGrid::Outcome TdbdynGrid::writeat(platform::File& file, int64_t offset, std::string_view bytes) {
+  std::size_t written = 0;
+  return file.write(offset, bytes.data(), bytes.size(), written) ? Outcome::ok() : Outcome::ioerror();
+}
+
+// Fails with no text of its own when fewer than count bytes arrive.
+TdbdynGrid::Outcome TdbdynGrid::readat(platform::File& file, int64_t offset, char* bytes, std::size_t count) {
+  std::size_t got = 0;
+  if (!file.read(offset, bytes, count, got)) return Outcome::ioerror();
+  return got == count ? Outcome::ok() : Outcome::failed();
+}
+
+// The headlength leading bytes of a record: start mark, Pos, 0xBF, Flag.
+TdbdynGrid::Outcome TdbdynGrid::writehead(platform::File& file, int64_t offset, std::string_view posdigits,
+                                          char flag) {
+  if (posdigits.size() != poswidth) return Outcome::failed();
+  char head[headlength];
+  puthead(head, posdigits, flag);
+  return writeat(file, offset, {head, headlength});
+}
+
+// One write of many bytes can be cut short when the process dies in it, so a
+// record goes to disk not live and turns live by this single byte: an
+// interrupted write leaves a free slot, never half a record read as live.
+TdbdynGrid::Outcome TdbdynGrid::makelive(platform::File& file, int64_t offset) {
+  return writeat(file, offset + static_cast<int64_t>(flagoffset), {&flaglive, 1});
+}
+
+// Flags the record at offset deleted. Its Flag byte goes first, alone: a
+// write of one byte cannot be torn, while the whole mark can, and a mark torn
+// in the middle of the Pos would leave the record live under another Pos.
+TdbdynGrid::Outcome TdbdynGrid::deletemark(platform::File& file, int64_t offset) {
+  const Outcome flagged = writeat(file, offset + static_cast<int64_t>(flagoffset), {&flagdeleted, 1});
+  return flagged ? writehead(file, offset, zerodigits, flagdeleted) : flagged;
 }
