@@ -425,6 +425,7 @@ std::optional<TdbdynGrid::Slot> TdbdynGrid::takefreeslot(const std::string& file
   const auto empty = [&](int32_t i) { return platform::trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
   while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
   for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
+    if (empty(i)) continue;
     std::string& entry = freeslots_[static_cast<std::size_t>(i)];
     const std::optional<Slot> slot = fittingslot(entry, filename, length);
     if (!slot) continue;
@@ -438,7 +439,6 @@ std::optional<TdbdynGrid::Slot> TdbdynGrid::takefreeslot(const std::string& file
 // length bytes fits.
 std::optional<TdbdynGrid::Slot> TdbdynGrid::fittingslot(std::string_view entry, const std::string& filename,
                                                         std::size_t length) {
-  if (platform::trimview(entry).empty()) return std::nullopt;
   // Most slots are too short: their length is looked at first. A slot longer
   // than the line buffer (left by an over-long line) cannot be filled from it.
   int32_t slotsize = 0;
