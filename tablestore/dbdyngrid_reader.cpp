@@ -318,6 +318,8 @@ class TdbdynGrid::Reader {
     }
     const char* const outcome =
         written == countend ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!";
+    // "sol" with one l, and the blank before the line break, as the warning
+    // has always read: users know it by these words, so they stay.
     platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " +
                           messagebreak + std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak + outcome);
   }

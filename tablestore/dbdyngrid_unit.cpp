@@ -393,6 +393,7 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
       }
       if (i == 0) columns = getcolcount();
       if (getcolcount() != columns) {
+        // "Datein" as the message has always read; not to be corrected.
         platform::showwarning(
             "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
         return false;

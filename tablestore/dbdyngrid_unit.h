@@ -19,6 +19,11 @@ class TdbdynGrid {
  public:
   static constexpr char colsep = '\xA1';    // separates columns in a table file
   static constexpr char subsep = '\xBF';    // separates subfields; starts a record
+  // The reader's chunk and line buffers. Their odd sizes are deliberate and
+  // stay as they are: the chunk size shows in the load's "Lesefehler"
+  // message, and a line keeps its first 102,400 bytes (one byte more for its
+  // final 0xA1), which decides what an over-long line loads as and how long
+  // a record the write-back may write. Rounding them changes both.
   static constexpr int32_t readbuffersize = 1048577;
   static constexpr int32_t linebuffersize = 102401;
 

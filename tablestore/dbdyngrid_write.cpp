@@ -160,6 +160,8 @@ bool TdbdynGrid::writable(int32_t row) {
     return false;
   }
   if (!dbfileupdate_) {
+    // "TdynGird" is misspelled and stays so: users quote our messages as they
+    // have always read, and a corrected text would no longer match theirs.
     platform::showwarning(
         "TdynGird: updatefile: interne Warnung: filememupdate obwohl dbfileupdate inaktiv - fehler wurde "
         "automatisch korrigiert");
