@@ -321,7 +321,8 @@ class TdbdynGrid::Reader {
     // "sol" with one l, and the blank before the line break, as the warning
     // has always read: users know it by these words, so they stay.
     platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " +
-                          messagebreak + std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak + outcome);
+                          messagebreak + std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak +
+                          outcome);
   }
 
   // True when the file starts with the magic, 0xA1, the ten bytes of DC and

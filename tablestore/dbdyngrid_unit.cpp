@@ -219,6 +219,11 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   return text;
 }
 
+TdbdynGrid::Slot TdbdynGrid::rowslot(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  return {fields.offset, static_cast<std::size_t>(fields.length)};
+}
+
 void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot) {
   Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
@@ -369,6 +374,16 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
   setcolcount(1);
   reset();
   db_close();
+  if (!attach(folder, names)) return false;
+  try {
+    return loadall();
+  } catch (const std::exception& e) {
+    platform::showwarning("Init Fehler (laden): Exception: " + std::string(e.what()));
+    return false;
+  }
+}
+
+bool TdbdynGrid::attach(const std::string& folder, const std::vector<std::string>& names) {
   std::string path = platform::trim(folder);
   if (!path.empty() && path.back() != '/') path.push_back('/');
   if (!platform::directoryexists(path)) {
@@ -380,28 +395,30 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
     return false;
   }
   dbpath_ = path;
-  for (const std::string& name : names) dbfiles_.push_back({platform::lower(name), 0, path + platform::lower(name) + ".db"});
+  for (const std::string& name : names) {
+    const std::string lower = platform::lower(name);
+    dbfiles_.push_back({lower, 0, path + lower + ".db"});
+  }
   Mode_ = 1;
   dbfileupdate_ = true;
-  try {
-    int32_t columns = 0;
-    for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
-      // A row names its file by a 16-bit index; the fd limit ends a longer list long before.
-      if (i >= maxfiles || !db_addloadfromfile(static_cast<int32_t>(i))) {
-        platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
-        return false;
-      }
-      if (i == 0) columns = getcolcount();
-      if (getcolcount() != columns) {
-        // "Datein" as the message has always read; not to be corrected.
-        platform::showwarning(
-            "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
-        return false;
-      }
+  return true;
+}
+
+bool TdbdynGrid::loadall() {
+  int32_t columns = 0;
+  for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
+    // A row names its file by a 16-bit index; the fd limit ends a longer list long before.
+    if (i >= maxfiles || !db_addloadfromfile(static_cast<int32_t>(i))) {
+      platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
+      return false;
     }
-  } catch (const std::exception& e) {
-    platform::showwarning("Init Fehler (laden): Exception: " + std::string(e.what()));
-    return false;
+    if (i == 0) columns = getcolcount();
+    if (getcolcount() != columns) {
+      // "Datein" as the message has always read; not to be corrected.
+      platform::showwarning(
+          "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
+      return false;
+    }
   }
   return true;
 }
@@ -438,24 +455,27 @@ TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
   OpenFile* found = findopenfile(path);
   if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0, -1});
-  if (!found->isopen) {
-    found->ownend = -1;
-    found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
-    found->readonly = false;
-    if (!found->file) {
-      found->readonlyreason = platform::lasterror();
-      found->file = platform::File::open(path, platform::File::Access::readonly_denynone);
-      found->readonly = true;
-    }
-    if (!found->file) {
-      found->readonly = false;
-      platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
-      return false;
-    }
-    found->isopen = true;
-  }
+  if (!found->isopen && !reopen(*found, path)) return false;
   handle = found->file.get();
   readonly = found->readonly;
+  return true;
+}
+
+bool TdbdynGrid::reopen(OpenFile& entry, const std::string& path) {
+  entry.ownend = -1;
+  entry.file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+  entry.readonly = false;
+  if (!entry.file) {
+    entry.readonlyreason = platform::lasterror();
+    entry.file = platform::File::open(path, platform::File::Access::readonly_denynone);
+    entry.readonly = true;
+  }
+  if (!entry.file) {
+    entry.readonly = false;
+    platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
+    return false;
+  }
+  entry.isopen = true;
   return true;
 }
 

@@ -154,6 +154,8 @@ class TdbdynGrid {
   // cuts or pads each row when the column count changes.
   void rewritecells(int32_t columns);
   void changed();
+  // Where the row's record is, as its DBfields tell.
+  Slot rowslot(int32_t row) const;
   // The row becomes state "N" with its record in slot of filename.
   void setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot);
   void setpostext(int32_t row, std::string_view text);
@@ -165,6 +167,10 @@ class TdbdynGrid {
   };
   class Reader;  // walks one table file, dbdyngrid_reader.cpp
 
+  // db_init's steps: the folder and the names checked and the files listed
+  // (false after the warning), then every file loaded in turn.
+  bool attach(const std::string& folder, const std::vector<std::string>& names);
+  bool loadall();
   // Reads the whole open file of dbfiles_[index] into the table; a read-only
   // file cannot take the record count correction.
   void readfile(int32_t index, platform::File& file, const std::string& path, bool readonly);
@@ -179,6 +185,9 @@ class TdbdynGrid {
 
   // The openfiles entry of path, as openfile looks it up; nullptr when there is none.
   OpenFile* findopenfile(const std::string& path);
+  // Opens path for a closed entry: read/write denying other writers, else
+  // read-only; false after the warning when neither works.
+  bool reopen(OpenFile& entry, const std::string& path);
   // openfile, followed by the table store's warning when the file cannot be opened.
   bool openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly);
 
@@ -206,6 +215,13 @@ class TdbdynGrid {
     // This outcome; a failure without a text of its own gets the step's name.
     Outcome named(const char* step) const;
   };
+  // The checks of a row change, each false after its message: addrow and
+  // updaterow need the files attached and one value per column; delrow a row
+  // of the table that has a record in its file.
+  bool changeable(const std::string& operation, const std::vector<std::string>& values) const;
+  bool deletable(int32_t row) const;
+  // updatefile, followed by the operation's own message when it fails.
+  bool writeback(int32_t row, const std::string& operation);
   // Cleans values in place and makes them the cells of row; false after the message.
   bool storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation);
   // Steps of updatefile, each false or nullptr after its warning: the table

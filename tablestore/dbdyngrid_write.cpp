@@ -34,14 +34,7 @@ std::string number(int64_t value) { return std::to_string(value); }
 // --- row changes ---
 
 bool TdbdynGrid::addrow(std::vector<std::string>& values) {
-  if (Mode_ < 1) {
-    platform::showwarning(std::string("tdbdyngrid: addrow: nicht möglich in Mode "_cp) + number(Mode_));
-    return false;
-  }
-  if (values.size() != static_cast<std::size_t>(getcolcount())) {
-    platform::showwarning(std::string("tdbdyngrid: addrow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
-    return false;
-  }
+  if (!changeable("addrow", values)) return false;
   // A placeholder last row is filled before the table grows.
   const int32_t rows = getrowcount();
   int32_t row = rows - 1;
@@ -52,21 +45,11 @@ bool TdbdynGrid::addrow(std::vector<std::string>& values) {
   // No record yet: DBfields reads "C" and five "x" subfields.
   rows_[static_cast<std::size_t>(row)].state = 'C';
   setpostext(row, {});
-  if (!storevalues(row, values, "addrow")) return false;
-  if (updatefile(row)) return true;
-  showerror("tdbdyngrid: addrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-  return false;
+  return storevalues(row, values, "addrow") && writeback(row, "addrow");
 }
 
 bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
-  if (Mode_ < 1) {
-    platform::showwarning(std::string("tdbdyngrid: updaterow: nicht möglich in Mode "_cp) + number(Mode_));
-    return false;
-  }
-  if (values.size() != static_cast<std::size_t>(getcolcount())) {
-    platform::showwarning(std::string("tdbdyngrid: updaterow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
-    return false;
-  }
+  if (!changeable("updaterow", values)) return false;
   // A row outside the table counts as a row without a record.
   const bool inside = row >= 0 && row < getrowcount();
   const char state = inside ? rows_[static_cast<std::size_t>(row)].state : 0;
@@ -76,13 +59,32 @@ bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
   }
   // A new row has no record yet; its write-back creates one.
   if (state != 'C') rows_[static_cast<std::size_t>(row)].state = 'U';
-  if (!storevalues(row, values, "updaterow")) return false;
-  if (updatefile(row)) return true;
-  showerror("tdbdyngrid: updaterow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-  return false;
+  return storevalues(row, values, "updaterow") && writeback(row, "updaterow");
 }
 
 bool TdbdynGrid::delrow(int32_t row) {
+  if (!deletable(row)) return false;
+  rows_[static_cast<std::size_t>(row)].state = 'D';
+  if (!writeback(row, "delrow")) return false;
+  dbfileupdate_ = false;
+  clearcells(row);
+  dbfileupdate_ = true;
+  return true;
+}
+
+bool TdbdynGrid::changeable(const std::string& operation, const std::vector<std::string>& values) const {
+  if (Mode_ < 1) {
+    platform::showwarning("tdbdyngrid: " + operation + std::string(": nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (values.size() != static_cast<std::size_t>(getcolcount())) {
+    platform::showwarning("tdbdyngrid: " + operation + std::string(": Übergebene Spaltenanzahl stimmt nicht!"_cp));
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::deletable(int32_t row) const {
   if (Mode_ < 1) {
     platform::showwarning(std::string("tdbdyngrid: delete: nicht möglich in Mode "_cp) + number(Mode_));
     return false;
@@ -91,7 +93,7 @@ bool TdbdynGrid::delrow(int32_t row) {
     platform::showwarning(std::string("tdbdyngrid: delete: delrow außerhalb Bereich"_cp));
     return false;
   }
-  char& state = rows_[static_cast<std::size_t>(row)].state;
+  const char state = rows_[static_cast<std::size_t>(row)].state;
   if (state == 0) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
@@ -100,15 +102,13 @@ bool TdbdynGrid::delrow(int32_t row) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") interne DBfields nicht setzbar! (ist dbcreate)");
     return false;
   }
-  state = 'D';
-  if (!updatefile(row)) {
-    showerror("tdbdyngrid: delrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-    return false;
-  }
-  dbfileupdate_ = false;
-  clearcells(row);
-  dbfileupdate_ = true;
   return true;
+}
+
+bool TdbdynGrid::writeback(int32_t row, const std::string& operation) {
+  if (updatefile(row)) return true;
+  showerror("tdbdyngrid: " + operation + ": row (" + number(row) + ") Fehler beim Updaten der Datei!");
+  return false;
 }
 
 bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
@@ -214,7 +214,8 @@ TdbdynGrid::Outcome TdbdynGrid::carryout(int32_t row, const std::string& filenam
     case 'D': return erase(row).named("Fehler in _del!");
     case 'N': return Outcome::ok();
     case 'U': return rewrite(row, filename, values);
-    default: return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
+    default:
+      return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
   }
 }
 
@@ -261,7 +262,7 @@ TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename
   if (!written) return written;
   // The old slot is free now, unless the new record went back into it: then
   // its entry is taken at once, as if _del had freed it and _ins reused it.
-  const Slot freed{old.slot.offset, static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].length)};
+  const Slot freed = rowslot(row);
   addfreeslot(written.slot.offset == freed.offset ? std::string() : freeslotentry(filename, freed));
   setlive(row, filename, pos, written.slot);
   return written;
@@ -364,7 +365,7 @@ TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
   const Outcome old = readoldrecord(file, fields);
   if (!old) return old;
   const Outcome marked = deletemark(file, old.slot.offset);
-  if (marked) return Outcome::ok({old.slot.offset, static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].length)});
+  if (marked) return Outcome::ok(rowslot(row));
   // A mark that failed half-way must not leave the record live under another Pos.
   writehead(file, old.slot.offset, getsubfield(fields, fieldpos), flaglive);
   return marked;
