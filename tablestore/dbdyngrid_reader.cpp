@@ -86,7 +86,7 @@ class TdbdynGrid::Reader {
     const char* p = bytes;
     const char* const end = bytes + count;
     while (p < end) {
-      const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      const auto* cr = static_cast<const char*>(std::memchr(p, lineend, static_cast<std::size_t>(end - p)));
       const char* const stop = cr ? cr : end;
       append(p, stop, chunkoffset + (p - bytes));
       if (!cr) break;
@@ -98,21 +98,21 @@ class TdbdynGrid::Reader {
   // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
   // The bytes between them are copied as runs.
   void append(const char* p, const char* stop, int64_t offset) {
-    for (; p < stop && *p == '\n'; ++p) ++offset;  // the LF of a record's CR LF
-    const char* nextlf = find(p, stop, '\n');
-    const char* nextnul = find(p, stop, '\0');
+    for (; p < stop && *p == skipped; ++p) ++offset;  // the LF of a record's CR LF
+    const char* nextlf = find(p, stop, skipped);
+    const char* nextnul = find(p, stop, fillbyte);
     while (p < stop) {
       const char* const special = std::min(nextlf, nextnul);
       if (p < special) {
         appendrun(p, special, offset);
         offset += special - p;
         p = special;
-      } else if (*p == '\n') {
-        nextlf = find(++p, stop, '\n');
+      } else if (*p == skipped) {
+        nextlf = find(++p, stop, skipped);
         ++offset;
       } else {
         counted(offset, 1);
-        nextnul = find(++p, stop, '\0');
+        nextnul = find(++p, stop, fillbyte);
         ++offset;
       }
     }

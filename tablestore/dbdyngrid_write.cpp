@@ -513,14 +513,16 @@ TdbdynGrid::Outcome TdbdynGrid::cuttornline(platform::File& file, int64_t end) {
   const Outcome read = readat(file, start, tail, count);
   if (!read) return read;
   const std::string_view bytes(tail, count);
-  const std::size_t lineend = bytes.rfind('\r');
-  if (lineend == std::string_view::npos) return Outcome::ok({end, 0});  // the last line is long, or the header
+  const std::size_t cr = bytes.rfind(lineend);
+  if (cr == std::string_view::npos) return Outcome::ok({end, 0});  // the last line is long, or the header
+  std::string_view torn = bytes.substr(cr + 1);
+  if (!torn.empty()) torn.remove_suffix(1);  // the file's last byte ends the line unread
   std::string line;
-  for (const char c : bytes.substr(lineend + 1, count - lineend - 2))
-    if (c != '\n' && c != '\0') line += c;
+  for (const char c : torn)
+    if (c != skipped && c != fillbyte) line += c;
   if (line.empty() || line.back() != colsep) line += colsep;
   if (parsedalone(line)) return Outcome::ok({end, 0});
-  const int64_t cut = start + static_cast<int64_t>(lineend);
+  const int64_t cut = start + static_cast<int64_t>(cr);
   if (!file.truncate(cut)) return Outcome::ioerror();
   return Outcome::ok({cut, 0});
 }

@@ -51,8 +51,12 @@ inline constexpr char flagdeleted = '1';
 inline constexpr char flagpending = '2';
 
 // Fills a record up to the length of the larger free slot it was written into.
+// The reader counts it in the record's slot but drops it from the values.
 inline constexpr char fillbyte = '\0';
-// In front of every record. The reader ends a line at the CR and skips LFs.
+// The reader ends a line at a CR and skips every LF; the write-back puts CR
+// LF in front of every record.
+inline constexpr char lineend = '\r';
+inline constexpr char skipped = '\n';
 inline constexpr std::string_view crlf = "\r\n";
 
 // The longest line the reader keeps (it drops further bytes), so the longest
