@@ -1,4 +1,5 @@
-// The table file's format, named once for the reader and the write-back.
+// The table file's format, named once for the reader and the write-back,
+// and the line break of the table store's messages.
 // A file is the header line, then for each record CR LF and the record line;
 // no line end follows the header of a new file nor the last record. Columns
 // are separated by TdbdynGrid::colsep (0xA1), the fields of a record's head
