@@ -6,8 +6,6 @@ namespace platform {
 
 namespace {
 
-bool is_blank_or_control(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
 int digit_value(char c, int base) {
   int v = -1;
   if (c >= '0' && c <= '9') v = c - '0';
@@ -17,14 +15,6 @@ int digit_value(char c, int base) {
 }
 
 }  // namespace
-
-std::string_view trimview(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && is_blank_or_control(text[begin])) ++begin;
-  while (end > begin && is_blank_or_control(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 std::string trim(std::string_view text) { return std::string(trimview(text)); }
 

@@ -9,8 +9,13 @@ namespace platform {
 
 // Removes the bytes 0x00..0x20 at both ends.
 std::string trim(std::string_view text);
-// trim without a copy: a view into text.
-std::string_view trimview(std::string_view text);
+// trim without a copy: a view into text. Inline, as the table store trims
+// every subfield it reads and every free slot it looks at.
+inline std::string_view trimview(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
+  return text;
+}
 
 // Case folding of the 26 ASCII letters only; umlauts keep their case.
 std::string upper(std::string_view text);

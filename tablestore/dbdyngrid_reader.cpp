@@ -2,7 +2,6 @@
 // the table's read buffer, assembles lines in its line buffer and rebuilds
 // rows, DBfields and freeslots from them. Errors stop it as a readerror.
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -11,22 +10,15 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
+#include "tablestore/recordformat.h"
+
+using namespace recordformat;  // the format's offsets, widths and bytes
 
 namespace {
 
-constexpr int32_t linelimit = TdbdynGrid::linebuffersize - 1;  // bytes a line keeps; one more for the final 0xA1
-constexpr std::size_t fieldwidth = 10;                           // digits of DC and Pos
 // More columns than this in a header would make every row cost megabytes;
 // such a file is refused like any other bad column count.
 constexpr int32_t maxcolumns = 1000;
-constexpr const char* crlf = "\n\r";
-constexpr int64_t flagoffset = 12;  // the Flag byte within a record
-
-std::string_view trimview(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return text;
-}
 
 bool decimaldigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -84,7 +76,7 @@ class TdbdynGrid::Reader {
   // a line end, and for all its bytes as cells, so that neither rows nor
   // cells need to move while they grow. Only what is filled takes memory.
   void reserverows() {
-    const int64_t records = size_ / (16 + table_.getcolcount());
+    const int64_t records = size_ / static_cast<int64_t>(crlf.size() + valuesoffset + table_.getcolcount());
     table_.rows_.reserve(static_cast<std::size_t>(table_.getrowcount() + records));
     table_.values_.reserve(table_.values_.size() + static_cast<std::size_t>(size_));
   }
@@ -94,7 +86,7 @@ class TdbdynGrid::Reader {
     const char* p = bytes;
     const char* const end = bytes + count;
     while (p < end) {
-      const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      const auto* cr = static_cast<const char*>(std::memchr(p, lineend, static_cast<std::size_t>(end - p)));
       const char* const stop = cr ? cr : end;
       append(p, stop, chunkoffset + (p - bytes));
       if (!cr) break;
@@ -106,21 +98,21 @@ class TdbdynGrid::Reader {
   // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
   // The bytes between them are copied as runs.
   void append(const char* p, const char* stop, int64_t offset) {
-    for (; p < stop && *p == '\n'; ++p) ++offset;  // the LF of a record's CR LF
-    const char* nextlf = find(p, stop, '\n');
-    const char* nextnul = find(p, stop, '\0');
+    for (; p < stop && *p == skipped; ++p) ++offset;  // the LF of a record's CR LF
+    const char* nextlf = find(p, stop, skipped);
+    const char* nextnul = find(p, stop, fillbyte);
     while (p < stop) {
       const char* const special = std::min(nextlf, nextnul);
       if (p < special) {
         appendrun(p, special, offset);
         offset += special - p;
         p = special;
-      } else if (*p == '\n') {
-        nextlf = find(++p, stop, '\n');
+      } else if (*p == skipped) {
+        nextlf = find(++p, stop, skipped);
         ++offset;
       } else {
         counted(offset, 1);
-        nextnul = find(++p, stop, '\0');
+        nextnul = find(++p, stop, fillbyte);
         ++offset;
       }
     }
@@ -140,15 +132,16 @@ class TdbdynGrid::Reader {
   // Bytes that are kept, up to the line's limit.
   void appendrun(const char* p, const char* stop, int64_t offset) {
     counted(offset, stop - p);
-    const auto n = std::min<std::ptrdiff_t>(stop - p, linelimit - length_);
+    const auto n = std::min<std::ptrdiff_t>(stop - p, static_cast<std::ptrdiff_t>(longestline) - length_);
     std::memcpy(line_ + length_, p, static_cast<std::size_t>(n));
     length_ += static_cast<int32_t>(n);
   }
 
   void endline() {
     if (length_ == 0 || line_[length_ - 1] != colsep) line_[length_++] = colsep;
-    if (length_ < 16 && !(length_ > 1 && line_[1] == '#')) return;  // a short line joins the next one
-    parseline(std::string_view(line_, static_cast<std::size_t>(length_)));
+    const std::string_view line(line_, static_cast<std::size_t>(length_));
+    if (!parsedalone(line)) return;  // a short line joins the next one
+    parseline(line);
     length_ = 0;
     start_ = -1;
     count_ = 0;
@@ -163,30 +156,29 @@ class TdbdynGrid::Reader {
   }
 
   void parseheader(std::string_view line) {
-    std::string fields[4];
-    for (std::string& field : fields) field = platform::upper(trimview(nextfield(line)));
-    if (fields[0] != "#DB" || fields[1].size() < fieldwidth || fields[2].size() != 1 || fields[3].empty())
+    std::string fields[headerfields];
+    for (std::string& field : fields) field = platform::upper(platform::trimview(nextfield(line)));
+    const std::string& count = fields[countfield];
+    const std::string& rev = fields[revisionfield];
+    const std::string& columntext = fields[columnsfield];
+    if (fields[magicfield] != magic || count.size() < countwidth || rev.size() != 1 || columntext.empty())
       fail(invalidfile("(HEADER)"));
-    if (fields[2] != "A") fail(invalidfile("(REV)"));
-    if (!platform::strtoint(fields[1], dc_)) fail(invalidfile("(DC)"));
+    if (rev[0] != revision) fail(invalidfile("(REV)"));
+    if (!platform::strtoint(count, dc_)) fail(invalidfile("(DC)"));
     int32_t columns = 0;
-    if (!platform::strtoint(fields[3], columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
+    if (!platform::strtoint(columntext, columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
     table_.setcolcount(columns);
     reserverows();
   }
 
   void parserecord(std::string_view line, int32_t number) {
     if (line[0] != subsep) fail("Lesefehler(Start) bei pos " + std::to_string(number));
-    std::string_view rest = line.substr(1);
     std::string_view pos;
     std::string_view flag;
-    if (!plainprefix(rest, pos, flag)) {
-      const std::string_view prefix = nextfield(rest);
-      pos = subfieldview(prefix, 1, std::string_view::npos);
-      flag = subfieldview(prefix, 2, std::string_view::npos);
-    }
+    std::string_view values;
+    readhead(line, pos, flag, values);
     int32_t posvalue = 0;
-    if (pos.size() != fieldwidth || !platform::strtoint(pos, posvalue))
+    if (pos.size() != poswidth || !platform::strtoint(pos, posvalue))
       fail("Lesefehler(Pos) bei " + std::to_string(number) + " (" + std::string(pos) + ")");
     int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
     maxpos = std::max(maxpos, posvalue);
@@ -195,24 +187,35 @@ class TdbdynGrid::Reader {
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
     if (flagvalue == flaglive - '0')
-      addrow(posvalue, pos, rest, start_, count_);
+      addrow(posvalue, pos, values, start_, count_);
     else if (flagvalue == flagpending - '0')
-      pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(rest)});
+      pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(values)});
     else
       table_.addfreeslot(freeslot(start_, count_));
   }
 
-  // The record prefix as the write-back writes it: ten digits of Pos, 0xBF,
-  // the one digit of the Flag, 0xA1. Read as they stand, they are what the
-  // subfield walk finds; rest then starts with the values.
-  static bool plainprefix(std::string_view& rest, std::string_view& pos, std::string_view& flag) {
-    constexpr std::size_t prefixlength = fieldwidth + 3;
-    if (rest.size() < prefixlength || rest[fieldwidth] != subsep || !decimaldigit(rest[fieldwidth + 1]) ||
-        rest[fieldwidth + 2] != colsep || !std::all_of(rest.begin(), rest.begin() + fieldwidth, decimaldigit))
+  // Pos and Flag of a record as the subfield walk reads them from the bytes
+  // between its start mark and its first 0xA1; values starts behind that 0xA1.
+  static void readhead(std::string_view line, std::string_view& pos, std::string_view& flag,
+                       std::string_view& values) {
+    if (plainhead(line, pos, flag, values)) return;
+    values = line.substr(posoffset);
+    const std::string_view prefix = nextfield(values);
+    pos = subfieldview(prefix, possubfield, std::string_view::npos);
+    flag = subfieldview(prefix, flagsubfield, std::string_view::npos);
+  }
+
+  // The record's head as the write-back writes it: start mark, ten digits of
+  // Pos, 0xBF, the one digit of the Flag, 0xA1. Read as they stand, they are
+  // what the subfield walk finds; values then starts behind them.
+  static bool plainhead(std::string_view line, std::string_view& pos, std::string_view& flag,
+                        std::string_view& values) {
+    if (line.size() < valuesoffset || line[posend] != subsep || !decimaldigit(line[flagoffset]) ||
+        line[flagsep] != colsep || !std::all_of(line.begin() + posoffset, line.begin() + posend, decimaldigit))
       return false;
-    pos = rest.substr(0, fieldwidth);
-    flag = rest.substr(fieldwidth + 1, 1);
-    rest.remove_prefix(prefixlength);
+    pos = line.substr(posoffset, poswidth);
+    flag = line.substr(flagoffset, 1);
+    values = line.substr(valuesoffset);
     return true;
   }
 
@@ -250,23 +253,10 @@ class TdbdynGrid::Reader {
     return cells_;
   }
 
-  // The freeslots entry of a record line: N, file, "x", "x", offset and
-  // length, each closed by 0xBF.
-  std::string freeslot(int64_t start, int64_t count) {
-    char offset[24];
-    char length[24];
-    const std::string_view parts[] = {"N",
-                                      table_.dbfiles_[static_cast<std::size_t>(index_)].name,
-                                      "x",
-                                      "x",
-                                      {offset, std::to_chars(offset, offset + sizeof offset, start).ptr},
-                                      {length, std::to_chars(length, length + sizeof length, count).ptr}};
-    std::string fields;
-    for (std::string_view part : parts) {
-      fields += part;
-      fields += subsep;
-    }
-    return fields;
+  // The freeslots entry of a record line that starts at start and counts count bytes.
+  std::string freeslot(int64_t start, int64_t count) const {
+    return freeslotentry(table_.dbfiles_[static_cast<std::size_t>(index_)].name,
+                         {start, static_cast<std::size_t>(count)});
   }
 
   // A record that a change wrote but had not yet turned live when the
@@ -289,34 +279,30 @@ class TdbdynGrid::Reader {
     for (const Pending& record : pending_) {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
-        if (fixable) writeat(record.start + flagoffset, std::string(1, flaglive));
+        if (fixable) check(makelive(file_, record.start));
         addrow(record.pos, record.posdigits, record.values, record.start, record.count);
       } else {
-        // The Flag alone first: a mark torn in the Pos must not make a live record.
-        if (fixable) writeat(record.start + flagoffset, std::string(1, flagdeleted));
-        if (fixable) writeat(record.start, head(std::string(fieldwidth, '0'), flagdeleted));
+        if (fixable) check(deletemark(file_, record.start));
         table_.addfreeslot(freeslot(record.start, record.count));
       }
     }
-  }
-
-  static std::string head(const std::string& posdigits, char flag) {
-    return subsep + posdigits + subsep + flag;
   }
 
   // True when the record starts with the head the write-back gives it, so
   // that its Flag stands where a fix writes; a line assembled around blanks,
   // NULs or line feeds is settled in memory only.
   bool writtenbyus(const Pending& record) {
-    std::string bytes(head(record.posdigits, flagpending).size(), '\0');
+    char expected[headlength];
+    char found[headlength];
+    puthead(expected, record.posdigits, flagpending);
     std::size_t got = 0;
-    if (!file_.read(record.start, bytes.data(), bytes.size(), got)) failio();
-    return got == bytes.size() && bytes == head(record.posdigits, flagpending);
+    if (!file_.read(record.start, found, headlength, got)) failio();
+    return got == headlength && std::memcmp(found, expected, headlength) == 0;
   }
 
-  void writeat(int64_t offset, const std::string& bytes) {
-    std::size_t written = 0;
-    if (!file_.write(offset, bytes.data(), bytes.size(), written)) failio();
+  // A fix that cannot be written stops the load with its error.
+  static void check(const Outcome& written) {
+    if (!written) fail(written.failure);
   }
 
   // A DC that disagrees with the records read is corrected in place. A file
@@ -324,25 +310,30 @@ class TdbdynGrid::Reader {
   // and that copy corrects the count itself.
   void checkrecordcount() {
     if (counted_ == dc_) return;
-    const std::string fix = "#DB" + std::string(1, colsep) + platform::zeropadded(counted_, static_cast<int>(fieldwidth));
+    char fix[countend];
+    putcount(fix, counted_);
     std::size_t written = 0;
     if (!readonly_ && headerinplace()) {
-      if (!file_.write(0, fix.data(), fix.size(), written) && written == 0) failio();
+      if (!file_.write(0, fix, countend, written) && written == 0) failio();
     }
-    platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " + crlf +
-                          std::to_string(counted_) + " / " + std::to_string(dc_) + crlf +
-                          (written == fix.size() ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!"));
+    const char* const outcome =
+        written == countend ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!";
+    // "sol" with one l, and the blank before the line break, as the warning
+    // has always read: users know it by these words, so they stay.
+    platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " +
+                          messagebreak + std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak +
+                          outcome);
   }
 
-  // True when bytes 0 to 14 of the file are magic, 0xA1, the ten bytes of DC
-  // and 0xA1, so that the correction replaces exactly magic and DC. A header
-  // that was accepted with extra blanks or line breaks is left as it is.
+  // True when the file starts with the magic, 0xA1, the ten bytes of DC and
+  // 0xA1, so that the correction replaces exactly magic and DC. A header that
+  // was accepted with extra blanks or line breaks is left as it is.
   bool headerinplace() {
-    char head[15];
+    char head[countend + 1];
     std::size_t got = 0;
     if (!file_.read(0, head, sizeof head, got)) failio();
-    return got == sizeof head && platform::upper(std::string_view(head, 3)) == "#DB" && head[3] == colsep &&
-           head[14] == colsep;
+    return got == sizeof head && platform::upper(std::string_view(head, magic.size())) == magic &&
+           head[magic.size()] == colsep && head[countend] == colsep;
   }
 
   TdbdynGrid& table_;

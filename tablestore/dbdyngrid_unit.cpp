@@ -9,13 +9,14 @@
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/text.h"
+#include "tablestore/recordformat.h"
+
+using recordformat::messagebreak;
 
 namespace {
 
 constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
-constexpr const char* crlf = "\n\r";   // the table store's line break: LF, then CR
-constexpr std::size_t poswidth = 10;
 // values_ is laid out anew once its garbage is this large and more than half of it.
 constexpr std::size_t garbageslack = 1 << 16;
 
@@ -27,20 +28,14 @@ int32_t capacityfor(int32_t n) {
   return static_cast<int32_t>(std::min<int64_t>(capacity, INT32_MAX));
 }
 
-std::string_view trimview(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return text;
-}
-
 // Two paths name the same file when they agree after trimming, the case of
 // ASCII letters aside; compared without copies, as every row change looks
 // its file up.
 bool samepath(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   if (a == b) return true;  // the common case: the path as the table built it
-  a = trimview(a);
-  b = trimview(b);
+  a = platform::trimview(a);
+  b = platform::trimview(b);
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
@@ -50,7 +45,7 @@ std::string fileerror(const std::string& action, const std::string& path) {
   const std::string reason = code == platform::err_in_use
                                  ? "Datei wird von einem anderen Prozess belegt! "
                                  : platform::errortext(code);
-  return "Fehler beim " + action + " von: " + path + "!" + crlf + reason + "(err=" + std::to_string(code) + ")";
+  return "Fehler beim " + action + " von: " + path + "!" + messagebreak + reason + "(err=" + std::to_string(code) + ")";
 }
 
 // The load's warning for a file opened read-only: another process holds it,
@@ -60,7 +55,7 @@ std::string readonlywarning(const std::string& path, int reason) {
       reason == platform::err_in_use
           ? "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!"
           : "Achtung: " + path + " kann nicht beschrieben werden (" + platform::errortext(reason) + ")!";
-  return cause + crlf +
+  return cause + messagebreak +
          std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
 }
 
@@ -76,7 +71,7 @@ TdbdynGrid::TdbdynGrid(std::string name)
 TdbdynGrid::~TdbdynGrid() = default;
 
 void TdbdynGrid::showerror(const std::string& text) const {
-  platform::showwarning(text + crlf + "Quelle:" + name_);
+  platform::showwarning(text + messagebreak + "Quelle:" + name_);
 }
 
 // --- cells, rows, columns ---
@@ -213,9 +208,9 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   if (fields.state == 'C') return text + "x\xBFx\xBFx\xBFx\xBFx\xBF";  // no record yet
   text += dbfiles_[fields.file].name;
   text += subsep;
-  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, poswidth);
+  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, recordformat::poswidth);
   text += subsep;
-  text += flaglive;
+  text += recordformat::flaglive;
   text += subsep;
   for (const int64_t number : {fields.offset, fields.length}) {
     text += std::to_string(number);
@@ -224,14 +219,19 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   return text;
 }
 
-void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, int64_t offset, std::size_t length) {
+TdbdynGrid::Slot TdbdynGrid::rowslot(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  return {fields.offset, static_cast<std::size_t>(fields.length)};
+}
+
+void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot) {
   Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
   if (file != dbfiles_.end()) fields.file = static_cast<uint16_t>(file - dbfiles_.begin());
   fields.state = 'N';
   fields.pos = pos;
-  fields.offset = offset;
-  fields.length = static_cast<int64_t>(length);
+  fields.offset = slot.offset;
+  fields.length = static_cast<int64_t>(slot.length);
   setpostext(row, {});
 }
 
@@ -255,7 +255,7 @@ std::string_view TdbdynGrid::subfieldview(std::string_view text, int32_t n, std:
   }
   std::size_t end = text.find(subsep, begin);
   if (end == std::string_view::npos) end = text.size();
-  return trimview(text.substr(begin, std::min(end - begin, limit)));
+  return platform::trimview(text.substr(begin, std::min(end - begin, limit)));
 }
 
 std::string TdbdynGrid::getsubfield(const std::string& text, int32_t n) {
@@ -307,6 +307,23 @@ void TdbdynGrid::addfreeslot(std::string entry) {
   freeslots_[static_cast<std::size_t>(lastfreeslot_)] = std::move(entry);
 }
 
+std::string TdbdynGrid::freeslotentry(std::string_view filename, Slot slot) {
+  char offset[24];
+  char length[24];
+  const std::string_view parts[] = {"N",
+                                    filename,
+                                    "x",
+                                    "x",
+                                    {offset, std::to_chars(offset, offset + sizeof offset, slot.offset).ptr},
+                                    {length, std::to_chars(length, length + sizeof length, slot.length).ptr}};
+  std::string entry;
+  for (const std::string_view part : parts) {
+    entry += part;
+    entry += subsep;
+  }
+  return entry;
+}
+
 void TdbdynGrid::clear() {
   colcount_ = 0;
   values_ = {};
@@ -343,8 +360,7 @@ bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
   if (platform::fileexists(path) &&
       !platform::askquestion("db_createfile: " + path + std::string(" existiert bereits, überschreiben?!"_cp)))
     return false;
-  const std::string header = "#DB" + std::string(1, colsep) + "0000000000" + colsep + "A" + colsep +
-                             std::to_string(columns) + colsep;
+  const std::string header = recordformat::newheader(columns);
   std::unique_ptr<platform::File> file = platform::File::create(path);
   std::size_t written = 0;
   if (!file || !file->write(0, header.data(), header.size(), written) || !file->sync() || !file->close()) {
@@ -358,6 +374,16 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
   setcolcount(1);
   reset();
   db_close();
+  if (!attach(folder, names)) return false;
+  try {
+    return loadall();
+  } catch (const std::exception& e) {
+    platform::showwarning("Init Fehler (laden): Exception: " + std::string(e.what()));
+    return false;
+  }
+}
+
+bool TdbdynGrid::attach(const std::string& folder, const std::vector<std::string>& names) {
   std::string path = platform::trim(folder);
   if (!path.empty() && path.back() != '/') path.push_back('/');
   if (!platform::directoryexists(path)) {
@@ -369,27 +395,30 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
     return false;
   }
   dbpath_ = path;
-  for (const std::string& name : names) dbfiles_.push_back({platform::lower(name), 0, path + platform::lower(name) + ".db"});
+  for (const std::string& name : names) {
+    const std::string lower = platform::lower(name);
+    dbfiles_.push_back({lower, 0, path + lower + ".db"});
+  }
   Mode_ = 1;
   dbfileupdate_ = true;
-  try {
-    int32_t columns = 0;
-    for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
-      // A row names its file by a 16-bit index; the fd limit ends a longer list long before.
-      if (i >= maxfiles || !db_addloadfromfile(static_cast<int32_t>(i))) {
-        platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
-        return false;
-      }
-      if (i == 0) columns = getcolcount();
-      if (getcolcount() != columns) {
-        platform::showwarning(
-            "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
-        return false;
-      }
+  return true;
+}
+
+bool TdbdynGrid::loadall() {
+  int32_t columns = 0;
+  for (std::size_t i = 0; i < dbfiles_.size(); ++i) {
+    // A row names its file by a 16-bit index; the fd limit ends a longer list long before.
+    if (i >= maxfiles || !db_addloadfromfile(static_cast<int32_t>(i))) {
+      platform::showwarning("Init Fehler (laden): " + dbfiles_[i].name + "!");
+      return false;
     }
-  } catch (const std::exception& e) {
-    platform::showwarning("Init Fehler (laden): Exception: " + std::string(e.what()));
-    return false;
+    if (i == 0) columns = getcolcount();
+    if (getcolcount() != columns) {
+      // "Datein" as the message has always read; not to be corrected.
+      platform::showwarning(
+          "Sie haben mehrere Dateien mit unterschiedlichem CC geladen, laden Sie die Datein einzeln!");
+      return false;
+    }
   }
   return true;
 }
@@ -426,24 +455,27 @@ TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
   OpenFile* found = findopenfile(path);
   if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0, -1});
-  if (!found->isopen) {
-    found->ownend = -1;
-    found->file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
-    found->readonly = false;
-    if (!found->file) {
-      found->readonlyreason = platform::lasterror();
-      found->file = platform::File::open(path, platform::File::Access::readonly_denynone);
-      found->readonly = true;
-    }
-    if (!found->file) {
-      found->readonly = false;
-      platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
-      return false;
-    }
-    found->isopen = true;
-  }
+  if (!found->isopen && !reopen(*found, path)) return false;
   handle = found->file.get();
   readonly = found->readonly;
+  return true;
+}
+
+bool TdbdynGrid::reopen(OpenFile& entry, const std::string& path) {
+  entry.ownend = -1;
+  entry.file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+  entry.readonly = false;
+  if (!entry.file) {
+    entry.readonlyreason = platform::lasterror();
+    entry.file = platform::File::open(path, platform::File::Access::readonly_denynone);
+    entry.readonly = true;
+  }
+  if (!entry.file) {
+    entry.readonly = false;
+    platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
+    return false;
+  }
+  entry.isopen = true;
   return true;
 }
 

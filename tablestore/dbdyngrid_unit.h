@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,14 +19,13 @@ class TdbdynGrid {
  public:
   static constexpr char colsep = '\xA1';    // separates columns in a table file
   static constexpr char subsep = '\xBF';    // separates subfields; starts a record
+  // The reader's chunk and line buffers. Their odd sizes are deliberate and
+  // stay as they are: the chunk size shows in the load's "Lesefehler"
+  // message, and a line keeps its first 102,400 bytes (one byte more for its
+  // final 0xA1), which decides what an over-long line loads as and how long
+  // a record the write-back may write. Rounding them changes both.
   static constexpr int32_t readbuffersize = 1048577;
   static constexpr int32_t linebuffersize = 102401;
-  // The Flag of a record. Any digit but flaglive reads as a free slot; the
-  // loader takes flagpending, the new record of a changed row that was not
-  // yet turned live, for the row's record when the row has no live one.
-  static constexpr char flaglive = '0';
-  static constexpr char flagdeleted = '1';
-  static constexpr char flagpending = '2';
 
   struct DbFile {
     std::string name;  // lower case, without folder and ".db"
@@ -132,6 +132,14 @@ class TdbdynGrid {
   };
   static constexpr uint64_t novalues = UINT64_MAX;  // a row whose cells are all empty
   static constexpr std::size_t maxfiles = UINT16_MAX + 1;  // what Rowfields::file can name
+  // The subfields of a DBfields text and of a freeslots entry, counted from 1.
+  enum Dbfield : int32_t { fieldstate = 1, fieldfile, fieldpos, fieldflag, fieldoffset, fieldlength };
+  // A place in a table file: the offset of a record's first byte and the
+  // length of its slot; 0 where only the offset counts, as at the file's end.
+  struct Slot {
+    int64_t offset = 0;
+    std::size_t length = 0;
+  };
 
   // --- cells ---
   // The cell without checks; col and row must be inside the table.
@@ -146,8 +154,10 @@ class TdbdynGrid {
   // cuts or pads each row when the column count changes.
   void rewritecells(int32_t columns);
   void changed();
-  // The row becomes state "N" with its record at offset in filename.
-  void setlive(int32_t row, const std::string& filename, int32_t pos, int64_t offset, std::size_t length);
+  // Where the row's record is, as its DBfields tell.
+  Slot rowslot(int32_t row) const;
+  // The row becomes state "N" with its record in slot of filename.
+  void setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot);
   void setpostext(int32_t row, std::string_view text);
 
   // --- loading ---
@@ -157,6 +167,10 @@ class TdbdynGrid {
   };
   class Reader;  // walks one table file, dbdyngrid_reader.cpp
 
+  // db_init's steps: the folder and the names checked and the files listed
+  // (false after the warning), then every file loaded in turn.
+  bool attach(const std::string& folder, const std::vector<std::string>& names);
+  bool loadall();
   // Reads the whole open file of dbfiles_[index] into the table; a read-only
   // file cannot take the record count correction.
   void readfile(int32_t index, platform::File& file, const std::string& path, bool readonly);
@@ -165,53 +179,103 @@ class TdbdynGrid {
   static std::string_view subfieldview(std::string_view text, int32_t n, std::size_t limit);
   // Puts entry into the next freeslots entry, growing the list by 1000 when full.
   void addfreeslot(std::string entry);
+  // The freeslots entry of a deleted record: "N", its file, "x", "x", offset and length.
+  static std::string freeslotentry(std::string_view filename, Slot slot);
   void showerror(const std::string& text) const;  // warning + "\n\rQuelle:" + name
 
   // The openfiles entry of path, as openfile looks it up; nullptr when there is none.
   OpenFile* findopenfile(const std::string& path);
+  // Opens path for a closed entry: read/write denying other writers, else
+  // read-only; false after the warning when neither works.
+  bool reopen(OpenFile& entry, const std::string& path);
   // openfile, followed by the table store's warning when the file cannot be opened.
   bool openfileorwarn(const std::string& path, platform::File*& handle, bool& readonly);
 
   // --- write-back ---
   // The values of a row as the write-back reads them: views of its cells.
   using Values = std::span<const std::string_view>;
-  bool _ins(int32_t row, const std::string& filename, int32_t pos, Values values);
-  bool _del(int32_t row);
+  // What every step of the write-back answers, from one file operation up to
+  // a whole row. Done: with the slot it wrote, read or freed, where it has
+  // one. Failed: with the text that updatefile shows, which is the failed
+  // file operation's own ("Zu wenig Speicherplatz"), the step's own reason,
+  // or none, and then the step above puts in its name ("Fehler in _ins!").
+  // Look-ups that may find nothing (the next Pos, a free slot) answer with
+  // std::optional: finding nothing is no failure.
+  struct Outcome {
+    bool done = false;
+    Slot slot;
+    std::string failure;
+
+    explicit operator bool() const { return done; }
+    static Outcome ok() { return {true, {}, {}}; }
+    static Outcome ok(Slot slot) { return {true, slot, {}}; }
+    static Outcome failed(std::string failure = {}) { return {false, {}, std::move(failure)}; }
+    // Failed, with the text of the last failed file operation.
+    static Outcome ioerror();
+    // This outcome; a failure without a text of its own gets the step's name.
+    Outcome named(const char* step) const;
+  };
+  // The checks of a row change, each false after its message: addrow and
+  // updaterow need the files attached and one value per column; delrow a row
+  // of the table that has a record in its file.
+  bool changeable(const std::string& operation, const std::vector<std::string>& values) const;
+  bool deletable(int32_t row) const;
+  // updatefile, followed by the operation's own message when it fails.
+  bool writeback(int32_t row, const std::string& operation);
   // Cleans values in place and makes them the cells of row; false after the message.
   bool storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation);
-  // Step 8 of updatefile: carries out the row's state; error tells why it failed.
-  bool carryout(int32_t row, char state, const std::string& filename, Values values, std::string& error);
-  // A changed row: its record is written anew with its Pos, the old one freed.
-  bool rewrite(int32_t row, const std::string& filename, Values values, std::string& error);
-  bool readoldrecord(platform::File& file, const std::string& fields, int64_t& offset, std::size_t& oldslot);
-  bool overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength);
-  bool movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
-                  std::size_t length, std::size_t slotlength);
-  bool movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
-                 int64_t& offset);
-  bool swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset);
-  static std::string freedslot(const std::string& fields);
+  // Steps of updatefile, each false or nullptr after its warning: the table
+  // may write the row (1 to 3); the file it goes to (4, 5); none of its cells
+  // is a field not held in memory (6, with the cells in views_).
+  bool writable(int32_t row);
+  const DbFile* targetfile(int32_t row) const;
+  bool cellsheld(int32_t row);
+  // Step 8: carries out the row's state in its file and notes where its
+  // record is now, in the row and in freeslots.
+  Outcome carryout(int32_t row, const std::string& filename, Values values);
+  Outcome create(int32_t row, const std::string& filename, Values values);   // "C"
+  Outcome erase(int32_t row);                                                 // "D"
+  Outcome rewrite(int32_t row, const std::string& filename, Values values);  // "U"
+  // Writes a record with the given Pos into the first free slot of the file
+  // that fits, or appends it; answers its slot.
+  Outcome _ins(const std::string& filename, int32_t pos, Values values);
+  // Flags the row's record deleted; answers the slot it freed.
+  Outcome _del(int32_t row);
+  Outcome readoldrecord(platform::File& file, const std::string& fields);
+  Outcome placechange(OpenFile& entry, const std::string& filename, Slot old, std::string_view oldpos,
+                      std::size_t length);
+  Outcome overwriteinplace(platform::File& file, Slot old, std::size_t length);
+  Outcome movetoslot(platform::File& file, int64_t oldoffset, std::string_view oldpos, Slot slot, std::size_t length);
+  Outcome movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos, std::size_t length);
+  static Outcome swaplive(platform::File& file, int64_t oldoffset, std::string_view oldpos, Slot slot);
   // The open writable file of this table; nullptr when there is none.
   OpenFile* writehandle(const std::string& filename);
-  // False, with the reason in writeerror_, when the record would not fit the line buffer.
-  bool recordfits(Values values);
+  // Failed, with the reason, when the record would not fit the line buffer.
+  static Outcome recordfits(Values values);
   // Builds the record with the given Flag in the line buffer; returns its length.
   std::size_t buildrecord(int32_t pos, Values values, char flag);
-  // Issues the next Pos of filename; false when no loaded file has that name.
-  bool issuepos(const std::string& filename, int32_t& pos);
+  // Issues the next Pos of filename; none when no loaded file has that name.
+  std::optional<int32_t> issuepos(const std::string& filename);
   // First fit in freeslots for a record of length bytes; empties the entry it takes.
-  bool takefreeslot(const std::string& filename, std::size_t length, int64_t& offset, std::size_t& slotlength);
-  bool writeintoslot(platform::File& file, int64_t offset, std::size_t length);
+  std::optional<Slot> takefreeslot(const std::string& filename, std::size_t length);
+  static std::optional<Slot> fittingslot(std::string_view entry, const std::string& filename, std::size_t length);
+  Outcome writeintoslot(platform::File& file, Slot slot);
   // Appends the record, turned live first when live is set, and raises the
   // record count; a failure cuts the file back to what it was.
-  bool appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live);
+  Outcome appendrecord(OpenFile& entry, std::size_t length, bool live);
+  // Where an append begins (the slot's offset): the file's end.
+  static Outcome appendstart(OpenFile& entry);
+  // Cuts off a line too short to be a record that ends the file; answers the end.
+  static Outcome cuttornline(platform::File& file, int64_t end);
+  static Outcome raiserecordcount(platform::File& file);
+  // The file operations on one record, shared with the reader.
+  static Outcome writeat(platform::File& file, int64_t offset, std::string_view bytes);
+  static Outcome readat(platform::File& file, int64_t offset, char* bytes, std::size_t count);
+  static Outcome writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag);
   // Turns the written record at offset live with the one byte of its Flag.
-  bool makelive(platform::File& file, int64_t offset);
-  // Cuts off a line too short to be a record that ends the file; end follows.
-  bool cuttornline(platform::File& file, int64_t& end);
-  bool raiserecordcount(platform::File& file);
+  static Outcome makelive(platform::File& file, int64_t offset);
+  static Outcome deletemark(platform::File& file, int64_t offset);
 
-  std::string writeerror_;    // text of the first failure inside _ins or _del
   int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
 
   std::string name_;

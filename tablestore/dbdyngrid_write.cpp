@@ -2,10 +2,12 @@
 // row in memory and have it in its table file before they return: a record is
 // written into a free slot or appended, a deleted record is flagged in place.
 // The file is never rewritten as a whole; each change is a few small writes
-// at known offsets.
+// at known offsets. Every step of the write-back answers with an Outcome;
+// updatefile shows the text of a failed one.
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -13,95 +15,26 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
+#include "tablestore/recordformat.h"
+
+using namespace recordformat;  // the format's offsets, widths and bytes
 
 namespace {
 
-constexpr std::size_t headlength = 13;  // start mark, Pos, separator, Flag
-constexpr std::size_t poswidth = 10;
-constexpr int64_t flagoffset = 12;      // the Flag byte within a record
-constexpr std::string_view nopos = "0000000000";  // the Pos of a deleted record
-// The reader keeps at most this many bytes of a line, so no longer record may be written.
-constexpr std::size_t maxrecordlength = TdbdynGrid::linebuffersize - 1;
-constexpr int64_t countoffset = 4;  // DC follows "#DB" and a separator
-constexpr std::size_t headerlength = 14;  // "#DB", separator, DC
-
-std::string_view trimview(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) text.remove_suffix(1);
-  return text;
-}
-
-// Keeps the text of the first failed file operation of one write-back.
-bool ioerror(std::string& error) {
-  if (error.empty()) error = platform::errortext(platform::lasterror());
-  return false;
-}
-
-bool writeat(platform::File& file, int64_t offset, const char* bytes, std::size_t count, std::string& error) {
-  std::size_t written = 0;
-  return file.write(offset, bytes, count, written) || ioerror(error);
-}
-
-// False with no error text when fewer than count bytes arrive.
-bool readat(platform::File& file, int64_t offset, char* bytes, std::size_t count, std::string& error) {
-  std::size_t got = 0;
-  if (!file.read(offset, bytes, count, got)) return ioerror(error);
-  return got == count;
-}
-
-// The 13 leading bytes of a record: start mark, the ten digits of Pos, separator, Flag.
-bool writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag, std::string& error) {
-  char head[headlength];
-  if (posdigits.size() != poswidth) return false;
-  head[0] = TdbdynGrid::subsep;
-  std::memcpy(head + 1, posdigits.data(), poswidth);
-  head[11] = TdbdynGrid::subsep;
-  head[flagoffset] = flag;
-  return writeat(file, offset, head, headlength, error);
-}
-
-bool writeflag(platform::File& file, int64_t offset, char flag, std::string& error) {
-  return writeat(file, offset + flagoffset, &flag, 1, error);
-}
-
-// Flags the record at offset deleted. Its Flag byte goes first, alone: a
-// write of one byte cannot be torn, while the whole mark can, and a mark torn
-// in the middle of the Pos would leave the record live under another Pos.
-bool deletemark(platform::File& file, int64_t offset, std::string& error) {
-  return writeflag(file, offset, TdbdynGrid::flagdeleted, error) &&
-         writehead(file, offset, nopos, TdbdynGrid::flagdeleted, error);
-}
-
 std::size_t recordlength(std::span<const std::string_view> values) {
-  std::size_t length = headlength + 1;
+  std::size_t length = valuesoffset;
   for (const std::string_view value : values) length += value.size() + 1;
   return length;
 }
 
-// value in decimal, zero-padded to width digits, at out; no allocation, as
-// every record written and every record count raised needs one.
-void putdigits(char* out, int64_t value, std::size_t width) {
-  for (std::size_t i = width; i-- > 0; value /= 10) out[i] = static_cast<char>('0' + value % 10);
-}
-
 std::string number(int64_t value) { return std::to_string(value); }
-
-// A file operation's own error text says more than the step that failed.
-std::string failure(const std::string& ioerror, const char* step) { return ioerror.empty() ? step : ioerror; }
 
 }  // namespace
 
 // --- row changes ---
 
 bool TdbdynGrid::addrow(std::vector<std::string>& values) {
-  if (Mode_ < 1) {
-    platform::showwarning(std::string("tdbdyngrid: addrow: nicht möglich in Mode "_cp) + number(Mode_));
-    return false;
-  }
-  if (values.size() != static_cast<std::size_t>(getcolcount())) {
-    platform::showwarning(std::string("tdbdyngrid: addrow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
-    return false;
-  }
+  if (!changeable("addrow", values)) return false;
   // A placeholder last row is filled before the table grows.
   const int32_t rows = getrowcount();
   int32_t row = rows - 1;
@@ -112,21 +45,11 @@ bool TdbdynGrid::addrow(std::vector<std::string>& values) {
   // No record yet: DBfields reads "C" and five "x" subfields.
   rows_[static_cast<std::size_t>(row)].state = 'C';
   setpostext(row, {});
-  if (!storevalues(row, values, "addrow")) return false;
-  if (updatefile(row)) return true;
-  showerror("tdbdyngrid: addrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-  return false;
+  return storevalues(row, values, "addrow") && writeback(row, "addrow");
 }
 
 bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
-  if (Mode_ < 1) {
-    platform::showwarning(std::string("tdbdyngrid: updaterow: nicht möglich in Mode "_cp) + number(Mode_));
-    return false;
-  }
-  if (values.size() != static_cast<std::size_t>(getcolcount())) {
-    platform::showwarning(std::string("tdbdyngrid: updaterow: Übergebene Spaltenanzahl stimmt nicht!"_cp));
-    return false;
-  }
+  if (!changeable("updaterow", values)) return false;
   // A row outside the table counts as a row without a record.
   const bool inside = row >= 0 && row < getrowcount();
   const char state = inside ? rows_[static_cast<std::size_t>(row)].state : 0;
@@ -136,13 +59,32 @@ bool TdbdynGrid::updaterow(int32_t row, std::vector<std::string>& values) {
   }
   // A new row has no record yet; its write-back creates one.
   if (state != 'C') rows_[static_cast<std::size_t>(row)].state = 'U';
-  if (!storevalues(row, values, "updaterow")) return false;
-  if (updatefile(row)) return true;
-  showerror("tdbdyngrid: updaterow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-  return false;
+  return storevalues(row, values, "updaterow") && writeback(row, "updaterow");
 }
 
 bool TdbdynGrid::delrow(int32_t row) {
+  if (!deletable(row)) return false;
+  rows_[static_cast<std::size_t>(row)].state = 'D';
+  if (!writeback(row, "delrow")) return false;
+  dbfileupdate_ = false;
+  clearcells(row);
+  dbfileupdate_ = true;
+  return true;
+}
+
+bool TdbdynGrid::changeable(const std::string& operation, const std::vector<std::string>& values) const {
+  if (Mode_ < 1) {
+    platform::showwarning("tdbdyngrid: " + operation + std::string(": nicht möglich in Mode "_cp) + number(Mode_));
+    return false;
+  }
+  if (values.size() != static_cast<std::size_t>(getcolcount())) {
+    platform::showwarning("tdbdyngrid: " + operation + std::string(": Übergebene Spaltenanzahl stimmt nicht!"_cp));
+    return false;
+  }
+  return true;
+}
+
+bool TdbdynGrid::deletable(int32_t row) const {
   if (Mode_ < 1) {
     platform::showwarning(std::string("tdbdyngrid: delete: nicht möglich in Mode "_cp) + number(Mode_));
     return false;
@@ -151,7 +93,7 @@ bool TdbdynGrid::delrow(int32_t row) {
     platform::showwarning(std::string("tdbdyngrid: delete: delrow außerhalb Bereich"_cp));
     return false;
   }
-  char& state = rows_[static_cast<std::size_t>(row)].state;
+  const char state = rows_[static_cast<std::size_t>(row)].state;
   if (state == 0) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + std::string(") interne DBfields ungültig!"_cp));
     return false;
@@ -160,15 +102,13 @@ bool TdbdynGrid::delrow(int32_t row) {
     showerror("tdbdyngrid: delrow: row (" + number(row) + ") interne DBfields nicht setzbar! (ist dbcreate)");
     return false;
   }
-  state = 'D';
-  if (!updatefile(row)) {
-    showerror("tdbdyngrid: delrow: row (" + number(row) + ") Fehler beim Updaten der Datei!");
-    return false;
-  }
-  dbfileupdate_ = false;
-  clearcells(row);
-  dbfileupdate_ = true;
   return true;
+}
+
+bool TdbdynGrid::writeback(int32_t row, const std::string& operation) {
+  if (updatefile(row)) return true;
+  showerror("tdbdyngrid: " + operation + ": row (" + number(row) + ") Fehler beim Updaten der Datei!");
+  return false;
 }
 
 bool TdbdynGrid::getrow(int32_t row, std::vector<std::string>& values) const {
@@ -201,11 +141,27 @@ bool TdbdynGrid::storevalues(int32_t row, std::vector<std::string>& values, cons
 // --- write-back ---
 
 bool TdbdynGrid::updatefile(int32_t row) {
+  if (!writable(row)) return false;
+  const DbFile* dbfile = targetfile(row);
+  if (!dbfile || !cellsheld(row)) return false;
+  platform::File* file = nullptr;
+  bool readonly = false;
+  if (!openfileorwarn(dbfile->path, file, readonly)) return false;
+  // Another process holds the file: the change stays in memory.
+  if (readonly) return true;
+  const Outcome outcome = carryout(row, dbfile->name, views_);
+  if (!outcome) showerror("tdbdyngrid: updatefile: " + outcome.failure);
+  return outcome.done;
+}
+
+bool TdbdynGrid::writable(int32_t row) {
   if (Mode_ < 1) {
     platform::showwarning(std::string("tdbdyngrid: updatefile: nicht möglich in Mode "_cp) + number(Mode_));
     return false;
   }
   if (!dbfileupdate_) {
+    // "TdynGird" is misspelled and stays so: users quote our messages as they
+    // have always read, and a corrected text would no longer match theirs.
     platform::showwarning(
         "TdynGird: updatefile: interne Warnung: filememupdate obwohl dbfileupdate inaktiv - fehler wurde "
         "automatisch korrigiert");
@@ -215,23 +171,31 @@ bool TdbdynGrid::updatefile(int32_t row) {
     showerror("tdbdyngrid: updatefile: row (" + number(row) + std::string(") außerhalb Bereich!"_cp));
     return false;
   }
-  const char state = rows_[static_cast<std::size_t>(row)].state;
-  if (state == 0) {
+  return true;
+}
+
+const TdbdynGrid::DbFile* TdbdynGrid::targetfile(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.state == 0) {
     platform::showwarning("tdbdyngrid: updatefile: dbdaten in " + number(row) + std::string(" ungültig! (datei)"_cp));
-    return false;
+    return nullptr;
   }
-  if (state == 'C' && (dbfiles_.empty() || dbfiles_.back().name.empty())) {
+  if (fields.state == 'C' && (dbfiles_.empty() || dbfiles_.back().name.empty())) {
     platform::showwarning("tdbdyngrid: updatefile: create - Dateiname unbekannt!");
-    return false;
+    return nullptr;
   }
   // A new row goes to the file loaded last, any other to its own.
-  const DbFile& dbfile = state == 'C' ? dbfiles_.back() : dbfiles_[rows_[static_cast<std::size_t>(row)].file];
+  const DbFile& dbfile = fields.state == 'C' ? dbfiles_.back() : dbfiles_[fields.file];
   // The table holds its file open already, so what can have changed is the
   // path: the file deleted, or a folder in its place. One stat tells both.
   if (!platform::File::present(dbfile.path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
-    return false;
+    return nullptr;
   }
+  return &dbfile;
+}
+
+bool TdbdynGrid::cellsheld(int32_t row) {
   // The cells are read in place: a row change costs no copy of them.
   views_.resize(static_cast<std::size_t>(getcolcount()));
   rowviews(row, views_);
@@ -241,36 +205,41 @@ bool TdbdynGrid::updatefile(int32_t row) {
       return false;
     }
   }
-  platform::File* file = nullptr;
-  bool readonly = false;
-  if (!openfileorwarn(dbfile.path, file, readonly)) return false;
-  // Another process holds the file: the change stays in memory.
-  if (readonly) return true;
-  std::string error;
-  if (!carryout(row, state, dbfile.name, views_, error)) {
-    showerror("tdbdyngrid: updatefile: " + error);
-    return false;
-  }
   return true;
 }
 
-bool TdbdynGrid::carryout(int32_t row, char state, const std::string& filename, Values values, std::string& error) {
-  writeerror_.clear();
-  switch (state) {
-    case 'C':
-      if (_ins(row, filename, 0, values)) return true;
-      error = failure(writeerror_, "Fehler in _ins!");
-      return false;
-    case 'D':
-      if (_del(row)) return true;
-      error = failure(writeerror_, "Fehler in _del!");
-      return false;
-    case 'N': return true;
-    case 'U': return rewrite(row, filename, values, error);
+TdbdynGrid::Outcome TdbdynGrid::carryout(int32_t row, const std::string& filename, Values values) {
+  switch (rows_[static_cast<std::size_t>(row)].state) {
+    case 'C': return create(row, filename, values).named("Fehler in _ins!");
+    case 'D': return erase(row).named("Fehler in _del!");
+    case 'N': return Outcome::ok();
+    case 'U': return rewrite(row, filename, values);
     default:
-      error = "dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")";
-      return false;
+      return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
   }
+}
+
+// A new row: its record gets the next Pos of its file.
+TdbdynGrid::Outcome TdbdynGrid::create(int32_t row, const std::string& filename, Values values) {
+  Outcome fits = recordfits(values);
+  if (!fits) return fits;
+  const std::optional<int32_t> pos = issuepos(filename);
+  if (!pos) return Outcome::failed();
+  Outcome written = _ins(filename, *pos, values);
+  if (written) setlive(row, filename, *pos, written.slot);
+  return written;
+}
+
+// A deleted row: its record flagged deleted, its slot free for a later
+// record, the row without a record.
+TdbdynGrid::Outcome TdbdynGrid::erase(int32_t row) {
+  Outcome freed = _del(row);
+  if (!freed) return freed;
+  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  addfreeslot(freeslotentry(dbfiles_[fields.file].name, freed.slot));
+  fields.state = 0;
+  setpostext(row, {});
+  return freed;
 }
 
 // A changed row keeps its Pos. Where its new record goes is decided before
@@ -278,159 +247,128 @@ bool TdbdynGrid::carryout(int32_t row, char state, const std::string& filename, 
 // part as the last one (the old record counts as freed), or the end of the
 // file. The writes then keep the old or the new record live at every moment,
 // and a failure leaves the old one live with the row still "U".
-bool TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values, std::string& error) {
+TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values) {
   const std::string oldfields = DBfields(row);
+  const std::string oldpos = getsubfield(oldfields, fieldpos);
   int32_t pos = 0;
-  if (!platform::strtoint(getsubfield(oldfields, 3), pos)) {
-    error = "Rec nicht lesbar";
-    return false;
-  }
-  if (!recordfits(values)) {
-    error = writeerror_;
-    return false;
-  }
+  if (!platform::strtoint(oldpos, pos)) return Outcome::failed("Rec nicht lesbar");
+  Outcome fits = recordfits(values);
+  if (!fits) return fits;
   OpenFile* entry = writehandle(filename);
-  platform::File* file = entry ? entry->file.get() : nullptr;
-  int64_t oldoffset = 0;
-  std::size_t oldslot = 0;
-  if (!file || !readoldrecord(*file, oldfields, oldoffset, oldslot)) {
-    error = failure(writeerror_, "Fehler in _del!");
-    return false;
-  }
+  const Outcome old = entry ? readoldrecord(*entry->file, oldfields) : Outcome::failed();
+  if (!old) return old.named("Fehler in _del!");
   const std::size_t length = buildrecord(pos, values, flagpending);
-  int64_t offset = 0;
-  std::size_t slotlength = 0;
-  bool written = false;
-  bool ownslot = false;
-  if (takefreeslot(filename, length, offset, slotlength)) {
-    written = movetoslot(*file, oldoffset, oldfields, offset, length, slotlength);
-  } else if (oldslot >= length) {
-    ownslot = true;
-    offset = oldoffset;
-    slotlength = oldslot;
-    written = overwriteinplace(*file, offset, length, slotlength);
-  } else {
-    written = movetoend(*entry, oldoffset, oldfields, length, offset);
-    slotlength = length;
-  }
-  if (!written) {
-    error = failure(writeerror_, "Fehler in _ins!");
-    return false;
-  }
-  addfreeslot(ownslot ? std::string() : freedslot(oldfields));
-  setlive(row, filename, pos, offset, slotlength);
-  return true;
+  Outcome written = placechange(*entry, filename, old.slot, oldpos, length).named("Fehler in _ins!");
+  if (!written) return written;
+  // The old slot is free now, unless the new record went back into it: then
+  // its entry is taken at once, as if _del had freed it and _ins reused it.
+  const Slot freed = rowslot(row);
+  addfreeslot(written.slot.offset == freed.offset ? std::string() : freeslotentry(filename, freed));
+  setlive(row, filename, pos, written.slot);
+  return written;
 }
 
 // Reads the row's record at its offset into the read buffer: its whole slot
-// when a record can fill it (oldslot then tells its length, else 0), or just
-// its start mark and Pos. False when the Pos there is not the row's: a stale
-// offset must not destroy another record.
-bool TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields, int64_t& offset,
-                               std::size_t& oldslot) {
+// when a record can fill it (the answer's slot length then tells it, else it
+// is 0), or just its start mark and Pos. Fails when the Pos there is not the
+// row's: a stale offset must not destroy another record.
+TdbdynGrid::Outcome TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields) {
   int32_t start = 0;
   int32_t pos = 0;
   int32_t slot = 0;
-  if (!platform::strtoint(getsubfield(fields, 5), start) || !platform::strtoint(getsubfield(fields, 3), pos))
-    return false;
-  const bool fillable = platform::strtoint(getsubfield(fields, 6), slot) &&
-                        static_cast<std::size_t>(slot) > poswidth && static_cast<std::size_t>(slot) <= maxrecordlength;
-  offset = start;
-  oldslot = fillable ? static_cast<std::size_t>(slot) : 0;
-  char* const old = readbuffer_.get();
+  if (!platform::strtoint(getsubfield(fields, fieldoffset), start) ||
+      !platform::strtoint(getsubfield(fields, fieldpos), pos))
+    return Outcome::failed();
+  const bool fillable = platform::strtoint(getsubfield(fields, fieldlength), slot) &&
+                        static_cast<std::size_t>(slot) >= posend && static_cast<std::size_t>(slot) <= longestline;
+  const Slot old{start, fillable ? static_cast<std::size_t>(slot) : 0};
+  char* const bytes = readbuffer_.get();
+  const Outcome read = readat(file, old.offset, bytes, fillable ? old.length : posend);
+  if (!read) return read;
   int32_t stored = 0;
-  return readat(file, offset, old, fillable ? oldslot : 1 + poswidth, writeerror_) &&
-         platform::strtoint(std::string_view(old + 1, poswidth), stored) && stored == pos;
+  if (!platform::strtoint(std::string_view(bytes + posoffset, poswidth), stored) || stored != pos)
+    return Outcome::failed();
+  return Outcome::ok(old);
+}
+
+// Writes the changed row's record, built in the line buffer, where it goes:
+// the first free slot that fits, else its own old slot, else the file's end.
+TdbdynGrid::Outcome TdbdynGrid::placechange(OpenFile& entry, const std::string& filename, Slot old,
+                                            std::string_view oldpos, std::size_t length) {
+  if (const std::optional<Slot> slot = takefreeslot(filename, length))
+    return movetoslot(*entry.file, old.offset, oldpos, *slot, length);
+  if (old.length >= length) return overwriteinplace(*entry.file, old, length);
+  return movetoend(entry, old.offset, oldpos, length);
 }
 
 // The new record goes over the old one in one write. Its head is the old
 // head (same Pos, live), so no delete mark is needed; should the write fail,
 // the old bytes, kept in the read buffer, are put back.
-bool TdbdynGrid::overwriteinplace(platform::File& file, int64_t offset, std::size_t length, std::size_t slotlength) {
+TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(platform::File& file, Slot old, std::size_t length) {
   char* const record = linebuffer_.get();
   record[flagoffset] = flaglive;
-  std::memset(record + length, 0, slotlength - length);
-  if (writeat(file, offset, record, slotlength, writeerror_)) return true;
-  std::string ignored;
-  writeat(file, offset, readbuffer_.get(), slotlength, ignored);
-  return false;
+  std::memset(record + length, fillbyte, old.length - length);
+  const Outcome written = writeat(file, old.offset, {record, old.length});
+  if (written) return Outcome::ok(old);
+  writeat(file, old.offset, {readbuffer_.get(), old.length});
+  return written;
 }
 
 // Into a free slot: the new record, not yet live, then the old one flagged
 // deleted, then the new one turned live.
-bool TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset,
-                            std::size_t length, std::size_t slotlength) {
-  std::memset(linebuffer_.get() + length, 0, slotlength - length);
-  if (!writeat(file, offset, linebuffer_.get(), slotlength, writeerror_)) {
-    std::string ignored;
-    deletemark(file, offset, ignored);
-    return false;
-  }
-  return swaplive(file, oldoffset, oldfields, offset);
+TdbdynGrid::Outcome TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+                                           Slot slot, std::size_t length) {
+  std::memset(linebuffer_.get() + length, fillbyte, slot.length - length);
+  const Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
+  if (written) return swaplive(file, oldoffset, oldpos, slot);
+  deletemark(file, slot.offset);
+  return written;
 }
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-bool TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, const std::string& oldfields, std::size_t length,
-                           int64_t& offset) {
-  return appendrecord(entry, length, offset, false) && swaplive(*entry.file, oldoffset, oldfields, offset);
+TdbdynGrid::Outcome TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos,
+                                          std::size_t length) {
+  const Outcome appended = appendrecord(entry, length, false);
+  return appended ? swaplive(*entry.file, oldoffset, oldpos, appended.slot) : appended;
 }
 
-// The old record is flagged deleted, then the new one turned live. Should
-// either fail, the old record is made live again and the new one deleted;
-// if even that fails, the next load still finds exactly one of them live.
-bool TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, const std::string& oldfields, int64_t offset) {
-  if (deletemark(file, oldoffset, writeerror_) && writeflag(file, offset, flaglive, writeerror_)) return true;
-  std::string ignored;
-  if (writehead(file, oldoffset, getsubfield(oldfields, 3), flaglive, ignored)) deletemark(file, offset, ignored);
-  return false;
+// The old record is flagged deleted, then the new one in slot turned live.
+// Should either fail, the old record is made live again and the new one
+// deleted; if even that fails, the next load still finds exactly one of them
+// live.
+TdbdynGrid::Outcome TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+                                         Slot slot) {
+  Outcome swapped = deletemark(file, oldoffset);
+  if (swapped) swapped = makelive(file, slot.offset);
+  if (swapped) return Outcome::ok(slot);
+  if (writehead(file, oldoffset, oldpos, flaglive)) deletemark(file, slot.offset);
+  return swapped;
 }
 
-// The freeslots entry of a record that was freed: file, offset and length.
-std::string TdbdynGrid::freedslot(const std::string& fields) {
-  std::string slot = fields;
-  setsubfield(slot, 1, "N");
-  setsubfield(slot, 3, "x");
-  setsubfield(slot, 4, "x");
-  return slot;
-}
-
-bool TdbdynGrid::_ins(int32_t row, const std::string& filename, int32_t pos, Values values) {
-  if (values.size() != static_cast<std::size_t>(getcolcount()) || !recordfits(values)) return false;
-  if (pos <= 0 && !issuepos(filename, pos)) return false;
+TdbdynGrid::Outcome TdbdynGrid::_ins(const std::string& filename, int32_t pos, Values values) {
   OpenFile* entry = writehandle(filename);
-  if (!entry) return false;
-  std::size_t length = buildrecord(pos, values, flagdeleted);
-  int64_t offset = 0;
-  std::size_t slotlength = 0;
-  if (takefreeslot(filename, length, offset, slotlength)) {
-    std::memset(linebuffer_.get() + length, 0, slotlength - length);
-    length = slotlength;
-    if (!writeintoslot(*entry->file, offset, length)) return false;
-  } else if (!appendrecord(*entry, length, offset, true)) {
-    return false;
+  if (!entry) return Outcome::failed();
+  const std::size_t length = buildrecord(pos, values, flagdeleted);
+  if (const std::optional<Slot> slot = takefreeslot(filename, length)) {
+    std::memset(linebuffer_.get() + length, fillbyte, slot->length - length);
+    return writeintoslot(*entry->file, *slot);
   }
-  setlive(row, filename, pos, offset, length);
-  return true;
+  return appendrecord(*entry, length, true);
 }
 
-bool TdbdynGrid::_del(int32_t row) {
+TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
   const std::string fields = DBfields(row);
-  OpenFile* entry = writehandle(getsubfield(fields, 2));
-  platform::File* file = entry ? entry->file.get() : nullptr;
-  int64_t offset = 0;
-  std::size_t oldslot = 0;
-  if (!file || !readoldrecord(*file, fields, offset, oldslot)) return false;
-  if (!deletemark(*file, offset, writeerror_)) {
-    // A mark that failed half-way must not leave the record live under another Pos.
-    std::string ignored;
-    writehead(*file, offset, getsubfield(fields, 3), flaglive, ignored);
-    return false;
-  }
-  addfreeslot(freedslot(fields));
-  rows_[static_cast<std::size_t>(row)].state = 0;
-  setpostext(row, {});
-  return true;
+  OpenFile* entry = writehandle(getsubfield(fields, fieldfile));
+  if (!entry) return Outcome::failed();
+  platform::File& file = *entry->file;
+  const Outcome old = readoldrecord(file, fields);
+  if (!old) return old;
+  const Outcome marked = deletemark(file, old.slot.offset);
+  if (marked) return Outcome::ok(rowslot(row));
+  // A mark that failed half-way must not leave the record live under another Pos.
+  writehead(file, old.slot.offset, getsubfield(fields, fieldpos), flaglive);
+  return marked;
 }
 
 TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
@@ -447,22 +385,20 @@ TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   return found;
 }
 
-bool TdbdynGrid::recordfits(Values values) {
+TdbdynGrid::Outcome TdbdynGrid::recordfits(Values values) {
   const std::size_t length = recordlength(values);
-  if (length <= maxrecordlength) return true;
-  writeerror_ = "Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
-                std::string(" Bytes, höchstens "_cp) + number(maxrecordlength) + " Bytes)!";
-  return false;
+  if (length <= longestline) return Outcome::ok();
+  return Outcome::failed("Datensatz zu lang (" + number(static_cast<int64_t>(length)) +
+                         std::string(" Bytes, höchstens "_cp) + number(longestline) + " Bytes)!");
 }
 
 std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
   char* out = linebuffer_.get();
-  out[0] = subsep;
-  putdigits(out + 1, pos, poswidth);
-  out[11] = subsep;
-  out[flagoffset] = flag;
-  out[13] = colsep;
-  std::size_t length = headlength + 1;
+  char digits[poswidth];
+  putdigits(digits, pos, poswidth);
+  puthead(out, {digits, poswidth}, flag);
+  out[flagsep] = colsep;
+  std::size_t length = valuesoffset;
   for (const std::string_view value : values) {
     std::memcpy(out + length, value.data(), value.size());
     length += value.size();
@@ -471,125 +407,178 @@ std::size_t TdbdynGrid::buildrecord(int32_t pos, Values values, char flag) {
   return length;
 }
 
-bool TdbdynGrid::issuepos(const std::string& filename, int32_t& pos) {
-  bool found = false;
+std::optional<int32_t> TdbdynGrid::issuepos(const std::string& filename) {
+  std::optional<int32_t> pos;
   for (DbFile& file : dbfiles_) {
     if (file.name != filename) continue;
     // Past the largest number a Pos cannot be read back: no record gets it.
-    if (file.maxpos == INT32_MAX) return false;
+    if (file.maxpos == INT32_MAX) return std::nullopt;
     pos = ++file.maxpos;
-    found = true;
   }
-  return found;
+  return pos;
 }
 
-bool TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length, int64_t& offset,
-                              std::size_t& slotlength) {
+std::optional<TdbdynGrid::Slot> TdbdynGrid::takefreeslot(const std::string& filename, std::size_t length) {
   // Reused entries stay in the list as empty texts; skipping the leading run
   // of them keeps the walk short. Entries are only appended behind
   // lastfreeslot_, emptied here, or dropped all at once by clear(), after
   // which entry 0 is the first to be filled again: so while entry 0 is empty,
   // everything below freeslotscan_ still is.
   if (freeslotscan_ > lastfreeslot_ + 1 || (freeslotscan_ > 0 && !freeslots_[0].empty())) freeslotscan_ = 0;
-  const auto empty = [&](int32_t i) { return trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
+  const auto empty = [&](int32_t i) { return platform::trimview(freeslots_[static_cast<std::size_t>(i)]).empty(); };
   while (freeslotscan_ <= lastfreeslot_ && empty(freeslotscan_)) ++freeslotscan_;
   for (int32_t i = freeslotscan_; i <= lastfreeslot_; ++i) {
-    std::string& entry = freeslots_[static_cast<std::size_t>(i)];
     if (empty(i)) continue;
-    // Most slots are too short: their length is looked at first. A slot longer
-    // than the line buffer (left by an over-long line) cannot be filled from it.
-    int32_t slotsize = 0;
-    if (!platform::strtoint(subfieldview(entry, 6, std::string_view::npos), slotsize) || slotsize < 0 ||
-        static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > maxrecordlength)
-      continue;
-    int32_t slotoffset = 0;
-    if (subfieldview(entry, 2, std::string_view::npos) != filename ||
-        !platform::strtoint(subfieldview(entry, 5, std::string_view::npos), slotoffset))
-      continue;
+    std::string& entry = freeslots_[static_cast<std::size_t>(i)];
+    const std::optional<Slot> slot = fittingslot(entry, filename, length);
+    if (!slot) continue;
     entry.clear();
-    offset = slotoffset;
-    slotlength = static_cast<std::size_t>(slotsize);
-    return true;
+    return slot;
   }
-  return false;
+  return std::nullopt;
 }
 
-bool TdbdynGrid::writeintoslot(platform::File& file, int64_t offset, std::size_t length) {
-  if (writeat(file, offset, linebuffer_.get(), length, writeerror_) && makelive(file, offset)) return true;
+// The slot of a freeslots entry, when it is one of filename that a record of
+// length bytes fits.
+std::optional<TdbdynGrid::Slot> TdbdynGrid::fittingslot(std::string_view entry, const std::string& filename,
+                                                        std::size_t length) {
+  // Most slots are too short: their length is looked at first. A slot longer
+  // than the line buffer (left by an over-long line) cannot be filled from it.
+  int32_t slotsize = 0;
+  if (!platform::strtoint(subfieldview(entry, fieldlength, std::string_view::npos), slotsize) || slotsize < 0 ||
+      static_cast<std::size_t>(slotsize) < length || static_cast<std::size_t>(slotsize) > longestline)
+    return std::nullopt;
+  int32_t slotoffset = 0;
+  if (subfieldview(entry, fieldfile, std::string_view::npos) != filename ||
+      !platform::strtoint(subfieldview(entry, fieldoffset, std::string_view::npos), slotoffset))
+    return std::nullopt;
+  return Slot{slotoffset, static_cast<std::size_t>(slotsize)};
+}
+
+TdbdynGrid::Outcome TdbdynGrid::writeintoslot(platform::File& file, Slot slot) {
+  Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
+  if (written) written = makelive(file, slot.offset);
+  if (written) return Outcome::ok(slot);
   // Part of the record may have arrived: it must not load as a live record.
-  std::string ignored;
-  deletemark(file, offset, ignored);
-  return false;
+  deletemark(file, slot.offset);
+  return written;
 }
 
-bool TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, int64_t& offset, bool live) {
+TdbdynGrid::Outcome TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, bool live) {
   platform::File& file = *entry.file;
-  // The end that this table's last append left is the file's end: no other
-  // process writes the file while the table holds it, and that end holds no
-  // torn line. Any other end is looked up and checked.
-  int64_t end = entry.ownend;
-  entry.ownend = -1;
-  if (end < 0) {
-    if (!file.size(end)) return ioerror(writeerror_);
-    if (!cuttornline(file, end)) return false;
-  }
+  const Outcome start = appendstart(entry);
+  if (!start) return start;
+  const int64_t end = start.slot.offset;
   // CR LF and the record go out in one write, assembled in the read buffer,
   // which is idle outside loading and has room for both.
   char* out = readbuffer_.get();
-  out[0] = '\r';
-  out[1] = '\n';
-  std::memcpy(out + 2, linebuffer_.get(), length);
-  if (!writeat(file, end, out, length + 2, writeerror_) || (live && !makelive(file, end + 2)) ||
-      !raiserecordcount(file)) {
+  std::memcpy(out, crlf.data(), crlf.size());
+  std::memcpy(out + crlf.size(), linebuffer_.get(), length);
+  const Slot slot{end + static_cast<int64_t>(crlf.size()), length};
+  Outcome appended = writeat(file, end, {out, crlf.size() + length});
+  if (appended && live) appended = makelive(file, slot.offset);
+  if (appended) appended = raiserecordcount(file);
+  if (!appended) {
     // Cut the file back: a failed append leaves it exactly as before.
     file.truncate(end);
-    return false;
+    return appended;
   }
-  offset = end + 2;
-  entry.ownend = offset + static_cast<int64_t>(length);
-  return true;
+  entry.ownend = slot.offset + static_cast<int64_t>(length);
+  return Outcome::ok(slot);
+}
+
+TdbdynGrid::Outcome TdbdynGrid::appendstart(OpenFile& entry) {
+  // The end that this table's last append left is the file's end: no other
+  // process writes the file while the table holds it, and that end holds no
+  // torn line. Any other end is looked up and checked.
+  const int64_t ownend = entry.ownend;
+  entry.ownend = -1;
+  if (ownend >= 0) return Outcome::ok({ownend, 0});
+  int64_t end = 0;
+  if (!entry.file->size(end)) return Outcome::ioerror();
+  return cuttornline(*entry.file, end);
+}
+
+// An append cut short by the process dying can leave CR LF and the first
+// bytes of a record at the end of the file. A line that the reader would not
+// parse alone it joins to the line appended next, which would then fail on
+// every load: such a line is cut off before appending. It is assembled as
+// the reader assembles it: the file's last byte, LFs and NULs left out, a
+// final 0xA1 added when missing.
+TdbdynGrid::Outcome TdbdynGrid::cuttornline(platform::File& file, int64_t end) {
+  // CR LF, a line long enough to be parsed alone, and the file's last byte.
+  char tail[crlf.size() + shortestline + 1];
+  const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
+  const auto count = static_cast<std::size_t>(end - start);
+  const Outcome read = readat(file, start, tail, count);
+  if (!read) return read;
+  const std::string_view bytes(tail, count);
+  const std::size_t cr = bytes.rfind(lineend);
+  if (cr == std::string_view::npos) return Outcome::ok({end, 0});  // the last line is long, or the header
+  std::string_view torn = bytes.substr(cr + 1);
+  if (!torn.empty()) torn.remove_suffix(1);  // the file's last byte ends the line unread
+  std::string line;
+  for (const char c : torn)
+    if (c != skipped && c != fillbyte) line += c;
+  if (line.empty() || line.back() != colsep) line += colsep;
+  if (parsedalone(line)) return Outcome::ok({end, 0});
+  const int64_t cut = start + static_cast<int64_t>(cr);
+  if (!file.truncate(cut)) return Outcome::ioerror();
+  return Outcome::ok({cut, 0});
+}
+
+TdbdynGrid::Outcome TdbdynGrid::raiserecordcount(platform::File& file) {
+  char digits[countwidth];
+  const Outcome read = readat(file, countoffset, digits, countwidth);
+  if (!read) return read;
+  int32_t count = 0;
+  if (!platform::strtoint(std::string_view(digits, countwidth), count)) return Outcome::failed();
+  char header[countend];
+  putcount(header, int64_t{count} + 1);
+  return writeat(file, 0, {header, countend});
+}
+
+// --- the file operations on one record ---
+
+TdbdynGrid::Outcome TdbdynGrid::Outcome::ioerror() { return failed(platform::errortext(platform::lasterror())); }
+
+TdbdynGrid::Outcome TdbdynGrid::Outcome::named(const char* step) const {
+  if (done || !failure.empty()) return *this;
+  return failed(step);
+}
+
+TdbdynGrid::Outcome TdbdynGrid::writeat(platform::File& file, int64_t offset, std::string_view bytes) {
+  std::size_t written = 0;
+  return file.write(offset, bytes.data(), bytes.size(), written) ? Outcome::ok() : Outcome::ioerror();
+}
+
+// Fails with no text of its own when fewer than count bytes arrive.
+TdbdynGrid::Outcome TdbdynGrid::readat(platform::File& file, int64_t offset, char* bytes, std::size_t count) {
+  std::size_t got = 0;
+  if (!file.read(offset, bytes, count, got)) return Outcome::ioerror();
+  return got == count ? Outcome::ok() : Outcome::failed();
+}
+
+// The headlength leading bytes of a record: start mark, Pos, 0xBF, Flag.
+TdbdynGrid::Outcome TdbdynGrid::writehead(platform::File& file, int64_t offset, std::string_view posdigits,
+                                          char flag) {
+  if (posdigits.size() != poswidth) return Outcome::failed();
+  char head[headlength];
+  puthead(head, posdigits, flag);
+  return writeat(file, offset, {head, headlength});
 }
 
 // One write of many bytes can be cut short when the process dies in it, so a
-// record goes to disk flagged deleted and turns live by this single byte: an
+// record goes to disk not live and turns live by this single byte: an
 // interrupted write leaves a free slot, never half a record read as live.
-bool TdbdynGrid::makelive(platform::File& file, int64_t offset) { return writeflag(file, offset, flaglive, writeerror_); }
-
-// An append cut short by the process dying can leave CR LF and the first
-// bytes of a record at the end of the file. The reader takes a line as a
-// record only from 16 bytes on; a shorter one it joins to the line appended
-// next, which would then fail on every load: such a line is cut off before
-// appending. Its length is counted as the reader counts it: the file's last
-// byte, LFs and NULs left out, a final 0xA1 added when missing.
-bool TdbdynGrid::cuttornline(platform::File& file, int64_t& end) {
-  constexpr std::size_t shortline = 16;
-  // The CR, an LF, a line long enough to be read, and the file's last byte.
-  char tail[shortline + 3];
-  const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
-  const auto count = static_cast<std::size_t>(end - start);
-  if (!readat(file, start, tail, count, writeerror_)) return false;
-  const std::string_view bytes(tail, count);
-  const std::size_t lineend = bytes.rfind('\r');
-  if (lineend == std::string_view::npos) return true;  // the last line is long, or the header
-  std::string line;
-  for (const char c : bytes.substr(lineend + 1, count - lineend - 2))
-    if (c != '\n' && c != '\0') line += c;
-  if (line.empty() || line.back() != colsep) line += colsep;
-  if (line.size() >= shortline || (line.size() > 1 && line[1] == '#')) return true;
-  const int64_t cut = start + static_cast<int64_t>(lineend);
-  if (!file.truncate(cut)) return ioerror(writeerror_);
-  end = cut;
-  return true;
+TdbdynGrid::Outcome TdbdynGrid::makelive(platform::File& file, int64_t offset) {
+  return writeat(file, offset + static_cast<int64_t>(flagoffset), {&flaglive, 1});
 }
 
-bool TdbdynGrid::raiserecordcount(platform::File& file) {
-  char digits[poswidth];
-  int32_t count = 0;
-  if (!readat(file, countoffset, digits, poswidth, writeerror_)) return false;
-  if (!platform::strtoint(std::string_view(digits, poswidth), count)) return false;
-  char header[headerlength];
-  std::memcpy(header, "#DB", 3);
-  header[3] = colsep;
-  putdigits(header + 4, int64_t{count} + 1, poswidth);
-  return writeat(file, 0, header, headerlength, writeerror_);
+// Flags the record at offset deleted. Its Flag byte goes first, alone: a
+// write of one byte cannot be torn, while the whole mark can, and a mark torn
+// in the middle of the Pos would leave the record live under another Pos.
+TdbdynGrid::Outcome TdbdynGrid::deletemark(platform::File& file, int64_t offset) {
+  const Outcome flagged = writeat(file, offset + static_cast<int64_t>(flagoffset), {&flagdeleted, 1});
+  return flagged ? writehead(file, offset, zerodigits, flagdeleted) : flagged;
 }
