@@ -73,6 +73,4 @@ void Tfortschrittform::zeigefortschritt(int percent) {
   showandpaint(*this);  // the caller's loop blocks the event loop next
 }
 
-void Tfortschrittform::close() { QDialog::close(); }
-
 }  // namespace ui

@@ -148,7 +148,7 @@ class TMainform::SplashForwarder : public catalogue::SplashPort {
  public:
   Tsplashform* target = nullptr;
   void show() override {
-    if (target) target->show();
+    if (target) target->showpainted();
   }
   void close() override {
     if (target) target->close();
@@ -247,7 +247,6 @@ void TMainform::setfenster(const Fenster& fenster) {
   progressforwarder_->target = fenster.fortschrittform;
 }
 
-catalogue::SplashPort& TMainform::splashport() { return *splashforwarder_; }
 catalogue::ProgressPort& TMainform::progressport() { return *progressforwarder_; }
 
 void TMainform::createsearchsettings() {

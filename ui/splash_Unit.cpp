@@ -40,12 +40,10 @@ Tsplashform::Tsplashform(QWidget* parent) : QDialog(parent) {
   Label2 = centredline(this, "Version 1.01", 360);
 }
 
-void Tsplashform::show() {
+void Tsplashform::showpainted() {
   centreonscreen(*this);
-  showandpaint(*this);  // the start-up sequence blocks the event loop next
+  showandpaint(*this);
 }
-
-void Tsplashform::close() { QDialog::close(); }
 
 void Tsplashform::showmodal() {
   centreonscreen(*this);

@@ -4,21 +4,19 @@
 
 #include <QDialog>
 
-#include "catalogue/ports.h"
-
 class QLabel;
 
 namespace ui {
 
-class Tsplashform : public QDialog, public catalogue::SplashPort {
+class Tsplashform : public QDialog {
   Q_OBJECT
 
  public:
   explicit Tsplashform(QWidget* parent = nullptr);
 
-  // Shows the window without waiting and paints it before returning.
-  void show() override;
-  void close() override;
+  // Shows the window without waiting and paints it before returning: the
+  // start-up sequence keeps the event loop busy while the splash is up.
+  void showpainted();
   // The about box: returns when the user closes the window.
   void showmodal();
 
