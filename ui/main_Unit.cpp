@@ -1,7 +1,5 @@
 #include "ui/main_Unit.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,7 +19,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMultiHash>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,6 +32,7 @@
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "platform/codepage.h"
+#include "ui/anchors.h"
 #include "ui/dialogframe.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
@@ -89,58 +87,6 @@ QFont memofont() {
 }
 
 }  // namespace
-
-// Keeps controls at fixed distances from the edges of their parent that they
-// are anchored to, as the parent is resized. A control anchored to both
-// opposite edges stretches; anchored to the right or bottom only, it moves.
-class Anchors : public QObject {
- public:
-  enum Edge { left = 1, top = 2, right = 4, bottom = 8 };
-
-  using QObject::QObject;
-
-  // Takes the control's geometry and its parent's size as they are now.
-  void add(QWidget* control, int edges) {
-    QWidget* parent = control->parentWidget();
-    if (!anchors_.contains(parent)) parent->installEventFilter(this);
-    anchors_.insert(parent, {control, edges, control->geometry(), parent->size()});
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize)
-      for (const Anchor& anchor : anchors_.values(static_cast<QWidget*>(watched))) place(anchor);
-    return false;
-  }
-
- private:
-  struct Anchor {
-    QWidget* control;
-    int edges;
-    QRect design;
-    QSize parentdesign;
-  };
-
-  // One axis: the new start and length for a growth of delta.
-  static std::pair<int, int> follow(int start, int length, int delta, bool near, bool far) {
-    if (near && far) return {start, std::max(0, length + delta)};
-    if (far) return {start + delta, length};
-    return {start, length};
-  }
-
-  static void place(const Anchor& anchor) {
-    const QSize now = anchor.control->parentWidget()->size();
-    const auto [x, width] = follow(anchor.design.x(), anchor.design.width(),
-                                   now.width() - anchor.parentdesign.width(), anchor.edges & left,
-                                   anchor.edges & right);
-    const auto [y, height] = follow(anchor.design.y(), anchor.design.height(),
-                                    now.height() - anchor.parentdesign.height(), anchor.edges & top,
-                                    anchor.edges & bottom);
-    anchor.control->setGeometry(x, y, width, height);
-  }
-
-  QMultiHash<QWidget*, Anchor> anchors_;
-};
 
 // The catalogue is created with the main window, before the splash and the
 // progress windows exist; these reach them once setfenster has run.

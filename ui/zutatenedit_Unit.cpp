@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "catalogue/zutatenedit_model.h"
+#include "ui/anchors.h"
 #include "ui/dialogart.h"
 #include "ui/dialogframe.h"
 #include "ui/qtext.h"
@@ -22,7 +23,7 @@ namespace ui {
 namespace {
 
 // The layout in client pixels: the grid at the top left, the buttons below
-// it, each kept at its distance from the edges it is anchored to.
+// it in the corners.
 constexpr int clientwidth = 532;
 constexpr int clientheight = 375;
 constexpr int gridwidth = 530;
@@ -30,6 +31,7 @@ constexpr int gridheight = 345;
 constexpr int buttonwidth = 99;
 constexpr int buttonheight = 25;
 constexpr int buttonmargin = 2;
+constexpr int buttontop = clientheight - buttonheight - buttonmargin;
 constexpr int rowheight = 16;
 constexpr int namewidth = 200;
 constexpr int flagwidth = 70;
@@ -62,6 +64,7 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
     : QDialog(parent), progress_(progress), model_(std::make_unique<catalogue::ZutateneditModel>(catalogue)) {
   setFont(programfont());
   resize(clientwidth, clientheight);
+  anchors_ = new Anchors(this);
   creategrid();
   createbuttons();
   createactions();
@@ -72,6 +75,7 @@ Tzutatenedit::~Tzutatenedit() = default;
 void Tzutatenedit::creategrid() {
   zutatengrid = new QTableWidget(0, 3, this);
   zutatengrid->setGeometry(0, 0, gridwidth, gridheight);
+  anchors_->add(zutatengrid, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   zutatengrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   zutatengrid->setSelectionMode(QAbstractItemView::SingleSelection);
   zutatengrid->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -107,12 +111,16 @@ void Tzutatenedit::creategrid() {
 
 void Tzutatenedit::createbuttons() {
   b_ok = new QPushButton(okglyph(), QStringLiteral("Speichern"), this);
+  b_ok->setGeometry(clientwidth - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
   b_ok->setAutoDefault(false);
+  anchors_->add(b_ok, Anchors::right | Anchors::bottom);
   connect(b_ok, &QPushButton::clicked, this, &Tzutatenedit::b_okClick);
 
   b_zusatz = new QPushButton(zusatzglyph(), QStringLiteral("Zusatzf."), this);
+  b_zusatz->setGeometry(buttonmargin, buttontop, buttonwidth, buttonheight);
   b_zusatz->setAutoDefault(false);
   b_zusatz->hide();
+  anchors_->add(b_zusatz, Anchors::left | Anchors::bottom);
   connect(b_zusatz, &QPushButton::clicked, this, &Tzutatenedit::b_zusatzClick);
 
   PopupMenu_zusatz = new QMenu(this);
@@ -265,16 +273,6 @@ void Tzutatenedit::showpointer() {
   const Qt::CursorShape shape = model_->aufloesmodus() ? Qt::PointingHandCursor : Qt::ArrowCursor;
   zutatengrid->setCursor(shape);
   zutatengrid->viewport()->setCursor(shape);
-}
-
-void Tzutatenedit::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  const int w = width();
-  const int h = height();
-  zutatengrid->resize(w - (clientwidth - gridwidth), h - (clientheight - gridheight));
-  const int buttontop = h - buttonheight - buttonmargin;
-  b_ok->setGeometry(w - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
-  b_zusatz->setGeometry(buttonmargin, buttontop, buttonwidth, buttonheight);
 }
 
 }  // namespace ui

@@ -21,6 +21,8 @@ class ZutateneditModel;
 
 namespace ui {
 
+class Anchors;
+
 class Tzutatenedit : public QDialog {
   Q_OBJECT
 
@@ -56,7 +58,6 @@ class Tzutatenedit : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void creategrid();
@@ -74,6 +75,7 @@ class Tzutatenedit : public QDialog {
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
   QAbstractButton* corner_ = nullptr;
+  Anchors* anchors_ = nullptr;
 };
 
 }  // namespace ui
