@@ -33,6 +33,7 @@
 #include "catalogue/search.h"
 #include "platform/codepage.h"
 #include "ui/anchors.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
@@ -42,10 +43,6 @@
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
-
-// The glyphs live in this static library; their resource must be pulled in
-// by name, or the linker drops it.
-static void initglyphs() { Q_INIT_RESOURCE(glyphs); }
 
 namespace ui {
 
@@ -152,7 +149,6 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
     : QMainWindow(parent),
       splashforwarder_(std::make_unique<SplashForwarder>()),
       progressforwarder_(std::make_unique<ProgressForwarder>()) {
-  initglyphs();
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(QStringLiteral("Mixolino"));
   setFont(programfont());
@@ -256,8 +252,7 @@ void TMainform::createsearchsettings() {
   c_nurverfuegbar->setGeometry(8, 76, 265, 17);
   connect(c_nurverfuegbar, &QCheckBox::toggled, this, &TMainform::changeclick);
 
-  b_suchen = new QPushButton(QIcon(QStringLiteral(":/glyphs/suchen.png")), QStringLiteral("Cocktails suchen"),
-                             GroupBox1);
+  b_suchen = new QPushButton(suchenglyph(), QStringLiteral("Cocktails suchen"), GroupBox1);
   b_suchen->setObjectName(QStringLiteral("b_suchen"));
   b_suchen->setGeometry(414, 58, 129, 33);
   b_suchen->setAutoDefault(false);

@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"

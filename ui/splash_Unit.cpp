@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/jpegpicture.h"
 #include "ui/qtext.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 
 namespace ui {

@@ -14,7 +14,7 @@
 
 #include "catalogue/zutatenedit_model.h"
 #include "ui/anchors.h"
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/qtext.h"
 
