@@ -22,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTimer>
 #include <QTreeView>
 
@@ -397,9 +396,6 @@ void TMainform::createactions() {
 }
 
 void TMainform::createopendialog() {
-  // Qt's file dialog remembers folders and its layout in a user settings
-  // file; the program keeps no settings, so that file is sent nowhere.
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
   OpenDialogimport = new QFileDialog(this);
   OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
   OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);

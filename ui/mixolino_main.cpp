@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
 
 #include "ui/art.h"
@@ -39,6 +40,9 @@ int main(int argc, char* argv[]) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // dates and names in Qt's own dialogs
   QTranslator translator;
   loadgermanqttexts(app, translator);
+  // Qt's file dialog remembers folders and its layout in a user settings
+  // file; the program keeps no settings, so that file is sent nowhere.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
   QApplication::setWindowIcon(ui::programicon());
 
   ui::QtMessages messages;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QCheckBox>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -144,6 +145,7 @@ class MainUnitTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(folder.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));  // as the program
     form = std::make_unique<ui::TMainform>(folder.filePath(QStringLiteral("mixolino")).toStdString());
     zutatenedit = std::make_unique<ui::Tzutatenedit>(form->catalogue(), form->progressport(), form.get());
     fortschrittform = std::make_unique<ui::Tfortschrittform>(form.get());
