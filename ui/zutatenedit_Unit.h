@@ -12,8 +12,9 @@
 class QAbstractButton;
 class QAction;
 class QMenu;
+class QModelIndex;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace catalogue {
 class ZutateneditModel;
@@ -22,6 +23,7 @@ class ZutateneditModel;
 namespace ui {
 
 class Anchors;
+class ZutatengridModel;
 
 class Tzutatenedit : public QDialog {
   Q_OBJECT
@@ -38,9 +40,10 @@ class Tzutatenedit : public QDialog {
   QPoint zusatzmenupoint() const;
   const catalogue::ZutateneditModel& model() const { return *model_; }
 
-  // The grid: row 0 of the model is the horizontal header, column 0 the
-  // vertical one, so both stay in place while the data scrolls.
-  QTableWidget* zutatengrid;
+  // The grid: the names are the row headers and the column titles the column
+  // headers, so both stay in place while the data scrolls. The corner above
+  // the names is the name column's header cell.
+  QTableView* zutatengrid;
   QPushButton* b_ok;
   QPushButton* b_zusatz;
   QMenu* PopupMenu_zusatz;
@@ -54,16 +57,16 @@ class Tzutatenedit : public QDialog {
   void Zutatumbenennen1Click();
   void zutataufloesenClick();
   void Action_abbrechenExecute();
-  void zutatengridSelect(int row, int column);
+  void zutatengridSelect(const QModelIndex& cell);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void creategrid();
+  void createheaders();
   void createbuttons();
   void createactions();
-  void showgrid();
   void showselection();
   void showpointer();
   void zutatengridMouseDown(int x);
@@ -74,6 +77,7 @@ class Tzutatenedit : public QDialog {
 
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
+  ZutatengridModel* zellen_ = nullptr;
   QAbstractButton* corner_ = nullptr;
   Anchors* anchors_ = nullptr;
 };
