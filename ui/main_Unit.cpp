@@ -154,6 +154,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   anchors_ = new Anchors(this);
 
   auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
   client->resize(clientwidth, clientheight);
   setCentralWidget(client);
   createsearchsettings();
