@@ -131,11 +131,11 @@ void ZutateneditModel::fuellen(ProgressPort& progress) {
   progress.close();
 }
 
-const std::string& ZutateneditModel::kopf(int32_t col) {
-  static const std::array<std::string, gezeigtespalten> koepfe = {"Zutatname", "verwendet", "alkoholisch?",
-                                                                  std::string("verfügbar?"_cp)};
+const std::string& ZutateneditModel::header(int32_t col) {
+  static const std::array<std::string, showncolumns> headers = {"Zutatname", "verwendet", "alkoholisch?",
+                                                                std::string("verfügbar?"_cp)};
   static const std::string none;
-  return col >= 0 && col < gezeigtespalten ? koepfe[static_cast<std::size_t>(col)] : none;
+  return col >= 0 && col < showncolumns ? headers[static_cast<std::size_t>(col)] : none;
 }
 
 int32_t ZutateneditModel::rowcount() const { return static_cast<int32_t>(grid_.size()); }

@@ -43,7 +43,7 @@ class ZutateneditModel {
   // The grid's columns: name, usage count and the two flags ("Ja"/"Nein")
   // are shown; the table row and the key travel with their row unseen.
   enum Spalte { name = 0, verwendet = 1, alkoholisch = 2, verfuegbar = 3, tabellenzeile = 5, schluessel = 6 };
-  static constexpr int gezeigtespalten = 4;
+  static constexpr int showncolumns = 4;
 
   explicit ZutateneditModel(Catalogue& catalogue);
 
@@ -54,7 +54,7 @@ class ZutateneditModel {
   const std::string& caption() const { return caption_; }  // "Zutaten (" + n + ")"
   // The headers stand apart from the rows: rows count from 0, one per
   // ingredient, and -1 means no row.
-  static const std::string& kopf(int32_t col);              // "" for a column not shown
+  static const std::string& header(int32_t col);            // "" for a column not shown
   int32_t rowcount() const;
   const std::string& cell(int32_t col, int32_t row) const;  // "" outside the grid
 

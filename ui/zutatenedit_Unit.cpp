@@ -60,8 +60,8 @@ Tzutatenedit::~Tzutatenedit() = default;
 void Tzutatenedit::creategrid() {
   zutatengrid = new QTableView(this);
   zutatengrid->setObjectName(QStringLiteral("zutatengrid"));
-  zellen_ = new ZutatengridModel(*model_, this);
-  zutatengrid->setModel(zellen_);
+  gridmodel_ = new ZutatengridModel(*model_, this);
+  zutatengrid->setModel(gridmodel_);
   // The names are shown as the row headers, fixed at the left.
   zutatengrid->setColumnHidden(ZutateneditModel::name, true);
   zutatengrid->setGeometry(0, 0, gridwidth, gridheight);
@@ -142,7 +142,7 @@ void Tzutatenedit::anzeigen(bool extras) {
   if (extras) b_zusatz->show();
   model_->fuellen(progress_);
   setWindowTitle(toqt(model_->caption()));
-  zellen_->rowsfilled();
+  gridmodel_->rowsfilled();
   showselection();
   showpointer();
   centreonscreen(*this);
@@ -163,7 +163,7 @@ void Tzutatenedit::b_zusatzClick() { PopupMenu_zusatz->popup(zusatzmenupoint());
 
 void Tzutatenedit::Zutatumbenennen1Click() {
   model_->Zutatumbenennen1Click();
-  zellen_->textschanged();
+  gridmodel_->textschanged();
 }
 
 void Tzutatenedit::zutataufloesenClick() {
@@ -190,12 +190,12 @@ void Tzutatenedit::zutatengridMouseDown(int x) {
   const int r1 = r0 + rightedge(ZutateneditModel::verwendet);
   const int r2 = r0 + rightedge(ZutateneditModel::alkoholisch);
   model_->zutatengridMouseDown(x, r0, r1, r2);
-  zellen_->textschanged();
+  gridmodel_->textschanged();
 }
 
 void Tzutatenedit::zutatengridDblClick() {
   model_->zutatengridDblClick();
-  zellen_->textschanged();
+  gridmodel_->textschanged();
   showpointer();
 }
 
@@ -237,7 +237,7 @@ bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
 void Tzutatenedit::picknamerow(int y) {
   const int row = zutatengrid->verticalHeader()->logicalIndexAt(y);
   if (model_->aufloesmodus() && row >= 0)
-    zutatengrid->setCurrentIndex(zellen_->index(row, ZutateneditModel::verwendet));
+    zutatengrid->setCurrentIndex(gridmodel_->index(row, ZutateneditModel::verwendet));
 }
 
 // The corner is the header cell of the name column.
@@ -246,15 +246,15 @@ void Tzutatenedit::paintcorner() {
   QStyleOptionHeader header;
   header.initFrom(corner_);
   header.rect = corner_->rect();
-  header.text = zellen_->headerData(ZutateneditModel::name, Qt::Horizontal).toString();
+  header.text = gridmodel_->headerData(ZutateneditModel::name, Qt::Horizontal).toString();
   header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
   header.position = QStyleOptionHeader::OnlyOneSection;
   style()->drawControl(QStyle::CE_Header, &header, &painter, corner_);
 }
 
 void Tzutatenedit::showselection() {
-  if (zellen_->rowCount() > 0)
-    zutatengrid->setCurrentIndex(zellen_->index(model_->selectedrow(), model_->selectedcol()));
+  if (gridmodel_->rowCount() > 0)
+    zutatengrid->setCurrentIndex(gridmodel_->index(model_->selectedrow(), model_->selectedcol()));
 }
 
 void Tzutatenedit::showpointer() {

@@ -77,7 +77,7 @@ class Tzutatenedit : public QDialog {
 
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
-  ZutatengridModel* zellen_ = nullptr;
+  ZutatengridModel* gridmodel_ = nullptr;
   QAbstractButton* corner_ = nullptr;
   Anchors* anchors_ = nullptr;
 };

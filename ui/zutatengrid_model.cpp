@@ -24,7 +24,7 @@ void ZutatengridModel::textschanged() {
 int ZutatengridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : zutaten_.rowcount(); }
 
 int ZutatengridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : ZutateneditModel::gezeigtespalten;
+  return parent.isValid() ? 0 : ZutateneditModel::showncolumns;
 }
 
 QVariant ZutatengridModel::data(const QModelIndex& index, int role) const {
@@ -34,7 +34,7 @@ QVariant ZutatengridModel::data(const QModelIndex& index, int role) const {
 
 QVariant ZutatengridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Horizontal) return toqt(ZutateneditModel::kopf(section));
+  if (orientation == Qt::Horizontal) return toqt(ZutateneditModel::header(section));
   return toqt(zutaten_.cell(ZutateneditModel::name, section));
 }
 

@@ -112,10 +112,10 @@ TEST_F(ZutateneditTest, FillingShowsNamesUsageCountsFlagsAndHiddenCells) {
   open();
   EXPECT_EQ(model->caption(), "Zutaten (4)");
   ASSERT_EQ(model->rowcount(), 4);
-  EXPECT_EQ(ZutateneditModel::kopf(0), "Zutatname");
-  EXPECT_EQ(ZutateneditModel::kopf(1), "verwendet");
-  EXPECT_EQ(ZutateneditModel::kopf(2), "alkoholisch?");
-  EXPECT_EQ(ZutateneditModel::kopf(3), cp("verfügbar?"));
+  EXPECT_EQ(ZutateneditModel::header(0), "Zutatname");
+  EXPECT_EQ(ZutateneditModel::header(1), "verwendet");
+  EXPECT_EQ(ZutateneditModel::header(2), "alkoholisch?");
+  EXPECT_EQ(ZutateneditModel::header(3), cp("verfügbar?"));
   EXPECT_EQ(column(0), (std::vector<std::string>{"Rum", "Limette", "Zucker", "Minze"}));
   // Counted by trimmed key text: "+1" and "02" are other texts.
   EXPECT_EQ(column(1), (std::vector<std::string>{"2", "2", "0", "0"}));
