@@ -176,7 +176,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   connect(Starttimer, &QTimer::timeout, this, &TMainform::StarttimerTimer);
 
   // FormCreate
-  setWindowTitle(windowTitle() + QStringLiteral(" - v") + QStringLiteral("1.01"));
+  setWindowTitle(windowTitle() + QStringLiteral(" - v") + QStringLiteral(MIXOLINO_VERSION));
   catalogue_ = std::make_unique<catalogue::Catalogue>(programfile, *splashforwarder_, *this);
   Starttimer->start();
 }

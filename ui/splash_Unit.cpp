@@ -40,7 +40,7 @@ Tsplashform::Tsplashform(QWidget* parent) : QDialog(parent) {
   if (!picture.isNull()) Image1->setPixmap(QPixmap::fromImage(picture));
 
   Label1 = centredline(this, "Label1", std::string("Mixolino - Cocktailrezepte für zu Hause"_cp), 344);
-  Label2 = centredline(this, "Label2", "Version 1.01", 360);
+  Label2 = centredline(this, "Label2", "Version " MIXOLINO_VERSION, 360);
 }
 
 void Tsplashform::showpainted() {
