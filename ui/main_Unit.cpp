@@ -108,6 +108,10 @@ class TMainform::ProgressForwarder : public catalogue::ProgressPort {
   }
 };
 
+// Shown exactly as they have always read: "Mililiter" with one l, the old
+// spelling "Schuß" and "Meßglas", and the uneven runs of blanks and tabs that
+// line the columns up only at the viewer's tab stops. Correcting or
+// re-aligning them changes what the user knows.
 const std::vector<std::string>& einheitenzeilen() {
   static const std::vector<std::string> lines = {
       std::string("Cocktail Maße & Einheiten"_cp),

@@ -14,8 +14,10 @@ class Tsplashform : public QDialog {
  public:
   explicit Tsplashform(QWidget* parent = nullptr);
 
-  // Shows the window without waiting and paints it before returning: the
-  // start-up sequence keeps the event loop busy while the splash is up.
+  // Shows the window without waiting and paints it before returning. The
+  // start-up keeps the splash up for at least a second, and for as long as
+  // the tables take to load, all the while blocking the event loop: painted
+  // only later, the splash would be an empty frame for that time.
   void showpainted();
   // The about box: returns when the user closes the window.
   void showmodal();
