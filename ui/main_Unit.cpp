@@ -196,20 +196,26 @@ void TMainform::setfenster(const Fenster& fenster) {
 catalogue::ProgressPort& TMainform::progressport() { return *progressforwarder_; }
 
 void TMainform::createsearchsettings() {
-  QWidget* client = centralWidget();
-  GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), client);
+  GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), centralWidget());
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(4, 0, 549, 97);
   anchors_->add(GroupBox1, Anchors::left | Anchors::top | Anchors::right);
+  createtermandscope();
+  createalcoholchoice();
+  createsearchbutton();
+}
 
-  Label1 = new QLabel(QStringLiteral("Suchbegriff:"), GroupBox1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->move(8, 20);
-  Label1->adjustSize();
-  Label2 = new QLabel(QStringLiteral("(optional)"), GroupBox1);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->move(8, 34);
-  Label2->adjustSize();
+QLabel* TMainform::createlabel(const char* name, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, GroupBox1);
+  label->setObjectName(QString::fromUtf8(name));
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+void TMainform::createtermandscope() {
+  Label1 = createlabel("Label1", QStringLiteral("Suchbegriff:"), 8, 20);
+  Label2 = createlabel("Label2", QStringLiteral("(optional)"), 8, 34);
 
   e_suchbegriff = new QLineEdit(GroupBox1);
   e_suchbegriff->setObjectName(QStringLiteral("e_suchbegriff"));
@@ -224,11 +230,10 @@ void TMainform::createsearchsettings() {
   r_rezeptzusaetzlich->setObjectName(QStringLiteral("r_rezeptzusaetzlich"));
   r_rezeptzusaetzlich->setGeometry(256, 34, 217, 17);
   choicegroup({r_nurcocktailname, r_rezeptzusaetzlich});
+}
 
-  Label3 = new QLabel(QStringLiteral("Alkohol:"), GroupBox1);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Label3->move(8, 56);
-  Label3->adjustSize();
+void TMainform::createalcoholchoice() {
+  Label3 = createlabel("Label3", QStringLiteral("Alkohol:"), 8, 56);
 
   Panel1 = new QWidget(GroupBox1);
   Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -255,7 +260,9 @@ void TMainform::createsearchsettings() {
   c_nurverfuegbar->setObjectName(QStringLiteral("c_nurverfuegbar"));
   c_nurverfuegbar->setGeometry(8, 76, 265, 17);
   connect(c_nurverfuegbar, &QCheckBox::toggled, this, &TMainform::changeclick);
+}
 
+void TMainform::createsearchbutton() {
   b_suchen = new QPushButton(suchenglyph(), QStringLiteral("Cocktails suchen"), GroupBox1);
   b_suchen->setObjectName(QStringLiteral("b_suchen"));
   b_suchen->setGeometry(414, 58, 129, 33);

@@ -149,6 +149,10 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   class ProgressForwarder;
 
   void createsearchsettings();
+  QLabel* createlabel(const char* name, const QString& text, int left, int top);
+  void createtermandscope();
+  void createalcoholchoice();
+  void createsearchbutton();
   void choicegroup(std::initializer_list<QRadioButton*> buttons);
   void createresultlist();
   void createinfobox();
