@@ -62,7 +62,8 @@ void Tzutatenedit::creategrid() {
   zutatengrid->setObjectName(QStringLiteral("zutatengrid"));
   gridmodel_ = new ZutatengridModel(*model_, this);
   zutatengrid->setModel(gridmodel_);
-  // The names are shown as the row headers, fixed at the left.
+  // The names are shown as the row headers, fixed at the left; the corner
+  // above them is their header cell.
   zutatengrid->setColumnHidden(ZutateneditModel::name, true);
   zutatengrid->setGeometry(0, 0, gridwidth, gridheight);
   anchors_->add(zutatengrid, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
@@ -140,9 +141,8 @@ void Tzutatenedit::createactions() {
 
 void Tzutatenedit::anzeigen(bool extras) {
   if (extras) b_zusatz->show();
-  model_->fuellen(progress_);
+  gridmodel_->refill([this] { model_->fuellen(progress_); });
   setWindowTitle(toqt(model_->caption()));
-  gridmodel_->rowsfilled();
   showselection();
   showpointer();
   centreonscreen(*this);

@@ -10,8 +10,9 @@ using catalogue::ZutateneditModel;
 ZutatengridModel::ZutatengridModel(const ZutateneditModel& zutaten, QObject* parent)
     : QAbstractTableModel(parent), zutaten_(zutaten) {}
 
-void ZutatengridModel::rowsfilled() {
+void ZutatengridModel::refill(const std::function<void()>& fill) {
   beginResetModel();
+  fill();
   endResetModel();
 }
 

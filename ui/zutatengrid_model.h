@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 
 namespace catalogue {
 class ZutateneditModel;
@@ -16,8 +17,8 @@ class ZutatengridModel : public QAbstractTableModel {
  public:
   ZutatengridModel(const catalogue::ZutateneditModel& zutaten, QObject* parent);
 
-  // The editor model was filled anew: the rows may have come or gone.
-  void rowsfilled();
+  // Runs fill, which fills the editor model anew: the rows may come or go.
+  void refill(const std::function<void()>& fill);
   // Texts of the rows changed or moved between rows (a sort, a toggle, a
   // rename); the number of rows stays.
   void textschanged();
