@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyleOptionHeader>
 #include <QTableView>
+#include <QWindow>
 #include <cmath>
 
 #include "catalogue/zutatenedit_model.h"
@@ -150,7 +151,9 @@ void Tzutatenedit::anzeigen(bool extras) {
 }
 
 QPoint Tzutatenedit::zusatzmenupoint() const {
-  const QRect frame = frameGeometry();
+  // The frame as the window system has it now: the widget's own copy of it
+  // can still lack the title bar when the window is shown a second time.
+  const QRect frame = windowHandle() != nullptr ? windowHandle()->frameGeometry() : frameGeometry();
   return {frame.left() + b_zusatz->x() + halfrounded(b_zusatz->width()),
           frame.top() + b_zusatz->y() + halfrounded(b_zusatz->height())};
 }

@@ -266,19 +266,20 @@ class ZutateneditTest : public QObject {
   void zusatzfOpensItsMenuAtTheButtonsMiddle() {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
-    QPoint expected, opened;
+    QPoint expected, point, opened;
     bool menushown = false;
     imfenster(editor, true, [&] {
       const QRect frame = editor.frameGeometry();
       // 99 / 2 and 25 / 2 round to the even neighbours 50 and 12.
       expected = frame.topLeft() + editor.b_zusatz->pos() + QPoint(50, 12);
+      point = editor.zusatzmenupoint();
       QTest::mouseClick(editor.b_zusatz, Qt::LeftButton);
       menushown = editor.PopupMenu_zusatz->isVisible();
       opened = editor.PopupMenu_zusatz->pos();
       editor.PopupMenu_zusatz->close();
     });
     QVERIFY(menushown);
-    QCOMPARE(editor.zusatzmenupoint(), expected);
+    QCOMPARE(point, expected);
     QCOMPARE(opened, expected);
   }
 
