@@ -15,15 +15,10 @@
 #include "catalogue/search.h"
 #include "catalogue/zutatenedit_model.h"
 #include "tests/support/plainscans.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/tablebuilder.h"
 
 namespace {
-
-class NoProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int) override {}
-  void close() override {}
-};
 
 struct Bar {
   TdbdynGrid zutaten{"c_zutaten"};
@@ -73,7 +68,7 @@ catalogue::SearchSettings settings(bool withterm) {
 
 void Search(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
-  NoProgress progress;
+  testsupport::SilentProgress progress;
   std::size_t hits = 0;
   for (auto _ : state) hits = catalogue::b_suchenClick(b.rezepte, b.links, b.zutaten, settings(state.range(1)), progress).rows.size();
   state.counters["hits"] = static_cast<double>(hits);
@@ -89,7 +84,7 @@ void SearchPlainScan(benchmark::State& state) {
 
 void EditorFilling(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
-  NoProgress progress;
+  testsupport::SilentProgress progress;
   for (auto _ : state) benchmark::DoNotOptimize(catalogue::zutatenzeilen(b.zutaten, b.links, progress));
 }
 

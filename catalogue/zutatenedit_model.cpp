@@ -14,7 +14,7 @@ namespace catalogue {
 
 namespace {
 
-enum Spalte { name = 0, verwendet = 1, alkoholisch = 2, verfuegbar = 3, tabellenzeile = 5, schluessel = 6 };
+using enum ZutateneditModel::Spalte;
 
 // Whether the save carries the pair out; void and self pairs it skips.
 bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
@@ -92,15 +92,6 @@ class Verwendungen {
   std::unordered_map<std::string, int32_t> others_;
 };
 
-Gridzeile kopfzeile() {
-  Gridzeile row;
-  row[name] = "Zutatname";
-  row[verwendet] = "verwendet";
-  row[alkoholisch] = "alkoholisch?";
-  row[verfuegbar] = std::string("verfügbar?"_cp);
-  return row;
-}
-
 }  // namespace
 
 std::string flagtojanein(const std::string& stored) { return flaggesetzt(stored) ? "Ja" : "Nein"; }
@@ -129,17 +120,22 @@ std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGr
   return rows;
 }
 
-ZutateneditModel::ZutateneditModel(Catalogue& catalogue) : catalogue_(catalogue), grid_{kopfzeile()} {}
+ZutateneditModel::ZutateneditModel(Catalogue& catalogue) : catalogue_(catalogue) {}
 
 void ZutateneditModel::fuellen(ProgressPort& progress) {
   caption_ = "Zutaten (" + std::to_string(catalogue_.c_zutaten().getrowcount()) + ")";
   endpick();
   aufloesliste_.clear();
-  grid_ = {kopfzeile()};
-  select(1, 1);
-  std::vector<Gridzeile> rows = zutatenzeilen(catalogue_.c_zutaten(), catalogue_.c_rezeptezutaten(), progress);
-  grid_.insert(grid_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  select(0, verwendet);
+  grid_ = zutatenzeilen(catalogue_.c_zutaten(), catalogue_.c_rezeptezutaten(), progress);
   progress.close();
+}
+
+const std::string& ZutateneditModel::header(int32_t col) {
+  static const std::array<std::string, showncolumns> headers = {"Zutatname", "verwendet", "alkoholisch?",
+                                                                std::string("verfügbar?"_cp)};
+  static const std::string none;
+  return col >= 0 && col < showncolumns ? headers[static_cast<std::size_t>(col)] : none;
 }
 
 int32_t ZutateneditModel::rowcount() const { return static_cast<int32_t>(grid_.size()); }
@@ -155,7 +151,7 @@ void ZutateneditModel::select(int32_t row, int32_t col) {
   selectedcol_ = col;
 }
 
-bool ZutateneditModel::isdatarow(int32_t row) const { return row >= 1 && row < rowcount(); }
+bool ZutateneditModel::isdatarow(int32_t row) const { return row >= 0 && row < rowcount(); }
 
 void ZutateneditModel::endpick() {
   aufloesmodus_ = false;
@@ -163,16 +159,16 @@ void ZutateneditModel::endpick() {
 }
 
 void ZutateneditModel::zutatengridMouseDown(int x, int r0, int r1, int r2) {
-  if (rowcount() < 2) return;
+  if (grid_.empty()) return;
   if (x < r0) sortbytext(name);
   if (r0 <= x && x <= r1) sortbycount();
   if (r1 <= x && x <= r2) sortbytext(alkoholisch);
   if (x >= r2) sortbytext(verfuegbar);
 }
 
-void ZutateneditModel::sortbytext(int col) { quicksort(grid_, col, 1, rowcount() - 1, textvor); }
+void ZutateneditModel::sortbytext(int col) { quicksort(grid_, col, 0, rowcount() - 1, textvor); }
 
-void ZutateneditModel::sortbycount() { quicksort(grid_, verwendet, 1, rowcount() - 1, zahlvor); }
+void ZutateneditModel::sortbycount() { quicksort(grid_, verwendet, 0, rowcount() - 1, zahlvor); }
 
 void ZutateneditModel::zutatengridDblClick() {
   if (aufloesmodus_) {
@@ -255,7 +251,7 @@ bool ZutateneditModel::b_okClick() {
 int32_t ZutateneditModel::savezutaten(bool& failed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   int32_t changed = 0;
-  for (int32_t a = 1; a < rowcount(); ++a) {
+  for (int32_t a = 0; a < rowcount(); ++a) {
     const Gridzeile& row = grid_[static_cast<std::size_t>(a)];
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
     const std::string newname = platform::trim(row[name]);

@@ -14,9 +14,9 @@
 
 namespace catalogue {
 
-// Every grid row has ten cells: 0 name, 1 usage count, 2 alcoholic, 3
-// available (both "Ja"/"Nein"), 5 the ingredient's row in c_zutaten, 6 its key
-// as stored. Cells 4 and 7..9 stay empty; 5 and 6 are never shown.
+// Every grid row has ten cells, named by ZutateneditModel::Spalte: the four
+// shown columns, then the ingredient's row in c_zutaten and its key as
+// stored, which are never shown. Cells 4 and 7..9 stay empty.
 inline constexpr int zutatengridcols = 10;
 using Gridzeile = std::array<std::string, zutatengridcols>;
 
@@ -40,14 +40,22 @@ struct Aufloespaar {
 
 class ZutateneditModel {
  public:
+  // The grid's columns: name, usage count and the two flags ("Ja"/"Nein")
+  // are shown; the table row and the key travel with their row unseen.
+  enum Spalte { name = 0, verwendet = 1, alkoholisch = 2, verfuegbar = 3, tabellenzeile = 5, schluessel = 6 };
+  static constexpr int showncolumns = 4;
+
   explicit ZutateneditModel(Catalogue& catalogue);
 
   // The filling part of anzeigen: caption, editor state, grid rows and the
-  // selected cell (row 1, column 1); closes the progress dialog at the end.
+  // selected cell (row 0, column 1); closes the progress dialog at the end.
   void fuellen(ProgressPort& progress);
 
   const std::string& caption() const { return caption_; }  // "Zutaten (" + n + ")"
-  int32_t rowcount() const;                                // grid rows, header row included
+  // The headers stand apart from the rows: rows count from 0, one per
+  // ingredient, and -1 means no row.
+  static const std::string& header(int32_t col);            // "" for a column not shown
+  int32_t rowcount() const;
   const std::string& cell(int32_t col, int32_t row) const;  // "" outside the grid
 
   // The grid's selected cell, which the window sets as the user selects.
@@ -84,8 +92,8 @@ class ZutateneditModel {
 
   Catalogue& catalogue_;
   std::string caption_;
-  std::vector<Gridzeile> grid_;  // row 0 holds the headers
-  int32_t selectedrow_ = 1;
+  std::vector<Gridzeile> grid_;
+  int32_t selectedrow_ = 0;
   int32_t selectedcol_ = 1;
   bool aufloesmodus_ = false;
   int32_t aufloeszeile_ = -1;

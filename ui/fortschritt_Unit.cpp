@@ -59,9 +59,11 @@ void Tfortschrittsbalken::paintEvent(QPaintEvent*) {
 }
 
 Tfortschrittform::Tfortschrittform(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("fortschrittform"));
   setWindowTitle(QStringLiteral("Einen Moment bitte"));
   setdialogframe(*this, 286, 17, true);
   fortschritt = new Tfortschrittsbalken(this);
+  fortschritt->setObjectName(QStringLiteral("fortschritt"));
   fortschritt->setGeometry(0, 0, 289, 17);
 }
 
@@ -72,7 +74,5 @@ void Tfortschrittform::zeigefortschritt(int percent) {
   centreonscreen(*this);
   showandpaint(*this);  // the caller's loop blocks the event loop next
 }
-
-void Tfortschrittform::close() { QDialog::close(); }
 
 }  // namespace ui

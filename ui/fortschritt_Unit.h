@@ -4,8 +4,6 @@
 #include <QDialog>
 #include <QWidget>
 
-#include "catalogue/ports.h"
-
 namespace ui {
 
 // A bar gauge: a blue bar on white in a single-line border with the whole
@@ -37,15 +35,15 @@ class Tfortschrittsbalken : public QWidget {
   int value_ = 0;
 };
 
-class Tfortschrittform : public QDialog, public catalogue::ProgressPort {
+class Tfortschrittform : public QDialog {
   Q_OBJECT
 
  public:
   explicit Tfortschrittform(QWidget* parent = nullptr);
 
-  // Range 0..100, value percent; shows the dialog only if it is hidden.
-  void zeigefortschritt(int percent) override;
-  void close() override;
+  // Range 0..100, value percent; shows the dialog only if it is hidden. The
+  // caller closes it when its loop ends.
+  void zeigefortschritt(int percent);
 
   Tfortschrittsbalken* fortschritt;
 };

@@ -1,7 +1,5 @@
 #include "ui/main_Unit.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,11 +19,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMultiHash>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTimer>
 #include <QTreeView>
 
@@ -35,6 +31,8 @@
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "platform/codepage.h"
+#include "ui/anchors.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
@@ -44,10 +42,6 @@
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
-
-// The glyphs live in this static library; their resource must be pulled in
-// by name, or the linker drops it.
-static void initglyphs() { Q_INIT_RESOURCE(glyphs); }
 
 namespace ui {
 
@@ -90,65 +84,13 @@ QFont memofont() {
 
 }  // namespace
 
-// Keeps controls at fixed distances from the edges of their parent that they
-// are anchored to, as the parent is resized. A control anchored to both
-// opposite edges stretches; anchored to the right or bottom only, it moves.
-class Anchors : public QObject {
- public:
-  enum Edge { left = 1, top = 2, right = 4, bottom = 8 };
-
-  using QObject::QObject;
-
-  // Takes the control's geometry and its parent's size as they are now.
-  void add(QWidget* control, int edges) {
-    QWidget* parent = control->parentWidget();
-    if (!anchors_.contains(parent)) parent->installEventFilter(this);
-    anchors_.insert(parent, {control, edges, control->geometry(), parent->size()});
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize)
-      for (const Anchor& anchor : anchors_.values(static_cast<QWidget*>(watched))) place(anchor);
-    return false;
-  }
-
- private:
-  struct Anchor {
-    QWidget* control;
-    int edges;
-    QRect design;
-    QSize parentdesign;
-  };
-
-  // One axis: the new start and length for a growth of delta.
-  static std::pair<int, int> follow(int start, int length, int delta, bool near, bool far) {
-    if (near && far) return {start, std::max(0, length + delta)};
-    if (far) return {start + delta, length};
-    return {start, length};
-  }
-
-  static void place(const Anchor& anchor) {
-    const QSize now = anchor.control->parentWidget()->size();
-    const auto [x, width] = follow(anchor.design.x(), anchor.design.width(),
-                                   now.width() - anchor.parentdesign.width(), anchor.edges & left,
-                                   anchor.edges & right);
-    const auto [y, height] = follow(anchor.design.y(), anchor.design.height(),
-                                    now.height() - anchor.parentdesign.height(), anchor.edges & top,
-                                    anchor.edges & bottom);
-    anchor.control->setGeometry(x, y, width, height);
-  }
-
-  QMultiHash<QWidget*, Anchor> anchors_;
-};
-
 // The catalogue is created with the main window, before the splash and the
 // progress windows exist; these reach them once setfenster has run.
 class TMainform::SplashForwarder : public catalogue::SplashPort {
  public:
   Tsplashform* target = nullptr;
   void show() override {
-    if (target) target->show();
+    if (target) target->showpainted();
   }
   void close() override {
     if (target) target->close();
@@ -166,6 +108,10 @@ class TMainform::ProgressForwarder : public catalogue::ProgressPort {
   }
 };
 
+// Shown exactly as they have always read: "Mililiter" with one l, the old
+// spelling "Schuß" and "Meßglas", and the uneven runs of blanks and tabs that
+// line the columns up only at the viewer's tab stops. Correcting or
+// re-aligning them changes what the user knows.
 const std::vector<std::string>& einheitenzeilen() {
   static const std::vector<std::string> lines = {
       std::string("Cocktail Maße & Einheiten"_cp),
@@ -206,13 +152,13 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
     : QMainWindow(parent),
       splashforwarder_(std::make_unique<SplashForwarder>()),
       progressforwarder_(std::make_unique<ProgressForwarder>()) {
-  initglyphs();
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(QStringLiteral("Mixolino"));
   setFont(programfont());
   anchors_ = new Anchors(this);
 
   auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
   client->resize(clientwidth, clientheight);
   setCentralWidget(client);
   createsearchsettings();
@@ -234,7 +180,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   connect(Starttimer, &QTimer::timeout, this, &TMainform::StarttimerTimer);
 
   // FormCreate
-  setWindowTitle(windowTitle() + QStringLiteral(" - v") + QStringLiteral("1.01"));
+  setWindowTitle(windowTitle() + QStringLiteral(" - v") + QStringLiteral(MIXOLINO_VERSION));
   catalogue_ = std::make_unique<catalogue::Catalogue>(programfile, *splashforwarder_, *this);
   Starttimer->start();
 }
@@ -247,24 +193,29 @@ void TMainform::setfenster(const Fenster& fenster) {
   progressforwarder_->target = fenster.fortschrittform;
 }
 
-catalogue::SplashPort& TMainform::splashport() { return *splashforwarder_; }
 catalogue::ProgressPort& TMainform::progressport() { return *progressforwarder_; }
 
 void TMainform::createsearchsettings() {
-  QWidget* client = centralWidget();
-  GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), client);
+  GroupBox1 = new QGroupBox(QStringLiteral("Sucheinstellungen"), centralWidget());
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(4, 0, 549, 97);
   anchors_->add(GroupBox1, Anchors::left | Anchors::top | Anchors::right);
+  createtermandscope();
+  createalcoholchoice();
+  createsearchbutton();
+}
 
-  Label1 = new QLabel(QStringLiteral("Suchbegriff:"), GroupBox1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->move(8, 20);
-  Label1->adjustSize();
-  Label2 = new QLabel(QStringLiteral("(optional)"), GroupBox1);
-  Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->move(8, 34);
-  Label2->adjustSize();
+QLabel* TMainform::createlabel(const char* name, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, GroupBox1);
+  label->setObjectName(QString::fromUtf8(name));
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+void TMainform::createtermandscope() {
+  Label1 = createlabel("Label1", QStringLiteral("Suchbegriff:"), 8, 20);
+  Label2 = createlabel("Label2", QStringLiteral("(optional)"), 8, 34);
 
   e_suchbegriff = new QLineEdit(GroupBox1);
   e_suchbegriff->setObjectName(QStringLiteral("e_suchbegriff"));
@@ -279,11 +230,10 @@ void TMainform::createsearchsettings() {
   r_rezeptzusaetzlich->setObjectName(QStringLiteral("r_rezeptzusaetzlich"));
   r_rezeptzusaetzlich->setGeometry(256, 34, 217, 17);
   choicegroup({r_nurcocktailname, r_rezeptzusaetzlich});
+}
 
-  Label3 = new QLabel(QStringLiteral("Alkohol:"), GroupBox1);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Label3->move(8, 56);
-  Label3->adjustSize();
+void TMainform::createalcoholchoice() {
+  Label3 = createlabel("Label3", QStringLiteral("Alkohol:"), 8, 56);
 
   Panel1 = new QWidget(GroupBox1);
   Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -310,9 +260,10 @@ void TMainform::createsearchsettings() {
   c_nurverfuegbar->setObjectName(QStringLiteral("c_nurverfuegbar"));
   c_nurverfuegbar->setGeometry(8, 76, 265, 17);
   connect(c_nurverfuegbar, &QCheckBox::toggled, this, &TMainform::changeclick);
+}
 
-  b_suchen = new QPushButton(QIcon(QStringLiteral(":/glyphs/suchen.png")), QStringLiteral("Cocktails suchen"),
-                             GroupBox1);
+void TMainform::createsearchbutton() {
+  b_suchen = new QPushButton(suchenglyph(), QStringLiteral("Cocktails suchen"), GroupBox1);
   b_suchen->setObjectName(QStringLiteral("b_suchen"));
   b_suchen->setGeometry(414, 58, 129, 33);
   b_suchen->setAutoDefault(false);
@@ -457,9 +408,6 @@ void TMainform::createactions() {
 }
 
 void TMainform::createopendialog() {
-  // Qt's file dialog remembers folders and its layout in a user settings
-  // file; the program keeps no settings, so that file is sent nowhere.
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
   OpenDialogimport = new QFileDialog(this);
   OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
   OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);

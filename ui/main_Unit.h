@@ -65,9 +65,8 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void setfenster(const Fenster& fenster);
 
   catalogue::Catalogue& catalogue() { return *catalogue_; }
-  // Ports that reach the splash and progress windows once they exist; the
-  // catalogue and the ingredient editor are created before those windows.
-  catalogue::SplashPort& splashport();
+  // The progress window once it exists; the ingredient editor is created
+  // before it.
   catalogue::ProgressPort& progressport();
 
   // catalogue::ApplicationPort
@@ -150,6 +149,10 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   class ProgressForwarder;
 
   void createsearchsettings();
+  QLabel* createlabel(const char* name, const QString& text, int left, int top);
+  void createtermandscope();
+  void createalcoholchoice();
+  void createsearchbutton();
   void choicegroup(std::initializer_list<QRadioButton*> buttons);
   void createresultlist();
   void createinfobox();

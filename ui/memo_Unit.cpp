@@ -11,6 +11,7 @@
 namespace ui {
 
 TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("Memoform"));
   // The viewer has no caption. An empty title would make the window system
   // show the program's name instead, so the title is a lone blank.
   setWindowTitle(QStringLiteral(" "));
@@ -18,6 +19,7 @@ TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
   setFont(programfont());  // the program description's longest line just fits
 
   Memo = new QPlainTextEdit(this);
+  Memo->setObjectName(QStringLiteral("Memo"));
   Memo->setGeometry(0, 0, 449, 289);
   Memo->setReadOnly(true);
   Memo->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -12,8 +12,10 @@ namespace ui {
 
 namespace {
 
-// Messages break their lines with LF CR (and sometimes CR LF); on screen each
-// pair, and a lone CR, is one line break.
+// Messages break their lines with LF CR (and sometimes CR LF), in the order
+// the table store has always written them; they keep it, byte for byte, up
+// to this point. Only on screen does each pair, and a lone CR, become one
+// line break.
 QString displaytext(const std::string& text) {
   QString shown = toqt(text);
   shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));

@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
@@ -39,6 +40,9 @@ int main(int argc, char* argv[]) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // dates and names in Qt's own dialogs
   QTranslator translator;
   loadgermanqttexts(app, translator);
+  // Qt's file dialog remembers folders and its layout in a user settings
+  // file; the program keeps no settings, so that file is sent nowhere.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
   QApplication::setWindowIcon(ui::programicon());
 
   ui::QtMessages messages;

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/jpegpicture.h"
 #include "ui/qtext.h"
@@ -12,8 +12,9 @@ namespace ui {
 
 namespace {
 
-QLabel* centredline(QWidget* parent, const std::string& text, int top) {
+QLabel* centredline(QWidget* parent, const char* name, const std::string& text, int top) {
   auto* label = new QLabel(toqt(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
   label->setFont(pixelfont(parent->font(), 11, true));
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label->setGeometry(8, top, 361, 13);
@@ -23,6 +24,7 @@ QLabel* centredline(QWidget* parent, const std::string& text, int top) {
 }  // namespace
 
 Tsplashform::Tsplashform(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("splashform"));
   setWindowTitle(QStringLiteral("Mixolino"));
   setdialogframe(*this, 376, 378, false);
   QPalette background = palette();
@@ -31,21 +33,20 @@ Tsplashform::Tsplashform(QWidget* parent) : QDialog(parent) {
   setAutoFillBackground(true);
 
   Image1 = new QLabel(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, 377, 337);
   Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   const QImage picture = decodejpeg(splashjpeg());
   if (!picture.isNull()) Image1->setPixmap(QPixmap::fromImage(picture));
 
-  Label1 = centredline(this, std::string("Mixolino - Cocktailrezepte für zu Hause"_cp), 344);
-  Label2 = centredline(this, "Version 1.01", 360);
+  Label1 = centredline(this, "Label1", std::string("Mixolino - Cocktailrezepte für zu Hause"_cp), 344);
+  Label2 = centredline(this, "Label2", "Version " MIXOLINO_VERSION, 360);
 }
 
-void Tsplashform::show() {
+void Tsplashform::showpainted() {
   centreonscreen(*this);
-  showandpaint(*this);  // the start-up sequence blocks the event loop next
+  showandpaint(*this);
 }
-
-void Tsplashform::close() { QDialog::close(); }
 
 void Tsplashform::showmodal() {
   centreonscreen(*this);

@@ -5,15 +5,16 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 
 namespace ui {
 
 namespace {
 
-QLabel* boldlabel(QWidget* parent, const char* text, int left) {
+QLabel* boldlabel(QWidget* parent, const char* name, const char* text, int left) {
   auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
   label->setFont(pixelfont(parent->font(), 13, true));
   label->adjustSize();
   label->move(left, 0);
@@ -31,12 +32,14 @@ class ThumbStyle : public QProxyStyle {
 }  // namespace
 
 Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("wertungsform"));
   setWindowTitle(QStringLiteral("Bewertung"));
   setdialogframe(*this, 291, 82, true);
 
   // Qt draws the ticks at the bottom edge of the track bar; at the usual 45
   // pixels they would lie behind "OK", so the bar ends just above it.
   wertungsregler = new QSlider(Qt::Horizontal, this);
+  wertungsregler->setObjectName(QStringLiteral("wertungsregler"));
   wertungsregler->setGeometry(0, 16, 289, 36);
   wertungsregler->setRange(1, 5);
   wertungsregler->setTickInterval(1);
@@ -46,11 +49,12 @@ Twertungsform::Twertungsform(QWidget* parent) : QDialog(parent) {
   thumbstyle->setParent(wertungsregler);
   wertungsregler->setStyle(thumbstyle);
 
-  Label1 = boldlabel(this, "schlecht", 6);
-  Label3 = boldlabel(this, "geht so", 118);
-  Label2 = boldlabel(this, "super", 244);
+  Label1 = boldlabel(this, "Label1", "schlecht", 6);
+  Label3 = boldlabel(this, "Label3", "geht so", 118);
+  Label2 = boldlabel(this, "Label2", "super", 244);
 
   b_ok = new QPushButton(okglyph(), QStringLiteral("OK"), this);
+  b_ok->setObjectName(QStringLiteral("b_ok"));
   b_ok->setGeometry(94, 52, 105, 25);
   b_ok->setDefault(true);
   connect(b_ok, &QPushButton::clicked, this, &Twertungsform::b_okClick);

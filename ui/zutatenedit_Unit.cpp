@@ -8,21 +8,25 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionHeader>
-#include <QTableWidget>
-#include <algorithm>
+#include <QTableView>
+#include <QWindow>
 #include <cmath>
 
 #include "catalogue/zutatenedit_model.h"
-#include "ui/dialogart.h"
+#include "ui/anchors.h"
+#include "ui/art.h"
 #include "ui/dialogframe.h"
 #include "ui/qtext.h"
+#include "ui/zutatengrid_model.h"
 
 namespace ui {
+
+using catalogue::ZutateneditModel;
 
 namespace {
 
 // The layout in client pixels: the grid at the top left, the buttons below
-// it, each kept at its distance from the edges it is anchored to.
+// it in the corners.
 constexpr int clientwidth = 532;
 constexpr int clientheight = 375;
 constexpr int gridwidth = 530;
@@ -30,6 +34,7 @@ constexpr int gridheight = 345;
 constexpr int buttonwidth = 99;
 constexpr int buttonheight = 25;
 constexpr int buttonmargin = 2;
+constexpr int buttontop = clientheight - buttonheight - buttonmargin;
 constexpr int rowheight = 16;
 constexpr int namewidth = 200;
 constexpr int flagwidth = 70;
@@ -37,32 +42,16 @@ constexpr int flagwidth = 70;
 // Half a length, to the nearest whole pixel; a half goes to the even one.
 int halfrounded(int length) { return static_cast<int>(std::nearbyint(length / 2.0)); }
 
-void settext(QTableWidget& grid, int row, int column, const QString& text) {
-  QTableWidgetItem* item = grid.item(row, column);
-  if (item == nullptr) {
-    item = new QTableWidgetItem;
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    grid.setItem(row, column, item);
-  }
-  if (item->text() != text) item->setText(text);
-}
-
-void setheadertext(QTableWidget& grid, int row, const QString& text) {
-  QTableWidgetItem* item = grid.verticalHeaderItem(row);
-  if (item == nullptr) {
-    item = new QTableWidgetItem;
-    grid.setVerticalHeaderItem(row, item);
-  }
-  if (item->text() != text) item->setText(text);
-}
-
 }  // namespace
 
 Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressPort& progress, QWidget* parent)
-    : QDialog(parent), progress_(progress), model_(std::make_unique<catalogue::ZutateneditModel>(catalogue)) {
+    : QDialog(parent), progress_(progress), model_(std::make_unique<ZutateneditModel>(catalogue)) {
+  setObjectName(QStringLiteral("zutatenedit"));
   setFont(programfont());
   resize(clientwidth, clientheight);
+  anchors_ = new Anchors(this);
   creategrid();
+  createheaders();
   createbuttons();
   createactions();
 }
@@ -70,13 +59,24 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
 Tzutatenedit::~Tzutatenedit() = default;
 
 void Tzutatenedit::creategrid() {
-  zutatengrid = new QTableWidget(0, 3, this);
+  zutatengrid = new QTableView(this);
+  zutatengrid->setObjectName(QStringLiteral("zutatengrid"));
+  gridmodel_ = new ZutatengridModel(*model_, this);
+  zutatengrid->setModel(gridmodel_);
+  // The names are shown as the row headers, fixed at the left; the corner
+  // above them is their header cell.
+  zutatengrid->setColumnHidden(ZutateneditModel::name, true);
   zutatengrid->setGeometry(0, 0, gridwidth, gridheight);
+  anchors_->add(zutatengrid, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   zutatengrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   zutatengrid->setSelectionMode(QAbstractItemView::SingleSelection);
   zutatengrid->setSelectionBehavior(QAbstractItemView::SelectItems);
   zutatengrid->setWordWrap(false);
+  connect(zutatengrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &Tzutatenedit::zutatengridSelect);
+}
 
+void Tzutatenedit::createheaders() {
   QHeaderView* top = zutatengrid->horizontalHeader();
   top->setSectionResizeMode(QHeaderView::Fixed);
   top->setDefaultSectionSize(flagwidth);
@@ -101,23 +101,30 @@ void Tzutatenedit::creategrid() {
   for (QObject* watched : {static_cast<QObject*>(zutatengrid->viewport()), static_cast<QObject*>(top->viewport()),
                            static_cast<QObject*>(left->viewport()), static_cast<QObject*>(corner_)})
     if (watched != nullptr) watched->installEventFilter(this);
-
-  connect(zutatengrid, &QTableWidget::currentCellChanged, this, &Tzutatenedit::zutatengridSelect);
 }
 
 void Tzutatenedit::createbuttons() {
   b_ok = new QPushButton(okglyph(), QStringLiteral("Speichern"), this);
+  b_ok->setObjectName(QStringLiteral("b_ok"));
+  b_ok->setGeometry(clientwidth - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
   b_ok->setAutoDefault(false);
+  anchors_->add(b_ok, Anchors::right | Anchors::bottom);
   connect(b_ok, &QPushButton::clicked, this, &Tzutatenedit::b_okClick);
 
   b_zusatz = new QPushButton(zusatzglyph(), QStringLiteral("Zusatzf."), this);
+  b_zusatz->setObjectName(QStringLiteral("b_zusatz"));
+  b_zusatz->setGeometry(buttonmargin, buttontop, buttonwidth, buttonheight);
   b_zusatz->setAutoDefault(false);
   b_zusatz->hide();
+  anchors_->add(b_zusatz, Anchors::left | Anchors::bottom);
   connect(b_zusatz, &QPushButton::clicked, this, &Tzutatenedit::b_zusatzClick);
 
   PopupMenu_zusatz = new QMenu(this);
+  PopupMenu_zusatz->setObjectName(QStringLiteral("PopupMenu_zusatz"));
   Zutatumbenennen1 = PopupMenu_zusatz->addAction(QStringLiteral("Zutat &umbenennen"));
+  Zutatumbenennen1->setObjectName(QStringLiteral("Zutatumbenennen1"));
   zutataufloesen = PopupMenu_zusatz->addAction(toqt("Zutat &auflösen (ist andere Zutat der Liste)"_cp));
+  zutataufloesen->setObjectName(QStringLiteral("zutataufloesen"));
   connect(Zutatumbenennen1, &QAction::triggered, this, &Tzutatenedit::Zutatumbenennen1Click);
   connect(zutataufloesen, &QAction::triggered, this, &Tzutatenedit::zutataufloesenClick);
 }
@@ -126,6 +133,7 @@ void Tzutatenedit::createactions() {
   // Escape ends a pick; as a window shortcut it comes before the dialog's
   // own Escape handling, so it never closes the window.
   Action_abbrechen = new QAction(this);
+  Action_abbrechen->setObjectName(QStringLiteral("Action_abbrechen"));
   Action_abbrechen->setShortcut(QKeySequence(Qt::Key_Escape));
   Action_abbrechen->setShortcutContext(Qt::WindowShortcut);
   addAction(Action_abbrechen);
@@ -134,9 +142,8 @@ void Tzutatenedit::createactions() {
 
 void Tzutatenedit::anzeigen(bool extras) {
   if (extras) b_zusatz->show();
-  model_->fuellen(progress_);
+  gridmodel_->refill([this] { model_->fuellen(progress_); });
   setWindowTitle(toqt(model_->caption()));
-  showgrid();
   showselection();
   showpointer();
   centreonscreen(*this);
@@ -144,7 +151,9 @@ void Tzutatenedit::anzeigen(bool extras) {
 }
 
 QPoint Tzutatenedit::zusatzmenupoint() const {
-  const QRect frame = frameGeometry();
+  // The frame as the window system has it now: the widget's own copy of it
+  // can still lack the title bar when the window is shown a second time.
+  const QRect frame = windowHandle() != nullptr ? windowHandle()->frameGeometry() : frameGeometry();
   return {frame.left() + b_zusatz->x() + halfrounded(b_zusatz->width()),
           frame.top() + b_zusatz->y() + halfrounded(b_zusatz->height())};
 }
@@ -157,7 +166,7 @@ void Tzutatenedit::b_zusatzClick() { PopupMenu_zusatz->popup(zusatzmenupoint());
 
 void Tzutatenedit::Zutatumbenennen1Click() {
   model_->Zutatumbenennen1Click();
-  showgrid();
+  gridmodel_->textschanged();
 }
 
 void Tzutatenedit::zutataufloesenClick() {
@@ -170,21 +179,26 @@ void Tzutatenedit::Action_abbrechenExecute() {
   showpointer();
 }
 
-void Tzutatenedit::zutatengridSelect(int row, int column) {
-  if (row >= 0 && column >= 0) model_->select(row + 1, column + 1);
+void Tzutatenedit::zutatengridSelect(const QModelIndex& cell) {
+  if (cell.isValid()) model_->select(cell.row(), cell.column());
 }
 
+// R0, R1 and R2 are the right edges of the name, "verwendet" and
+// "alkoholisch?" header cells, counted from the name column's left edge.
 void Tzutatenedit::zutatengridMouseDown(int x) {
+  const auto rightedge = [this](int column) {
+    return zutatengrid->columnViewportPosition(column) + zutatengrid->columnWidth(column);
+  };
   const int r0 = zutatengrid->verticalHeader()->width();
-  const int r1 = r0 + zutatengrid->columnViewportPosition(0) + zutatengrid->columnWidth(0);
-  const int r2 = r0 + zutatengrid->columnViewportPosition(1) + zutatengrid->columnWidth(1);
+  const int r1 = r0 + rightedge(ZutateneditModel::verwendet);
+  const int r2 = r0 + rightedge(ZutateneditModel::alkoholisch);
   model_->zutatengridMouseDown(x, r0, r1, r2);
-  showgrid();
+  gridmodel_->textschanged();
 }
 
 void Tzutatenedit::zutatengridDblClick() {
   model_->zutatengridDblClick();
-  showgrid();
+  gridmodel_->textschanged();
   showpointer();
 }
 
@@ -225,7 +239,8 @@ bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
 // double-click on a name picks that row.
 void Tzutatenedit::picknamerow(int y) {
   const int row = zutatengrid->verticalHeader()->logicalIndexAt(y);
-  if (model_->aufloesmodus() && row >= 0) zutatengrid->setCurrentCell(row, 0);
+  if (model_->aufloesmodus() && row >= 0)
+    zutatengrid->setCurrentIndex(gridmodel_->index(row, ZutateneditModel::verwendet));
 }
 
 // The corner is the header cell of the name column.
@@ -234,47 +249,21 @@ void Tzutatenedit::paintcorner() {
   QStyleOptionHeader header;
   header.initFrom(corner_);
   header.rect = corner_->rect();
-  header.text = toqt(model_->cell(0, 0));
+  header.text = gridmodel_->headerData(ZutateneditModel::name, Qt::Horizontal).toString();
   header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
   header.position = QStyleOptionHeader::OnlyOneSection;
   style()->drawControl(QStyle::CE_Header, &header, &painter, corner_);
 }
 
-void Tzutatenedit::showgrid() {
-  const int datarows = std::max(model_->rowcount() - 1, 0);
-  zutatengrid->setRowCount(datarows);
-  for (int column = 1; column <= 3; ++column) {
-    QTableWidgetItem* header = zutatengrid->horizontalHeaderItem(column - 1);
-    if (header == nullptr) zutatengrid->setHorizontalHeaderItem(column - 1, header = new QTableWidgetItem);
-    header->setText(toqt(model_->cell(column, 0)));
-  }
-  for (int row = 1; row <= datarows; ++row) {
-    setheadertext(*zutatengrid, row - 1, toqt(model_->cell(0, row)));
-    for (int column = 1; column <= 3; ++column)
-      settext(*zutatengrid, row - 1, column - 1, toqt(model_->cell(column, row)));
-  }
-  if (corner_ != nullptr) corner_->update();
-}
-
 void Tzutatenedit::showselection() {
-  if (zutatengrid->rowCount() > 0)
-    zutatengrid->setCurrentCell(model_->selectedrow() - 1, model_->selectedcol() - 1);
+  if (gridmodel_->rowCount() > 0)
+    zutatengrid->setCurrentIndex(gridmodel_->index(model_->selectedrow(), model_->selectedcol()));
 }
 
 void Tzutatenedit::showpointer() {
   const Qt::CursorShape shape = model_->aufloesmodus() ? Qt::PointingHandCursor : Qt::ArrowCursor;
   zutatengrid->setCursor(shape);
   zutatengrid->viewport()->setCursor(shape);
-}
-
-void Tzutatenedit::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  const int w = width();
-  const int h = height();
-  zutatengrid->resize(w - (clientwidth - gridwidth), h - (clientheight - gridheight));
-  const int buttontop = h - buttonheight - buttonmargin;
-  b_ok->setGeometry(w - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
-  b_zusatz->setGeometry(buttonmargin, buttontop, buttonwidth, buttonheight);
 }
 
 }  // namespace ui

@@ -12,14 +12,18 @@
 class QAbstractButton;
 class QAction;
 class QMenu;
+class QModelIndex;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace catalogue {
 class ZutateneditModel;
 }
 
 namespace ui {
+
+class Anchors;
+class ZutatengridModel;
 
 class Tzutatenedit : public QDialog {
   Q_OBJECT
@@ -36,9 +40,10 @@ class Tzutatenedit : public QDialog {
   QPoint zusatzmenupoint() const;
   const catalogue::ZutateneditModel& model() const { return *model_; }
 
-  // The grid: row 0 of the model is the horizontal header, column 0 the
-  // vertical one, so both stay in place while the data scrolls.
-  QTableWidget* zutatengrid;
+  // The grid: the names are the row headers and the column titles the column
+  // headers, so both stay in place while the data scrolls. The corner above
+  // the names is the name column's header cell.
+  QTableView* zutatengrid;
   QPushButton* b_ok;
   QPushButton* b_zusatz;
   QMenu* PopupMenu_zusatz;
@@ -52,17 +57,16 @@ class Tzutatenedit : public QDialog {
   void Zutatumbenennen1Click();
   void zutataufloesenClick();
   void Action_abbrechenExecute();
-  void zutatengridSelect(int row, int column);
+  void zutatengridSelect(const QModelIndex& cell);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void creategrid();
+  void createheaders();
   void createbuttons();
   void createactions();
-  void showgrid();
   void showselection();
   void showpointer();
   void zutatengridMouseDown(int x);
@@ -73,7 +77,9 @@ class Tzutatenedit : public QDialog {
 
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
+  ZutatengridModel* gridmodel_ = nullptr;
   QAbstractButton* corner_ = nullptr;
+  Anchors* anchors_ = nullptr;
 };
 
 }  // namespace ui

@@ -226,17 +226,18 @@ void editandsave(catalogue::Catalogue& cat, testsupport::FakeMessages& quiet, lo
   catalogue::ZutateneditModel model(cat);
   model.fuellen(progress);
   const auto rowofkey = [&](const std::string& key) {
-    for (int32_t row = 1; row < model.rowcount(); ++row)
+    for (int32_t row = 0; row < model.rowcount(); ++row)
       if (model.cell(6, row) == key) return row;
     return -1;
   };
-  for (int32_t row = 1; row < model.rowcount(); ++row) {
+  for (int32_t row = 0; row < model.rowcount(); ++row) {
     if (merges.contains(model.cell(6, row))) continue;  // kept as it is until it is deleted
     const std::string name = model.cell(0, row);
-    quiet.inputs.push_back({true, row % 2 ? name + " neu" : name.substr(0, name.size() - 1)});
+    const bool even = row % 2 == 0;
+    quiet.inputs.push_back({true, even ? name + " neu" : name.substr(0, name.size() - 1)});
     model.select(row, 0);
     model.Zutatumbenennen1Click();
-    model.select(row, row % 2 ? 3 : 0);
+    model.select(row, even ? 3 : 0);
     model.zutatengridDblClick();
   }
   for (const auto& [from, to] : merges) {

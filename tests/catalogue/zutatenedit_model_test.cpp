@@ -46,13 +46,13 @@ class ZutateneditTest : public testsupport::CatalogueFixture {
   // Cell col of every data row, in grid order.
   std::vector<std::string> column(int col) const {
     std::vector<std::string> out;
-    for (int32_t row = 1; row < model->rowcount(); ++row) out.push_back(model->cell(col, row));
+    for (int32_t row = 0; row < model->rowcount(); ++row) out.push_back(model->cell(col, row));
     return out;
   }
 
   // The grid row that holds the key in its hidden cell 6.
   int32_t rowofkey(const std::string& key) const {
-    for (int32_t row = 1; row < model->rowcount(); ++row)
+    for (int32_t row = 0; row < model->rowcount(); ++row)
       if (model->cell(6, row) == key) return row;
     ADD_FAILURE() << "no row for key " << key;
     return -1;
@@ -111,11 +111,11 @@ TEST_F(ZutateneditTest, FillingShowsNamesUsageCountsFlagsAndHiddenCells) {
         {"12", "+1", packed({"1", "-"})}});
   open();
   EXPECT_EQ(model->caption(), "Zutaten (4)");
-  ASSERT_EQ(model->rowcount(), 5);
-  EXPECT_EQ(model->cell(0, 0), "Zutatname");
-  EXPECT_EQ(model->cell(1, 0), "verwendet");
-  EXPECT_EQ(model->cell(2, 0), "alkoholisch?");
-  EXPECT_EQ(model->cell(3, 0), cp("verfügbar?"));
+  ASSERT_EQ(model->rowcount(), 4);
+  EXPECT_EQ(ZutateneditModel::header(0), "Zutatname");
+  EXPECT_EQ(ZutateneditModel::header(1), "verwendet");
+  EXPECT_EQ(ZutateneditModel::header(2), "alkoholisch?");
+  EXPECT_EQ(ZutateneditModel::header(3), cp("verfügbar?"));
   EXPECT_EQ(column(0), (std::vector<std::string>{"Rum", "Limette", "Zucker", "Minze"}));
   // Counted by trimmed key text: "+1" and "02" are other texts.
   EXPECT_EQ(column(1), (std::vector<std::string>{"2", "2", "0", "0"}));
@@ -124,7 +124,7 @@ TEST_F(ZutateneditTest, FillingShowsNamesUsageCountsFlagsAndHiddenCells) {
   EXPECT_EQ(column(5), (std::vector<std::string>{"0", "1", "2", "3"}));
   EXPECT_EQ(column(6), (std::vector<std::string>{"1", " 2", "02", "4"}));
   EXPECT_EQ(column(4), std::vector<std::string>(4, ""));
-  EXPECT_EQ(model->selectedrow(), 1);
+  EXPECT_EQ(model->selectedrow(), 0);
   EXPECT_EQ(model->selectedcol(), 1);
   EXPECT_EQ(progress.shown, (std::vector<int>{25, 50, 75, 100}));
   EXPECT_EQ(progress.closed, 1);
@@ -135,11 +135,11 @@ TEST_F(ZutateneditTest, FillingShowsNamesUsageCountsFlagsAndHiddenCells) {
 TEST_F(ZutateneditTest, AnEmptyCatalogueShowsItsPlaceholderAndSavesNothing) {
   open();
   EXPECT_EQ(model->caption(), "Zutaten (1)");
-  ASSERT_EQ(model->rowcount(), 2);
-  EXPECT_EQ(model->cell(0, 1), "");
-  EXPECT_EQ(model->cell(1, 1), "1");  // the empty key matches the link table's placeholder
-  EXPECT_EQ(model->cell(2, 1), "Nein");
-  EXPECT_EQ(model->cell(3, 1), "Nein");
+  ASSERT_EQ(model->rowcount(), 1);
+  EXPECT_EQ(model->cell(0, 0), "");
+  EXPECT_EQ(model->cell(1, 0), "1");  // the empty key matches the link table's placeholder
+  EXPECT_EQ(model->cell(2, 0), "Nein");
+  EXPECT_EQ(model->cell(3, 0), "Nein");
   const std::string before = testsupport::readfile(dbfolder() + "c_zutaten.db");
   model->b_okClick();
   EXPECT_TRUE(messages.log.empty());
@@ -152,13 +152,13 @@ TEST_F(ZutateneditTest, WithoutLoadedTablesThereAreNoDataRowsAndNothingToDo) {
   catalogue->c_zutaten().setcolcount(0);
   open();
   EXPECT_EQ(model->caption(), "Zutaten (0)");
-  EXPECT_EQ(model->rowcount(), 1);
+  EXPECT_EQ(model->rowcount(), 0);
   model->zutatengridMouseDown(10, R0, R1, R2);
-  model->select(1, 2);
+  model->select(0, 2);
   model->zutatengridDblClick();
   model->Zutatumbenennen1Click();
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(model->rowcount(), 1);
+  EXPECT_EQ(model->rowcount(), 0);
   EXPECT_TRUE(progress.shown.empty());
   EXPECT_EQ(progress.closed, 1);
 }
@@ -241,21 +241,21 @@ TEST_F(ZutateneditSortTest, HoareQuicksortOrderOfEqualKeys) {
 TEST_F(ZutateneditTest, DoubleClickTogglesOnlyTheFlagColumnsOfDataRows) {
   load({{"1", packed({"Rum", "1", "0"})}}, {{"1", "1", packed({"1"})}});
   open();
-  model->select(1, 2);
-  model->zutatengridDblClick();
-  EXPECT_EQ(model->cell(2, 1), "Ja");
-  model->zutatengridDblClick();
-  EXPECT_EQ(model->cell(2, 1), "Nein");
-  model->select(1, 3);
-  model->zutatengridDblClick();
-  EXPECT_EQ(model->cell(3, 1), "Nein");
-  for (const int col : {0, 1, 4, 5, 6}) {
-    model->select(1, col);
-    model->zutatengridDblClick();
-  }
   model->select(0, 2);
   model->zutatengridDblClick();
-  EXPECT_EQ(model->cell(2, 0), "alkoholisch?");
+  EXPECT_EQ(model->cell(2, 0), "Ja");
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(2, 0), "Nein");
+  model->select(0, 3);
+  model->zutatengridDblClick();
+  EXPECT_EQ(model->cell(3, 0), "Nein");
+  for (const int col : {0, 1, 4, 5, 6}) {
+    model->select(0, col);
+    model->zutatengridDblClick();
+  }
+  model->select(-1, 2);  // no row selected
+  model->zutatengridDblClick();
+  EXPECT_EQ(column(2), std::vector<std::string>{"Nein"});
   EXPECT_EQ(column(0), std::vector<std::string>{"Rum"});
   EXPECT_EQ(column(1), std::vector<std::string>{"1"});
   EXPECT_EQ(column(5), std::vector<std::string>{"0"});
@@ -265,45 +265,45 @@ TEST_F(ZutateneditTest, DoubleClickTogglesOnlyTheFlagColumnsOfDataRows) {
 TEST_F(ZutateneditTest, RenameAsksWithTheNameAndKeepsTheTextAsTyped) {
   load({{"1", packed({"Rum", "1", "0"})}, {"2", packed({"Gin", "1", "0"})}}, {{"1", "1", packed({"1"})}});
   open();
-  model->select(2, 1);
+  model->select(1, 1);
   messages.inputs.push_back({true, "  Dry Gin "});
   model->Zutatumbenennen1Click();
   EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
                               {testsupport::Message::Kind::inputbox, "umbenennen|Bitte Namen eingeben:"}}));
   EXPECT_EQ(messages.prefills, std::vector<std::string>{"Gin"});
-  EXPECT_EQ(model->cell(0, 2), "  Dry Gin ");
-  // Cancel keeps the name; the header row is not renamed at all.
+  EXPECT_EQ(model->cell(0, 1), "  Dry Gin ");
+  // Cancel keeps the name; without a selected row nothing is renamed at all.
   messages.inputs.push_back({false, "weg"});
   model->Zutatumbenennen1Click();
-  EXPECT_EQ(model->cell(0, 2), "  Dry Gin ");
-  model->select(0, 1);
+  EXPECT_EQ(model->cell(0, 1), "  Dry Gin ");
+  model->select(-1, 1);
   model->Zutatumbenennen1Click();
   EXPECT_EQ(messages.prefills.size(), 2u);
   // The subfield separator cannot enter a name: it would split the record.
-  model->select(1, 1);
+  model->select(0, 1);
   messages.inputs.push_back({true, std::string("Rum") + TdbdynGrid::subsep + "1" + TdbdynGrid::subsep});
   model->Zutatumbenennen1Click();
-  EXPECT_EQ(model->cell(0, 1), "Rum 1 ");
+  EXPECT_EQ(model->cell(0, 0), "Rum 1 ");
 }
 
 TEST_F(ZutateneditTest, PickingAMergeAsksAndRecordsThePairOfKeys) {
   load({{"11", packed({"Rum", "1", "0"})}, {"12", packed({"Rhum", "1", "0"})}, {"abc", packed({"Kaputt"})}},
        {{"1", "11", packed({"1"})}});
   open();
-  model->select(2, 1);
+  model->select(1, 1);
   model->zutataufloesenClick();
   EXPECT_EQ(messages.informations(),
             std::vector<std::string>{std::string(
                 "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp)});
   EXPECT_TRUE(model->aufloesmodus());
-  EXPECT_EQ(model->aufloeszeile(), 2);
-  // A double-click on the header row does nothing; the pick goes on.
-  model->select(0, 2);
+  EXPECT_EQ(model->aufloeszeile(), 1);
+  // A double-click without a selected row does nothing; the pick goes on.
+  model->select(-1, 2);
   model->zutatengridDblClick();
   EXPECT_TRUE(model->aufloesmodus());
   EXPECT_TRUE(messages.questions().empty());
   // The target's flag cell toggles after the pick, whatever the answer.
-  model->select(1, 3);
+  model->select(0, 3);
   messages.answers.push_back(true);
   model->zutatengridDblClick();
   EXPECT_EQ(messages.questions(),
@@ -312,7 +312,7 @@ TEST_F(ZutateneditTest, PickingAMergeAsksAndRecordsThePairOfKeys) {
   EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{12, 11}}));
   EXPECT_FALSE(model->aufloesmodus());
   EXPECT_EQ(model->aufloeszeile(), -1);
-  EXPECT_EQ(model->cell(3, 1), "Nein");
+  EXPECT_EQ(model->cell(3, 0), "Nein");
   // "Nein" records nothing; a key that is no number makes a void pair.
   messages.clear();
   merge("11", "abc", false);
@@ -329,12 +329,12 @@ TEST_F(ZutateneditTest, SelfMergeAndEscapeAddNothingUsable) {
   EXPECT_EQ(messages.warnings(),
             std::vector<std::string>{std::string("Sie können Einträge nicht auf sich selbst schieben!"_cp)});
   EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{-1, -1}}));
-  model->select(1, 1);
+  model->select(0, 1);
   model->zutataufloesenClick();
   model->Action_abbrechenExecute();
   EXPECT_FALSE(model->aufloesmodus());
   EXPECT_EQ(model->aufloeszeile(), -1);
-  model->select(2, 1);
+  model->select(1, 1);
   model->zutatengridDblClick();
   EXPECT_EQ(model->aufloesliste().size(), 1u);
   EXPECT_EQ(messages.questions().size(), 1u);
@@ -489,12 +489,12 @@ TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndEndsTheSave) {
 TEST_F(ZutateneditTest, OnAFullDiskTheSaveEndsAtTheFirstFailedWrite) {
   load({{"1", packed({"A", "0", "0"})}, {"2", packed({"B", "0", "0"})}, {"3", packed({"C", "0", "0"})}}, {});
   open();
-  model->select(1, 2);
+  model->select(0, 2);
   model->zutatengridDblClick();
-  model->select(2, 2);
+  model->select(1, 2);
   messages.inputs.push_back({true, "Bitter Lemon"});
   model->Zutatumbenennen1Click();
-  model->select(3, 2);
+  model->select(2, 2);
   model->zutatengridDblClick();
   ::signal(SIGXFSZ, SIG_IGN);
   rlimit unlimited{};

@@ -1,4 +1,4 @@
-// A progress dialog for tests and benchmarks.
+// Progress dialogs for tests and benchmarks.
 #pragma once
 
 #include <vector>
@@ -14,6 +14,13 @@ class RecordingProgress : public catalogue::ProgressPort {
   void close() override { ++closed; }
   std::vector<int> shown;
   int closed = 0;
+};
+
+// For benchmarks, where recording would cost time and memory of its own.
+class SilentProgress : public catalogue::ProgressPort {
+ public:
+  void zeigefortschritt(int) override {}
+  void close() override {}
 };
 
 }  // namespace testsupport

@@ -2,7 +2,7 @@
 #include <QImageWriter>
 #include <QTest>
 
-#include "ui/dialogart.h"
+#include "ui/art.h"
 #include "ui/jpegpicture.h"
 
 namespace {

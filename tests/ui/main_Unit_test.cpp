@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QCheckBox>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -23,10 +24,10 @@
 #include <QTreeView>
 #include <fstream>
 
-#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/fake_ports.h"
 #include "tests/ui/modalanswer.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
@@ -39,19 +40,6 @@
 using testsupport::ModalAnswer;
 
 namespace {
-
-// The splash's minimum second passes at once.
-class InstantClock : public platform::Clock {
- public:
-  InstantClock() { platform::setclock(this); }
-  ~InstantClock() override { platform::setclock(nullptr); }
-  double now() override { return start_ + static_cast<double>(sleptms_) / 86400000.0; }
-  void sleep(int milliseconds) override { sleptms_ += milliseconds; }
-
- private:
-  double start_ = platform::encodedatetime(2026, 12, 7, 20, 15, 30);
-  long long sleptms_ = 0;
-};
 
 // Four recipes; "Leer" has no ingredient lines. Windows-1252, CR LF.
 const char* const rezepte =
@@ -100,7 +88,7 @@ class MainUnitTest : public QObject {
 
  private:
   QTemporaryDir folder;
-  InstantClock clock;
+  testsupport::FakeClock clock;  // the splash's minimum second passes at once
   testsupport::FakeMessages messages;
   std::unique_ptr<ui::TMainform> form;
   std::unique_ptr<ui::Tzutatenedit> zutatenedit;
@@ -144,6 +132,7 @@ class MainUnitTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(folder.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));  // as the program
     form = std::make_unique<ui::TMainform>(folder.filePath(QStringLiteral("mixolino")).toStdString());
     zutatenedit = std::make_unique<ui::Tzutatenedit>(form->catalogue(), form->progressport(), form.get());
     fortschrittform = std::make_unique<ui::Tfortschrittform>(form.get());

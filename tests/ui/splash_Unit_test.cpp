@@ -37,7 +37,7 @@ class SplashformTest : public QObject {
       }
     } counter(&paints);
     form.installEventFilter(&counter);
-    form.show();
+    form.showpainted();
     QVERIFY(form.isVisible());
     QVERIFY(paints > 0);
     form.close();

@@ -2,53 +2,25 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableWidget>
-#include <QTemporaryDir>
+#include <QTableView>
 #include <QTest>
 #include <functional>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/zutatenedit_model.h"
-#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/fake_ports.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/tablebuilder.h"
 #include "tests/ui/modalanswer.h"
 #include "ui/qtext.h"
 #include "ui/zutatenedit_Unit.h"
 
 namespace {
 
-// Time stands still except while the start-up sequence sleeps.
-class StillClock : public platform::Clock {
- public:
-  StillClock() { platform::setclock(this); }
-  ~StillClock() override { platform::setclock(nullptr); }
-  double now() override { return platform::encodedatetime(2026, 12, 7, 20, 0, 0) + elapsedms / 86400000.0; }
-  void sleep(int milliseconds) override { elapsedms += milliseconds; }
-  double elapsedms = 0;
-};
-
-class NoSplash : public catalogue::SplashPort {
- public:
-  void show() override {}
-  void close() override {}
-};
-
-class CountingApplication : public catalogue::ApplicationPort {
- public:
-  void endapplication() override { ++ended; }
-  void armstarttimer() override { ++armed; }
-  int ended = 0;
-  int armed = 0;
-};
-
-class CountingProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int percent) override { shown.push_back(percent); }
-  void close() override { ++closed; }
-  std::vector<int> shown;
-  int closed = 0;
-};
+using catalogue::ZutateneditModel;
+using enum ZutateneditModel::Spalte;  // the grid's columns; the names are its row headers
 
 // A catalogue in a temporary folder with three ingredients:
 //   1 Rum          alcoholic, not available, used by 2 recipe lines
@@ -67,46 +39,44 @@ class Kueche {
 
   std::string record(int row) const { return catalogue.c_zutaten().getcell(1, row); }
 
-  QTemporaryDir folder;
+  testsupport::TempFolder folder;
   testsupport::FakeMessages messages;
-  StillClock clock;
-  NoSplash splash;
-  CountingApplication application;
-  CountingProgress progress;
-  catalogue::Catalogue catalogue{folder.path().toStdString() + "/mixolino", splash, application};
+  testsupport::FakeClock clock;
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  testsupport::RecordingProgress progress;
+  catalogue::Catalogue catalogue{folder.path() + "mixolino", splash, application};
 
  private:
   void zutat(const std::string& key, const std::string& name, const std::string& avail, const std::string& alk) {
-    std::string packed = TdbdynGrid::newsubfields(5);
-    TdbdynGrid::setsubfield(packed, 1, name);
-    TdbdynGrid::setsubfield(packed, 2, avail);
-    TdbdynGrid::setsubfield(packed, 3, alk);
-    std::vector<std::string> row{key, packed};
+    std::vector<std::string> row{key, testsupport::packed({name, avail, alk})};
     catalogue.c_zutaten().addrow(row);
   }
   void link(const std::string& key) {
-    std::string packed = TdbdynGrid::newsubfields(5);
-    TdbdynGrid::setsubfield(packed, 1, "4");
-    TdbdynGrid::setsubfield(packed, 2, "cl");
-    std::vector<std::string> row{"7", key, packed};
+    std::vector<std::string> row{"7", key, testsupport::packed({"4", "cl"})};
     catalogue.c_rezeptezutaten().addrow(row);
   }
 };
 
 // The names down the grid, as the window shows them.
-QStringList shownnames(const QTableWidget& grid) {
+QStringList shownnames(const QTableView& grid) {
   QStringList names;
-  for (int row = 0; row < grid.rowCount(); ++row) names << grid.verticalHeaderItem(row)->text();
+  for (int row = 0; row < grid.model()->rowCount(); ++row)
+    names << grid.model()->headerData(row, Qt::Vertical).toString();
   return names;
 }
 
-QPoint cellcentre(const QTableWidget& grid, int row, int column) {
-  return grid.visualItemRect(grid.item(row, column)).center();
+QString celltext(const QTableView& grid, int row, int column) {
+  return grid.model()->index(row, column).data().toString();
+}
+
+QPoint cellcentre(const QTableView& grid, int row, int column) {
+  return grid.visualRect(grid.model()->index(row, column)).center();
 }
 
 // A double-click as the window system delivers it: a press and release,
 // then the second press arrives as the double-click itself.
-void doppelklick(QTableWidget& grid, int row, int column) {
+void doppelklick(QTableView& grid, int row, int column) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, row, column));
   QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, row, column));
 }
@@ -139,9 +109,9 @@ class ZutateneditTest : public QObject {
     imfenster(editor, false, [&] {
       caption = editor.windowTitle();
       names = shownnames(*editor.zutatengrid);
-      for (int column = 0; column < 3; ++column) {
-        headers << editor.zutatengrid->horizontalHeaderItem(column)->text();
-        apfelsaft << editor.zutatengrid->item(1, column)->text();
+      for (int column = verwendet; column <= verfuegbar; ++column) {
+        headers << editor.zutatengrid->model()->headerData(column, Qt::Horizontal).toString();
+        apfelsaft << celltext(*editor.zutatengrid, 1, column);
       }
     });
     QCOMPARE(caption, QStringLiteral("Zutaten (3)"));
@@ -177,14 +147,15 @@ class ZutateneditTest : public QObject {
       // Right of the last column counts as the last column.
       QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(header->viewport()->width() - 5, y));
       byavailable = shownnames(*editor.zutatengrid);
-      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 0));
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
+                        cellcentre(*editor.zutatengrid, 0, verwendet));
       afterdatapress = shownnames(*editor.zutatengrid);
       // The name column is a header: a click there selects nothing.
       QHeaderView* names = editor.zutatengrid->verticalHeader();
       QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, QPoint(20, names->sectionViewportPosition(2) + 8));
       selectedafternameclick = editor.model().selectedrow();
     });
-    QCOMPARE(selectedafternameclick, 1);
+    QCOMPARE(selectedafternameclick, 0);
     QCOMPARE(bycount, QStringList({"apfelsaft", "Rum", "Zitrone"}));
     QCOMPARE(byname, QStringList({"apfelsaft", "Rum", "Zitrone"}));
     QCOMPARE(byavailable.first(), QStringLiteral("apfelsaft"));  // "Ja" before "Nein"
@@ -196,13 +167,13 @@ class ZutateneditTest : public QObject {
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QStringList alcoholic;
     imfenster(editor, false, [&] {
-      QTableWidget& grid = *editor.zutatengrid;
-      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, 1));  // Rum, "alkoholisch?"
+      QTableView& grid = *editor.zutatengrid;
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, alkoholisch));  // Rum
       QHeaderView* header = grid.horizontalHeader();
       const QPoint verwendet(10, header->height() / 2);
       QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, verwendet);
       QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, verwendet);
-      for (int row = 0; row < grid.rowCount(); ++row) alcoholic << grid.item(row, 1)->text();
+      for (int row = 0; row < grid.model()->rowCount(); ++row) alcoholic << celltext(grid, row, alkoholisch);
     });
     QCOMPARE(alcoholic, QStringList({"Nein", "Ja", "Nein"}));  // apfelsaft, Rum, Zitrone
   }
@@ -213,14 +184,14 @@ class ZutateneditTest : public QObject {
     QStringList afterone, aftertwo;
     QString count;
     imfenster(editor, false, [&] {
-      QTableWidget& grid = *editor.zutatengrid;
-      doppelklick(grid, 2, 1);
-      doppelklick(grid, 2, 2);
-      afterone << grid.item(2, 1)->text() << grid.item(2, 2)->text();
-      doppelklick(grid, 2, 1);
-      aftertwo << grid.item(2, 1)->text() << grid.item(2, 2)->text();
-      doppelklick(grid, 2, 0);
-      count = grid.item(2, 0)->text();
+      QTableView& grid = *editor.zutatengrid;
+      doppelklick(grid, 2, alkoholisch);
+      doppelklick(grid, 2, verfuegbar);
+      afterone << celltext(grid, 2, alkoholisch) << celltext(grid, 2, verfuegbar);
+      doppelklick(grid, 2, alkoholisch);
+      aftertwo << celltext(grid, 2, alkoholisch) << celltext(grid, 2, verfuegbar);
+      doppelklick(grid, 2, verwendet);
+      count = celltext(grid, 2, verwendet);
     });
     QCOMPARE(afterone, QStringList({"Ja", "Ja"}));
     QCOMPARE(aftertwo, QStringList({"Nein", "Ja"}));
@@ -236,7 +207,8 @@ class ZutateneditTest : public QObject {
     std::size_t pairs = 99;
     imfenster(editor, true, [&] {
       active = QTest::qWaitForWindowActive(&editor);
-      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 0));
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
+                        cellcentre(*editor.zutatengrid, 0, verwendet));
       editor.zutataufloesen->trigger();
       picking = editor.zutatengrid->viewport()->cursor().shape();
       QTest::keyClick(&editor, Qt::Key_Escape);
@@ -259,8 +231,8 @@ class ZutateneditTest : public QObject {
     std::vector<catalogue::Aufloespaar> pairs;
     Qt::CursorShape afterpick = Qt::PointingHandCursor;
     imfenster(editor, true, [&] {
-      QTableWidget& grid = *editor.zutatengrid;
-      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 2, 0));  // Zitrone
+      QTableView& grid = *editor.zutatengrid;
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 2, verwendet));  // Zitrone
       editor.zutataufloesen->trigger();
       QHeaderView* names = grid.verticalHeader();  // the name of apfelsaft
       const QPoint apfelsaft(20, names->sectionViewportPosition(1) + 8);
@@ -282,9 +254,10 @@ class ZutateneditTest : public QObject {
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QString shown;
     imfenster(editor, true, [&] {
-      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {}, cellcentre(*editor.zutatengrid, 0, 2));
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
+                        cellcentre(*editor.zutatengrid, 0, verfuegbar));
       editor.Zutatumbenennen1->trigger();
-      shown = editor.zutatengrid->verticalHeaderItem(0)->text();
+      shown = editor.zutatengrid->model()->headerData(0, Qt::Vertical).toString();
     });
     QCOMPARE(kueche.messages.prefills, std::vector<std::string>({"Rum"}));
     QCOMPARE(shown, QString::fromUtf8("Wei\u00dfer Rum"));
@@ -293,19 +266,20 @@ class ZutateneditTest : public QObject {
   void zusatzfOpensItsMenuAtTheButtonsMiddle() {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
-    QPoint expected, opened;
+    QPoint expected, point, opened;
     bool menushown = false;
     imfenster(editor, true, [&] {
       const QRect frame = editor.frameGeometry();
       // 99 / 2 and 25 / 2 round to the even neighbours 50 and 12.
       expected = frame.topLeft() + editor.b_zusatz->pos() + QPoint(50, 12);
+      point = editor.zusatzmenupoint();
       QTest::mouseClick(editor.b_zusatz, Qt::LeftButton);
       menushown = editor.PopupMenu_zusatz->isVisible();
       opened = editor.PopupMenu_zusatz->pos();
       editor.PopupMenu_zusatz->close();
     });
     QVERIFY(menushown);
-    QCOMPARE(editor.zusatzmenupoint(), expected);
+    QCOMPARE(point, expected);
     QCOMPARE(opened, expected);
   }
 
@@ -314,8 +288,8 @@ class ZutateneditTest : public QObject {
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     bool closed = false;
     imfenster(editor, false, [&] {
-      QTableWidget& grid = *editor.zutatengrid;
-      doppelklick(grid, 2, 2);  // Zitrone available
+      QTableView& grid = *editor.zutatengrid;
+      doppelklick(grid, 2, verfuegbar);  // Zitrone
       QTest::mouseClick(editor.b_ok, Qt::LeftButton);
       closed = !editor.isVisible();
     });
@@ -331,9 +305,9 @@ class ZutateneditTest : public QObject {
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     const std::string before = kueche.record(0);
     imfenster(editor, true, [&] {
-      QTableWidget& grid = *editor.zutatengrid;
-      doppelklick(grid, 0, 1);
-      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, 0));
+      QTableView& grid = *editor.zutatengrid;
+      doppelklick(grid, 0, alkoholisch);
+      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellcentre(grid, 0, verwendet));
       editor.Zutatumbenennen1->trigger();
     });
     QCOMPARE(kueche.record(0), before);

@@ -1,4 +1,5 @@
-// The pictures stored in the program: the splash picture and button glyphs.
+// The pictures stored in the program: the splash picture, the button glyphs
+// and the program's icon, all from the one resource file art.qrc.
 #pragma once
 
 #include <QByteArray>
@@ -12,6 +13,8 @@ QByteArray splashjpeg();
 QIcon okglyph();
 // The glyph of the "Zusatzf." button.
 QIcon zusatzglyph();
+// The glyph of "Cocktails suchen".
+QIcon suchenglyph();
 // The program's icon, for the window frames.
 QIcon programicon();
 
