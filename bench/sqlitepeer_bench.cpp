@@ -24,6 +24,7 @@
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
 #include "catalogue/search.h"
+#include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/recipe_generator.h"
@@ -243,17 +244,24 @@ void measure(int recipes, const std::string& scratch) {
   const double tablemb = filesmb({db + "c_zutaten.db", db + "c_rezeptezutaten.db", db + "c_rezepte.db"});
   const double sqlitemb = filesmb({database});
 
-  Figure loading{"load (SQLite: open + first query)", {}, {}};
+  // The start-up loads the tables and then works out the name order in the
+  // splash's second; both rows set it against the same SQLite figure.
+  Figure loading{"load, three tables (SQLite: open + query)", {}, {}};
+  Figure startup{"start-up: load + name order", {}, {}};
   for (int round = 0; round < rounds; ++round) {
     Quiet quiet;
+    loading.mixolino.push_back(seconds([&] {
+      for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte"}) TdbdynGrid(name).db_init(db, {name});
+    }));
     catalogue::Catalogue catalogue(program + "mixolino", quiet.splash, quiet.application);
-    loading.mixolino.push_back(seconds([&] { catalogue.StarttimerTimer(); }));
+    startup.mixolino.push_back(seconds([&] { catalogue.StarttimerTimer(); }));
     catalogue.FormCloseQuery();
     std::unique_ptr<bench::SqlitePeer> peer;
     loading.sqlite.push_back(seconds([&] {
       peer = std::make_unique<bench::SqlitePeer>(database);
       peer->readall();
     }));
+    startup.sqlite.push_back(loading.sqlite.back());
   }
 
   Quiet quiet;
@@ -300,7 +308,7 @@ void measure(int recipes, const std::string& scratch) {
   const bool samerated = samerows(catalogue, peer);
   catalogue.FormCloseQuery();
 
-  printtable(recipes, tablemb, sqlitemb, {searchall, searchra, loading, loadpeak, peak, importing, rating},
+  printtable(recipes, tablemb, sqlitemb, {searchall, searchra, loading, startup, loadpeak, peak, importing, rating},
              median(loadpeak.mixolino), median(peak.mixolino), same && samerated);
 }
 

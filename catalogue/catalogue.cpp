@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/search.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -118,6 +119,7 @@ void Catalogue::StarttimerTimer() {
     return;
   }
   lock.reset();
+  namensordnungvorbereiten(*c_rezepte_);
   waitforsplash(start);
   splash_.close();
 }

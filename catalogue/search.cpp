@@ -121,29 +121,45 @@ class Rezeptindex {
 // is most of a search's cost, so the order is kept from one search to the
 // next and worked out again only when c_rezepte has changed. Most
 // comparisons are settled by the first eight bytes of the keys, held beside
-// them so that the sort rarely touches the keys.
+// them so that the sort rarely touches the keys. The keys lie in one buffer,
+// row after row: a string each would double the memory the order needs.
 const std::vector<int32_t>& namensordnung(const TdbdynGrid& c_rezepte) {
   static uint64_t stand = 0;  // the change stamp of the table the order was made for
   static std::vector<int32_t> ordnung;
   if (stand == c_rezepte.changestamp()) return ordnung;
   struct Sortkey {
     uint64_t prefix = 0;
-    std::string key;
     int32_t row = 0;
   };
-  std::vector<Sortkey> keys(static_cast<std::size_t>(c_rezepte.getrowcount()));
-  for (std::size_t i = 0; i < keys.size(); ++i) {
+  const auto n = static_cast<std::size_t>(c_rezepte.getrowcount());
+  std::string keybytes;
+  std::vector<std::size_t> keybegin(n + 1, 0);  // row r's key is keybytes[keybegin[r], keybegin[r + 1])
+  std::vector<Sortkey> keys(n);
+  const auto nameof = [&c_rezepte](int32_t row) {
+    return TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname);
+  };
+  for (std::size_t i = 0; i < n; ++i) {
     const auto row = static_cast<int32_t>(i);
-    keys[i].key = platform::namesortkey(TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname));
-    for (std::size_t b = 0; b < 8; ++b)
-      keys[i].prefix = keys[i].prefix << 8 | (b < keys[i].key.size() ? static_cast<unsigned char>(keys[i].key[b]) : 0u);
+    keybytes += platform::namesortkey(nameof(row));
+    keybegin[i + 1] = keybytes.size();
+    for (std::size_t b = keybegin[i]; b < keybegin[i] + 8; ++b)
+      keys[i].prefix = keys[i].prefix << 8 | (b < keybegin[i + 1] ? static_cast<unsigned char>(keybytes[b]) : 0u);
     keys[i].row = row;
   }
-  std::stable_sort(keys.begin(), keys.end(), [](const Sortkey& a, const Sortkey& b) {
-    return a.prefix != b.prefix ? a.prefix < b.prefix : a.key < b.key;
+  const auto keyof = [&](int32_t row) {
+    const auto r = static_cast<std::size_t>(row);
+    return std::string_view(keybytes).substr(keybegin[r], keybegin[r + 1] - keybegin[r]);
+  };
+  // Equal keys are settled by the names, equal names by row, which keeps
+  // them in table order without the extra buffer a stable sort takes.
+  std::sort(keys.begin(), keys.end(), [&](const Sortkey& a, const Sortkey& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    int c = keyof(a.row).compare(keyof(b.row));
+    if (c == 0 && nameof(a.row) != nameof(b.row)) c = platform::comparenames(nameof(a.row), nameof(b.row));
+    return c != 0 ? c < 0 : a.row < b.row;
   });
-  ordnung.resize(keys.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) ordnung[i] = keys[i].row;
+  ordnung.resize(n);
+  for (std::size_t i = 0; i < n; ++i) ordnung[i] = keys[i].row;
   stand = c_rezepte.changestamp();
   return ordnung;
 }
@@ -229,6 +245,8 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   progress.close();
   return result;
 }
+
+void namensordnungvorbereiten(const TdbdynGrid& c_rezepte) { namensordnung(c_rezepte); }
 
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
   return b_suchenClick(catalogue.c_rezepte(), catalogue.c_rezeptezutaten(), catalogue.c_zutaten(), settings,

@@ -30,6 +30,8 @@ class NameCollator {
     auto tailored = std::make_unique<icu::RuleBasedCollator>(rules, status);
     if (U_FAILURE(status)) return;
     tailored->setStrength(icu::Collator::IDENTICAL);
+    keycollator_.reset(tailored->clone());
+    if (keycollator_ != nullptr) keycollator_->setStrength(icu::Collator::TERTIARY);
     collator_ = std::move(tailored);
   }
   ~NameCollator() {
@@ -38,7 +40,7 @@ class NameCollator {
   NameCollator(const NameCollator&) = delete;
   NameCollator& operator=(const NameCollator&) = delete;
 
-  bool usable() const { return collator_ != nullptr && converter_ != nullptr; }
+  bool usable() const { return collator_ != nullptr && keycollator_ != nullptr && converter_ != nullptr; }
 
   int compare(std::string_view a, std::string_view b) {
     UErrorCode status = U_ZERO_ERROR;
@@ -49,10 +51,10 @@ class NameCollator {
   std::string sortkey(std::string_view text) {
     const icu::UnicodeString u = unicode(text);
     std::string key(64, '\0');
-    int32_t length = collator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    int32_t length = keycollator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
     if (length > static_cast<int32_t>(key.size())) {
       key.resize(static_cast<std::size_t>(length));
-      length = collator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), length);
+      length = keycollator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), length);
     }
     key.resize(static_cast<std::size_t>(length));
     return key;
@@ -71,6 +73,9 @@ class NameCollator {
 
   UConverter* converter_ = nullptr;
   std::unique_ptr<icu::RuleBasedCollator> collator_;
+  // The same order without its last level: keys about half as long, equal
+  // for names that differ only in hyphens and apostrophes.
+  std::unique_ptr<icu::RuleBasedCollator> keycollator_;
 };
 
 // Building the collator takes milliseconds, so it is built once.

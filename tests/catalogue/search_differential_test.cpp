@@ -42,7 +42,7 @@ class RandomCatalogue {
 
   std::string name() {
     static const std::vector<std::string> parts = {"rum", "Rum", "RUM", "gin", "Gin", platform::utf8_to_cp1252("Öl"),
-                                                   platform::utf8_to_cp1252("öl"), " ", "-", "a", "B", "Mai Tai"};
+                                                   platform::utf8_to_cp1252("öl"), " ", "-", "'", "a", "B", "Mai Tai"};
     std::string text;
     for (int i = number(0, 3); i > 0; --i) text += pick(parts);
     return text;
