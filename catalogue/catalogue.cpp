@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/tables.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -16,7 +17,8 @@ struct TableLayout {
   const char* name;
   int32_t columns;
 };
-constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
+constexpr std::array<TableLayout, 3> tablelayouts = {
+    {{"c_zutaten", zutatspalte::anzahl}, {"c_rezeptezutaten", rezeptzutatspalte::anzahl}, {"c_rezepte", rezeptspalte::anzahl}}};
 
 // How long a start-up waits for another copy's start-up to load its tables.
 constexpr double lockwait = 5 * platform::onesecond;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/messages.h"
@@ -16,16 +17,6 @@ enum class State { expectname, expectmarker, ingredients };
 
 constexpr char subsep = TdbdynGrid::subsep;
 
-// A packed cell of five subfields with the first three filled in, as
-// newsubfields(5) and setsubfield make it of values that hold no 0xBF;
-// built in one piece, as every imported line makes one or two.
-std::string packed(std::string_view first, std::string_view second, std::string_view third = {}) {
-  std::string cell;
-  cell.reserve(first.size() + second.size() + third.size() + 5);
-  for (const std::string_view value : {first, second, third}) (cell += value) += subsep;
-  return cell.append(2, subsep);
-}
-
 // A value as the table stores and reads it back: a 0xBF inside it would split
 // it into several subfields, so it becomes a blank like the bytes the table
 // blanks itself; trimmed again, so that a name is looked up as it will read.
@@ -37,6 +28,10 @@ std::string storedvalue(std::string_view text) {
   if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
   return value;
 }
+
+// A value as its subfield will read back: cut to 255 bytes and trimmed. A
+// value without 0xBF is its own first subfield.
+std::string_view wieeingelesen(std::string_view value) { return TdbdynGrid::getsubfieldview(value, 1); }
 
 // ASCII case folding of one byte; umlauts keep their case.
 char upperascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -129,7 +124,9 @@ class Importer {
   std::string startrecipe(const std::string& line) {
     ++recipeid_;
     ++recipecount_;
-    std::vector<std::string> row = {std::to_string(recipeid_), packed(storedvalue(line), "0")};
+    std::vector<std::string> row(rezeptspalte::anzahl);
+    row[rezeptspalte::id] = std::to_string(recipeid_);
+    row[rezeptspalte::werte] = rezeptwerte(storedvalue(line), "0");
     if (!catalogue_.c_rezepte().addrow(row)) return "c_rezepte db_addrow fehlgeschlagen";
     state_ = State::expectmarker;
     return "";
@@ -141,20 +138,22 @@ class Importer {
     int64_t ingredientid = 0;
     // The name as the table reads it back (cut to 255 bytes, trimmed), so
     // that a long name finds the row it was stored in.
-    key_.assign(TdbdynGrid::getsubfieldview(parts->name, 1));
+    key_.assign(wieeingelesen(parts->name));
     std::transform(key_.begin(), key_.end(), key_.begin(), upperascii);
     if (const std::optional<int32_t> known = ingredients_.find(key_)) {
       ingredientid = *known;
     } else {
       ingredientid = ingredients_.nextid();
       TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-      std::vector<std::string> row = {std::to_string(ingredientid), packed(parts->name, "0", "0")};
+      std::vector<std::string> row(zutatspalte::anzahl);
+      row[zutatspalte::id] = std::to_string(ingredientid);
+      row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
       if (!c_zutaten.addrow(row)) return "c_zutaten db_addrow fehlgeschlagen";
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
-    link_[0] = std::to_string(recipeid_);
-    link_[1] = std::to_string(ingredientid);
-    link_[2] = packed(parts->quantity, parts->unit);
+    link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
+    link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
+    link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
     if (!catalogue_.c_rezeptezutaten().addrow(link_)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
     return "";
   }
@@ -165,7 +164,7 @@ class Importer {
   int recipecount_ = 0;
   IngredientLookup ingredients_;
   std::string key_;                          // the name looked up, upper-cased
-  std::vector<std::string> link_ = {"", "", ""};  // the link row, its strings reused line by line
+  std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
 std::string errorbox(const std::string& line, const std::string& error) {
@@ -199,11 +198,11 @@ bool ImportLines::next(std::string& line) {
   return true;
 }
 
-int64_t largestid(const TdbdynGrid& table) {
+int64_t largestid(const TdbdynGrid& c_rezepte) {
   int64_t largest = 0;
-  for (int32_t row = 0; row < table.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
     int32_t id = 0;
-    if (platform::strtoint(table.getcell(0, row), id)) largest = std::max<int64_t>(largest, id);
+    if (platform::strtoint(leserezept(c_rezepte, row).id, id)) largest = std::max<int64_t>(largest, id);
   }
   return largest;
 }
@@ -219,11 +218,11 @@ std::optional<int32_t> IngredientLookup::find(const std::string& uppername) cons
 }
 
 void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
+  const Zutatzeile zutat = lesezutat(c_zutaten, row);
   int32_t id = 0;
-  if (!platform::strtoint(c_zutaten.getcell(0, row), id)) return;
+  if (!platform::strtoint(zutat.id, id)) return;
   largest_ = std::max<int64_t>(largest_, id);
-  const std::string name = TdbdynGrid::getsubfield(c_zutaten.getcell(1, row), 1);
-  ids_.emplace(platform::upper(platform::trim(name)), id);  // the first row of a name wins
+  ids_.emplace(platform::upper(platform::trimview(zutat.name())), id);  // the first row of a name wins
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {

@@ -4,8 +4,8 @@
 #include <functional>
 #include <unordered_map>
 
-#include "catalogue/recipeview.h"
 #include "catalogue/search.h"
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -19,8 +19,11 @@ using enum ZutateneditModel::Spalte;
 // Whether the save carries the pair out; void and self pairs it skips.
 bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
 
+// A flag as the grid shows it.
+std::string flagtojanein(bool flag) { return flag ? "Ja" : "Nein"; }
+
 // A grid cell or table key read as a number, -1 when it is none.
-int32_t zahl(const std::string& text) { return idnummer(text, -1); }
+int32_t zahl(std::string_view text) { return idnummer(text, -1); }
 
 // Text order of the sort: a-z as A-Z, then unsigned bytes; a prefix first.
 bool textvor(const std::string& a, const std::string& b) {
@@ -59,7 +62,7 @@ class Verwendungen {
   explicit Verwendungen(const TdbdynGrid& c_rezeptezutaten)
       : array_(static_cast<std::size_t>(c_rezeptezutaten.getrowcount()) * 2 + 16, 0) {
     for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-      const std::string key = platform::trim(c_rezeptezutaten.getcell(1, row));
+      const std::string key = platform::trim(leserezeptzutat(c_rezeptezutaten, row).zutatid);
       std::size_t number = 0;
       if (plaindecimal(key, number))
         ++array_[number];
@@ -68,7 +71,7 @@ class Verwendungen {
     }
   }
 
-  int32_t anzahl(const std::string& key) const {
+  int32_t anzahl(std::string_view key) const {
     const std::string trimmed = platform::trim(key);
     std::size_t number = 0;
     if (plaindecimal(trimmed, number)) return array_[number];
@@ -94,8 +97,6 @@ class Verwendungen {
 
 }  // namespace
 
-std::string flagtojanein(const std::string& stored) { return flaggesetzt(stored) ? "Ja" : "Nein"; }
-
 std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
 
 std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
@@ -106,15 +107,14 @@ std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGr
   rows.reserve(static_cast<std::size_t>(n));
   for (int32_t f = 1; f <= n; ++f) {
     progress.zeigefortschritt(fortschrittprozent(f, n));
-    const std::string key = c_zutaten.getcell(0, f - 1);
-    const std::string record = c_zutaten.getcell(1, f - 1);
+    const Zutatzeile zutat = lesezutat(c_zutaten, f - 1);
     Gridzeile row;
-    row[name] = TdbdynGrid::getsubfield(record, 1);
-    row[verwendet] = std::to_string(counts.anzahl(key));
-    row[alkoholisch] = flagtojanein(TdbdynGrid::getsubfield(record, 3));
-    row[verfuegbar] = flagtojanein(TdbdynGrid::getsubfield(record, 2));
+    row[name] = zutat.name();
+    row[verwendet] = std::to_string(counts.anzahl(zutat.id));
+    row[alkoholisch] = flagtojanein(zutat.alkoholisch());
+    row[verfuegbar] = flagtojanein(zutat.verfuegbar());
     row[tabellenzeile] = std::to_string(f - 1);
-    row[schluessel] = key;
+    row[schluessel] = zutat.id;
     rows.push_back(std::move(row));
   }
   return rows;
@@ -258,13 +258,19 @@ int32_t ZutateneditModel::savezutaten(bool& failed) {
     const std::string alk = janeintoflag(row[alkoholisch]);
     const std::string avail = janeintoflag(row[verfuegbar]);
     std::vector<std::string> values;
-    if (pos < 0 || pos >= c_zutaten.getrowcount() || !c_zutaten.getrow(pos, values) || values.size() < 2) continue;
-    std::string& record = values[1];
-    if (TdbdynGrid::getsubfield(record, 1) == newname && TdbdynGrid::getsubfield(record, 2) == avail &&
-        TdbdynGrid::getsubfield(record, 3) == alk)
+    if (pos < 0 || pos >= c_zutaten.getrowcount() || !c_zutaten.getrow(pos, values) ||
+        values.size() < zutatspalte::anzahl)
       continue;
-    if (!TdbdynGrid::setsubfield(record, 1, newname) || !TdbdynGrid::setsubfield(record, 2, avail) ||
-        !TdbdynGrid::setsubfield(record, 3, alk))
+    // The flags are compared as stored text: one stored as anything but "0"
+    // or "1" is written anew as what it reads as.
+    std::string& record = values[zutatspalte::werte];
+    if (TdbdynGrid::getsubfieldview(record, zutatfeld::name) == newname &&
+        TdbdynGrid::getsubfieldview(record, zutatfeld::verfuegbar) == avail &&
+        TdbdynGrid::getsubfieldview(record, zutatfeld::alkoholisch) == alk)
+      continue;
+    if (!TdbdynGrid::setsubfield(record, zutatfeld::name, newname) ||
+        !TdbdynGrid::setsubfield(record, zutatfeld::verfuegbar, avail) ||
+        !TdbdynGrid::setsubfield(record, zutatfeld::alkoholisch, alk))
       continue;
     if (!c_zutaten.updaterow(pos, values)) {
       failed = true;  // a full disk would fail every row again, each with its messages
@@ -282,7 +288,7 @@ namespace {
 class Zeilenindex {
  public:
   Zeilenindex(const TdbdynGrid& table, int32_t col) {
-    for (int32_t row = 0; row < table.getrowcount(); ++row) rows_[zahl(table.getcell(col, row))].push_back(row);
+    for (int32_t row = 0; row < table.getrowcount(); ++row) rows_[zahl(table.cellview(col, row))].push_back(row);
   }
 
   std::vector<int32_t> entnehmen(int32_t key) {
@@ -315,14 +321,15 @@ bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespa
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(paar.quelle)) {
     std::vector<std::string> values;
-    if (success && c_rezeptezutaten.getrow(r, values) && values.size() >= 2 && zahl(values[1]) == paar.quelle) {
-      values[1] = std::to_string(paar.ziel);
+    if (success && c_rezeptezutaten.getrow(r, values) && values.size() > rezeptzutatspalte::zutatid &&
+        zahl(values[rezeptzutatspalte::zutatid]) == paar.quelle) {
+      values[rezeptzutatspalte::zutatid] = std::to_string(paar.ziel);
       if (c_rezeptezutaten.updaterow(r, values))
         ++changes;
       else
         success = false;
     }
-    nachher[zahl(c_rezeptezutaten.getcell(1, r))].push_back(r);
+    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid)].push_back(r);
   }
   index.hinzufuegen(nachher);
   return success;
@@ -333,11 +340,11 @@ bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(c_zutaten.getcell(0, r)) == key && !c_zutaten.delrow(r)) {
+    if (success && zahl(lesezutat(c_zutaten, r).id) == key && !c_zutaten.delrow(r)) {
       platform::showwarning("Fehler beim db_delrow!");
       success = false;
     }
-    nachher[zahl(c_zutaten.getcell(0, r))].push_back(r);
+    nachher[zahl(lesezutat(c_zutaten, r).id)].push_back(r);
   }
   index.hinzufuegen(nachher);
   return success;
@@ -350,8 +357,8 @@ bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 int32_t ZutateneditModel::savemerges() {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  Zeilenindex lines(c_rezeptezutaten, 1);
-  Zeilenindex zutaten(c_zutaten, 0);
+  Zeilenindex lines(c_rezeptezutaten, rezeptzutatspalte::zutatid);
+  Zeilenindex zutaten(c_zutaten, zutatspalte::id);
   int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
