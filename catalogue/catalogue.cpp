@@ -63,21 +63,19 @@ Catalogue::ReadOnly Catalogue::readonly() const {
   return cause;
 }
 
-bool Catalogue::maywrite() const {
+Outcome Catalogue::maywrite() const {
   switch (readonly()) {
-    case ReadOnly::no: return true;
+    case ReadOnly::no: return Outcome::ok();
     case ReadOnly::inuse:
-      platform::showwarning(std::string(
+      return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
           "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
-      return false;
     case ReadOnly::notwritable:
-      platform::showwarning(std::string(
+      return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben werden können (keine "
           "Schreibberechtigung oder schreibgeschützter Datenträger). Es wurde nichts geändert."_cp));
-      return false;
   }
-  return false;
+  return Outcome::failed();
 }
 
 std::unique_ptr<platform::FolderLock> Catalogue::lockfolder(const std::string& folder) {
@@ -93,61 +91,58 @@ void Catalogue::StarttimerTimer() {
   const double start = platform::now();
   splash_.show();
   const std::string folder = dbfolder();
-  if (!platform::directoryexists(folder) && !platform::createdirectory(folder)) {
-    platform::showwarning("Fehler beim Erzeugen von " + folder + "!");
-    application_.endapplication();
-    return;
-  }
+  if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
   // Held until the three tables are loaded: a second copy started meanwhile
   // then finds all three files taken, never just some of them.
   std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
   if (!platform::fileexists(statusfile())) {
-    if (!createtablefiles()) {
-      platform::showwarning("Fehler beim erzeugen der DB-Dateien!");
-      application_.endapplication();
-      return;
-    }
-    // An input/output error here leaves the tables unloaded and the splash open.
-    if (const int error = writestatusfile(); error != 0) {
-      platform::showwarning(platform::errortext(error));
-      return;
-    }
+    if (const Outcome created = createtablefiles(); !created) return abortstartup(created);
+    // An input/output error here leaves the tables unloaded and the splash
+    // open, and the program running.
+    if (const Outcome written = writestatusfile(); !written.orwarn()) return;
   }
-  if (!loadtables()) {
-    platform::showwarning("Fehler beim DB-Init!");
-    application_.endapplication();
-    return;
-  }
+  if (const Outcome loaded = loadtables(); !loaded) return abortstartup(loaded);
   lock.reset();
   waitforsplash(start);
   splash_.close();
 }
 
-bool Catalogue::createtablefiles() {
+void Catalogue::abortstartup(const Outcome& failed) {
+  platform::showwarning(failed.failure);
+  application_.endapplication();
+}
+
+Outcome Catalogue::createfolder(const std::string& folder) {
+  if (platform::directoryexists(folder) || platform::createdirectory(folder)) return Outcome::ok();
+  return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
+}
+
+Outcome Catalogue::createtablefiles() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
-    if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns)) return false;
+    if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns))
+      return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
-  return true;
+  return Outcome::ok();
 }
 
-int Catalogue::writestatusfile() {
+Outcome Catalogue::writestatusfile() {
   const std::string line = "erstellt: " + platform::formatdatetime(platform::now()) + "\r\n";
   std::unique_ptr<platform::File> file = platform::File::create(statusfile());
-  if (!file) return platform::lasterror();
+  if (!file) return Outcome::ioerror();
   std::size_t written = 0;
-  if (!file->write(0, line.data(), line.size(), written)) return platform::lasterror();
+  if (!file->write(0, line.data(), line.size(), written)) return Outcome::ioerror();
   // The status file marks the table files as made: they, and then it, are on the disk first.
-  if (!file->sync() || !file->close() || !platform::syncfolder(dbfolder())) return platform::lasterror();
-  return 0;
+  if (!file->sync() || !file->close() || !platform::syncfolder(dbfolder())) return Outcome::ioerror();
+  return Outcome::ok();
 }
 
-bool Catalogue::loadtables() {
+Outcome Catalogue::loadtables() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
-    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return false;
+    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return Outcome::failed("Fehler beim DB-Init!");
   }
-  return true;
+  return Outcome::ok();
 }
 
 void Catalogue::waitforsplash(double start) {
@@ -158,10 +153,10 @@ void Catalogue::waitforsplash(double start) {
   } while (start + platform::onesecond > moment);
 }
 
-bool Catalogue::flush() {
+Outcome Catalogue::flush() {
   for (TdbdynGrid* table : tables())
-    if (!table->flushfiles()) return false;
-  return true;
+    if (!table->flushfiles()) return Outcome::failed();
+  return Outcome::ok();
 }
 
 void Catalogue::FormCloseQuery() {
@@ -178,7 +173,7 @@ void Catalogue::FormCloseQuery() {
 }
 
 void Catalogue::DBreset1Click() {
-  if (!maywrite()) return;
+  if (!maywrite().orwarn()) return;
   if (!platform::askquestion("Sind Sie sicher?")) return;
   if (platform::fileexists(statusfile()) && !platform::deletefile(statusfile())) {
     platform::showwarning(std::string("Fehler beim Löschen der Statusdatei!"_cp));

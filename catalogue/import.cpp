@@ -69,25 +69,25 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
 }
 
 
-// Reads the whole file, which must be a regular one; 0, or the code of the
-// failed file operation. The buffer is sized once, so that the file's bytes
-// are held once and not in a buffer grown by doubling.
-int readwholefile(const std::string& path, std::string& bytes) {
+// Reads the whole file, which must be a regular one. The buffer is sized
+// once, so that the file's bytes are held once and not in a buffer grown by
+// doubling.
+Outcome readwholefile(const std::string& path, std::string& bytes) {
   std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_regularfile);
-  if (!file) return platform::lasterror();
+  if (!file) return Outcome::ioerror();
   constexpr std::size_t chunk = 1 << 20;
   int64_t size = 0;
-  if (!file->size(size)) return platform::lasterror();
+  if (!file->size(size)) return Outcome::ioerror();
   bytes.reserve(static_cast<std::size_t>(size) + chunk);
   std::size_t got = 0;
   do {
     const std::size_t used = bytes.size();
     bytes.resize(used + chunk);
-    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return platform::lasterror();
+    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return Outcome::ioerror();
     bytes.resize(used + got);
   } while (got > 0);
   file->close();  // an error while closing a file only read is of no concern
-  return 0;
+  return Outcome::ok();
 }
 
 // The parser of recipe blocks and the rows it writes.
@@ -96,45 +96,45 @@ class Importer {
   explicit Importer(Catalogue& catalogue)
       : catalogue_(catalogue), recipeid_(largestid(catalogue.c_rezepte())), ingredients_(catalogue.c_zutaten()) {}
 
-  // Handles one trimmed line; the error text, or "" when all went well.
-  std::string handle(const std::string& line) {
+  // Handles one trimmed line; a failure ends the import.
+  Outcome handle(const std::string& line) {
     if (line.empty()) {
       state_ = State::expectname;
-      return "";
+      return Outcome::ok();
     }
     switch (state_) {
       case State::expectname: return startrecipe(line);
       case State::expectmarker:
-        if (!upperequals(line, "ZUTATEN:")) return "Zeile ist nicht \"zutaten:\"";
+        if (!upperequals(line, "ZUTATEN:")) return Outcome::failed("Zeile ist nicht \"zutaten:\"");
         state_ = State::ingredients;
-        return "";
+        return Outcome::ok();
       case State::ingredients:
         if (uppercontains(line, "ZUBEREITUNG")) {
           state_ = State::expectname;
-          return "";
+          return Outcome::ok();
         }
         return addingredientline(line);
     }
-    return "";
+    return Outcome::ok();
   }
 
   int recipecount() const { return recipecount_; }
 
  private:
-  std::string startrecipe(const std::string& line) {
+  Outcome startrecipe(const std::string& line) {
     ++recipeid_;
     ++recipecount_;
     std::vector<std::string> row(rezeptspalte::anzahl);
     row[rezeptspalte::id] = std::to_string(recipeid_);
     row[rezeptspalte::werte] = rezeptwerte(storedvalue(line), "0");
-    if (!catalogue_.c_rezepte().addrow(row)) return "c_rezepte db_addrow fehlgeschlagen";
+    if (!catalogue_.c_rezepte().addrow(row)) return Outcome::failed("c_rezepte db_addrow fehlgeschlagen");
     state_ = State::expectmarker;
-    return "";
+    return Outcome::ok();
   }
 
-  std::string addingredientline(const std::string& line) {
+  Outcome addingredientline(const std::string& line) {
     const std::optional<IngredientLine> parts = splitingredient(line);
-    if (!parts) return "Format Fehler (1)!";
+    if (!parts) return Outcome::failed("Format Fehler (1)!");
     int64_t ingredientid = 0;
     // The name as the table reads it back (cut to 255 bytes, trimmed), so
     // that a long name finds the row it was stored in.
@@ -148,14 +148,15 @@ class Importer {
       std::vector<std::string> row(zutatspalte::anzahl);
       row[zutatspalte::id] = std::to_string(ingredientid);
       row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
-      if (!c_zutaten.addrow(row)) return "c_zutaten db_addrow fehlgeschlagen";
+      if (!c_zutaten.addrow(row)) return Outcome::failed("c_zutaten db_addrow fehlgeschlagen");
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
     link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
-    if (!catalogue_.c_rezeptezutaten().addrow(link_)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
-    return "";
+    if (!catalogue_.c_rezeptezutaten().addrow(link_))
+      return Outcome::failed("c_rezeptezutaten db_addrow fehlgeschlagen");
+    return Outcome::ok();
   }
 
   Catalogue& catalogue_;
@@ -226,27 +227,25 @@ void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
-  if (!catalogue.maywrite()) return;
+  if (!catalogue.maywrite().orwarn()) return;
   const std::optional<std::string> path = files.chooseimportfile();
   if (!path) return;
   Importer importer(catalogue);
   std::string bytes;
   std::string line;
-  std::string error;
-  if (const int code = readwholefile(*path, bytes); code != 0) {
-    error = platform::errortext(code);
-  } else {
+  Outcome outcome = readwholefile(*path, bytes);
+  if (outcome) {
     ImportLines lines(bytes);
     std::string raw;
-    while (error.empty() && lines.next(raw)) {
+    while (outcome && lines.next(raw)) {
       line.assign(platform::trimview(raw));
-      error = importer.handle(line);
+      outcome = importer.handle(line);
     }
   }
   // What was written stays, on an error too: it goes to the disk either way.
-  if (!catalogue.flush() && error.empty()) error = platform::errortext(platform::lasterror());
-  if (!error.empty()) {
-    platform::showwarning(errorbox(line, error));
+  if (!catalogue.flush() && outcome) outcome = Outcome::ioerror();
+  if (!outcome) {
+    platform::showwarning(errorbox(line, outcome.failure));
     return;
   }
   platform::showinformation(std::string("Import wurde ausgeführt, "_cp) + std::to_string(importer.recipecount()) +

@@ -5,7 +5,6 @@
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
-#include "platform/messages.h"
 
 namespace catalogue {
 
@@ -20,11 +19,13 @@ int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
 
 // Writes the rating into the row's packed cell, the other subfields and the
 // id as stored, and puts it on the disk.
-bool schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
+Outcome schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
   std::vector<std::string> values;
-  if (!c_rezepte.getrow(row, values) || values.size() < rezeptspalte::anzahl) return false;
-  if (!TdbdynGrid::setsubfield(values[rezeptspalte::werte], rezeptfeld::wertung, std::to_string(rating))) return false;
-  return c_rezepte.updaterow(row, values) && c_rezepte.flushfiles();
+  if (c_rezepte.getrow(row, values) && values.size() >= rezeptspalte::anzahl &&
+      TdbdynGrid::setsubfield(values[rezeptspalte::werte], rezeptfeld::wertung, std::to_string(rating)) &&
+      c_rezepte.updaterow(row, values) && c_rezepte.flushfiles())
+    return Outcome::ok();
+  return Outcome::failed(std::string("Fehler beim Übernehmen der Daten!"_cp));
 }
 
 }  // namespace
@@ -35,15 +36,12 @@ std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::
   const int32_t rating = idnummer(leserezept(c_rezepte, row).wertung(), 0);
   int chosen = static_cast<int>(rating);
   if (!dialog.anzeigen(chosen)) return std::nullopt;
-  if (!schreibewertung(c_rezepte, row, chosen)) {
-    platform::showwarning(std::string("Fehler beim Übernehmen der Daten!"_cp));
-    return std::nullopt;
-  }
+  if (!schreibewertung(c_rezepte, row, chosen).orwarn()) return std::nullopt;
   return wertungtostern(std::to_string(chosen));
 }
 
 std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog) {
-  if (!catalogue.maywrite()) return std::nullopt;
+  if (!catalogue.maywrite().orwarn()) return std::nullopt;
   return Wertungndern1Click(catalogue.c_rezepte(), hiddenid, dialog);
 }
 

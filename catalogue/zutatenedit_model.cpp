@@ -229,14 +229,14 @@ void ZutateneditModel::zutataufloesenClick() {
 void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
 
 bool ZutateneditModel::b_okClick() {
-  if (!catalogue_.maywrite()) return false;
-  bool failed = false;
-  const int32_t changed = savezutaten(failed);
+  if (!catalogue_.maywrite().orwarn()) return false;
+  int32_t changed = 0;
+  const Outcome saved = savezutaten(changed);
   // Each step's rows are on the disk before its count is reported.
-  const bool flushed = catalogue_.flush();
+  const Outcome flushed = catalogue_.flush();
   if (changed > 0 && flushed)
     platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
-  if (flushed && !failed && !aufloesliste_.empty()) {
+  if (flushed && saved && !aufloesliste_.empty()) {
     const int32_t moved = savemerges();
     if (catalogue_.flush() && moved > 0)
       platform::showinformation(std::to_string(moved) +
@@ -247,10 +247,9 @@ bool ZutateneditModel::b_okClick() {
 }
 
 // Step 1: every grid row whose name or flags differ from its table row is
-// written, up to the first write that fails (failed); returns how many were.
-int32_t ZutateneditModel::savezutaten(bool& failed) {
+// written, up to the first write that fails; changed counts those written.
+Outcome ZutateneditModel::savezutaten(int32_t& changed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  int32_t changed = 0;
   for (int32_t a = 0; a < rowcount(); ++a) {
     const Gridzeile& row = grid_[static_cast<std::size_t>(a)];
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
@@ -272,13 +271,11 @@ int32_t ZutateneditModel::savezutaten(bool& failed) {
         !TdbdynGrid::setsubfield(record, zutatfeld::verfuegbar, avail) ||
         !TdbdynGrid::setsubfield(record, zutatfeld::alkoholisch, alk))
       continue;
-    if (!c_zutaten.updaterow(pos, values)) {
-      failed = true;  // a full disk would fail every row again, each with its messages
-      break;
-    }
+    // A full disk would fail every row again, each with its messages.
+    if (!c_zutaten.updaterow(pos, values)) return Outcome::failed();
     ++changed;
   }
-  return changed;
+  return Outcome::ok();
 }
 
 namespace {
@@ -314,9 +311,8 @@ class Zeilenindex {
 };
 
 // Re-points the recipe lines of one pair, up to the first line that cannot be
-// written; false then. Every line is filed again under the key it now holds
-// in memory.
-bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
+// written. Every line is filed again under the key it now holds in memory.
+Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(paar.quelle)) {
@@ -332,22 +328,21 @@ bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespa
     nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid)].push_back(r);
   }
   index.hinzufuegen(nachher);
-  return success;
+  if (success) return Outcome::ok();
+  return Outcome::failed(
+      std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
 }
 
-// Deletes the rows of the key, up to the first delete that fails; false then.
-bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+// Deletes the rows of the key, up to the first delete that fails.
+Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(lesezutat(c_zutaten, r).id) == key && !c_zutaten.delrow(r)) {
-      platform::showwarning("Fehler beim db_delrow!");
-      success = false;
-    }
+    if (success && zahl(lesezutat(c_zutaten, r).id) == key && !c_zutaten.delrow(r)) success = false;
     nachher[zahl(lesezutat(c_zutaten, r).id)].push_back(r);
   }
   index.hinzufuegen(nachher);
-  return success;
+  return success ? Outcome::ok() : Outcome::failed("Fehler beim db_delrow!");
 }
 
 }  // namespace
@@ -362,12 +357,9 @@ int32_t ZutateneditModel::savemerges() {
   int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
-    if (!umhaengen(c_rezeptezutaten, lines, paar, changes)) {
-      platform::showwarning(
-          std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
+    if (!umhaengen(c_rezeptezutaten, lines, paar, changes).orwarn() ||
+        !loeschezutat(c_zutaten, zutaten, paar.quelle).orwarn())
       break;
-    }
-    if (!loeschezutat(c_zutaten, zutaten, paar.quelle)) break;
   }
   return changes;
 }

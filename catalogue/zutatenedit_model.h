@@ -85,7 +85,7 @@ class ZutateneditModel {
   void pickmergetarget();
   void sortbytext(int col);
   void sortbycount();
-  int32_t savezutaten(bool& failed);
+  Outcome savezutaten(int32_t& changed);
   int32_t savemerges();
 
   Catalogue& catalogue_;
