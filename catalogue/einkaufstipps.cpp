@@ -23,7 +23,7 @@ class Zutaten {
   explicit Zutaten(const TdbdynGrid& c_zutaten) : slots_(c_zutaten.getrowcount()) {
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
       const Zutatzeile zutat = lesezutat(c_zutaten, row);
-      const auto [slot, neu] = slots_.eintragen(idnummer(zutat.id, zeilenersatz));
+      const auto [slot, neu] = slots_.eintragen(idnummer(zutat.id(), zeilenersatz));
       if (neu) {
         namen_.emplace_back();
         verfuegbar_.push_back(false);
@@ -80,9 +80,9 @@ class Rezeptzeilen {
   Rezeptzeilen(const TdbdynGrid& c_rezeptezutaten, const Zutaten& zutaten) : slots_(c_rezeptezutaten.getrowcount()) {
     for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
       const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [slot, neu] = slots_.eintragen(idnummer(zeile.rezeptid, linkersatz));
+      const auto [slot, neu] = slots_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) fehlend_.emplace_back();
-      fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(zeile.zutatid), zutaten);
+      fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(zeile.zutatid()), zutaten);
     }
   }
 
@@ -167,7 +167,7 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
   Gruppen eine;
   Gruppen paare;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
-    const Fehlend* f = rezeptzeilen.fehlend(leserezept(c_rezepte, row).id);
+    const Fehlend* f = rezeptzeilen.fehlend(leserezept(c_rezepte, row).id());
     if (f == nullptr || f->unkaeuflich) continue;
     if (f->anzahl == 0) {
       ++tipps.mixbar;

@@ -203,7 +203,7 @@ int64_t largestid(const TdbdynGrid& c_rezepte) {
   int64_t largest = 0;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
     int32_t id = 0;
-    if (platform::strtoint(leserezept(c_rezepte, row).id, id)) largest = std::max<int64_t>(largest, id);
+    if (platform::strtoint(leserezept(c_rezepte, row).id(), id)) largest = std::max<int64_t>(largest, id);
   }
   return largest;
 }
@@ -221,7 +221,7 @@ std::optional<int32_t> IngredientLookup::find(const std::string& uppername) cons
 void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
   const Zutatzeile zutat = lesezutat(c_zutaten, row);
   int32_t id = 0;
-  if (!platform::strtoint(zutat.id, id)) return;
+  if (!platform::strtoint(zutat.id(), id)) return;
   largest_ = std::max<int64_t>(largest_, id);
   ids_.emplace(platform::upper(platform::trimview(zutat.name())), id);  // the first row of a name wins
 }

@@ -29,16 +29,17 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
   const int32_t rezept = idnummer(id, zeilenersatz);
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
     const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-    if (idnummer(zeile.rezeptid, linkersatz) != rezept) continue;
+    if (idnummer(zeile.rezeptid(), linkersatz) != rezept) continue;
+    const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
     rrezepteintrag entry;
-    entry.menge = ohneplatzhalter(zeile.menge());
-    entry.einheit = ohneplatzhalter(zeile.einheit());
-    entry.zutatid = zeile.zutatid;
+    entry.menge = ohneplatzhalter(angabe.menge());
+    entry.einheit = ohneplatzhalter(angabe.einheit());
+    entry.zutatid = zeile.zutatid();
     list.push_back(entry);
   }
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
-    const int32_t nummer = idnummer(zutat.id, zeilenersatz);
+    const int32_t nummer = idnummer(zutat.id(), zeilenersatz);
     for (rrezepteintrag& entry : list) {
       if (idnummer(entry.zutatid, linkersatz) != nummer) continue;
       entry.zutatname = zutat.name();

@@ -52,7 +52,7 @@ class Rezeptindex {
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
       const Zutatzeile zeile = lesezutat(c_zutaten, row);
       Zutat zutat{platform::lower(zeile.name()), zeile.verfuegbar(), zeile.alkoholisch()};
-      const auto [slot, neu] = zutatslots_.eintragen(idnummer(zeile.id, zeilenersatz));
+      const auto [slot, neu] = zutatslots_.eintragen(idnummer(zeile.id(), zeilenersatz));
       // A later row with the same id replaces an earlier one, as in the scan.
       if (neu)
         zutaten_.push_back(std::move(zutat));
@@ -71,11 +71,11 @@ class Rezeptindex {
     for (int32_t row = 0; row < n; ++row) {
       const auto i = static_cast<std::size_t>(row);
       const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [found, neu] = gruppen_.eintragen(idnummer(zeile.rezeptid, linkersatz));
+      const auto [found, neu] = gruppen_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) anzahl.push_back(0);
       gruppe[i] = found;
       ++anzahl[static_cast<std::size_t>(found)];
-      zeilen_[i] = zutatslots_.finde(idnummer(zeile.zutatid, linkersatz));
+      zeilen_[i] = zutatslots_.finde(idnummer(zeile.zutatid(), linkersatz));
     }
     beginn_.assign(anzahl.size() + 1, 0);
     for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
@@ -188,7 +188,7 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
-    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, rezept.id, rezept.name(), term, settings, buffer);
+    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, rezept.id(), rezept.name(), term, settings, buffer);
     if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
   }
   // The hits in the order of their names; only they become rows of text.
@@ -199,7 +199,7 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
     if (!p.gelistet) continue;
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
     result.rows.push_back({std::string(rezept.name()), wertungtostern(rezept.wertung()), janein(p.alkoholisch),
-                           janein(p.alleverfuegbar), std::string(rezept.id)});
+                           janein(p.alleverfuegbar), std::string(rezept.id())});
   }
   result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
   progress.close();

@@ -27,26 +27,6 @@ int32_t idnummer(std::string_view text, int32_t ersatz) {
   return platform::strtoint(text, value) ? value : ersatz;
 }
 
-bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }
-
-Zutatzeile lesezutat(const TdbdynGrid& c_zutaten, int32_t row) {
-  std::string_view cells[zutatspalte::anzahl];
-  c_zutaten.rowviews(row, cells);
-  return {cells[zutatspalte::id], cells[zutatspalte::werte]};
-}
-
-Rezeptzutatzeile leserezeptzutat(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
-  std::string_view cells[rezeptzutatspalte::anzahl];
-  c_rezeptezutaten.rowviews(row, cells);
-  return {cells[rezeptzutatspalte::rezeptid], cells[rezeptzutatspalte::zutatid], cells[rezeptzutatspalte::werte]};
-}
-
-Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row) {
-  std::string_view cells[rezeptspalte::anzahl];
-  c_rezepte.rowviews(row, cells);
-  return {cells[rezeptspalte::id], cells[rezeptspalte::werte]};
-}
-
 // The values stand in the order of their subfields, which the asserts hold to it.
 std::string zutatwerte(std::string_view name, std::string_view verfuegbar, std::string_view alkoholisch) {
   static_assert(zutatfeld::name == 1 && zutatfeld::verfuegbar == 2 && zutatfeld::alkoholisch == 3);

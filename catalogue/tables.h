@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
 
 namespace catalogue {
@@ -59,35 +60,66 @@ inline constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recip
 inline constexpr int32_t linkersatz = -2;    // an id in a c_rezeptezutaten row
 
 // True when a flag subfield, trimmed, is exactly "1".
-bool flaggesetzt(std::string_view subfield);
+inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }
 
 // One row of each table, its cells read in one pass: views into the table
-// that hold until its next change. A subfield is read when asked for.
+// that hold until its next change; a subfield is read when asked for. The
+// search reads every row of the three tables with them, so they are inline
+// and the table writes the views straight into the row's zellen: copied
+// after the write, they would cost the search a tenth of its time.
 struct Zutatzeile {
-  std::string_view id;
-  std::string_view werte;
-  std::string_view name() const { return TdbdynGrid::getsubfieldview(werte, zutatfeld::name); }
-  bool verfuegbar() const { return flaggesetzt(TdbdynGrid::getsubfieldview(werte, zutatfeld::verfuegbar)); }
-  bool alkoholisch() const { return flaggesetzt(TdbdynGrid::getsubfieldview(werte, zutatfeld::alkoholisch)); }
-};
-Zutatzeile lesezutat(const TdbdynGrid& c_zutaten, int32_t row);
+  std::string_view zellen[zutatspalte::anzahl];
+  std::string_view id() const { return zellen[zutatspalte::id]; }
+  std::string_view name() const { return feld(zutatfeld::name); }
+  bool verfuegbar() const { return flaggesetzt(feld(zutatfeld::verfuegbar)); }
+  bool alkoholisch() const { return flaggesetzt(feld(zutatfeld::alkoholisch)); }
 
+ private:
+  std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[zutatspalte::werte], n); }
+};
+inline Zutatzeile lesezutat(const TdbdynGrid& c_zutaten, int32_t row) {
+  Zutatzeile zeile;
+  c_zutaten.rowviews(row, zeile.zellen);
+  return zeile;
+}
+
+// A line's two ids. Its quantity and unit are read apart (lesemenge): only
+// the recipe view needs them, every other reader of this, the biggest
+// table, the ids alone.
 struct Rezeptzutatzeile {
-  std::string_view rezeptid;
-  std::string_view zutatid;
+  std::string_view zellen[2];
+  std::string_view rezeptid() const { return zellen[rezeptzutatspalte::rezeptid]; }
+  std::string_view zutatid() const { return zellen[rezeptzutatspalte::zutatid]; }
+};
+inline Rezeptzutatzeile leserezeptzutat(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
+  static_assert(rezeptzutatspalte::rezeptid < 2 && rezeptzutatspalte::zutatid < 2);
+  Rezeptzutatzeile zeile;
+  c_rezeptezutaten.rowviews(row, zeile.zellen);
+  return zeile;
+}
+struct Mengenangabe {
   std::string_view werte;
   std::string_view menge() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::menge); }
   std::string_view einheit() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::einheit); }
 };
-Rezeptzutatzeile leserezeptzutat(const TdbdynGrid& c_rezeptezutaten, int32_t row);
+inline Mengenangabe lesemenge(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
+  return {c_rezeptezutaten.cellview(rezeptzutatspalte::werte, row)};
+}
 
 struct Rezeptzeile {
-  std::string_view id;
-  std::string_view werte;
-  std::string_view name() const { return TdbdynGrid::getsubfieldview(werte, rezeptfeld::name); }
-  std::string_view wertung() const { return TdbdynGrid::getsubfieldview(werte, rezeptfeld::wertung); }
+  std::string_view zellen[rezeptspalte::anzahl];
+  std::string_view id() const { return zellen[rezeptspalte::id]; }
+  std::string_view name() const { return feld(rezeptfeld::name); }
+  std::string_view wertung() const { return feld(rezeptfeld::wertung); }
+
+ private:
+  std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[rezeptspalte::werte], n); }
 };
-Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row);
+inline Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row) {
+  Rezeptzeile zeile;
+  c_rezepte.rowviews(row, zeile.zellen);
+  return zeile;
+}
 
 // The packed cells the import writes, of values that hold no subsep; the
 // same text as newsubfields(5) and setsubfield make, built in one piece.

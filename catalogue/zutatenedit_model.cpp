@@ -62,7 +62,7 @@ class Verwendungen {
   explicit Verwendungen(const TdbdynGrid& c_rezeptezutaten)
       : array_(static_cast<std::size_t>(c_rezeptezutaten.getrowcount()) * 2 + 16, 0) {
     for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-      const std::string key = platform::trim(leserezeptzutat(c_rezeptezutaten, row).zutatid);
+      const std::string key = platform::trim(leserezeptzutat(c_rezeptezutaten, row).zutatid());
       std::size_t number = 0;
       if (plaindecimal(key, number))
         ++array_[number];
@@ -110,11 +110,11 @@ std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGr
     const Zutatzeile zutat = lesezutat(c_zutaten, f - 1);
     Gridzeile row;
     row[name] = zutat.name();
-    row[verwendet] = std::to_string(counts.anzahl(zutat.id));
+    row[verwendet] = std::to_string(counts.anzahl(zutat.id()));
     row[alkoholisch] = flagtojanein(zutat.alkoholisch());
     row[verfuegbar] = flagtojanein(zutat.verfuegbar());
     row[tabellenzeile] = std::to_string(f - 1);
-    row[schluessel] = zutat.id;
+    row[schluessel] = zutat.id();
     rows.push_back(std::move(row));
   }
   return rows;
@@ -325,7 +325,7 @@ Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloe
       else
         success = false;
     }
-    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid)].push_back(r);
+    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid())].push_back(r);
   }
   index.hinzufuegen(nachher);
   if (success) return Outcome::ok();
@@ -338,8 +338,8 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(lesezutat(c_zutaten, r).id) == key && !c_zutaten.delrow(r)) success = false;
-    nachher[zahl(lesezutat(c_zutaten, r).id)].push_back(r);
+    if (success && zahl(lesezutat(c_zutaten, r).id()) == key && !c_zutaten.delrow(r)) success = false;
+    nachher[zahl(lesezutat(c_zutaten, r).id())].push_back(r);
   }
   index.hinzufuegen(nachher);
   return success ? Outcome::ok() : Outcome::failed("Fehler beim db_delrow!");
