@@ -121,6 +121,7 @@ Outcome Catalogue::createfolder(const std::string& folder) {
 Outcome Catalogue::createtablefiles() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
+    // "erzeugen" in lower case, as the message has always read; it stays so.
     if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns))
       return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
@@ -145,6 +146,11 @@ Outcome Catalogue::loadtables() {
   return Outcome::ok();
 }
 
+// The splash stays up for at least one second, however quickly the tables
+// load: the start-up has always greeted the user that long, and the wait is
+// meant, not slowness to be tuned away. The loop sleeps at least once and
+// ends at the first pass whose moment, taken before its sleep, is a second
+// past the start.
 void Catalogue::waitforsplash(double start) {
   double moment = 0;
   do {

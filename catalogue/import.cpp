@@ -134,7 +134,7 @@ class Importer {
 
   Outcome addingredientline(const std::string& line) {
     const std::optional<IngredientLine> parts = splitingredient(line);
-    if (!parts) return Outcome::failed("Format Fehler (1)!");
+    if (!parts) return Outcome::failed("Format Fehler (1)!");  // in two words, as it has always read
     int64_t ingredientid = 0;
     // The name as the table reads it back (cut to 255 bytes, trimmed), so
     // that a long name finds the row it was stored in.
@@ -168,8 +168,13 @@ class Importer {
   std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
+// The box breaks its lines with LF, then CR: the other way round than usual,
+// as the import's error has always been written. It keeps that order byte for
+// byte; only the message box shows each pair as one line break.
+constexpr const char* zeilenumbruch = "\n\r";
+
 std::string errorbox(const std::string& line, const std::string& error) {
-  return "Fehler beim Importieren der Datei bei Zeile \n\r" + line + "\n\r" + error;
+  return std::string("Fehler beim Importieren der Datei bei Zeile ") + zeilenumbruch + line + zeilenumbruch + error;
 }
 
 }  // namespace

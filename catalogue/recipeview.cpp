@@ -74,6 +74,8 @@ std::string zeigecocktailzeile(const rrezepteintrag& entry) {
 std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {
   rrezept list;
   if (!laderezept(catalogue, id, list)) {
+    // "bem" is how this warning has always read; it stays so, as users know
+    // and quote it by these words.
     platform::showwarning("Fehler bem Laden des Rezeptes!");
     return std::nullopt;
   }

@@ -34,7 +34,9 @@ bool textvor(const std::string& a, const std::string& b) {
 bool zahlvor(const std::string& a, const std::string& b) { return idnummer(a, 0) > idnummer(b, 0); }
 
 // The recursive quicksort with a Hoare partition over grid rows lo..hi; rows
-// with equal keys end wherever it puts them.
+// with equal keys end wherever it puts them. That order is what the user sees
+// after a click on a header, and it must stay: std::sort or std::stable_sort
+// would put equal names, counts and flags in another order.
 void quicksort(std::vector<Gridzeile>& grid, int col, int32_t lo, int32_t hi,
                const std::function<bool(const std::string&, const std::string&)>& vor) {
   const std::string pivot = grid[static_cast<std::size_t>((lo + hi) / 2)][col];
@@ -220,6 +222,8 @@ void ZutateneditModel::Zutatumbenennen1Click() {
 }
 
 void ZutateneditModel::zutataufloesenClick() {
+  // "entspicht", and no comma before "die": the hint has always read so, and
+  // is kept as it is.
   platform::showinformation(std::string(
       "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp));
   aufloesmodus_ = true;
@@ -329,6 +333,8 @@ Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloe
   }
   index.hinzufuegen(nachher);
   if (success) return Outcome::ok();
+  // "Es konnte" with a plural subject, as the warning has always read; not to
+  // be corrected.
   return Outcome::failed(
       std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
 }
