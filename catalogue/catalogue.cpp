@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "catalogue/search.h"
+#include "catalogue/tables.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -17,7 +18,8 @@ struct TableLayout {
   const char* name;
   int32_t columns;
 };
-constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", 2}, {"c_rezeptezutaten", 3}, {"c_rezepte", 2}}};
+constexpr std::array<TableLayout, 3> tablelayouts = {
+    {{"c_zutaten", zutatspalte::anzahl}, {"c_rezeptezutaten", rezeptzutatspalte::anzahl}, {"c_rezepte", rezeptspalte::anzahl}}};
 
 // How long a start-up waits for another copy's start-up to load its tables.
 constexpr double lockwait = 5 * platform::onesecond;
@@ -62,21 +64,19 @@ Catalogue::ReadOnly Catalogue::readonly() const {
   return cause;
 }
 
-bool Catalogue::maywrite() const {
+Outcome Catalogue::maywrite() const {
   switch (readonly()) {
-    case ReadOnly::no: return true;
+    case ReadOnly::no: return Outcome::ok();
     case ReadOnly::inuse:
-      platform::showwarning(std::string(
+      return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
           "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
-      return false;
     case ReadOnly::notwritable:
-      platform::showwarning(std::string(
+      return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben werden können (keine "
           "Schreibberechtigung oder schreibgeschützter Datenträger). Es wurde nichts geändert."_cp));
-      return false;
   }
-  return false;
+  return Outcome::failed();
 }
 
 std::unique_ptr<platform::FolderLock> Catalogue::lockfolder(const std::string& folder) {
@@ -92,64 +92,67 @@ void Catalogue::StarttimerTimer() {
   const double start = platform::now();
   splash_.show();
   const std::string folder = dbfolder();
-  if (!platform::directoryexists(folder) && !platform::createdirectory(folder)) {
-    platform::showwarning("Fehler beim Erzeugen von " + folder + "!");
-    application_.endapplication();
-    return;
-  }
+  if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
   // Held until the three tables are loaded: a second copy started meanwhile
   // then finds all three files taken, never just some of them.
   std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
   if (!platform::fileexists(statusfile())) {
-    if (!createtablefiles()) {
-      platform::showwarning("Fehler beim erzeugen der DB-Dateien!");
-      application_.endapplication();
-      return;
-    }
-    // An input/output error here leaves the tables unloaded and the splash open.
-    if (const int error = writestatusfile(); error != 0) {
-      platform::showwarning(platform::errortext(error));
-      return;
-    }
+    if (const Outcome created = createtablefiles(); !created) return abortstartup(created);
+    // An input/output error here leaves the tables unloaded and the splash
+    // open, and the program running.
+    if (const Outcome written = writestatusfile(); !written.orwarn()) return;
   }
-  if (!loadtables()) {
-    platform::showwarning("Fehler beim DB-Init!");
-    application_.endapplication();
-    return;
-  }
+  if (const Outcome loaded = loadtables(); !loaded) return abortstartup(loaded);
   lock.reset();
   namensordnungvorbereiten(*c_rezepte_);
   waitforsplash(start);
   splash_.close();
 }
 
-bool Catalogue::createtablefiles() {
+void Catalogue::abortstartup(const Outcome& failed) {
+  platform::showwarning(failed.failure);
+  application_.endapplication();
+}
+
+Outcome Catalogue::createfolder(const std::string& folder) {
+  if (platform::directoryexists(folder) || platform::createdirectory(folder)) return Outcome::ok();
+  return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
+}
+
+Outcome Catalogue::createtablefiles() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
-    if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns)) return false;
+    // "erzeugen" in lower case, as the message has always read; it stays so.
+    if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns))
+      return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
-  return true;
+  return Outcome::ok();
 }
 
-int Catalogue::writestatusfile() {
+Outcome Catalogue::writestatusfile() {
   const std::string line = "erstellt: " + platform::formatdatetime(platform::now()) + "\r\n";
   std::unique_ptr<platform::File> file = platform::File::create(statusfile());
-  if (!file) return platform::lasterror();
+  if (!file) return Outcome::ioerror();
   std::size_t written = 0;
-  if (!file->write(0, line.data(), line.size(), written)) return platform::lasterror();
+  if (!file->write(0, line.data(), line.size(), written)) return Outcome::ioerror();
   // The status file marks the table files as made: they, and then it, are on the disk first.
-  if (!file->sync() || !file->close() || !platform::syncfolder(dbfolder())) return platform::lasterror();
-  return 0;
+  if (!file->sync() || !file->close() || !platform::syncfolder(dbfolder())) return Outcome::ioerror();
+  return Outcome::ok();
 }
 
-bool Catalogue::loadtables() {
+Outcome Catalogue::loadtables() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
-    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return false;
+    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return Outcome::failed("Fehler beim DB-Init!");
   }
-  return true;
+  return Outcome::ok();
 }
 
+// The splash stays up for at least one second, however quickly the tables
+// load: the start-up has always greeted the user that long, and the wait is
+// meant, not slowness to be tuned away. The loop sleeps at least once and
+// ends at the first pass whose moment, taken before its sleep, is a second
+// past the start.
 void Catalogue::waitforsplash(double start) {
   double moment = 0;
   do {
@@ -158,10 +161,10 @@ void Catalogue::waitforsplash(double start) {
   } while (start + platform::onesecond > moment);
 }
 
-bool Catalogue::flush() {
+Outcome Catalogue::flush() {
   for (TdbdynGrid* table : tables())
-    if (!table->flushfiles()) return false;
-  return true;
+    if (!table->flushfiles()) return Outcome::failed();
+  return Outcome::ok();
 }
 
 void Catalogue::FormCloseQuery() {
@@ -178,7 +181,7 @@ void Catalogue::FormCloseQuery() {
 }
 
 void Catalogue::DBreset1Click() {
-  if (!maywrite()) return;
+  if (!maywrite().orwarn()) return;
   if (!platform::askquestion("Sind Sie sicher?")) return;
   if (platform::fileexists(statusfile()) && !platform::deletefile(statusfile())) {
     platform::showwarning(std::string("Fehler beim Löschen der Statusdatei!"_cp));

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/outcome.h"
 #include "catalogue/ports.h"
 #include "platform/folderlock.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -33,13 +34,13 @@ class Catalogue {
   enum class ReadOnly { no, inuse, notwritable };
   ReadOnly readonly() const;
   // Asked by every command that would write, before it asks the user
-  // anything: true when the catalogue can be changed; otherwise the one
-  // warning that says why not, and false.
-  bool maywrite() const;
+  // anything: done when the catalogue can be changed; otherwise failed with
+  // the one warning that says why not.
+  Outcome maywrite() const;
   // Puts what a command wrote into the table files on the disk, one sync per
   // file it changed; every command that changes rows calls it once before it
-  // reports success. False after the table store's warning.
-  bool flush();
+  // reports success. Failed after the table store's warning.
+  Outcome flush();
 
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
@@ -63,9 +64,13 @@ class Catalogue {
   // copy's start-up, then goes on without it (nullptr): the locks of the table
   // files then decide who writes.
   static std::unique_ptr<platform::FolderLock> lockfolder(const std::string& folder);
-  bool createtablefiles();
-  int writestatusfile();  // 0, or the code of the failed file operation
-  bool loadtables();
+  // The steps of the start-up that can fail.
+  static Outcome createfolder(const std::string& folder);
+  Outcome createtablefiles();
+  Outcome writestatusfile();
+  Outcome loadtables();
+  // A failed step that ends the program: its warning, then the end.
+  void abortstartup(const Outcome& failed);
   static void waitforsplash(double start);
 
   std::string programfile_;

@@ -8,26 +8,12 @@
 #include <utility>
 
 #include "catalogue/idslots.h"
-#include "catalogue/recipeview.h"
+#include "catalogue/tables.h"
 #include "platform/collation.h"
 
 namespace catalogue {
 
 namespace {
-
-// The cells read here: column 0 of every table is the row's own id, or in
-// c_rezeptezutaten the recipe's; column 1 is the packed cell of c_zutaten and
-// c_rezepte, and the ingredient's id in c_rezeptezutaten.
-constexpr int32_t spalteid = 0;
-constexpr int32_t spaltewerte = 1;
-constexpr int32_t spaltezutatid = 1;
-constexpr int32_t feldname = 1;
-constexpr int32_t feldverfuegbar = 2;
-
-// laderezept's stand-ins for ids that are no number, one for each side of a
-// comparison, so that two such ids never match.
-constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recipe row
-constexpr int32_t linkersatz = -2;    // an id in a link row
 
 // The ingredients, one slot per id; a later row with an id replaces the
 // earlier one, as in laderezept. The flags lie apart from the names, as every
@@ -36,20 +22,20 @@ class Zutaten {
  public:
   explicit Zutaten(const TdbdynGrid& c_zutaten) : slots_(c_zutaten.getrowcount()) {
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-      const std::string packed = c_zutaten.getcell(spaltewerte, row);
-      const auto [slot, neu] = slots_.eintragen(idnummer(c_zutaten.getcell(spalteid, row), zeilenersatz));
+      const Zutatzeile zutat = lesezutat(c_zutaten, row);
+      const auto [slot, neu] = slots_.eintragen(idnummer(zutat.id(), zeilenersatz));
       if (neu) {
         namen_.emplace_back();
         verfuegbar_.push_back(false);
       }
-      namen_[static_cast<std::size_t>(slot)] = TdbdynGrid::getsubfield(packed, feldname);
-      verfuegbar_[static_cast<std::size_t>(slot)] = flaggesetzt(TdbdynGrid::getsubfield(packed, feldverfuegbar));
+      namen_[static_cast<std::size_t>(slot)] = zutat.name();
+      verfuegbar_[static_cast<std::size_t>(slot)] = zutat.verfuegbar();
     }
     sortkeys_.resize(namen_.size());
   }
 
   // The slot of a link row's ingredient id; -1 when no ingredient row has it.
-  int32_t slot(const std::string& linkid) const { return slots_.finde(idnummer(linkid, linkersatz)); }
+  int32_t slot(std::string_view linkid) const { return slots_.finde(idnummer(linkid, linkersatz)); }
 
   bool verfuegbar(int32_t slot) const { return verfuegbar_[static_cast<std::size_t>(slot)]; }
   bool keineverfuegbar() const { return std::find(verfuegbar_.begin(), verfuegbar_.end(), true) == verfuegbar_.end(); }
@@ -93,15 +79,15 @@ class Rezeptzeilen {
  public:
   Rezeptzeilen(const TdbdynGrid& c_rezeptezutaten, const Zutaten& zutaten) : slots_(c_rezeptezutaten.getrowcount()) {
     for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-      const auto [slot, neu] = slots_.eintragen(idnummer(c_rezeptezutaten.getcell(spalteid, row), linkersatz));
+      const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
+      const auto [slot, neu] = slots_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) fehlend_.emplace_back();
-      fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(c_rezeptezutaten.getcell(spaltezutatid, row)),
-                                                     zutaten);
+      fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(zeile.zutatid()), zutaten);
     }
   }
 
   // What the recipe's lines leave missing; nothing when it has no lines.
-  const Fehlend* fehlend(const std::string& rezeptid) const {
+  const Fehlend* fehlend(std::string_view rezeptid) const {
     const int32_t slot = slots_.finde(idnummer(rezeptid, zeilenersatz));
     return slot < 0 ? nullptr : &fehlend_[static_cast<std::size_t>(slot)];
   }
@@ -160,7 +146,7 @@ Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, const TdbdynGrid& c
   Einkaufstipp out;
   for (const int32_t slot : gruppe.zutaten) out.zutaten.push_back(alle.name(slot));
   for (const int32_t row : gruppe.rezepte)
-    out.rezepte.push_back(TdbdynGrid::getsubfield(c_rezepte.getcell(spaltewerte, row), feldname));
+    out.rezepte.emplace_back(leserezept(c_rezepte, row).name());
   if (out.rezepte.size() > 1) {
     std::vector<std::pair<std::string, std::string>> sortiert;  // sort key, name
     for (std::string& name : out.rezepte) sortiert.emplace_back(platform::namesortkey(name), std::move(name));
@@ -181,7 +167,7 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
   Gruppen eine;
   Gruppen paare;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
-    const Fehlend* f = rezeptzeilen.fehlend(c_rezepte.getcell(spalteid, row));
+    const Fehlend* f = rezeptzeilen.fehlend(leserezept(c_rezepte, row).id());
     if (f == nullptr || f->unkaeuflich) continue;
     if (f->anzahl == 0) {
       ++tipps.mixbar;

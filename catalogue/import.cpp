@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/messages.h"
@@ -16,16 +17,6 @@ enum class State { expectname, expectmarker, ingredients };
 
 constexpr char subsep = TdbdynGrid::subsep;
 
-// A packed cell of five subfields with the first three filled in, as
-// newsubfields(5) and setsubfield make it of values that hold no 0xBF;
-// built in one piece, as every imported line makes one or two.
-std::string packed(std::string_view first, std::string_view second, std::string_view third = {}) {
-  std::string cell;
-  cell.reserve(first.size() + second.size() + third.size() + 5);
-  for (const std::string_view value : {first, second, third}) (cell += value) += subsep;
-  return cell.append(2, subsep);
-}
-
 // A value as the table stores and reads it back: a 0xBF inside it would split
 // it into several subfields, so it becomes a blank like the bytes the table
 // blanks itself; trimmed again, so that a name is looked up as it will read.
@@ -37,6 +28,10 @@ std::string storedvalue(std::string_view text) {
   if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
   return value;
 }
+
+// A value as its subfield will read back: cut to 255 bytes and trimmed. A
+// value without 0xBF is its own first subfield.
+std::string_view wieeingelesen(std::string_view value) { return TdbdynGrid::getsubfieldview(value, 1); }
 
 // ASCII case folding of one byte; umlauts keep their case.
 char upperascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -74,25 +69,25 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
 }
 
 
-// Reads the whole file, which must be a regular one; 0, or the code of the
-// failed file operation. The buffer is sized once, so that the file's bytes
-// are held once and not in a buffer grown by doubling.
-int readwholefile(const std::string& path, std::string& bytes) {
+// Reads the whole file, which must be a regular one. The buffer is sized
+// once, so that the file's bytes are held once and not in a buffer grown by
+// doubling.
+Outcome readwholefile(const std::string& path, std::string& bytes) {
   std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_regularfile);
-  if (!file) return platform::lasterror();
+  if (!file) return Outcome::ioerror();
   constexpr std::size_t chunk = 1 << 20;
   int64_t size = 0;
-  if (!file->size(size)) return platform::lasterror();
+  if (!file->size(size)) return Outcome::ioerror();
   bytes.reserve(static_cast<std::size_t>(size) + chunk);
   std::size_t got = 0;
   do {
     const std::size_t used = bytes.size();
     bytes.resize(used + chunk);
-    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return platform::lasterror();
+    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return Outcome::ioerror();
     bytes.resize(used + got);
   } while (got > 0);
   file->close();  // an error while closing a file only read is of no concern
-  return 0;
+  return Outcome::ok();
 }
 
 // The parser of recipe blocks and the rows it writes.
@@ -101,62 +96,67 @@ class Importer {
   explicit Importer(Catalogue& catalogue)
       : catalogue_(catalogue), recipeid_(largestid(catalogue.c_rezepte())), ingredients_(catalogue.c_zutaten()) {}
 
-  // Handles one trimmed line; the error text, or "" when all went well.
-  std::string handle(const std::string& line) {
+  // Handles one trimmed line; a failure ends the import.
+  Outcome handle(const std::string& line) {
     if (line.empty()) {
       state_ = State::expectname;
-      return "";
+      return Outcome::ok();
     }
     switch (state_) {
       case State::expectname: return startrecipe(line);
       case State::expectmarker:
-        if (!upperequals(line, "ZUTATEN:")) return "Zeile ist nicht \"zutaten:\"";
+        if (!upperequals(line, "ZUTATEN:")) return Outcome::failed("Zeile ist nicht \"zutaten:\"");
         state_ = State::ingredients;
-        return "";
+        return Outcome::ok();
       case State::ingredients:
         if (uppercontains(line, "ZUBEREITUNG")) {
           state_ = State::expectname;
-          return "";
+          return Outcome::ok();
         }
         return addingredientline(line);
     }
-    return "";
+    return Outcome::ok();
   }
 
   int recipecount() const { return recipecount_; }
 
  private:
-  std::string startrecipe(const std::string& line) {
+  Outcome startrecipe(const std::string& line) {
     ++recipeid_;
     ++recipecount_;
-    std::vector<std::string> row = {std::to_string(recipeid_), packed(storedvalue(line), "0")};
-    if (!catalogue_.c_rezepte().addrow(row)) return "c_rezepte db_addrow fehlgeschlagen";
+    std::vector<std::string> row(rezeptspalte::anzahl);
+    row[rezeptspalte::id] = std::to_string(recipeid_);
+    row[rezeptspalte::werte] = rezeptwerte(storedvalue(line), "0");
+    if (!catalogue_.c_rezepte().addrow(row)) return Outcome::failed("c_rezepte db_addrow fehlgeschlagen");
     state_ = State::expectmarker;
-    return "";
+    return Outcome::ok();
   }
 
-  std::string addingredientline(const std::string& line) {
+  Outcome addingredientline(const std::string& line) {
     const std::optional<IngredientLine> parts = splitingredient(line);
-    if (!parts) return "Format Fehler (1)!";
+    if (!parts) return Outcome::failed("Format Fehler (1)!");  // in two words, as it has always read
     int64_t ingredientid = 0;
     // The name as the table reads it back (cut to 255 bytes, trimmed), so
     // that a long name finds the row it was stored in.
-    key_.assign(TdbdynGrid::getsubfieldview(parts->name, 1));
+    key_.assign(wieeingelesen(parts->name));
     std::transform(key_.begin(), key_.end(), key_.begin(), upperascii);
     if (const std::optional<int32_t> known = ingredients_.find(key_)) {
       ingredientid = *known;
     } else {
       ingredientid = ingredients_.nextid();
       TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-      std::vector<std::string> row = {std::to_string(ingredientid), packed(parts->name, "0", "0")};
-      if (!c_zutaten.addrow(row)) return "c_zutaten db_addrow fehlgeschlagen";
+      std::vector<std::string> row(zutatspalte::anzahl);
+      row[zutatspalte::id] = std::to_string(ingredientid);
+      row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
+      if (!c_zutaten.addrow(row)) return Outcome::failed("c_zutaten db_addrow fehlgeschlagen");
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
-    link_[0] = std::to_string(recipeid_);
-    link_[1] = std::to_string(ingredientid);
-    link_[2] = packed(parts->quantity, parts->unit);
-    if (!catalogue_.c_rezeptezutaten().addrow(link_)) return "c_rezeptezutaten db_addrow fehlgeschlagen";
-    return "";
+    link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
+    link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
+    link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
+    if (!catalogue_.c_rezeptezutaten().addrow(link_))
+      return Outcome::failed("c_rezeptezutaten db_addrow fehlgeschlagen");
+    return Outcome::ok();
   }
 
   Catalogue& catalogue_;
@@ -165,11 +165,16 @@ class Importer {
   int recipecount_ = 0;
   IngredientLookup ingredients_;
   std::string key_;                          // the name looked up, upper-cased
-  std::vector<std::string> link_ = {"", "", ""};  // the link row, its strings reused line by line
+  std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
+// The box breaks its lines with LF, then CR: the other way round than usual,
+// as the import's error has always been written. It keeps that order byte for
+// byte; only the message box shows each pair as one line break.
+constexpr const char* zeilenumbruch = "\n\r";
+
 std::string errorbox(const std::string& line, const std::string& error) {
-  return "Fehler beim Importieren der Datei bei Zeile \n\r" + line + "\n\r" + error;
+  return std::string("Fehler beim Importieren der Datei bei Zeile ") + zeilenumbruch + line + zeilenumbruch + error;
 }
 
 }  // namespace
@@ -199,11 +204,11 @@ bool ImportLines::next(std::string& line) {
   return true;
 }
 
-int64_t largestid(const TdbdynGrid& table) {
+int64_t largestid(const TdbdynGrid& c_rezepte) {
   int64_t largest = 0;
-  for (int32_t row = 0; row < table.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
     int32_t id = 0;
-    if (platform::strtoint(table.getcell(0, row), id)) largest = std::max<int64_t>(largest, id);
+    if (platform::strtoint(leserezept(c_rezepte, row).id(), id)) largest = std::max<int64_t>(largest, id);
   }
   return largest;
 }
@@ -219,35 +224,33 @@ std::optional<int32_t> IngredientLookup::find(const std::string& uppername) cons
 }
 
 void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
+  const Zutatzeile zutat = lesezutat(c_zutaten, row);
   int32_t id = 0;
-  if (!platform::strtoint(c_zutaten.getcell(0, row), id)) return;
+  if (!platform::strtoint(zutat.id(), id)) return;
   largest_ = std::max<int64_t>(largest_, id);
-  const std::string name = TdbdynGrid::getsubfield(c_zutaten.getcell(1, row), 1);
-  ids_.emplace(platform::upper(platform::trim(name)), id);  // the first row of a name wins
+  ids_.emplace(platform::upper(platform::trimview(zutat.name())), id);  // the first row of a name wins
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
-  if (!catalogue.maywrite()) return;
+  if (!catalogue.maywrite().orwarn()) return;
   const std::optional<std::string> path = files.chooseimportfile();
   if (!path) return;
   Importer importer(catalogue);
   std::string bytes;
   std::string line;
-  std::string error;
-  if (const int code = readwholefile(*path, bytes); code != 0) {
-    error = platform::errortext(code);
-  } else {
+  Outcome outcome = readwholefile(*path, bytes);
+  if (outcome) {
     ImportLines lines(bytes);
     std::string raw;
-    while (error.empty() && lines.next(raw)) {
+    while (outcome && lines.next(raw)) {
       line.assign(platform::trimview(raw));
-      error = importer.handle(line);
+      outcome = importer.handle(line);
     }
   }
   // What was written stays, on an error too: it goes to the disk either way.
-  if (!catalogue.flush() && error.empty()) error = platform::errortext(platform::lasterror());
-  if (!error.empty()) {
-    platform::showwarning(errorbox(line, error));
+  if (!catalogue.flush() && outcome) outcome = Outcome::ioerror();
+  if (!outcome) {
+    platform::showwarning(errorbox(line, outcome.failure));
     return;
   }
   platform::showinformation(std::string("Import wurde ausgeführt, "_cp) + std::to_string(importer.recipecount()) +

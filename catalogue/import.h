@@ -37,8 +37,8 @@ class ImportLines {
   bool done_ = false;
 };
 
-// The largest id in column 0 that reads as a number, at least 0.
-int64_t largestid(const TdbdynGrid& table);
+// The largest recipe id that reads as a number, at least 0.
+int64_t largestid(const TdbdynGrid& c_rezepte);
 
 // What a scan of c_zutaten by name would find, built once per import so that
 // each ingredient line costs a hash lookup instead of a pass over the table.

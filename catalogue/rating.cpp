@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "catalogue/recipeview.h"
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
-#include "platform/messages.h"
 
 namespace catalogue {
 
@@ -13,17 +13,19 @@ namespace {
 // The first row of c_rezepte whose id has the number, or -1.
 int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
-    if (idnummer(c_rezepte.cellview(0, row), -1) == id) return row;
+    if (idnummer(leserezept(c_rezepte, row).id(), zeilenersatz) == id) return row;
   return -1;
 }
 
-// Writes the rating into subfield 2 of the row's packed column, the other
-// subfields and the id as stored, and puts it on the disk.
-bool schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
+// Writes the rating into the row's packed cell, the other subfields and the
+// id as stored, and puts it on the disk.
+Outcome schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
   std::vector<std::string> values;
-  if (!c_rezepte.getrow(row, values) || values.size() < 2) return false;
-  if (!TdbdynGrid::setsubfield(values[1], 2, std::to_string(rating))) return false;
-  return c_rezepte.updaterow(row, values) && c_rezepte.flushfiles();
+  if (c_rezepte.getrow(row, values) && values.size() >= rezeptspalte::anzahl &&
+      TdbdynGrid::setsubfield(values[rezeptspalte::werte], rezeptfeld::wertung, std::to_string(rating)) &&
+      c_rezepte.updaterow(row, values) && c_rezepte.flushfiles())
+    return Outcome::ok();
+  return Outcome::failed(std::string("Fehler beim Übernehmen der Daten!"_cp));
 }
 
 }  // namespace
@@ -31,18 +33,15 @@ bool schreibewertung(TdbdynGrid& c_rezepte, int32_t row, int32_t rating) {
 std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::string& hiddenid, RatingPort& dialog) {
   const int32_t row = findrezept(c_rezepte, idnummer(hiddenid, 0));
   if (row < 0) return std::nullopt;
-  const int32_t rating = idnummer(TdbdynGrid::getsubfield(c_rezepte.getcell(1, row), 2), 0);
+  const int32_t rating = idnummer(leserezept(c_rezepte, row).wertung(), 0);
   int chosen = static_cast<int>(rating);
   if (!dialog.anzeigen(chosen)) return std::nullopt;
-  if (!schreibewertung(c_rezepte, row, chosen)) {
-    platform::showwarning(std::string("Fehler beim Übernehmen der Daten!"_cp));
-    return std::nullopt;
-  }
+  if (!schreibewertung(c_rezepte, row, chosen).orwarn()) return std::nullopt;
   return wertungtostern(std::to_string(chosen));
 }
 
 std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog) {
-  if (!catalogue.maywrite()) return std::nullopt;
+  if (!catalogue.maywrite().orwarn()) return std::nullopt;
   return Wertungndern1Click(catalogue.c_rezepte(), hiddenid, dialog);
 }
 

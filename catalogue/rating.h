@@ -10,7 +10,7 @@
 namespace catalogue {
 
 // Wertungndern1Click for the selected row's hidden id: finds the recipe, asks
-// the rating dialog and writes subfield 2 of the recipe's packed column.
+// the rating dialog and writes the rating into the recipe's packed cell.
 // Returns the new star text for the row's "Wertung" cell on success; nothing
 // when the recipe is gone, the dialog was cancelled, or writing failed (then
 // "Fehler beim Übernehmen der Daten!" has been shown). The window calls it

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -16,40 +17,34 @@ constexpr int32_t infozeilenbreite = 30;
 constexpr int32_t maxsterne = 100;
 
 // Quantity "0" and unit "-" stand for "none".
-std::string ohneplatzhalter(const std::string& subfield) {
-  return subfield == "0" || subfield == "-" ? std::string() : subfield;
+std::string ohneplatzhalter(std::string_view subfield) {
+  return subfield == "0" || subfield == "-" ? std::string() : std::string(subfield);
 }
 
 }  // namespace
 
-int32_t idnummer(std::string_view text, int32_t ersatz) {
-  int32_t value = 0;
-  return platform::strtoint(text, value) ? value : ersatz;
-}
-
-bool flaggesetzt(const std::string& subfield) { return platform::trim(subfield) == "1"; }
-
 bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten, const std::string& id,
                 rrezept& list) {
   list.clear();
-  const int32_t rezept = idnummer(id, -1);
+  const int32_t rezept = idnummer(id, zeilenersatz);
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-    if (idnummer(c_rezeptezutaten.getcell(0, row), -2) != rezept) continue;
-    const std::string packed = c_rezeptezutaten.getcell(2, row);
+    const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
+    if (idnummer(zeile.rezeptid(), linkersatz) != rezept) continue;
+    const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
     rrezepteintrag entry;
-    entry.menge = ohneplatzhalter(TdbdynGrid::getsubfield(packed, 1));
-    entry.einheit = ohneplatzhalter(TdbdynGrid::getsubfield(packed, 2));
-    entry.zutatid = c_rezeptezutaten.getcell(1, row);
+    entry.menge = ohneplatzhalter(angabe.menge());
+    entry.einheit = ohneplatzhalter(angabe.einheit());
+    entry.zutatid = zeile.zutatid();
     list.push_back(entry);
   }
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-    const int32_t zutat = idnummer(c_zutaten.getcell(0, row), -1);
+    const Zutatzeile zutat = lesezutat(c_zutaten, row);
+    const int32_t nummer = idnummer(zutat.id(), zeilenersatz);
     for (rrezepteintrag& entry : list) {
-      if (idnummer(entry.zutatid, -2) != zutat) continue;
-      const std::string packed = c_zutaten.getcell(1, row);
-      entry.zutatname = TdbdynGrid::getsubfield(packed, 1);
-      entry.verfuegbar = flaggesetzt(TdbdynGrid::getsubfield(packed, 2));
-      entry.alkoholisch = flaggesetzt(TdbdynGrid::getsubfield(packed, 3));
+      if (idnummer(entry.zutatid, linkersatz) != nummer) continue;
+      entry.zutatname = zutat.name();
+      entry.verfuegbar = zutat.verfuegbar();
+      entry.alkoholisch = zutat.alkoholisch();
     }
   }
   return !list.empty();
@@ -79,6 +74,8 @@ std::string zeigecocktailzeile(const rrezepteintrag& entry) {
 std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {
   rrezept list;
   if (!laderezept(catalogue, id, list)) {
+    // "bem" is how this warning has always read; it stays so, as users know
+    // and quote it by these words.
     platform::showwarning("Fehler bem Laden des Rezeptes!");
     return std::nullopt;
   }

@@ -12,13 +12,6 @@
 
 namespace catalogue {
 
-// An id read as a number, or ersatz when the text is no number. Each side of
-// an id comparison has its own ersatz, so two such texts never match.
-int32_t idnummer(std::string_view text, int32_t ersatz);
-
-// True when a flag subfield, trimmed, is exactly "1".
-bool flaggesetzt(const std::string& subfield);
-
 // One ingredient line of a recipe.
 struct rrezepteintrag {
   std::string menge;      // "" when stored as "0" or "-"

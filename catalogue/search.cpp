@@ -5,28 +5,13 @@
 
 #include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
+#include "catalogue/tables.h"
 #include "platform/collation.h"
 #include "platform/text.h"
 
 namespace catalogue {
 
 namespace {
-
-// The cells read here: column 0 of c_rezepte and c_zutaten is the row's id,
-// of c_rezeptezutaten the recipe's; column 1 is the packed cell of c_rezepte
-// and c_zutaten, and the ingredient's id in c_rezeptezutaten.
-constexpr int32_t spalteid = 0;
-constexpr int32_t spaltewerte = 1;
-constexpr int32_t spaltezutatid = 1;
-constexpr int32_t feldname = 1;
-constexpr int32_t feldwertung = 2;
-constexpr int32_t feldverfuegbar = 2;
-constexpr int32_t feldalkoholisch = 3;
-
-// laderezept's stand-ins for ids that are no number, one for each side of a
-// comparison, so that two such ids never match.
-constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recipe row
-constexpr int32_t linkersatz = -2;    // an id in a link row
 
 // What the search needs of one ingredient row.
 struct Zutat {
@@ -64,14 +49,10 @@ class Rezeptindex {
 
  private:
   void ladezutaten(const TdbdynGrid& c_zutaten) {
-    std::string_view cells[2];
     for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-      c_zutaten.rowviews(row, cells);
-      const std::string_view packed = cells[spaltewerte];
-      Zutat zutat{platform::lower(TdbdynGrid::getsubfieldview(packed, feldname)),
-                  flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldverfuegbar))),
-                  flaggesetzt(std::string(TdbdynGrid::getsubfieldview(packed, feldalkoholisch)))};
-      const auto [slot, neu] = zutatslots_.eintragen(idnummer(cells[spalteid], zeilenersatz));
+      const Zutatzeile zeile = lesezutat(c_zutaten, row);
+      Zutat zutat{platform::lower(zeile.name()), zeile.verfuegbar(), zeile.alkoholisch()};
+      const auto [slot, neu] = zutatslots_.eintragen(idnummer(zeile.id(), zeilenersatz));
       // A later row with the same id replaces an earlier one, as in the scan.
       if (neu)
         zutaten_.push_back(std::move(zutat));
@@ -87,15 +68,14 @@ class Rezeptindex {
     std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
     zeilen_.resize(static_cast<std::size_t>(n));
     std::vector<int32_t> anzahl;
-    std::string_view cells[2];  // the recipe's and the ingredient's id
     for (int32_t row = 0; row < n; ++row) {
       const auto i = static_cast<std::size_t>(row);
-      c_rezeptezutaten.rowviews(row, cells);
-      const auto [found, neu] = gruppen_.eintragen(idnummer(cells[spalteid], linkersatz));
+      const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
+      const auto [found, neu] = gruppen_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) anzahl.push_back(0);
       gruppe[i] = found;
       ++anzahl[static_cast<std::size_t>(found)];
-      zeilen_[i] = zutatslots_.finde(idnummer(cells[spaltezutatid], linkersatz));
+      zeilen_[i] = zutatslots_.finde(idnummer(zeile.zutatid(), linkersatz));
     }
     beginn_.assign(anzahl.size() + 1, 0);
     for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
@@ -135,9 +115,7 @@ const std::vector<int32_t>& namensordnung(const TdbdynGrid& c_rezepte) {
   std::string keybytes;
   std::vector<std::size_t> keybegin(n + 1, 0);  // row r's key is keybytes[keybegin[r], keybegin[r + 1])
   std::vector<Sortkey> keys(n);
-  const auto nameof = [&c_rezepte](int32_t row) {
-    return TdbdynGrid::getsubfieldview(c_rezepte.cellview(spaltewerte, row), feldname);
-  };
+  const auto nameof = [&c_rezepte](int32_t row) { return leserezept(c_rezepte, row).name(); };
   for (std::size_t i = 0; i < n; ++i) {
     const auto row = static_cast<int32_t>(i);
     keybytes += platform::namesortkey(nameof(row));
@@ -180,7 +158,7 @@ bool nameenthaelt(std::string_view name, const std::string& term, std::string& b
   return buffer.find(term) != std::string::npos;
 }
 
-// The filters for one recipe; name is subfield 1 of its packed cell.
+// The filters for one recipe.
 Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view name, const std::string& term,
                 const SearchSettings& settings, std::string& buffer) {
   Pruefung ergebnis;
@@ -221,12 +199,10 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
   std::string buffer;
   std::size_t treffer = 0;
-  std::string_view cells[2];
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
-    c_rezepte.rowviews(row, cells);
-    const std::string_view name = TdbdynGrid::getsubfieldview(cells[spaltewerte], feldname);
-    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, cells[spalteid], name, term, settings, buffer);
+    const Rezeptzeile rezept = leserezept(c_rezepte, row);
+    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, rezept.id(), rezept.name(), term, settings, buffer);
     if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
   }
   // The hits in the order of their names; only they become rows of text.
@@ -235,11 +211,9 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   for (const int32_t row : namensordnung(c_rezepte)) {
     const Pruefung& p = pruefungen[static_cast<std::size_t>(row)];
     if (!p.gelistet) continue;
-    c_rezepte.rowviews(row, cells);
-    const std::string_view packed = cells[spaltewerte];
-    result.rows.push_back({std::string(TdbdynGrid::getsubfieldview(packed, feldname)),
-                           wertungtostern(TdbdynGrid::getsubfieldview(packed, feldwertung)), janein(p.alkoholisch),
-                           janein(p.alleverfuegbar), std::string(cells[spalteid])});
+    const Rezeptzeile rezept = leserezept(c_rezepte, row);
+    result.rows.push_back({std::string(rezept.name()), wertungtostern(rezept.wertung()), janein(p.alkoholisch),
+                           janein(p.alleverfuegbar), std::string(rezept.id())});
   }
   result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
   progress.close();

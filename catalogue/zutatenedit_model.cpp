@@ -4,8 +4,8 @@
 #include <functional>
 #include <unordered_map>
 
-#include "catalogue/recipeview.h"
 #include "catalogue/search.h"
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -19,8 +19,11 @@ using enum ZutateneditModel::Spalte;
 // Whether the save carries the pair out; void and self pairs it skips.
 bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
 
+// A flag as the grid shows it.
+std::string flagtojanein(bool flag) { return flag ? "Ja" : "Nein"; }
+
 // A grid cell or table key read as a number, -1 when it is none.
-int32_t zahl(const std::string& text) { return idnummer(text, -1); }
+int32_t zahl(std::string_view text) { return idnummer(text, -1); }
 
 // Text order of the sort: a-z as A-Z, then unsigned bytes; a prefix first.
 bool textvor(const std::string& a, const std::string& b) {
@@ -31,7 +34,9 @@ bool textvor(const std::string& a, const std::string& b) {
 bool zahlvor(const std::string& a, const std::string& b) { return idnummer(a, 0) > idnummer(b, 0); }
 
 // The recursive quicksort with a Hoare partition over grid rows lo..hi; rows
-// with equal keys end wherever it puts them.
+// with equal keys end wherever it puts them. That order is what the user sees
+// after a click on a header, and it must stay: std::sort or std::stable_sort
+// would put equal names, counts and flags in another order.
 void quicksort(std::vector<Gridzeile>& grid, int col, int32_t lo, int32_t hi,
                const std::function<bool(const std::string&, const std::string&)>& vor) {
   const std::string pivot = grid[static_cast<std::size_t>((lo + hi) / 2)][col];
@@ -59,7 +64,7 @@ class Verwendungen {
   explicit Verwendungen(const TdbdynGrid& c_rezeptezutaten)
       : array_(static_cast<std::size_t>(c_rezeptezutaten.getrowcount()) * 2 + 16, 0) {
     for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-      const std::string key = platform::trim(c_rezeptezutaten.getcell(1, row));
+      const std::string key = platform::trim(leserezeptzutat(c_rezeptezutaten, row).zutatid());
       std::size_t number = 0;
       if (plaindecimal(key, number))
         ++array_[number];
@@ -68,7 +73,7 @@ class Verwendungen {
     }
   }
 
-  int32_t anzahl(const std::string& key) const {
+  int32_t anzahl(std::string_view key) const {
     const std::string trimmed = platform::trim(key);
     std::size_t number = 0;
     if (plaindecimal(trimmed, number)) return array_[number];
@@ -94,8 +99,6 @@ class Verwendungen {
 
 }  // namespace
 
-std::string flagtojanein(const std::string& stored) { return flaggesetzt(stored) ? "Ja" : "Nein"; }
-
 std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
 
 std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
@@ -106,15 +109,14 @@ std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGr
   rows.reserve(static_cast<std::size_t>(n));
   for (int32_t f = 1; f <= n; ++f) {
     progress.zeigefortschritt(fortschrittprozent(f, n));
-    const std::string key = c_zutaten.getcell(0, f - 1);
-    const std::string record = c_zutaten.getcell(1, f - 1);
+    const Zutatzeile zutat = lesezutat(c_zutaten, f - 1);
     Gridzeile row;
-    row[name] = TdbdynGrid::getsubfield(record, 1);
-    row[verwendet] = std::to_string(counts.anzahl(key));
-    row[alkoholisch] = flagtojanein(TdbdynGrid::getsubfield(record, 3));
-    row[verfuegbar] = flagtojanein(TdbdynGrid::getsubfield(record, 2));
+    row[name] = zutat.name();
+    row[verwendet] = std::to_string(counts.anzahl(zutat.id()));
+    row[alkoholisch] = flagtojanein(zutat.alkoholisch());
+    row[verfuegbar] = flagtojanein(zutat.verfuegbar());
     row[tabellenzeile] = std::to_string(f - 1);
-    row[schluessel] = key;
+    row[schluessel] = zutat.id();
     rows.push_back(std::move(row));
   }
   return rows;
@@ -220,6 +222,8 @@ void ZutateneditModel::Zutatumbenennen1Click() {
 }
 
 void ZutateneditModel::zutataufloesenClick() {
+  // "entspicht", and no comma before "die": the hint has always read so, and
+  // is kept as it is.
   platform::showinformation(std::string(
       "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp));
   aufloesmodus_ = true;
@@ -229,14 +233,14 @@ void ZutateneditModel::zutataufloesenClick() {
 void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
 
 bool ZutateneditModel::b_okClick() {
-  if (!catalogue_.maywrite()) return false;
-  bool failed = false;
-  const int32_t changed = savezutaten(failed);
+  if (!catalogue_.maywrite().orwarn()) return false;
+  int32_t changed = 0;
+  const Outcome saved = savezutaten(changed);
   // Each step's rows are on the disk before its count is reported.
-  const bool flushed = catalogue_.flush();
+  const Outcome flushed = catalogue_.flush();
   if (changed > 0 && flushed)
     platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
-  if (flushed && !failed && !aufloesliste_.empty()) {
+  if (flushed && saved && !aufloesliste_.empty()) {
     const int32_t moved = savemerges();
     if (catalogue_.flush() && moved > 0)
       platform::showinformation(std::to_string(moved) +
@@ -247,10 +251,9 @@ bool ZutateneditModel::b_okClick() {
 }
 
 // Step 1: every grid row whose name or flags differ from its table row is
-// written, up to the first write that fails (failed); returns how many were.
-int32_t ZutateneditModel::savezutaten(bool& failed) {
+// written, up to the first write that fails; changed counts those written.
+Outcome ZutateneditModel::savezutaten(int32_t& changed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  int32_t changed = 0;
   for (int32_t a = 0; a < rowcount(); ++a) {
     const Gridzeile& row = grid_[static_cast<std::size_t>(a)];
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
@@ -258,21 +261,25 @@ int32_t ZutateneditModel::savezutaten(bool& failed) {
     const std::string alk = janeintoflag(row[alkoholisch]);
     const std::string avail = janeintoflag(row[verfuegbar]);
     std::vector<std::string> values;
-    if (pos < 0 || pos >= c_zutaten.getrowcount() || !c_zutaten.getrow(pos, values) || values.size() < 2) continue;
-    std::string& record = values[1];
-    if (TdbdynGrid::getsubfield(record, 1) == newname && TdbdynGrid::getsubfield(record, 2) == avail &&
-        TdbdynGrid::getsubfield(record, 3) == alk)
+    if (pos < 0 || pos >= c_zutaten.getrowcount() || !c_zutaten.getrow(pos, values) ||
+        values.size() < zutatspalte::anzahl)
       continue;
-    if (!TdbdynGrid::setsubfield(record, 1, newname) || !TdbdynGrid::setsubfield(record, 2, avail) ||
-        !TdbdynGrid::setsubfield(record, 3, alk))
+    // The flags are compared as stored text: one stored as anything but "0"
+    // or "1" is written anew as what it reads as.
+    std::string& record = values[zutatspalte::werte];
+    if (TdbdynGrid::getsubfieldview(record, zutatfeld::name) == newname &&
+        TdbdynGrid::getsubfieldview(record, zutatfeld::verfuegbar) == avail &&
+        TdbdynGrid::getsubfieldview(record, zutatfeld::alkoholisch) == alk)
       continue;
-    if (!c_zutaten.updaterow(pos, values)) {
-      failed = true;  // a full disk would fail every row again, each with its messages
-      break;
-    }
+    if (!TdbdynGrid::setsubfield(record, zutatfeld::name, newname) ||
+        !TdbdynGrid::setsubfield(record, zutatfeld::verfuegbar, avail) ||
+        !TdbdynGrid::setsubfield(record, zutatfeld::alkoholisch, alk))
+      continue;
+    // A full disk would fail every row again, each with its messages.
+    if (!c_zutaten.updaterow(pos, values)) return Outcome::failed();
     ++changed;
   }
-  return changed;
+  return Outcome::ok();
 }
 
 namespace {
@@ -282,7 +289,7 @@ namespace {
 class Zeilenindex {
  public:
   Zeilenindex(const TdbdynGrid& table, int32_t col) {
-    for (int32_t row = 0; row < table.getrowcount(); ++row) rows_[zahl(table.getcell(col, row))].push_back(row);
+    for (int32_t row = 0; row < table.getrowcount(); ++row) rows_[zahl(table.cellview(col, row))].push_back(row);
   }
 
   std::vector<int32_t> entnehmen(int32_t key) {
@@ -308,39 +315,40 @@ class Zeilenindex {
 };
 
 // Re-points the recipe lines of one pair, up to the first line that cannot be
-// written; false then. Every line is filed again under the key it now holds
-// in memory.
-bool umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
+// written. Every line is filed again under the key it now holds in memory.
+Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(paar.quelle)) {
     std::vector<std::string> values;
-    if (success && c_rezeptezutaten.getrow(r, values) && values.size() >= 2 && zahl(values[1]) == paar.quelle) {
-      values[1] = std::to_string(paar.ziel);
+    if (success && c_rezeptezutaten.getrow(r, values) && values.size() > rezeptzutatspalte::zutatid &&
+        zahl(values[rezeptzutatspalte::zutatid]) == paar.quelle) {
+      values[rezeptzutatspalte::zutatid] = std::to_string(paar.ziel);
       if (c_rezeptezutaten.updaterow(r, values))
         ++changes;
       else
         success = false;
     }
-    nachher[zahl(c_rezeptezutaten.getcell(1, r))].push_back(r);
+    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid())].push_back(r);
   }
   index.hinzufuegen(nachher);
-  return success;
+  if (success) return Outcome::ok();
+  // "Es konnte" with a plural subject, as the warning has always read; not to
+  // be corrected.
+  return Outcome::failed(
+      std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
 }
 
-// Deletes the rows of the key, up to the first delete that fails; false then.
-bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+// Deletes the rows of the key, up to the first delete that fails.
+Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(c_zutaten.getcell(0, r)) == key && !c_zutaten.delrow(r)) {
-      platform::showwarning("Fehler beim db_delrow!");
-      success = false;
-    }
-    nachher[zahl(c_zutaten.getcell(0, r))].push_back(r);
+    if (success && zahl(lesezutat(c_zutaten, r).id()) == key && !c_zutaten.delrow(r)) success = false;
+    nachher[zahl(lesezutat(c_zutaten, r).id())].push_back(r);
   }
   index.hinzufuegen(nachher);
-  return success;
+  return success ? Outcome::ok() : Outcome::failed("Fehler beim db_delrow!");
 }
 
 }  // namespace
@@ -350,17 +358,14 @@ bool loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 int32_t ZutateneditModel::savemerges() {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  Zeilenindex lines(c_rezeptezutaten, 1);
-  Zeilenindex zutaten(c_zutaten, 0);
+  Zeilenindex lines(c_rezeptezutaten, rezeptzutatspalte::zutatid);
+  Zeilenindex zutaten(c_zutaten, zutatspalte::id);
   int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
-    if (!umhaengen(c_rezeptezutaten, lines, paar, changes)) {
-      platform::showwarning(
-          std::string("Es konnte nicht alle Referenzen aufgelöst werden, daher bleibt der Eintrag bestehen!"_cp));
+    if (!umhaengen(c_rezeptezutaten, lines, paar, changes).orwarn() ||
+        !loeschezutat(c_zutaten, zutaten, paar.quelle).orwarn())
       break;
-    }
-    if (!loeschezutat(c_zutaten, zutaten, paar.quelle)) break;
   }
   return changes;
 }

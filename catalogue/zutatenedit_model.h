@@ -20,8 +20,6 @@ namespace catalogue {
 inline constexpr int zutatengridcols = 10;
 using Gridzeile = std::array<std::string, zutatengridcols>;
 
-// "Ja" when the stored flag, trimmed, is "1"; "Nein" otherwise.
-std::string flagtojanein(const std::string& stored);
 // "1" when the shown text, trimmed, is "Ja" ignoring the case of a-z; "0" otherwise.
 std::string janeintoflag(const std::string& shown);
 
@@ -87,7 +85,7 @@ class ZutateneditModel {
   void pickmergetarget();
   void sortbytext(int col);
   void sortbycount();
-  int32_t savezutaten(bool& failed);
+  Outcome savezutaten(int32_t& changed);
   int32_t savemerges();
 
   Catalogue& catalogue_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <csignal>
 
+#include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/catalogue_fixture.h"
@@ -92,9 +93,9 @@ class ZutateneditTest : public testsupport::CatalogueFixture {
 };
 
 TEST(ZutateneditFlags, TextsBothWays) {
-  EXPECT_EQ(catalogue::flagtojanein("1"), "Ja");
-  EXPECT_EQ(catalogue::flagtojanein(" 1\t"), "Ja");
-  for (const std::string other : {"", "0", "2", "ja", "11", "01"}) EXPECT_EQ(catalogue::flagtojanein(other), "Nein");
+  EXPECT_TRUE(catalogue::flaggesetzt("1"));
+  EXPECT_TRUE(catalogue::flaggesetzt(" 1\t"));
+  for (const std::string other : {"", "0", "2", "ja", "11", "01"}) EXPECT_FALSE(catalogue::flaggesetzt(other)) << other;
   for (const std::string yes : {"Ja", "JA", " ja ", "jA"}) EXPECT_EQ(catalogue::janeintoflag(yes), "1") << yes;
   for (const std::string no : {"Nein", "", "J", "Jaa", "1"}) EXPECT_EQ(catalogue::janeintoflag(no), "0") << no;
 }

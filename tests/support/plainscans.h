@@ -9,6 +9,7 @@
 
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
+#include "catalogue/tables.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/collation.h"
 #include "platform/text.h"
@@ -76,8 +77,8 @@ inline std::vector<catalogue::Gridzeile> plainrows(const TdbdynGrid& zutaten, co
     catalogue::Gridzeile row;
     row[0] = TdbdynGrid::getsubfield(record, 1);
     row[1] = std::to_string(count);
-    row[2] = catalogue::flagtojanein(TdbdynGrid::getsubfield(record, 3));
-    row[3] = catalogue::flagtojanein(TdbdynGrid::getsubfield(record, 2));
+    row[2] = catalogue::flaggesetzt(TdbdynGrid::getsubfield(record, 3)) ? "Ja" : "Nein";
+    row[3] = catalogue::flaggesetzt(TdbdynGrid::getsubfield(record, 2)) ? "Ja" : "Nein";
     row[5] = std::to_string(f - 1);
     row[6] = key;
     rows.push_back(row);

@@ -1,0 +1,130 @@
+// The catalogue's three tables, named once: their columns, the subfields of
+// their packed cells, how ids and flags read, and the row readers and packed
+// cell builders every command uses. Only this header knows which number a
+// column or subfield has.
+//
+// The last column of each table is a packed cell: five subfields, each
+// followed by TdbdynGrid::subsep, counted from 1 and read trimmed and cut to
+// 255 bytes (getsubfield). The subfields not named here stay empty.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/text.h"
+#include "tablestore/dbdyngrid_unit.h"
+
+namespace catalogue {
+
+// c_zutaten: one row per ingredient.
+namespace zutatspalte {
+inline constexpr int32_t id = 0;
+inline constexpr int32_t werte = 1;  // packed, zutatfeld
+inline constexpr int32_t anzahl = 2;
+}  // namespace zutatspalte
+namespace zutatfeld {
+inline constexpr int32_t name = 1;
+inline constexpr int32_t verfuegbar = 2;   // flag
+inline constexpr int32_t alkoholisch = 3;  // flag
+}  // namespace zutatfeld
+
+// c_rezeptezutaten: one row per ingredient line of a recipe.
+namespace rezeptzutatspalte {
+inline constexpr int32_t rezeptid = 0;
+inline constexpr int32_t zutatid = 1;
+inline constexpr int32_t werte = 2;  // packed, rezeptzutatfeld
+inline constexpr int32_t anzahl = 3;
+}  // namespace rezeptzutatspalte
+namespace rezeptzutatfeld {
+inline constexpr int32_t menge = 1;    // "0" when the line had none
+inline constexpr int32_t einheit = 2;  // "-" when the line had none
+}  // namespace rezeptzutatfeld
+
+// c_rezepte: one row per recipe.
+namespace rezeptspalte {
+inline constexpr int32_t id = 0;
+inline constexpr int32_t werte = 1;  // packed, rezeptfeld
+inline constexpr int32_t anzahl = 2;
+}  // namespace rezeptspalte
+namespace rezeptfeld {
+inline constexpr int32_t name = 1;
+inline constexpr int32_t wertung = 2;
+}  // namespace rezeptfeld
+
+// An id read as a number, or ersatz when the text is no number. Each side of
+// an id comparison has its own ersatz, so two such texts never match.
+int32_t idnummer(std::string_view text, int32_t ersatz);
+// The two sides of the comparisons that assemble a recipe.
+inline constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recipe row
+inline constexpr int32_t linkersatz = -2;    // an id in a c_rezeptezutaten row
+
+// True when a flag subfield, trimmed, is exactly "1".
+inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }
+
+// One row of each table, its cells read in one pass: views into the table
+// that hold until its next change; a subfield is read when asked for. The
+// search reads every row of the three tables with them, so they are inline
+// and the table writes the views straight into the row's zellen: copied
+// after the write, they would cost the search a tenth of its time.
+struct Zutatzeile {
+  std::string_view zellen[zutatspalte::anzahl];
+  std::string_view id() const { return zellen[zutatspalte::id]; }
+  std::string_view name() const { return feld(zutatfeld::name); }
+  bool verfuegbar() const { return flaggesetzt(feld(zutatfeld::verfuegbar)); }
+  bool alkoholisch() const { return flaggesetzt(feld(zutatfeld::alkoholisch)); }
+
+ private:
+  std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[zutatspalte::werte], n); }
+};
+inline Zutatzeile lesezutat(const TdbdynGrid& c_zutaten, int32_t row) {
+  Zutatzeile zeile;
+  c_zutaten.rowviews(row, zeile.zellen);
+  return zeile;
+}
+
+// A line's two ids. Its quantity and unit are read apart (lesemenge): only
+// the recipe view needs them, every other reader of this, the biggest
+// table, the ids alone.
+struct Rezeptzutatzeile {
+  std::string_view zellen[2];
+  std::string_view rezeptid() const { return zellen[rezeptzutatspalte::rezeptid]; }
+  std::string_view zutatid() const { return zellen[rezeptzutatspalte::zutatid]; }
+};
+inline Rezeptzutatzeile leserezeptzutat(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
+  static_assert(rezeptzutatspalte::rezeptid < 2 && rezeptzutatspalte::zutatid < 2);
+  Rezeptzutatzeile zeile;
+  c_rezeptezutaten.rowviews(row, zeile.zellen);
+  return zeile;
+}
+struct Mengenangabe {
+  std::string_view werte;
+  std::string_view menge() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::menge); }
+  std::string_view einheit() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::einheit); }
+};
+inline Mengenangabe lesemenge(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
+  return {c_rezeptezutaten.cellview(rezeptzutatspalte::werte, row)};
+}
+
+struct Rezeptzeile {
+  std::string_view zellen[rezeptspalte::anzahl];
+  std::string_view id() const { return zellen[rezeptspalte::id]; }
+  std::string_view name() const { return feld(rezeptfeld::name); }
+  std::string_view wertung() const { return feld(rezeptfeld::wertung); }
+
+ private:
+  std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[rezeptspalte::werte], n); }
+};
+inline Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row) {
+  Rezeptzeile zeile;
+  c_rezepte.rowviews(row, zeile.zellen);
+  return zeile;
+}
+
+// The packed cells the import writes, of values that hold no subsep; the
+// same text as newsubfields(5) and setsubfield make, built in one piece.
+std::string zutatwerte(std::string_view name, std::string_view verfuegbar, std::string_view alkoholisch);
+std::string rezeptzutatwerte(std::string_view menge, std::string_view einheit);
+std::string rezeptwerte(std::string_view name, std::string_view wertung);
+
+}  // namespace catalogue
