@@ -22,6 +22,10 @@ constexpr std::size_t garbageslack = 1 << 16;
 
 uint64_t laststamp = 0;  // the last change stamp given to any table
 
+std::string columnoutside(int64_t col) {
+  return "tdbdyngrid: getcell: col (" + std::to_string(col) + std::string(") außerhalb Bereich!"_cp);
+}
+
 // The smallest multiple of rowstep that is >= n (at most the largest int32).
 int32_t capacityfor(int32_t n) {
   const int64_t capacity = (int64_t{n} + rowstep - 1) / rowstep * rowstep;
@@ -111,7 +115,7 @@ std::string TdbdynGrid::getcell(int32_t col, int32_t row) const { return std::st
 
 std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
   if (col < 0 || col >= getcolcount()) {
-    showerror("tdbdyngrid: getcell: col (" + std::to_string(col) + std::string(") außerhalb Bereich!"_cp));
+    showerror(columnoutside(col));
     return {};
   }
   if (row < 0 || row > rowcount_ - 1) {
@@ -123,6 +127,9 @@ std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
 
 void TdbdynGrid::rowviews(int32_t row, std::span<std::string_view> cells) const {
   std::fill(cells.begin(), cells.end(), std::string_view());
+  // Columns a hand-edited file lacks read as getcell reads them.
+  for (auto col = static_cast<int64_t>(colcount_); col < static_cast<int64_t>(cells.size()); ++col)
+    showerror(columnoutside(col));
   if (row < 0 || row > rowcount_ - 1) {
     showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
     return;

@@ -59,9 +59,9 @@ class TdbdynGrid {
   // getcell without the copy, for code that reads many cells: the same checks
   // and messages. The view holds until the next change of the table.
   std::string_view cellview(int32_t col, int32_t row) const;
-  // The views of a row's first cells.size() cells (at most getcolcount()) at
-  // once, for code that reads whole rows of a big table. The same check and
-  // message as getcell for a row outside the table.
+  // The views of a row's first cells.size() cells at once, for code that
+  // reads whole rows of a big table. The same checks and messages as getcell
+  // for a row outside the table and for each column the table lacks.
   void rowviews(int32_t row, std::span<std::string_view> cells) const;
   // Changes with every change of the cells, rows or columns (load, reset, row
   // changes); no two states of any tables share a stamp. What a reader works

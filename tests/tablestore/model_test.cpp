@@ -66,11 +66,15 @@ TEST(Model, GetcellOutsideTheTableShowsOneMessage) {
   EXPECT_EQ(table.getcell(0, 3), "");
   EXPECT_EQ(table.getcell(-1, -1), "");  // the column is tested first
   EXPECT_EQ(table.getcell(0, -1), "");
+  std::string_view cells[3] = {"x", "x", "x"};
+  table.rowviews(0, cells);  // a whole row asked for one column too many
+  EXPECT_EQ(cells[2], "");
   EXPECT_EQ(messages.warnings(), (std::vector<std::string>{
                                      std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
                                      std::string("tdbdyngrid: getcell: row (3) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
                                      std::string("tdbdyngrid: getcell: col (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
-                                     std::string("tdbdyngrid: getcell: row (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp)}));
+                                     std::string("tdbdyngrid: getcell: row (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
+                                     std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp)}));
 }
 
 TEST(Model, ShrinkingColumnsKeepsTheOthers) {
