@@ -167,7 +167,7 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
   Gruppen eine;
   Gruppen paare;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
-    const Fehlend* f = rezeptzeilen.fehlend(leserezept(c_rezepte, row).id());
+    const Fehlend* f = rezeptzeilen.fehlend(leserezeptid(c_rezepte, row));
     if (f == nullptr || f->unkaeuflich) continue;
     if (f->anzahl == 0) {
       ++tipps.mixbar;

@@ -208,7 +208,7 @@ int64_t largestid(const TdbdynGrid& c_rezepte) {
   int64_t largest = 0;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
     int32_t id = 0;
-    if (platform::strtoint(leserezept(c_rezepte, row).id(), id)) largest = std::max<int64_t>(largest, id);
+    if (platform::strtoint(leserezeptid(c_rezepte, row), id)) largest = std::max<int64_t>(largest, id);
   }
   return largest;
 }

@@ -13,7 +13,7 @@ namespace {
 // The first row of c_rezepte whose id has the number, or -1.
 int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
-    if (idnummer(leserezept(c_rezepte, row).id(), zeilenersatz) == id) return row;
+    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
   return -1;
 }
 

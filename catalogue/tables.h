@@ -120,6 +120,11 @@ inline Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row) {
   c_rezepte.rowviews(row, zeile.zellen);
   return zeile;
 }
+// A recipe's id alone, for the scans that look for one id: the cell ends
+// where the row begins, so the rest of the row is not walked.
+inline std::string_view leserezeptid(const TdbdynGrid& c_rezepte, int32_t row) {
+  return c_rezepte.cellview(rezeptspalte::id, row);
+}
 
 // The packed cells the import writes, of values that hold no subsep; the
 // same text as newsubfields(5) and setsubfield make, built in one piece.
