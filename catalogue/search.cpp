@@ -96,48 +96,67 @@ class Rezeptindex {
   const Zutat keinezutat_;
 };
 
+// The sort keys of all recipe names, in one buffer row after row: a string
+// each would double the memory the name order needs while it is made.
+class Namensschluessel {
+ public:
+  explicit Namensschluessel(const TdbdynGrid& c_rezepte)
+      : c_rezepte_(c_rezepte), begin_(static_cast<std::size_t>(c_rezepte.getrowcount()) + 1, 0) {
+    for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+      bytes_ += platform::namesortkey(name(row));
+      begin_[static_cast<std::size_t>(row) + 1] = bytes_.size();
+    }
+  }
+  std::string_view name(int32_t row) const { return leserezept(c_rezepte_, row).name(); }
+  std::string_view key(int32_t row) const {
+    const auto r = static_cast<std::size_t>(row);
+    return std::string_view(bytes_).substr(begin_[r], begin_[r + 1] - begin_[r]);
+  }
+  // The key's first eight bytes as one number, in the same order.
+  uint64_t prefix(int32_t row) const {
+    const std::string_view k = key(row);
+    uint64_t prefix = 0;
+    for (std::size_t b = 0; b < 8; ++b) prefix = prefix << 8 | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
+    return prefix;
+  }
+
+ private:
+  const TdbdynGrid& c_rezepte_;
+  std::string bytes_;
+  std::vector<std::size_t> begin_;  // row r's key is bytes_[begin_[r], begin_[r + 1])
+};
+
 // The recipe rows in the result list's order: ascending by name in the
 // locale-aware order, equal names in table order. Working out the sort keys
 // is most of a search's cost, so the order is kept from one search to the
 // next and worked out again only when c_rezepte has changed. Most
 // comparisons are settled by the first eight bytes of the keys, held beside
-// them so that the sort rarely touches the keys. The keys lie in one buffer,
-// row after row: a string each would double the memory the order needs.
+// them so that the sort rarely touches the keys.
 const std::vector<int32_t>& namensordnung(const TdbdynGrid& c_rezepte) {
   static uint64_t stand = 0;  // the change stamp of the table the order was made for
   static std::vector<int32_t> ordnung;
   if (stand == c_rezepte.changestamp()) return ordnung;
+  const Namensschluessel schluessel(c_rezepte);
   struct Sortkey {
     uint64_t prefix = 0;
     int32_t row = 0;
   };
-  const auto n = static_cast<std::size_t>(c_rezepte.getrowcount());
-  std::string keybytes;
-  std::vector<std::size_t> keybegin(n + 1, 0);  // row r's key is keybytes[keybegin[r], keybegin[r + 1])
-  std::vector<Sortkey> keys(n);
-  const auto nameof = [&c_rezepte](int32_t row) { return leserezept(c_rezepte, row).name(); };
-  for (std::size_t i = 0; i < n; ++i) {
+  std::vector<Sortkey> keys(static_cast<std::size_t>(c_rezepte.getrowcount()));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto row = static_cast<int32_t>(i);
-    keybytes += platform::namesortkey(nameof(row));
-    keybegin[i + 1] = keybytes.size();
-    for (std::size_t b = keybegin[i]; b < keybegin[i] + 8; ++b)
-      keys[i].prefix = keys[i].prefix << 8 | (b < keybegin[i + 1] ? static_cast<unsigned char>(keybytes[b]) : 0u);
-    keys[i].row = row;
+    keys[i] = {schluessel.prefix(row), row};
   }
-  const auto keyof = [&](int32_t row) {
-    const auto r = static_cast<std::size_t>(row);
-    return std::string_view(keybytes).substr(keybegin[r], keybegin[r + 1] - keybegin[r]);
-  };
   // Equal keys are settled by the names, equal names by row, which keeps
   // them in table order without the extra buffer a stable sort takes.
-  std::sort(keys.begin(), keys.end(), [&](const Sortkey& a, const Sortkey& b) {
+  std::sort(keys.begin(), keys.end(), [&schluessel](const Sortkey& a, const Sortkey& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    int c = keyof(a.row).compare(keyof(b.row));
-    if (c == 0 && nameof(a.row) != nameof(b.row)) c = platform::comparenames(nameof(a.row), nameof(b.row));
+    int c = schluessel.key(a.row).compare(schluessel.key(b.row));
+    if (c == 0 && schluessel.name(a.row) != schluessel.name(b.row))
+      c = platform::comparenames(schluessel.name(a.row), schluessel.name(b.row));
     return c != 0 ? c < 0 : a.row < b.row;
   });
-  ordnung.resize(n);
-  for (std::size_t i = 0; i < n; ++i) ordnung[i] = keys[i].row;
+  ordnung.resize(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) ordnung[i] = keys[i].row;
   stand = c_rezepte.changestamp();
   return ordnung;
 }
