@@ -16,9 +16,7 @@ class EinkaufstippsTest : public testsupport::CatalogueFixture {
  protected:
   void load(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
     ASSERT_TRUE(start());
-    ASSERT_TRUE(testsupport::loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
-    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
-    ASSERT_TRUE(testsupport::loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
+    loadtables(zutaten, links, rezepte);
   }
 };
 

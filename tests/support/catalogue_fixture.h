@@ -16,6 +16,7 @@
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/recording_progress.h"
+#include "tests/support/tablebuilder.h"
 
 namespace testsupport {
 
@@ -38,6 +39,13 @@ class CatalogueFixture : public ::testing::Test {
     const int closedbefore = splash.closed;
     catalogue->StarttimerTimer();
     return application.ended == 0 && splash.closed == closedbefore + 1;
+  }
+
+  // Writes the rows as the three table files of a started catalogue and loads them.
+  void loadtables(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
+    ASSERT_TRUE(loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
+    ASSERT_TRUE(loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
+    ASSERT_TRUE(loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
   }
 
   // Imports the bytes as an import file; the messages of the import stay in messages.log.
