@@ -18,8 +18,9 @@ struct TableLayout {
   const char* name;
   int32_t columns;
 };
-constexpr std::array<TableLayout, 3> tablelayouts = {
-    {{"c_zutaten", zutatspalte::anzahl}, {"c_rezeptezutaten", rezeptzutatspalte::anzahl}, {"c_rezepte", rezeptspalte::anzahl}}};
+constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl},
+                                                      {"c_rezeptezutaten", rezeptzutatspalte::anzahl},
+                                                      {"c_rezepte", rezeptspalte::anzahl}}};
 
 // How long a start-up waits for another copy's start-up to load its tables.
 constexpr double lockwait = 5 * platform::onesecond;

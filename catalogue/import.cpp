@@ -33,17 +33,14 @@ std::string storedvalue(std::string_view text) {
 // value without 0xBF is its own first subfield.
 std::string_view wieeingelesen(std::string_view value) { return TdbdynGrid::getsubfieldview(value, 1); }
 
-// ASCII case folding of one byte; umlauts keep their case.
-char upperascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Whether the line, upper-cased, is or contains upper; without a copy of it.
 bool upperequals(std::string_view line, std::string_view upper) {
   return std::equal(line.begin(), line.end(), upper.begin(), upper.end(),
-                    [](char a, char b) { return upperascii(a) == b; });
+                    [](char a, char b) { return platform::upperchar(a) == b; });
 }
 bool uppercontains(std::string_view line, std::string_view upper) {
   return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
-                     [](char a, char b) { return upperascii(a) == b; }) != line.end();
+                     [](char a, char b) { return platform::upperchar(a) == b; }) != line.end();
 }
 
 struct IngredientLine {
@@ -67,7 +64,6 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
   if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
   return parts;
 }
-
 
 // Reads the whole file, which must be a regular one. The buffer is sized
 // once, so that the file's bytes are held once and not in a buffer grown by
@@ -139,7 +135,7 @@ class Importer {
     // The name as the table reads it back (cut to 255 bytes, trimmed), so
     // that a long name finds the row it was stored in.
     key_.assign(wieeingelesen(parts->name));
-    std::transform(key_.begin(), key_.end(), key_.begin(), upperascii);
+    std::transform(key_.begin(), key_.end(), key_.begin(), platform::upperchar);
     if (const std::optional<int32_t> known = ingredients_.find(key_)) {
       ingredientid = *known;
     } else {

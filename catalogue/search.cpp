@@ -168,12 +168,11 @@ struct Pruefung {
   bool alleverfuegbar = true;
 };
 
-// Whether the name, trimmed and lower-cased, contains the term; lower-cased
-// in a buffer kept for the whole search.
+// Whether the name, lower-cased, contains the term; lower-cased in a buffer
+// kept for the whole search.
 bool nameenthaelt(std::string_view name, const std::string& term, std::string& buffer) {
-  buffer.assign(name);
-  for (char& c : buffer)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  buffer.resize(name.size());
+  std::transform(name.begin(), name.end(), buffer.begin(), platform::lowerchar);
   return buffer.find(term) != std::string::npos;
 }
 

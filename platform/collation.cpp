@@ -51,7 +51,8 @@ class NameCollator {
   std::string sortkey(std::string_view text) {
     const icu::UnicodeString u = unicode(text);
     std::string key(64, '\0');
-    int32_t length = keycollator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    auto* bytes = reinterpret_cast<uint8_t*>(key.data());
+    int32_t length = keycollator_->getSortKey(u, bytes, static_cast<int32_t>(key.size()));
     if (length > static_cast<int32_t>(key.size())) {
       key.resize(static_cast<std::size_t>(length));
       length = keycollator_->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), length);

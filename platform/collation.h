@@ -14,8 +14,7 @@ int comparenames(std::string_view a, std::string_view b);
 // A byte string whose plain byte-wise order (std::string's operator<) is the
 // order of comparenames, except that texts which differ only in what that
 // order weighs last (hyphens, apostrophes) get equal keys: comparenames
-// settles those. Worth it when one
-// text takes part in many comparisons.
+// settles those. Worth it when one text takes part in many comparisons.
 std::string namesortkey(std::string_view text);
 
 }  // namespace platform

@@ -88,8 +88,8 @@ bool deletefile(const std::string& path);
 bool syncfolder(const std::string& path);
 
 // Test hook: the nth call from now (counting open, create, present, read,
-// write, size, truncate, sync and close, one each) fails with the given error code. A failing
-// write first writes half of its bytes when shortwrite is set.
+// write, size, truncate, sync and close, one each) fails with the given error
+// code. A failing write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);
 // How much of a write reaches the file when the process dies in it.

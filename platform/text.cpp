@@ -1,6 +1,6 @@
 #include "platform/text.h"
 
-#include <algorithm>
+#include <optional>
 
 namespace platform {
 
@@ -14,40 +14,40 @@ int digit_value(char c, int base) {
   return v < base ? v : -1;
 }
 
+// Up to ten plain decimal digits, as ids, counts and Pos mostly are: their
+// number, read the short way; nothing for any other text.
+std::optional<int64_t> plaindecimal(std::string_view text) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  int64_t number = 0;
+  for (const char c : text) {
+    const auto digit = static_cast<unsigned>(c - '0');
+    if (digit > 9) return std::nullopt;
+    number = number * 10 + digit;
+  }
+  return number;
+}
+
 }  // namespace
 
 std::string trim(std::string_view text) { return std::string(trimview(text)); }
 
 std::string upper(std::string_view text) {
   std::string out(text);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : out) c = upperchar(c);
   return out;
 }
 
 std::string lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : out) c = lowerchar(c);
   return out;
 }
 
 bool strtoint(std::string_view text, int32_t& value) {
-  // Up to ten plain decimal digits, as ids, counts and Pos mostly are, take
-  // the short way.
-  if (!text.empty() && text.size() <= 10) {
-    int64_t number = 0;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-      const auto digit = static_cast<unsigned>(text[i] - '0');
-      if (digit > 9) break;
-      number = number * 10 + digit;
-    }
-    if (i == text.size()) {
-      if (number > 2147483647ll) return false;
-      value = static_cast<int32_t>(number);
-      return true;
-    }
+  if (const std::optional<int64_t> number = plaindecimal(text)) {
+    if (*number > 2147483647ll) return false;
+    value = static_cast<int32_t>(*number);
+    return true;
   }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;

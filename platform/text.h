@@ -20,6 +20,8 @@ inline std::string_view trimview(std::string_view text) {
 // Case folding of the 26 ASCII letters only; umlauts keep their case.
 std::string upper(std::string_view text);
 std::string lower(std::string_view text);
+inline char upperchar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char lowerchar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Reads a signed 32-bit number: leading blanks, an optional sign, then decimal
 // digits or hexadecimal digits after "$", "x" or "0x"; nothing may follow.

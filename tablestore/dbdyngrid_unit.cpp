@@ -22,8 +22,12 @@ constexpr std::size_t garbageslack = 1 << 16;
 
 uint64_t laststamp = 0;  // the last change stamp given to any table
 
+// getcell's messages for a column or a row outside the table.
 std::string columnoutside(int64_t col) {
   return "tdbdyngrid: getcell: col (" + std::to_string(col) + std::string(") außerhalb Bereich!"_cp);
+}
+std::string rowoutside(int32_t row) {
+  return "tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp);
 }
 
 // The smallest multiple of rowstep that is >= n (at most the largest int32).
@@ -36,11 +40,11 @@ int32_t capacityfor(int32_t n) {
 // ASCII letters aside; compared without copies, as every row change looks
 // its file up.
 bool samepath(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   if (a == b) return true;  // the common case: the path as the table built it
   a = platform::trimview(a);
   b = platform::trimview(b);
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return platform::lowerchar(x) == platform::lowerchar(y); });
 }
 
 // "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
@@ -119,7 +123,7 @@ std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
     return {};
   }
   if (row < 0 || row > rowcount_ - 1) {
-    showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
+    showerror(rowoutside(row));
     return {};
   }
   return cellat(col, row);
@@ -131,7 +135,7 @@ void TdbdynGrid::rowviews(int32_t row, std::span<std::string_view> cells) const 
   for (auto col = static_cast<int64_t>(colcount_); col < static_cast<int64_t>(cells.size()); ++col)
     showerror(columnoutside(col));
   if (row < 0 || row > rowcount_ - 1) {
-    showerror("tdbdyngrid: getcell: row (" + std::to_string(row) + std::string(") außerhalb Bereich!"_cp));
+    showerror(rowoutside(row));
     return;
   }
   const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
@@ -226,6 +230,11 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   return text;
 }
 
+const TdbdynGrid::DbFile* TdbdynGrid::finddbfile(const std::string& filename) const {
+  const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
+  return file == dbfiles_.end() ? nullptr : &*file;
+}
+
 TdbdynGrid::Slot TdbdynGrid::rowslot(int32_t row) const {
   const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   return {fields.offset, static_cast<std::size_t>(fields.length)};
@@ -233,8 +242,7 @@ TdbdynGrid::Slot TdbdynGrid::rowslot(int32_t row) const {
 
 void TdbdynGrid::setlive(int32_t row, const std::string& filename, int32_t pos, Slot slot) {
   Rowfields& fields = rows_[static_cast<std::size_t>(row)];
-  const auto file = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
-  if (file != dbfiles_.end()) fields.file = static_cast<uint16_t>(file - dbfiles_.begin());
+  if (const DbFile* file = finddbfile(filename)) fields.file = static_cast<uint16_t>(file - dbfiles_.data());
   fields.state = 'N';
   fields.pos = pos;
   fields.offset = slot.offset;

@@ -154,6 +154,8 @@ class TdbdynGrid {
   // cuts or pads each row when the column count changes.
   void rewritecells(int32_t columns);
   void changed();
+  // The first loaded file of that name; nullptr when there is none.
+  const DbFile* finddbfile(const std::string& filename) const;
   // Where the row's record is, as its DBfields tell.
   Slot rowslot(int32_t row) const;
   // The row becomes state "N" with its record in slot of filename.

@@ -374,8 +374,8 @@ TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
 TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
-  const auto dbfile = std::find_if(dbfiles_.begin(), dbfiles_.end(), [&](const DbFile& f) { return f.name == filename; });
-  if (dbfile == dbfiles_.end() || !openfile(dbfile->path, file, readonly) || readonly) return nullptr;
+  const DbFile* dbfile = finddbfile(filename);
+  if (dbfile == nullptr || !openfile(dbfile->path, file, readonly) || readonly) return nullptr;
   OpenFile* found = nullptr;
   for (OpenFile& entry : openfiles_) {
     if (entry.file.get() != file) continue;
