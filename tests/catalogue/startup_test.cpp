@@ -258,7 +258,9 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  platform::faults::arm(2, platform::err_access_denied);  // after the availability probe: the read/write open
+  // After the three opens that check the tables' locks and the availability
+  // probe: the read/write open.
+  platform::faults::arm(5, platform::err_access_denied);
   EXPECT_TRUE(start());
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
                                      "Achtung: " + tablefile("c_zutaten") +
