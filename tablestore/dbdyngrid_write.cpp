@@ -1,9 +1,20 @@
 // Row changes and their write-back. addrow, updaterow and delrow change the
-// row in memory and have it in its table file before they return: a record is
-// written into a free slot or appended, a deleted record is flagged in place.
-// The file is never rewritten as a whole; each change is a few small writes
-// at known offsets. Every step of the write-back answers with an Outcome;
-// updatefile shows the text of a failed one.
+// row in memory and write it back before they return: a record is written
+// into a free slot or appended, a deleted record is flagged in place. The file
+// is never rewritten as a whole; each change is a few small writes at known
+// offsets. Every step of the write-back answers with an Outcome; updatefile
+// shows the text of a failed one.
+//
+// Which failures are covered, and how. A table that stages its changes (the
+// catalogue's) writes no file here: the writes go to a stage per file
+// (writehandle decides), and the owner commits a whole command's stages
+// through the undo journal (journal.h). A power cut, a kill or a failed write
+// or sync at any moment then leaves each command wholly done or wholly not
+// done, and a failed command is reloaded away from memory. Where it stops: a
+// disk that loses or reorders synced bytes, and files changed behind the
+// program's back. A table without a stage writes through, each record so that
+// a kill between two writes leaves the old or the new record live (a pending
+// Flag, single-byte turns); it is not safe against a power cut.
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -187,8 +198,12 @@ const TdbdynGrid::DbFile* TdbdynGrid::targetfile(int32_t row) const {
   // A new row goes to the file loaded last, any other to its own.
   const DbFile& dbfile = fields.state == 'C' ? dbfiles_.back() : dbfiles_[fields.file];
   // The table holds its file open already, so what can have changed is the
-  // path: the file deleted, or a folder in its place. One stat tells both.
-  if (!platform::File::present(dbfile.path)) {
+  // path: the file deleted, or a folder in its place. One stat tells both; a
+  // file with a stage had it when the command's first change began the stage.
+  const bool staged = std::any_of(openfiles_.begin(), openfiles_.end(), [&](const OpenFile& entry) {
+    return entry.stage && entry.path == dbfile.path;
+  });
+  if (!staged && !platform::File::present(dbfile.path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
     return nullptr;
   }

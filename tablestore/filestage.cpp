@@ -37,6 +37,17 @@ bool FileStage::read(platform::File& file, int64_t offset, char* bytes, std::siz
   got = 0;
   if (offset >= size_) return true;
   const std::size_t wanted = std::min<std::size_t>(count, static_cast<std::size_t>(size_ - offset));
+  const int64_t end = offset + static_cast<int64_t>(wanted);
+  auto extent = extents_.upper_bound(offset);
+  if (extent != extents_.begin()) extent = std::prev(extent);
+  // Bytes staged as a whole (an appended record's count, read back) need no
+  // read of the file.
+  if (extent != extents_.end() && extent->first <= offset &&
+      extent->first + static_cast<int64_t>(extent->second.size()) >= end) {
+    std::memcpy(bytes, extent->second.data() + (offset - extent->first), wanted);
+    got = wanted;
+    return true;
+  }
   // The file's bytes where it keeps them, zeros past that, then the staged ones.
   std::size_t fromfile = 0;
   if (offset < kept_) {
@@ -44,9 +55,6 @@ bool FileStage::read(platform::File& file, int64_t offset, char* bytes, std::siz
     if (!file.read(offset, bytes, own, fromfile)) return false;
   }
   std::memset(bytes + fromfile, 0, wanted - fromfile);
-  const int64_t end = offset + static_cast<int64_t>(wanted);
-  auto extent = extents_.upper_bound(offset);
-  if (extent != extents_.begin()) extent = std::prev(extent);
   for (; extent != extents_.end() && extent->first < end; ++extent) {
     const int64_t from = std::max(offset, extent->first);
     const int64_t to = std::min(end, extent->first + static_cast<int64_t>(extent->second.size()));

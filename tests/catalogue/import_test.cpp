@@ -204,6 +204,11 @@ TEST_F(Import, ErrorInTheFifthRecipeKeepsWhatWasWritten) {
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Gin"}));
   EXPECT_EQ(links().size(), 5u);
   EXPECT_EQ(links().back(), (std::vector<std::string>{"5", "2", packed("2", "cl")}));
+  // On the disk as well: what was written is committed, the error is no failed write.
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(recipes().size(), 5u);
+  EXPECT_EQ(links().size(), 5u);
 }
 
 TEST_F(Import, IngredientsMatchAcrossAsciiCaseButNotAcrossUmlautCase) {

@@ -23,21 +23,24 @@ bool recording = false;
 std::string folder_;
 std::vector<Event> log_;
 
-// The name in the recorded folder of the file behind fd, or nothing.
-std::optional<std::string> recordedname(int fd) {
-  if (!recording) return std::nullopt;
-  char target[4096];
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  const ssize_t n = ::readlink(link.c_str(), target, sizeof target);
-  if (n <= 0) return std::nullopt;
-  const std::string path(target, static_cast<std::size_t>(n));
-  if (!path.starts_with(folder_) || path.find('/', folder_.size()) != std::string::npos) return std::nullopt;
+// The name in the recorded folder of a path, or nothing.
+std::optional<std::string> recordedname(const std::string& path) {
+  if (!recording || !path.starts_with(folder_) || path.find('/', folder_.size()) != std::string::npos)
+    return std::nullopt;
   return path.substr(folder_.size());
 }
 
-void note(int fd, Event::Kind kind, int64_t offset, std::string bytes = {}) {
-  if (const std::optional<std::string> name = recordedname(fd))
+void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
+  char target[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = recording ? ::readlink(link.c_str(), target, sizeof target) : 0;
+  if (n <= 0) return;
+  if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n))))
     log_.push_back({kind, *name, offset, std::move(bytes)});
+}
+
+void noteremoved(const char* path) {
+  if (const std::optional<std::string> name = recordedname(path)) log_.push_back({Event::Kind::remove, *name, 0, {}});
 }
 
 template <typename Function>
@@ -177,43 +180,25 @@ std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& rand
 
 }  // namespace testsupport::powercut
 
-// The calls the platform layer makes, logged and passed on.
-extern "C" ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
-  static const auto next = testsupport::powercut::real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-  const ssize_t n = next(fd, buffer, count, offset);
-  if (n > 0)
-    testsupport::powercut::note(fd, testsupport::powercut::Event::Kind::write, offset,
-                                std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(n)));
-  return n;
-}
-
-extern "C" int ftruncate(int fd, off_t length) {
-  static const auto next = testsupport::powercut::real<int (*)(int, off_t)>("ftruncate");
-  const int result = next(fd, length);
-  if (result == 0) testsupport::powercut::note(fd, testsupport::powercut::Event::Kind::truncate, length);
-  return result;
-}
-
-extern "C" int fdatasync(int fd) {
-  static const auto next = testsupport::powercut::real<int (*)(int)>("fdatasync");
-  const int result = next(fd);
-  if (result == 0) testsupport::powercut::note(fd, testsupport::powercut::Event::Kind::sync, 0);
-  return result;
-}
-
-extern "C" int fsync(int fd) {
-  static const auto next = testsupport::powercut::real<int (*)(int)>("fsync");
-  const int result = next(fd);
-  if (result == 0) testsupport::powercut::note(fd, testsupport::powercut::Event::Kind::sync, 0);
-  return result;
-}
+// The calls the platform layer makes, logged and passed on to the next
+// definition (libc's, or a sanitizer's in front of it).
+#define MIXOLINO_LOGGED(result, name, params, args, kind, offset, bytes)                               \
+  extern "C" result name params {                                                                     \
+    static const auto next = testsupport::powercut::real<result(*) params>(#name);                    \
+    const result done = next args;                                                                    \
+    if (done > 0 || (done == 0 && kind != Kind::write)) testsupport::powercut::note(fd, kind, offset, bytes); \
+    return done;                                                                                      \
+  }
+using Kind = testsupport::powercut::Event::Kind;
+MIXOLINO_LOGGED(ssize_t, pwrite, (int fd, const void* buffer, size_t count, off_t offset), (fd, buffer, count, offset),
+                Kind::write, offset, std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(done)))
+MIXOLINO_LOGGED(int, ftruncate, (int fd, off_t length), (fd, length), Kind::truncate, length, {})
+MIXOLINO_LOGGED(int, fdatasync, (int fd), (fd), Kind::sync, 0, {})
+MIXOLINO_LOGGED(int, fsync, (int fd), (fd), Kind::sync, 0, {})
 
 extern "C" int unlink(const char* path) {
   static const auto next = testsupport::powercut::real<int (*)(const char*)>("unlink");
   const int result = next(path);
-  using namespace testsupport::powercut;
-  const std::string name(path);
-  if (result == 0 && recording && name.starts_with(folder_) && name.find('/', folder_.size()) == std::string::npos)
-    log_.push_back({Event::Kind::remove, name.substr(folder_.size()), 0, {}});
+  if (result == 0) testsupport::powercut::noteremoved(path);
   return result;
 }
