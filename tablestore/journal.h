@@ -58,7 +58,7 @@ class JournalWriter {
   bool applyandsync(std::span<const Stagedfile> files);
   bool clearjournal();
   // After a failure with the journal synced: the files as they were, and the
-  // journal cleared; false when the journal had to stay.
+  // journal cleared; when even that fails, the journal stays for the next start.
   void undo(std::span<const Stagedfile> files, const std::vector<Beforeimage>& images);
 
   std::string folder_;
