@@ -302,4 +302,13 @@ TEST_F(WriteBack, WhileAnotherProcessHoldsTheFileChangesStayInMemory) {
   EXPECT_EQ(cells(table, 1), (Row{"", ""}));
 }
 
+// A deleted line longer than the line buffer leaves a slot that no record
+// built there can fill: the new record is appended.
+TEST_F(WriteBack, AFreeSlotLongerThanTheLineBufferIsNeverFilled) {
+  const std::string file = header(1, 2) + "\r\n" + deletedhead() + A + std::string(TdbdynGrid::linebuffersize, 'x') + A;
+  start(file);
+  ASSERT_TRUE(add({"1", "kurz"}));
+  EXPECT_EQ(bytes(), header(2, 2) + file.substr(header(1, 2).size()) + "\r\n" + liverecord(1, {"1", "kurz"}));
+}
+
 }  // namespace
