@@ -234,17 +234,21 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
   Importer importer(catalogue);
   std::string bytes;
   std::string line;
-  Outcome outcome = readwholefile(*path, bytes);
-  if (outcome) {
-    ImportLines lines(bytes);
-    std::string raw;
-    while (outcome && lines.next(raw)) {
-      line.assign(platform::trimview(raw));
-      outcome = importer.handle(line);
+  Outcome outcome = Outcome::ok();
+  {
+    const Catalogue::Writing writing(catalogue);
+    outcome = readwholefile(*path, bytes);
+    if (outcome) {
+      ImportLines lines(bytes);
+      std::string raw;
+      while (outcome && lines.next(raw)) {
+        line.assign(platform::trimview(raw));
+        outcome = importer.handle(line);
+      }
     }
+    // What was written stays, on an error too: it goes to the disk either way.
+    if (!catalogue.flush() && outcome) outcome = Outcome::ioerror();
   }
-  // What was written stays, on an error too: it goes to the disk either way.
-  if (!catalogue.flush() && outcome) outcome = Outcome::ioerror();
   if (!outcome) {
     platform::showwarning(errorbox(line, outcome.failure));
     return;

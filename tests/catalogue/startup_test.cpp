@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "catalogue/rating.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
@@ -16,6 +18,27 @@ using testsupport::readfile;
 const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte"};
 
 std::string header(int columns) { return "#DB\xA1" "0000000000\xA1" "A\xA1" + std::to_string(columns) + "\xA1"; }
+
+// Whether another process can take the folder's lock just now.
+bool anotherprocesscanlock(const std::string& folder) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(platform::FolderLock::trylock(folder) ? 0 : 1);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Time that passes for real too, a tenth as fast, so that two processes
+// waiting for each other meet; the first sleep writes a byte to signal.
+class SleepingClock : public testsupport::FakeClock {
+ public:
+  void sleep(int milliseconds) override {
+    if (signal >= 0 && sleeps == 0) (void)!::write(signal, "s", 1);
+    FakeClock::sleep(milliseconds);
+    ::usleep(static_cast<useconds_t>(milliseconds) * 100);
+  }
+  int signal = -1;
+};
 
 class Startup : public testsupport::CatalogueFixture {
  protected:
@@ -253,13 +276,73 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
+  // The other copy has ended: a restart would make this one writable.
+  messages.clear();
+  catalogue->DBreset1Click();
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{std::string(
+                                     "Die Datenbank ist nur zum Lesen geöffnet. Die andere Kopie von Mixolino ist "
+                                     "inzwischen beendet: nach einem Neustart von Mixolino kann sie wieder geändert "
+                                     "werden. Es wurde nichts geändert."_cp)});
+}
+
+// Two copies started together on an empty folder: both run, one of them writable.
+TEST_F(Startup, TwoFirstStartsTogetherBothLoad) {
+  const SleepingClock sleeping;
+  for (int round = 0; round < 5; ++round) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(start() ? 0 : 1);
+    EXPECT_TRUE(start());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(messages.questions().empty());
+    catalogue->FormCloseQuery();
+    catalogue.reset();
+    std::filesystem::remove_all(dbfolder());
+  }
+}
+
+// A copy started while another imports loads what the whole import left.
+TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
+  ASSERT_TRUE(start());
+  int go[2];
+  int waiting[2];
+  ASSERT_EQ(::pipe(go), 0);
+  ASSERT_EQ(::pipe(waiting), 0);
+  // Forked before the folder is locked: a child would share the lock.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    SleepingClock sleeping;
+    sleeping.signal = waiting[1];
+    testsupport::FakeMessages childmessages;
+    catalogue::Catalogue copy(programfile(), splash, application);
+    char byte = 0;
+    (void)!::read(go[0], &byte, 1);
+    copy.StarttimerTimer();
+    ::_exit(copy.c_rezeptezutaten().getrowcount() == 2 && childmessages.warnings().size() == 3 ? 0 : 1);
+  }
+  {
+    const catalogue::Catalogue::Writing writing(*catalogue);
+    char byte = 0;
+    ASSERT_EQ(::write(go[1], &byte, 1), 1);
+    ASSERT_EQ(::read(waiting[0], &byte, 1), 1);
+    importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitronensaft\r\n");
+  }
+  EXPECT_EQ(messages.informations().size(), 1u);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
   platform::faults::arm(2, platform::err_access_denied);  // after the availability probe: the read/write open
+  // No box of the start-up keeps another copy waiting for the folder.
+  bool lockfree = false;
+  messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
   EXPECT_TRUE(start());
+  EXPECT_TRUE(lockfree);
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
                                      "Achtung: " + tablefile("c_zutaten") +
                                      " kann nicht beschrieben werden (Dateizugriff verweigert)")});
