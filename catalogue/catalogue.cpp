@@ -139,6 +139,7 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
     if (anytablefilepresent()) lock.reset();
     if (const Outcome created = createtablefiles(); !created) return {created};
     if (const Outcome written = writestatusfile(); !written) return {written, false};
+    if (!lock) lock = lockforstartup(dbfolder());
   }
   return {loadtables()};
 }
