@@ -2,8 +2,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "catalogue/rating.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
@@ -283,23 +281,6 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
                                      "Die Datenbank ist nur zum Lesen geöffnet. Die andere Kopie von Mixolino ist "
                                      "inzwischen beendet: nach einem Neustart von Mixolino kann sie wieder geändert "
                                      "werden. Es wurde nichts geändert."_cp)});
-}
-
-// Two copies started together on an empty folder: both run, one of them writable.
-TEST_F(Startup, TwoFirstStartsTogetherBothLoad) {
-  const SleepingClock sleeping;
-  for (int round = 0; round < 5; ++round) {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(start() ? 0 : 1);
-    EXPECT_TRUE(start());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(messages.questions().empty());
-    catalogue->FormCloseQuery();
-    catalogue.reset();
-    std::filesystem::remove_all(dbfolder());
-  }
 }
 
 // A copy started while another imports loads what the whole import left.
