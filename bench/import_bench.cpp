@@ -1,8 +1,9 @@
 // Import and load times of the catalogue for the sample file and for
 // generated files of 1,400, 14,000 and 140,000 recipes. Run by hand in a
 // Release build; prints one table row per file, with times in seconds.
-// A second table gives the peak memory of an import of about 200 MB, each
-// measured in a fresh process.
+// A second table gives the peak memory of imports of about 200 MB and 1 GB,
+// each measured in a fresh process, and of a sparse file of 50 GB without a
+// line end, which must end at once with the import's warning.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -96,16 +97,17 @@ double peakmib(const std::function<void()>& work) {
 }
 
 // A catalogue in folder started from scratch (or from its files), with fakes
-// for everything the windows do; work runs on it. Any warning ends the child
-// as failed.
-void withcatalogue(const std::string& folder, const std::function<void(catalogue::Catalogue&)>& work) {
+// for everything the windows do; work runs on it. A number of warnings other
+// than expected ends the child as failed.
+void withcatalogue(const std::string& folder, const std::function<void(catalogue::Catalogue&)>& work,
+                   std::size_t warnings = 0) {
   testsupport::FakeMessages messages;
   testsupport::FakeSplash splash;
   testsupport::FakeApplication application;
   catalogue::Catalogue catalogue(folder + "mixolino", splash, application);
   catalogue.StarttimerTimer();
   work(catalogue);
-  if (!messages.warnings().empty()) ::_exit(1);
+  if (messages.warnings().size() != warnings) ::_exit(1);
 }
 
 // Peak memory of importing the file that write puts at path into an empty
@@ -128,6 +130,22 @@ void measurepeak(const char* label, const std::function<void(std::ofstream&)>& w
               megabytes + load + 64);
 }
 
+// A file of zero bytes that takes no room on the disk: one line, larger than
+// memory. Its import ends with one warning; the row gives its time too.
+void measuresparse(const char* label, std::uintmax_t bytes) {
+  const testsupport::TempFolder temp;
+  testsupport::FakeImportFile file;
+  file.path = temp.path() + "import.bin";
+  std::ofstream(*file.path, std::ios::binary).close();
+  std::filesystem::resize_file(*file.path, bytes);
+  const auto wall = Clock::now();
+  const double import = peakmib([&] {
+    withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); }, 1);
+  });
+  std::printf("| %-22s | %8.1f | %11s | %12.1f | %10s | %13s | %.2f s\n", label,
+              static_cast<double>(bytes) / (1024.0 * 1024.0), "", import, "", "", seconds(Clock::now() - wall));
+}
+
 void peakmemory() {
   std::printf("Peak resident memory in MiB, each in a fresh process\n");
   std::printf("| %-22s | %8s | %11s | %12s | %10s | %13s |\n", "import file", "file", "empty start", "import peak",
@@ -141,6 +159,14 @@ void peakmemory() {
   });
   measurepeak("~200 MB of recipes", [](std::ofstream& out) {
     out << testsupport::generaterecipes(1300000, 3000, 1).text;
+  });
+  measurepeak("1 GB of blank lines", [](std::ofstream& out) {
+    const std::string blanks(megabyte, '\n');
+    for (int i = 0; i < 1024; ++i) out << blanks;
+  });
+  measuresparse("50 GB sparse, no line", std::uintmax_t{50} << 30);
+  measurepeak("~1 GB of recipes", [](std::ofstream& out) {
+    out << testsupport::generaterecipes(6500000, 3000, 1).text;
   });
 }
 

@@ -22,9 +22,12 @@ constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", zutatspalte:
                                                       {"c_rezeptezutaten", rezeptzutatspalte::anzahl},
                                                       {"c_rezepte", rezeptspalte::anzahl}}};
 
-// How long a start-up waits for another copy's start-up to load its tables.
-constexpr double lockwait = 5 * platform::onesecond;
-constexpr int lockretryms = 50;
+// How long, in seconds, a start-up waits for another copy's start-up to load
+// its tables, then for another copy's command to put its changes on the disk;
+// and how long a command waits for a copy that is loading.
+constexpr double startupwait = 5;
+constexpr double commandwait = 60;
+constexpr double loadwait = 10;
 
 }  // namespace
 
@@ -72,6 +75,10 @@ Outcome Catalogue::maywrite() const {
   switch (readonly()) {
     case ReadOnly::no: return Outcome::ok();
     case ReadOnly::inuse:
+      if (othercopyended())
+        return Outcome::failed(std::string(
+            "Die Datenbank ist nur zum Lesen geöffnet. Die andere Kopie von Mixolino ist inzwischen beendet: nach "
+            "einem Neustart von Mixolino kann sie wieder geändert werden. Es wurde nichts geändert."_cp));
       return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
           "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
@@ -83,13 +90,15 @@ Outcome Catalogue::maywrite() const {
   return Outcome::failed();
 }
 
-std::unique_ptr<platform::FolderLock> Catalogue::lockfolder(const std::string& folder) {
-  const double giveup = platform::now() + lockwait;
-  for (;;) {
-    if (std::unique_ptr<platform::FolderLock> lock = platform::FolderLock::trylock(folder)) return lock;
-    if (platform::now() >= giveup) return nullptr;
-    platform::sleep(lockretryms);
-  }
+// Exclusive first: this copy may create the tables, and it takes every table
+// file it can. A copy that keeps it longer is in the middle of a command, so
+// this one will only read: it waits, sharing the lock with other readers, for
+// the command's changes to be on the disk.
+std::unique_ptr<platform::FolderLock> Catalogue::lockforstartup(const std::string& folder) {
+  using platform::FolderLock;
+  if (std::unique_ptr<FolderLock> lock = FolderLock::waitlock(folder, FolderLock::Kind::exclusive, startupwait))
+    return lock;
+  return FolderLock::waitlock(folder, FolderLock::Kind::shared, commandwait);
 }
 
 void Catalogue::StarttimerTimer() {
@@ -97,23 +106,42 @@ void Catalogue::StarttimerTimer() {
   splash_.show();
   const std::string folder = dbfolder();
   if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
-  // Held until the three tables are loaded: a second copy started meanwhile
-  // then finds all three files taken, never just some of them.
-  std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
-  for (TdbdynGrid* table : tables()) table->db_close();
-  journal_.close();
-  if (const Outcome recovered = recoverjournal(); !recovered) return abortstartup(recovered);
-  if (!platform::fileexists(statusfile())) {
-    if (const Outcome created = createtablefiles(); !created) return abortstartup(created);
-    // An input/output error here leaves the tables unloaded and the splash
-    // open, and the program running.
-    if (const Outcome written = writestatusfile(); !written.orwarn()) return;
+  Step opened;
+  {
+    // The lock is held while the files are opened and read; the boxes of
+    // that time wait until it is released.
+    platform::HeldMessages held;
+    std::unique_ptr<platform::FolderLock> lock = lockforstartup(folder);
+    opened = opendatabase(lock);
   }
-  if (const Outcome loaded = loadtables(); !loaded) return abortstartup(loaded);
-  lock.reset();
+  if (!opened.outcome && opened.endsprogram) return abortstartup(opened.outcome);
+  // An input/output error writing the status file leaves the tables unloaded
+  // and the splash open, and the program running.
+  if (!opened.outcome.orwarn()) return;
   namensordnungvorbereiten(*c_rezepte_);
   waitforsplash(start);
   splash_.close();
+}
+
+Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {
+  for (TdbdynGrid* table : tables()) table->db_close();
+  journal_.close();
+  if (const Outcome recovered = recoverjournal(); !recovered) return {recovered};
+  if (!platform::fileexists(statusfile())) {
+    // Files left behind are offered for overwriting, one question each: no
+    // question is asked while the folder is locked.
+    if (anytablefilepresent()) lock.reset();
+    if (const Outcome created = createtablefiles(); !created) return {created};
+    if (const Outcome written = writestatusfile(); !written) return {written, false};
+    if (!lock) lock = lockforstartup(dbfolder());
+  }
+  return {loadtables()};
+}
+
+bool Catalogue::anytablefilepresent() const {
+  for (const TableLayout& layout : tablelayouts)
+    if (platform::fileexists(dbfolder() + layout.name + ".db")) return true;
+  return false;
 }
 
 void Catalogue::abortstartup(const Outcome& failed) {
@@ -121,8 +149,11 @@ void Catalogue::abortstartup(const Outcome& failed) {
   application_.endapplication();
 }
 
+// Another copy started at the same moment may make the folder between the
+// test and the creation: a folder that is there afterwards is no failure.
 Outcome Catalogue::createfolder(const std::string& folder) {
-  if (platform::directoryexists(folder) || platform::createdirectory(folder)) return Outcome::ok();
+  if (platform::directoryexists(folder) || platform::createdirectory(folder) || platform::directoryexists(folder))
+    return Outcome::ok();
   return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
 }
 
@@ -132,8 +163,17 @@ Outcome Catalogue::recoverjournal() {
   return Outcome::failed("Fehler beim DB-Init!");
 }
 
-// Whether this copy can lock every table file there is: a copy that cannot
-// only reads, and never touches the journal.
+// A probe that takes a file's lock releases it again at once, as it closes.
+bool Catalogue::othercopyended() const {
+  for (const TdbdynGrid* table : tables()) {
+    for (const TdbdynGrid::OpenFile& file : table->openfiles()) {
+      if (!file.isopen || file.readonlyreason != platform::err_in_use) continue;
+      if (!platform::File::open(file.path, platform::File::Access::readwrite_denywrite)) return false;
+    }
+  }
+  return true;
+}
+
 bool Catalogue::tablesfree() const {
   for (const TableLayout& layout : tablelayouts) {
     const std::string path = dbfolder() + layout.name + ".db";
@@ -186,7 +226,20 @@ void Catalogue::waitforsplash(double start) {
   } while (start + platform::onesecond > moment);
 }
 
+Catalogue::Writing::Writing(Catalogue& catalogue) : catalogue_(catalogue) {
+  if (catalogue_.writings_++ > 0) return;
+  using platform::FolderLock;
+  // Without the lock in time the command writes all the same: the table
+  // files are this copy's alone, and their locks keep other writers out.
+  catalogue_.writelock_ = FolderLock::waitlock(catalogue_.dbfolder(), FolderLock::Kind::exclusive, loadwait);
+}
+
+Catalogue::Writing::~Writing() {
+  if (--catalogue_.writings_ == 0) catalogue_.writelock_.reset();
+}
+
 Outcome Catalogue::flush() {
+  const Writing writing(*this);
   std::vector<tablestore::Stagedfile> files;
   for (const TdbdynGrid* table : tables()) table->staged(files);
   if (journal_.commit(files)) {

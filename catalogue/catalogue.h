@@ -9,6 +9,7 @@
 #include "catalogue/outcome.h"
 #include "catalogue/ports.h"
 #include "platform/folderlock.h"
+#include "platform/messages.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tablestore/journal.h"
 
@@ -40,9 +41,10 @@ class Catalogue {
   Outcome maywrite() const;
   // The command's changes, whole, on the disk: every command that changes
   // rows calls it once before it reports success, whatever the number of
-  // rows, at a constant number of syncs. Failed after its warning, with the
-  // failed file operation's text for the command's own message; then nothing
-  // of the changes is on the disk nor, as after discard, in memory.
+  // rows, at a constant number of syncs, holding a Writing. Failed after its
+  // warning, with the failed file operation's text for the command's own
+  // message; then nothing of the changes is on the disk nor, as after
+  // discard, in memory.
   Outcome flush();
   // Drops a command's changes that are not flushed: the tables are loaded
   // again from the disk (without the splash). Every command that fails in
@@ -50,6 +52,23 @@ class Catalogue {
   void discard();
   // The bytes the tables hold staged for the next flush.
   std::size_t stagedbytes() const;
+
+  // Held by a command while it puts its changes into the table files: the
+  // database folder locked exclusively, so that a copy that only reads loads
+  // what whole commands left; and the boxes of that time held back until it
+  // ends, so that no box waiting for the user keeps the lock. Nests; never
+  // held while the user is asked anything.
+  class Writing {
+   public:
+    explicit Writing(Catalogue& catalogue);
+    ~Writing();
+    Writing(const Writing&) = delete;
+    Writing& operator=(const Writing&) = delete;
+
+   private:
+    platform::HeldMessages held_;  // shown once the lock is released
+    Catalogue& catalogue_;
+  };
 
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
@@ -69,16 +88,30 @@ class Catalogue {
   // The three tables in the order they are created, loaded and closed.
   std::array<TdbdynGrid*, 3> tables();
   std::array<const TdbdynGrid*, 3> tables() const;
-  // The lock of the database folder; waits a few seconds at most for another
-  // copy's start-up, then goes on without it (nullptr): the locks of the table
-  // files then decide who writes.
-  static std::unique_ptr<platform::FolderLock> lockfolder(const std::string& folder);
+  // The lock of the database folder for the start-up; nullptr when none
+  // came in time: the locks of the table files then decide who writes.
+  static std::unique_ptr<platform::FolderLock> lockforstartup(const std::string& folder);
+  // What a failed step of the start-up leaves: the program ends, or it goes
+  // on with the tables unloaded.
+  struct Step {
+    Outcome outcome;
+    bool endsprogram = true;
+  };
+  // Creates the tables when needed and loads them, under the lock.
+  Step opendatabase(std::unique_ptr<platform::FolderLock>& lock);
+  // Whether this copy, with no table loaded, could lock every table file
+  // there is for writing: a copy that cannot only reads and never touches
+  // the journal.
+  bool tablesfree() const;
+  // Whether every table file that another process held can be locked for
+  // writing now.
+  bool othercopyended() const;
   // The steps of the start-up that can fail.
   static Outcome createfolder(const std::string& folder);
   // A journal that a command interrupted by a power cut or a kill left is
   // undone before anything loads, by the copy that will write the tables.
   Outcome recoverjournal();
-  bool tablesfree() const;
+  bool anytablefilepresent() const;
   Outcome createtablefiles();
   Outcome writestatusfile();
   Outcome loadtables();
@@ -93,6 +126,8 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
   std::unique_ptr<TdbdynGrid> c_rezepte_;
   tablestore::JournalWriter journal_;
+  std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
+  int writings_ = 0;
 };
 
 }  // namespace catalogue

@@ -20,6 +20,21 @@ enum class State { expectname, expectmarker, ingredients };
 // recipes, each whole.
 constexpr std::size_t batchbytes = std::size_t{8} << 20;
 
+constexpr char ctrlz = '\x1A';  // ends an import file
+constexpr std::string_view byteordermark = "\xEF\xBB\xBF";
+constexpr std::size_t shownlength = 255;  // of a line too long to be read
+
+// The text without a UTF-8 sequence that the end of a chunk cut off.
+std::string_view wholecharacters(std::string_view text) {
+  for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length > back ? text.substr(0, text.size() - back) : text;
+  }
+  return text;
+}
+
 constexpr char subsep = TdbdynGrid::subsep;
 
 // A value as the table stores and reads it back: a 0xBF inside it would split
@@ -68,27 +83,6 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
   }
   if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
   return parts;
-}
-
-// Reads the whole file, which must be a regular one. The buffer is sized
-// once, so that the file's bytes are held once and not in a buffer grown by
-// doubling.
-Outcome readwholefile(const std::string& path, std::string& bytes) {
-  std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonly_regularfile);
-  if (!file) return Outcome::ioerror();
-  constexpr std::size_t chunk = 1 << 20;
-  int64_t size = 0;
-  if (!file->size(size)) return Outcome::ioerror();
-  bytes.reserve(static_cast<std::size_t>(size) + chunk);
-  std::size_t got = 0;
-  do {
-    const std::size_t used = bytes.size();
-    bytes.resize(used + chunk);
-    if (!file->read(static_cast<int64_t>(used), bytes.data() + used, chunk, got)) return Outcome::ioerror();
-    bytes.resize(used + got);
-  } while (got > 0);
-  file->close();  // an error while closing a file only read is of no concern
-  return Outcome::ok();
 }
 
 // The parser of recipe blocks and the rows it writes.
@@ -177,6 +171,23 @@ class Importer {
   std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
+// Hands the file's lines, trimmed, to the importer until one fails; line is
+// the last one handed, or the one that could not be read. Only a regular file
+// is read, and only a bounded part of it at a time.
+Outcome importlines(const std::string& path, Importer& importer, std::string& line) {
+  const std::unique_ptr<platform::File> file =
+      platform::File::open(path, platform::File::Access::readonly_regularfile);
+  if (!file) return Outcome::ioerror();
+  ImportLines lines(*file);
+  std::string raw;
+  while (lines.next(raw)) {
+    line.assign(platform::trimview(raw));
+    if (Outcome handled = importer.handle(line); !handled) return handled;
+  }
+  if (!lines.outcome()) line.assign(platform::trimview(raw));
+  return lines.outcome();
+}
+
 // The box breaks its lines with LF, then CR: the other way round than usual,
 // as the import's error has always been written. It keeps that order byte for
 // byte; only the message box shows each pair as one line break.
@@ -188,29 +199,83 @@ std::string errorbox(const std::string& line, const std::string& error) {
 
 }  // namespace
 
-ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find('\x1A'))) {
-  if (rest_.starts_with("\xEF\xBB\xBF")) {
-    rest_.remove_prefix(3);
-    utf8_ = true;
-  } else {
-    utf8_ = platform::is_multibyte_utf8(rest_);
+ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find(ctrlz))), ended_(true) {}
+
+ImportLines::ImportLines(platform::File& file) : file_(&file) {}
+
+bool ImportLines::next(std::string& line) {
+  line.clear();
+  if (!outcome_) return false;
+  if (rest_.empty() && !ended_ && !readchunk()) return false;
+  if (!started_ && rest_.starts_with(byteordermark)) {
+    rest_.remove_prefix(byteordermark.size());
+    decided_ = utf8_ = true;
+  }
+  if (started_ && rest_.empty()) return false;
+  started_ = true;
+  const std::optional<std::size_t> length = linelength();
+  if (!length) {
+    if (scanned_ > longestline) line.assign(rest_.substr(0, shownlength));
+    return false;
+  }
+  const std::string_view text = rest_.substr(0, *length);
+  if (!decided_) decidecoding(text);
+  if (utf8_)
+    line = platform::utf8_to_cp1252(text);
+  else
+    line.assign(text);
+  std::size_t next = *length;
+  if (next < rest_.size()) next += rest_.substr(next).starts_with("\r\n") ? 2 : 1;
+  rest_.remove_prefix(next);
+  scanned_ = 0;
+  return true;
+}
+
+std::optional<std::size_t> ImportLines::linelength() {
+  for (;;) {
+    // A plain walk: find_first_of would test each byte against the set by a call.
+    std::size_t end = scanned_;
+    while (end < rest_.size() && rest_[end] != '\r' && rest_[end] != '\n') ++end;
+    scanned_ = end;
+    if (end > longestline) {
+      outcome_ = Outcome::failed(std::string("Zeile ist länger als 1048576 Bytes!"_cp));
+      return std::nullopt;
+    }
+    // A CR at the end of what was read may yet be followed by its LF.
+    const bool lastbyte = end + 1 >= rest_.size();
+    if (ended_ || (end < rest_.size() && (rest_[end] == '\n' || !lastbyte))) return end;
+    if (!readchunk()) return std::nullopt;
   }
 }
 
-bool ImportLines::next(std::string& line) {
-  if (done_) return false;
-  // A plain walk: find_first_of would test each byte against the set by a call.
-  std::size_t end = 0;
-  while (end < rest_.size() && rest_[end] != '\r' && rest_[end] != '\n') ++end;
-  if (utf8_)
-    line = platform::utf8_to_cp1252(rest_.substr(0, end));
-  else
-    line.assign(rest_.substr(0, end));
-  std::size_t next = end;
-  if (next < rest_.size()) next += rest_.substr(next).starts_with("\r\n") ? 2 : 1;
-  rest_.remove_prefix(next);
-  done_ = rest_.empty();
+// rest_ is always the tail of buffer_: what lies before it is dropped.
+bool ImportLines::readchunk() {
+  const std::size_t kept = rest_.size();
+  buffer_.erase(0, buffer_.size() - kept);
+  buffer_.resize(kept + chunk);
+  std::size_t got = 0;
+  const bool read = file_->read(offset_, buffer_.data() + kept, chunk, got);
+  buffer_.resize(kept + got);
+  if (const std::size_t stop = buffer_.find(ctrlz, kept); stop != std::string::npos) {
+    buffer_.resize(stop);
+    ended_ = true;
+  }
+  rest_ = buffer_;
+  if (!read) {
+    outcome_ = Outcome::ioerror();
+    return false;
+  }
+  offset_ += static_cast<int64_t>(got);
+  ended_ = ended_ || got < chunk;  // a read stops short only at the end of the file
   return true;
+}
+
+// Decided at the first line with a byte above 0x7F, on the text read so far
+// from there: lines before it are ASCII, the same in either reading.
+void ImportLines::decidecoding(std::string_view line) {
+  if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
+  decided_ = true;
+  utf8_ = platform::is_multibyte_utf8(ended_ ? rest_ : wholecharacters(rest_));
 }
 
 int64_t largestid(const TdbdynGrid& c_rezepte) {
@@ -245,20 +310,16 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
   const std::optional<std::string> path = files.chooseimportfile();
   if (!path) return;
   Importer importer(catalogue);
-  std::string bytes;
   std::string line;
-  Outcome outcome = readwholefile(*path, bytes);
-  if (outcome) {
-    ImportLines lines(bytes);
-    std::string raw;
-    while (outcome && lines.next(raw)) {
-      line.assign(platform::trimview(raw));
-      outcome = importer.handle(line);
-    }
+  Outcome outcome = Outcome::ok();
+  {
+    // The lock for the whole run of writes; the file was chosen before.
+    const Catalogue::Writing writing(catalogue);
+    outcome = importlines(*path, importer, line);
+    // What was written stays on a format error too, and is committed as well;
+    // a failed write or commit has dropped its batch already.
+    if (Outcome flushed = catalogue.flush(); !flushed && outcome) outcome = flushed;
   }
-  // What was written stays on a format error too, and is committed as well; a
-  // failed write or commit has dropped its batch already.
-  if (Outcome flushed = catalogue.flush(); !flushed && outcome) outcome = flushed;
   if (!outcome) {
     platform::showwarning(errorbox(line, outcome.failure));
     return;

@@ -1,6 +1,7 @@
 #include "platform/messages.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -31,10 +32,52 @@ class StderrMessages : public MessagePort {
 StderrMessages fallback;
 MessagePort* current = &fallback;
 
+// The port while messages are held: it queues the two kinds of box that only
+// report, and hands on what needs an answer.
+class Holding : public MessagePort {
+ public:
+  void warning(const std::string& text) override { held_.push_back({true, text}); }
+  void information(const std::string& text) override { held_.push_back({false, text}); }
+  bool question(const std::string& text) override {
+    showheld();
+    return current->question(text);
+  }
+  bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override {
+    showheld();
+    return current->inputbox(caption, prompt, value);
+  }
+  void showheld() {
+    std::vector<Held> shown;
+    shown.swap(held_);
+    for (const Held& message : shown) {
+      if (message.warning)
+        current->warning(message.text);
+      else
+        current->information(message.text);
+    }
+  }
+
+ private:
+  struct Held {
+    bool warning;
+    std::string text;
+  };
+  std::vector<Held> held_;
+};
+
+Holding holding;
+int holders = 0;
+
 }  // namespace
 
 void setmessageport(MessagePort* port) { current = port != nullptr ? port : &fallback; }
 
-MessagePort& messages() { return *current; }
+MessagePort& messages() { return holders > 0 ? holding : *current; }
+
+HeldMessages::HeldMessages() { ++holders; }
+
+HeldMessages::~HeldMessages() {
+  if (--holders == 0) holding.showheld();
+}
 
 }  // namespace platform

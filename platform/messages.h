@@ -26,6 +26,19 @@ class MessagePort {
 void setmessageport(MessagePort* port);
 MessagePort& messages();
 
+// While one is alive, warnings and informations wait and are shown, in their
+// order, when the outermost one ends: a box that waits for the user must not
+// keep a lock on the database that another copy of the program waits for. A
+// question or an input box shows what waits first, then asks at once; they
+// are never asked while such a lock is held.
+class HeldMessages {
+ public:
+  HeldMessages();
+  ~HeldMessages();
+  HeldMessages(const HeldMessages&) = delete;
+  HeldMessages& operator=(const HeldMessages&) = delete;
+};
+
 inline void showwarning(const std::string& text) { messages().warning(text); }
 inline void showinformation(const std::string& text) { messages().information(text); }
 inline bool askquestion(const std::string& text) { return messages().question(text); }

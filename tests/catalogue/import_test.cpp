@@ -288,6 +288,40 @@ TEST_F(Import, Utf8FilesAreReadAsWindows1252) {
   EXPECT_EQ(ingredients().size(), 3u);  // the liqueur was found again
 }
 
+std::vector<std::string> walk(catalogue::ImportLines& lines) {
+  std::vector<std::string> out;
+  for (std::string line; lines.next(line);) out.push_back(line);
+  return out;
+}
+
+// The file is read in chunks: a line end or a UTF-8 character across a chunk
+// border comes out as from the whole text at once.
+TEST_F(Import, ChunkBordersSplitNoLineEndAndNoCharacter) {
+  const std::string path = folder.path() + "chunks.txt";
+  for (std::size_t border = 0; border < 9; ++border) {  // the first chunk ends before the tail's byte border
+    const std::string padding(catalogue::ImportLines::chunk - 7 - border, 'x');
+    const std::string text = "K\xC3\xA4se\r\n" + padding + "\xC3\xA4se\r\n\r\nEnde";
+    testsupport::writefile(path, text);
+    const auto file = platform::File::open(path, platform::File::Access::readonly_regularfile);
+    catalogue::ImportLines fromfile(*file);
+    catalogue::ImportLines whole(text);
+    EXPECT_TRUE(walk(fromfile) == walk(whole)) << border;
+    EXPECT_EQ(walk(whole), std::vector<std::string>{}) << "a walk ends once";
+  }
+}
+
+// A file larger than memory that holds no line end: the import stops at once.
+TEST_F(Import, ALineLongerThanAnyRecordEndsTheImport) {
+  const std::string path = folder.path() + "sparse.bin";
+  ASSERT_TRUE(platform::File::create(path)->truncate(int64_t{64} << 30));
+  importfile.path = path;
+  catalogue::Importieren1Click(*catalogue, importfile);
+  EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
+                              {testsupport::Message::Kind::warning,
+                               errorbox("", std::string("Zeile ist länger als 1048576 Bytes!"_cp))}}));
+  EXPECT_EQ(recipes(), (Rows{{"", ""}}));
+}
+
 TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
   const std::string name(150000, 'N');
   importtext("Kurz\r\nZutaten:\r\nEis\r\n\r\n" + name + "\r\nZutaten:\r\n");

@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/folderlock.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/powercut.h"
 
 namespace {
 
@@ -16,6 +17,27 @@ using testsupport::readfile;
 const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte"};
 
 std::string header(int columns) { return "#DB\xA1" "0000000000\xA1" "A\xA1" + std::to_string(columns) + "\xA1"; }
+
+// Whether another process can take the folder's lock just now.
+bool anotherprocesscanlock(const std::string& folder) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(platform::FolderLock::trylock(folder) ? 0 : 1);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Time that passes for real too, a tenth as fast, so that two processes
+// waiting for each other meet; the first sleep writes a byte to signal.
+class SleepingClock : public testsupport::FakeClock {
+ public:
+  void sleep(int milliseconds) override {
+    if (signal >= 0 && sleeps == 0) (void)!::write(signal, "s", 1);
+    FakeClock::sleep(milliseconds);
+    ::usleep(static_cast<useconds_t>(milliseconds) * 100);
+  }
+  int signal = -1;
+};
 
 class Startup : public testsupport::CatalogueFixture {
  protected:
@@ -253,6 +275,45 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
+  // The other copy has ended: a restart would make this one writable.
+  messages.clear();
+  catalogue->DBreset1Click();
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{std::string(
+                                     "Die Datenbank ist nur zum Lesen geöffnet. Die andere Kopie von Mixolino ist "
+                                     "inzwischen beendet: nach einem Neustart von Mixolino kann sie wieder geändert "
+                                     "werden. Es wurde nichts geändert."_cp)});
+}
+
+// A copy started while another imports loads what the whole import left.
+TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
+  ASSERT_TRUE(start());
+  int go[2];
+  int waiting[2];
+  ASSERT_EQ(::pipe(go), 0);
+  ASSERT_EQ(::pipe(waiting), 0);
+  // Forked before the folder is locked: a child would share the lock.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    SleepingClock sleeping;
+    sleeping.signal = waiting[1];
+    testsupport::FakeMessages childmessages;
+    catalogue::Catalogue copy(programfile(), splash, application);
+    char byte = 0;
+    (void)!::read(go[0], &byte, 1);
+    copy.StarttimerTimer();
+    ::_exit(copy.c_rezeptezutaten().getrowcount() == 2 && childmessages.warnings().size() == 3 ? 0 : 1);
+  }
+  {
+    const catalogue::Catalogue::Writing writing(*catalogue);
+    char byte = 0;
+    ASSERT_EQ(::write(go[1], &byte, 1), 1);
+    ASSERT_EQ(::read(waiting[0], &byte, 1), 1);
+    importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitronensaft\r\n");
+  }
+  EXPECT_EQ(messages.informations().size(), 1u);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // A table file that cannot be written at all: no other process is blamed.
@@ -261,7 +322,11 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   // After the three opens that check the tables' locks and the availability
   // probe: the read/write open.
   platform::faults::arm(5, platform::err_access_denied);
+  // No box of the start-up keeps another copy waiting for the folder.
+  bool lockfree = false;
+  messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
   EXPECT_TRUE(start());
+  EXPECT_TRUE(lockfree);
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
                                      "Achtung: " + tablefile("c_zutaten") +
                                      " kann nicht beschrieben werden (Dateizugriff verweigert)")});
@@ -271,20 +336,20 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
 // The folder stays locked until the three tables are loaded, so a copy that
 // starts meanwhile cannot take it: probed when c_rezepte, loaded last, warns
 // of its record count.
+// The loader corrects the record count of c_rezepte in its file: at that
+// moment, inside the load, no other copy may take the folder.
 TEST_F(Startup, TheFolderStaysLockedWhileTheTablesLoad) {
-  struct Probe : testsupport::FakeMessages {
-    void warning(const std::string& text) override {
-      FakeMessages::warning(text);
-      locked.push_back(platform::FolderLock::trylock(folder) == nullptr);
-    }
-    std::string folder;
-    std::vector<bool> locked;
-  } probe;
-  probe.folder = dbfolder();
   firstrun();
   testsupport::writefile(tablefile("c_rezepte"), "#DB\xA1" "0000000007\xA1" "A\xA1" "2\xA1");
-  ASSERT_TRUE(start());
-  EXPECT_EQ(probe.locked, std::vector<bool>{true});
+  std::vector<bool> locked;
+  testsupport::powercut::record(dbfolder());
+  testsupport::powercut::watch([&](const testsupport::powercut::Event& event) {
+    if (event.file == "c_rezepte.db") locked.push_back(!anotherprocesscanlock(dbfolder()));
+  });
+  const bool started = start();
+  testsupport::powercut::stop();
+  ASSERT_TRUE(started);
+  EXPECT_EQ(locked, std::vector<bool>{true});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,11 @@ class FakeMessages : public platform::MessagePort {
   FakeMessages() { platform::setmessageport(this); }
   ~FakeMessages() override { platform::setmessageport(nullptr); }
 
-  void warning(const std::string& text) override { log.push_back({Message::Kind::warning, text}); }
-  void information(const std::string& text) override { log.push_back({Message::Kind::information, text}); }
+  void warning(const std::string& text) override { record({Message::Kind::warning, text}); }
+  void information(const std::string& text) override { record({Message::Kind::information, text}); }
 
   bool question(const std::string& text) override {
-    log.push_back({Message::Kind::question, text});
+    record({Message::Kind::question, text});
     if (answers.empty()) return false;
     const bool yes = answers.front();
     answers.pop_front();
@@ -34,7 +35,7 @@ class FakeMessages : public platform::MessagePort {
   }
 
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override {
-    log.push_back({Message::Kind::inputbox, caption + "|" + prompt});
+    record({Message::Kind::inputbox, caption + "|" + prompt});
     prefills.push_back(value);
     if (inputs.empty()) return false;
     const InputAnswer answer = inputs.front();
@@ -56,6 +57,12 @@ class FakeMessages : public platform::MessagePort {
 
   void clear() { log.clear(); }
 
+  // Records a message; onshow runs while its box would be open.
+  void record(const Message& message) {
+    log.push_back(message);
+    if (onshow) onshow(message);
+  }
+
   struct InputAnswer {
     bool ok;
     std::string text;
@@ -65,6 +72,7 @@ class FakeMessages : public platform::MessagePort {
   std::deque<bool> answers;         // scripted answers to questions; none left means "No"
   std::deque<InputAnswer> inputs;   // scripted answers to input boxes; none left means "Abbrechen"
   std::vector<std::string> prefills;  // what each input box was prefilled with
+  std::function<void(const Message&)> onshow;
 };
 
 }  // namespace testsupport

@@ -22,6 +22,7 @@ constexpr int sampled = 64;
 bool recording = false;
 std::string folder_;
 std::vector<Event> log_;
+std::function<void(const Event&)> watch_;
 
 // The name in the recorded folder of a path, or nothing.
 std::optional<std::string> recordedname(const std::string& path) {
@@ -35,8 +36,10 @@ void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
   const std::string link = "/proc/self/fd/" + std::to_string(fd);
   const ssize_t n = recording ? ::readlink(link.c_str(), target, sizeof target) : 0;
   if (n <= 0) return;
-  if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n))))
+  if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n)))) {
     log_.push_back({kind, *name, offset, std::move(bytes)});
+    if (watch_) watch_(log_.back());
+  }
 }
 
 void noteremoved(const char* path) {
@@ -136,7 +139,12 @@ void record(const std::string& folder) {
   recording = true;
 }
 
-void stop() { recording = false; }
+void stop() {
+  recording = false;
+  watch_ = nullptr;
+}
+
+void watch(std::function<void(const Event&)> onevent) { watch_ = std::move(onevent); }
 
 const std::vector<Event>& events() { return log_; }
 

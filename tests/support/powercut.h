@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <random>
@@ -35,7 +36,9 @@ struct Event {
 using Disk = std::map<std::string, std::string>;
 
 void record(const std::string& folder);  // starts a new log
-void stop();
+void stop();  // and ends the watch
+// Called with each event as it is logged, while the file call is under way.
+void watch(std::function<void(const Event&)> onevent);
 const std::vector<Event>& events();
 
 Disk snapshot(const std::string& folder);
