@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <QTimer>
 #include <QTreeView>
 
@@ -511,6 +512,7 @@ void TMainform::ListView_ergDblClick() {
   const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(row));
   if (!lines) return;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
+  infomemo->moveCursor(QTextCursor::Start);  // the first line in view, not the end of the preparation
   GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, rezeptid(row))));
   GB_info->show();
   GB_info->raise();
