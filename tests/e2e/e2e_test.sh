@@ -167,7 +167,7 @@ status=$(cat "$app/db/status.txt")
 
 step "menu Rezepte and import"
 clickmenu 2  # Programm > Zutaten > Rezepte
-xdotool key Down Return  # "Rezepte importieren…", the first entry
+xdotool key i  # "Rezepte &importieren…", by its underlined letter
 waitfor 10 "the open-file dialog" focused "Öffnen"
 xdotool type --delay 10 "$importfile"
 xdotool key Return
