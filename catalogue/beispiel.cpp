@@ -1,6 +1,8 @@
 #include "catalogue/beispiel.h"
 
+#include <optional>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "catalogue/import.h"

@@ -74,19 +74,22 @@ void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichni
 }
 
 // Writes each file beside its place first, then renames them all: a failure
-// before the renames leaves what stood there untouched.
+// before the renames leaves what stood there untouched, and no part of a
+// file behind.
 Outcome writefiles(const std::string& folder, const std::vector<std::string>& names,
                    const std::vector<std::string>& contents) {
-  std::size_t written = 0;
+  std::size_t started = 0;  // the temporary files begun, a failed one included
   bool ok = true;
-  for (; ok && written < names.size(); ++written)
-    ok = platform::writesynced(folder + names[written] + tempsuffix, contents[written]);
+  while (ok && started < names.size()) {
+    ok = platform::writesynced(folder + names[started] + tempsuffix, contents[started]);
+    ++started;
+  }
   for (std::size_t i = 0; ok && i < names.size(); ++i)
     ok = platform::renamefile(folder + names[i] + tempsuffix, folder + names[i]);
   ok = ok && platform::syncfolder(folder.empty() ? "." : folder);
   if (ok) return Outcome::ok();
   const Outcome failed = Outcome::ioerror();
-  for (std::size_t i = 0; i < written; ++i) (void)platform::deletefile(folder + names[i] + tempsuffix);
+  for (std::size_t i = 0; i < started; ++i) (void)platform::deletefile(folder + names[i] + tempsuffix);
   return failed;
 }
 
