@@ -74,6 +74,10 @@ enum class State { name, marker, lines };
 
 }  // namespace
 
+namespace {
+constexpr std::string_view zubereitung = "ZUBEREITUNG";
+}  // namespace
+
 SqlitePeer::SqlitePeer(const std::string& path) {
   if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) fail(sqlite3_errmsg(db_));
   check(sqlite3_create_collation_v2(db_, "mixolino", SQLITE_UTF8, nullptr, comparenames, nullptr));
@@ -87,12 +91,14 @@ void SqlitePeer::createschema() {
   exec("CREATE TABLE zutaten(id INTEGER PRIMARY KEY, name TEXT, verfuegbar INTEGER, alkoholisch INTEGER)");
   exec("CREATE TABLE rezeptezutaten(rezeptid INTEGER, zutatid INTEGER, menge TEXT, einheit TEXT)");
   exec("CREATE INDEX rezeptezutaten_rezept ON rezeptezutaten(rezeptid)");
+  exec("CREATE TABLE zubereitungen(rezeptid INTEGER PRIMARY KEY, text TEXT)");
 }
 
 int SqlitePeer::import(const std::string& bytes) {
   Statement addrecipe(prepare("INSERT INTO rezepte(id, name, wertung) VALUES (?1, ?2, '0')"));
   Statement addingredient(prepare("INSERT INTO zutaten(id, name, verfuegbar, alkoholisch) VALUES (?1, ?2, 0, 0)"));
   Statement addlink(prepare("INSERT INTO rezeptezutaten(rezeptid, zutatid, menge, einheit) VALUES (?1, ?2, ?3, ?4)"));
+  Statement addpreparation(prepare("INSERT INTO zubereitungen(rezeptid, text) VALUES (?1, ?2)"));
   sqlite3_int64 recipeid = 0;
   sqlite3_int64 nextingredient = 1;
   {
@@ -132,8 +138,14 @@ int SqlitePeer::import(const std::string& bytes) {
     } else if (state == State::marker) {
       if (platform::upper(line) != "ZUTATEN:") fail("a recipe without its \"Zutaten:\" line");
       state = State::lines;
-    } else if (platform::upper(line).find("ZUBEREITUNG") != std::string::npos) {
+    } else if (const std::size_t word = platform::upper(line).find(zubereitung); word != std::string::npos) {
       state = State::name;
+      std::string_view text = platform::trimview(std::string_view(line).substr(word + zubereitung.size()));
+      if (text.starts_with(':')) text = platform::trimview(text.substr(1));
+      if (text.empty()) continue;
+      sqlite3_bind_int64(*addpreparation, 1, recipeid);
+      bindtext(*addpreparation, 2, std::string(text));
+      run(addpreparation);
     } else {
       const std::optional<IngredientLine> parts = splitline(line);
       if (!parts) fail("an ingredient line of the wrong format");
@@ -158,7 +170,8 @@ long long SqlitePeer::readall() {
   Statement all(prepare(
       "SELECT (SELECT count(*) FROM rezepte WHERE wertung IS NOT NULL)"
       " + (SELECT count(*) FROM zutaten WHERE alkoholisch IS NOT NULL)"
-      " + (SELECT count(*) FROM rezeptezutaten WHERE einheit IS NOT NULL)"));
+      " + (SELECT count(*) FROM rezeptezutaten WHERE einheit IS NOT NULL)"
+      " + (SELECT count(*) FROM zubereitungen WHERE text IS NOT NULL)"));
   check(sqlite3_step(*all));
   return sqlite3_column_int64(*all, 0);
 }
@@ -194,6 +207,20 @@ std::vector<catalogue::ResultRow> SqlitePeer::search(const catalogue::SearchSett
                     catalogue::janein(sqlite3_column_int(*query, 4) == 1), columntext(*query, 0)});
   check(code);
   return rows;
+}
+
+std::size_t SqlitePeer::openrecipe(int id) {
+  Statement name(prepare("SELECT name FROM rezepte WHERE id = ?1"));
+  Statement lines(prepare(
+      "SELECT l.menge, l.einheit, z.name, z.verfuegbar, z.alkoholisch FROM rezeptezutaten l"
+      " LEFT JOIN zutaten z ON z.id = l.zutatid WHERE l.rezeptid = ?1 ORDER BY l.rowid"));
+  Statement preparation(prepare("SELECT text FROM zubereitungen WHERE rezeptid = ?1"));
+  std::size_t bytes = 0;
+  for (const Statement* query : {&name, &lines, &preparation}) {
+    sqlite3_bind_int(**query, 1, id);
+    while (sqlite3_step(**query) == SQLITE_ROW) bytes += columntext(**query, 0).size();
+  }
+  return bytes;
 }
 
 void SqlitePeer::rate(int id, int rating) {

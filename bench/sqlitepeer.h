@@ -1,5 +1,5 @@
 // The same catalogue in SQLite, doing the work Mixolino does the way an
-// SQLite program would: three tables with an index on the link table, the
+// SQLite program would: four tables with an index on the link table, the
 // import as one bulk insert in one transaction, the search as one query, a
 // rating change as one UPDATE. It is the benchmarks' reference, nothing more.
 #pragma once
@@ -23,19 +23,23 @@ class SqlitePeer {
   SqlitePeer(const SqlitePeer&) = delete;
   SqlitePeer& operator=(const SqlitePeer&) = delete;
 
-  // The three tables and the index, as Mixolino's first start creates its files.
+  // The four tables and the index, as Mixolino's first start creates its files.
   void createschema();
 
   // Reads an import file's text by the import's rules and inserts its rows in
   // one transaction; the number of recipes.
   int import(const std::string& bytes);
 
-  // The first query after opening: reads every row of the three tables.
+  // The first query after opening: reads every row of the four tables.
   long long readall();
 
   // The rows "Cocktails suchen" lists for these settings, in the same order:
   // by name with Mixolino's name comparison, equal names by id.
   std::vector<catalogue::ResultRow> search(const catalogue::SearchSettings& settings);
+
+  // Opening one recipe: its name, its lines with their ingredients, its
+  // preparation; the bytes of the texts read.
+  std::size_t openrecipe(int id);
 
   // "Wertung ändern" of one recipe: reads its rating, writes the new one.
   void rate(int id, int rating);

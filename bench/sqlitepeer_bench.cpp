@@ -23,6 +23,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
+#include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
@@ -241,17 +242,19 @@ void measure(int recipes, const std::string& scratch) {
     importing.sqlite.push_back(sqliteimport(database, text));
   }
   const std::string db = program + "db/";
-  const double tablemb = filesmb({db + "c_zutaten.db", db + "c_rezeptezutaten.db", db + "c_rezepte.db"});
+  const double tablemb =
+      filesmb({db + "c_zutaten.db", db + "c_rezeptezutaten.db", db + "c_rezepte.db", db + "c_zubereitungen.db"});
   const double sqlitemb = filesmb({database});
 
   // The start-up loads the tables and then works out the name order in the
   // splash's second; both rows set it against the same SQLite figure.
-  Figure loading{"load, three tables (SQLite: open + query)", {}, {}};
+  Figure loading{"load, four tables (SQLite: open + query)", {}, {}};
   Figure startup{"start-up: load + name order", {}, {}};
   for (int round = 0; round < rounds; ++round) {
     Quiet quiet;
     loading.mixolino.push_back(seconds([&] {
-      for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte"}) TdbdynGrid(name).db_init(db, {name});
+      for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"})
+        TdbdynGrid(name).db_init(db, {name});
     }));
     catalogue::Catalogue catalogue(program + "mixolino", quiet.splash, quiet.application);
     startup.mixolino.push_back(seconds([&] { catalogue.StarttimerTimer(); }));
@@ -279,6 +282,17 @@ void measure(int recipes, const std::string& scratch) {
     }
   const bool same = samerows(catalogue, peer);
   const std::size_t allhits = peer.search(emptyterm).size();
+
+  // Opening a recipe: its caption and its box's lines, one recipe at a time.
+  Figure opening{"open one recipe (name, lines, preparation)", {}, {}};
+  for (int round = 0; round < rounds; ++round) {
+    const std::string id = std::to_string(1 + round * 7919 % recipes);
+    opening.mixolino.push_back(seconds([&] {
+      catalogue::infotitel(catalogue, id);
+      catalogue::zeigecocktail(catalogue, id);
+    }));
+    opening.sqlite.push_back(seconds([&] { peer.openrecipe(std::stoi(id)); }));
+  }
 
   Figure peak{"peak memory after load + first search", {}, {}};
   Figure loadpeak{"peak memory after load", {}, {}};
@@ -308,7 +322,8 @@ void measure(int recipes, const std::string& scratch) {
   const bool samerated = samerows(catalogue, peer);
   catalogue.FormCloseQuery();
 
-  printtable(recipes, tablemb, sqlitemb, {searchall, searchra, loading, startup, loadpeak, peak, importing, rating},
+  printtable(recipes, tablemb, sqlitemb,
+             {searchall, searchra, opening, loading, startup, loadpeak, peak, importing, rating},
              median(loadpeak.mixolino), median(peak.mixolino), same && samerated);
 }
 

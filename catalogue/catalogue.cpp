@@ -13,14 +13,21 @@ namespace {
 
 constexpr char separator = '/';
 
-// The columns of the three tables, in the order they are created and loaded.
+// The columns of the four tables, in the order they are created and loaded.
+// A table added after the first three is made, silently, when a database
+// from before it lacks its file; a missing one of the first three stays an
+// error, for it held data that would be lost.
 struct TableLayout {
   const char* name;
   int32_t columns;
+  bool madewhenmissing;
 };
-constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl},
-                                                      {"c_rezeptezutaten", rezeptzutatspalte::anzahl},
-                                                      {"c_rezepte", rezeptspalte::anzahl}}};
+constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
+                                                      {"c_rezeptezutaten", rezeptzutatspalte::anzahl, false},
+                                                      {"c_rezepte", rezeptspalte::anzahl, false},
+                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
+
+constexpr const char* statusname = "status.txt";
 
 // How long, in seconds, a start-up waits for another copy's start-up to load
 // its tables, then for another copy's command to put its changes on the disk;
@@ -38,6 +45,7 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_zutaten_(std::make_unique<TdbdynGrid>("c_zutaten")),
       c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
       c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
+      c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
       journal_(dbfolder()) {
   for (TdbdynGrid* table : tables()) table->stagechanges(true);
 }
@@ -50,12 +58,21 @@ std::string Catalogue::programfolder() const { return programfile_.substr(0, pro
 
 std::string Catalogue::dbfolder() const { return programfolder() + "db" + separator; }
 
-std::string Catalogue::statusfile() const { return dbfolder() + "status.txt"; }
+std::string Catalogue::statusfile() const { return dbfolder() + statusname; }
 
-std::array<TdbdynGrid*, 3> Catalogue::tables() { return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()}; }
+std::vector<std::string> Catalogue::datafilenames() {
+  std::vector<std::string> names;
+  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
+  names.push_back(statusname);
+  return names;
+}
 
-std::array<const TdbdynGrid*, 3> Catalogue::tables() const {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()};
+std::array<TdbdynGrid*, 4> Catalogue::tables() {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+}
+
+std::array<const TdbdynGrid*, 4> Catalogue::tables() const {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
 }
 
 Catalogue::ReadOnly Catalogue::readonly() const {
@@ -103,6 +120,7 @@ std::unique_ptr<platform::FolderLock> Catalogue::lockforstartup(const std::strin
 
 void Catalogue::StarttimerTimer() {
   const double start = platform::now();
+  neuangelegt_ = false;
   splash_.show();
   const std::string folder = dbfolder();
   if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
@@ -127,15 +145,20 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
   for (TdbdynGrid* table : tables()) table->db_close();
   journal_.close();
   if (const Outcome recovered = recoverjournal(); !recovered) return {recovered};
-  if (!platform::fileexists(statusfile())) {
+  const bool neu = !platform::fileexists(statusfile());
+  if (neu) {
     // Files left behind are offered for overwriting, one question each: no
     // question is asked while the folder is locked.
     if (anytablefilepresent()) lock.reset();
     if (const Outcome created = createtablefiles(); !created) return {created};
     if (const Outcome written = writestatusfile(); !written) return {written, false};
     if (!lock) lock = lockforstartup(dbfolder());
+  } else if (const Outcome created = createmissingtablefiles(); !created) {
+    return {created};
   }
-  return {loadtables()};
+  const Step loaded{loadtables()};
+  neuangelegt_ = neu && loaded.outcome;
+  return loaded;
 }
 
 bool Catalogue::anytablefilepresent() const {
@@ -192,6 +215,17 @@ Outcome Catalogue::createtablefiles() {
   }
   // The new files' names are on the disk before the status file vouches for them.
   if (!platform::syncfolder(dbfolder())) return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
+  return Outcome::ok();
+}
+
+Outcome Catalogue::createmissingtablefiles() {
+  for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
+    const TableLayout& layout = tablelayouts[i];
+    const std::string path = dbfolder() + layout.name + ".db";
+    if (!layout.madewhenmissing || platform::fileexists(path)) continue;
+    if (!tables()[i]->db_createfile(path, layout.columns) || !platform::syncfolder(dbfolder()))
+      return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
+  }
   return Outcome::ok();
 }
 
@@ -276,6 +310,7 @@ void Catalogue::FormCloseQuery() {
   c_zutaten_.reset();
   c_rezeptezutaten_.reset();
   c_rezepte_.reset();
+  c_zubereitungen_.reset();
 }
 
 void Catalogue::DBreset1Click() {

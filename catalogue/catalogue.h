@@ -1,10 +1,11 @@
-// The catalogue: the three tables, their folder, the start-up sequence, the
+// The catalogue: the four tables, their folder, the start-up sequence, the
 // shutdown and the reset. The windows own one Catalogue for the program's life.
 #pragma once
 
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/outcome.h"
 #include "catalogue/ports.h"
@@ -17,20 +18,20 @@ namespace catalogue {
 
 class Catalogue {
  public:
-  // FormCreate: constructs c_zutaten, c_rezeptezutaten and c_rezepte, in this
-  // order; nothing is loaded. programfile is the program's full path; the
+  // FormCreate: constructs c_zutaten, c_rezeptezutaten, c_rezepte and
+  // c_zubereitungen, in this order; nothing is loaded. programfile is the program's full path; the
   // database folder is "db/" beside it.
   Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application);
   ~Catalogue();
 
   // StarttimerTimer: the start-up sequence. The caller has disabled the timer.
   void StarttimerTimer();
-  // FormCloseQuery: closes and destroys the three tables; never refuses.
+  // FormCloseQuery: closes and destroys the four tables; never refuses.
   void FormCloseQuery();
   // DBreset1Click: asks, deletes the status file and re-arms the start-up.
   void DBreset1Click();
 
-  // Whether the catalogue is read-only, and why: no when all three tables
+  // Whether the catalogue is read-only, and why: no when all four tables
   // were opened for writing; inuse when another process holds a table file;
   // notwritable when a table file cannot be written at all.
   enum class ReadOnly { no, inuse, notwritable };
@@ -73,6 +74,11 @@ class Catalogue {
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
   std::string statusfile() const;     // dbfolder() + "status.txt"
+  // The names of the files that hold the database: the table files and the status file.
+  static std::vector<std::string> datafilenames();
+  // Whether the last start-up made the database and found it empty: a first
+  // start, or the one after a reset.
+  bool neuangelegt() const { return neuangelegt_; }
 
   // The tables, from construction until FormCloseQuery destroys them.
   TdbdynGrid& c_zutaten() { return *c_zutaten_; }
@@ -81,13 +87,15 @@ class Catalogue {
   const TdbdynGrid& c_zutaten() const { return *c_zutaten_; }
   const TdbdynGrid& c_rezeptezutaten() const { return *c_rezeptezutaten_; }
   const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
+  TdbdynGrid& c_zubereitungen() { return *c_zubereitungen_; }
+  const TdbdynGrid& c_zubereitungen() const { return *c_zubereitungen_; }
 
   ApplicationPort& application() { return application_; }
 
  private:
-  // The three tables in the order they are created, loaded and closed.
-  std::array<TdbdynGrid*, 3> tables();
-  std::array<const TdbdynGrid*, 3> tables() const;
+  // The four tables in the order they are created, loaded and closed.
+  std::array<TdbdynGrid*, 4> tables();
+  std::array<const TdbdynGrid*, 4> tables() const;
   // The lock of the database folder for the start-up; nullptr when none
   // came in time: the locks of the table files then decide who writes.
   static std::unique_ptr<platform::FolderLock> lockforstartup(const std::string& folder);
@@ -113,6 +121,7 @@ class Catalogue {
   Outcome recoverjournal();
   bool anytablefilepresent() const;
   Outcome createtablefiles();
+  Outcome createmissingtablefiles();
   Outcome writestatusfile();
   Outcome loadtables();
   // A failed step that ends the program: its warning, then the end.
@@ -125,6 +134,8 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_zutaten_;
   std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
   std::unique_ptr<TdbdynGrid> c_rezepte_;
+  std::unique_ptr<TdbdynGrid> c_zubereitungen_;
+  bool neuangelegt_ = false;
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;

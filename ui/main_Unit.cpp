@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -22,10 +23,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <QTimer>
 #include <QTreeView>
 
+#include "catalogue/beispiel.h"
 #include "catalogue/einkaufstipps.h"
+#include "catalogue/export.h"
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
 #include "catalogue/recipeview.h"
@@ -167,6 +171,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   createmenus();
   createactions();
   createopendialog();
+  createexportdialogs();
   settaborder();
   GroupBox1->installEventFilter(this);  // once every control it looks at exists
 
@@ -375,6 +380,14 @@ void TMainform::createmenus() {
   Einkaufstipps1 =
       addentry(Zutaten1, "Einkaufstipps1", QStringLiteral("&Einkaufstipps"), &TMainform::Einkaufstipps1Click);
 
+  Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
+  Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
+                                 &TMainform::Rezepteimportieren1Click);
+  Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
+                                 &TMainform::Rezepteexportieren1Click);
+  Datenbanksichern1 =
+      addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
+
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
   Importieren1 = addentry(debug1, "Importieren1", QStringLiteral("Daten &Importieren"), &TMainform::Importieren1Click);
@@ -407,11 +420,24 @@ void TMainform::createactions() {
   addAction(Action_Abbruch);
 }
 
+// The file dialogs show every file's details in columns wide enough for
+// long names, sizes and dates.
+QFileDialog* TMainform::createfiledialog(const char* name) {
+  auto* dialog = new QFileDialog(this);
+  dialog->setObjectName(QString::fromUtf8(name));
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setProxyModel(new GermanFileColumns(dialog));
+  dialog->setViewMode(QFileDialog::Detail);
+  dialog->resize(760, 460);
+  if (auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    files->header()->setMinimumSectionSize(90);
+    files->header()->resizeSection(0, 320);
+  }
+  return dialog;
+}
+
 void TMainform::createopendialog() {
-  OpenDialogimport = new QFileDialog(this);
-  OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
-  OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);
-  OpenDialogimport->setProxyModel(new GermanFileColumns(OpenDialogimport));
+  OpenDialogimport = createfiledialog("OpenDialogimport");
   OpenDialogimport->setFileMode(QFileDialog::ExistingFile);
   OpenDialogimport->setAcceptMode(QFileDialog::AcceptOpen);
   // The one filter matches every file, names without a dot too; only its
@@ -420,6 +446,21 @@ void TMainform::createopendialog() {
   OpenDialogimport->setNameFilter(QStringLiteral("Alle Dateien (*)"));
   if (auto* filters = OpenDialogimport->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
     filters->setItemText(0, QStringLiteral("Alle Dateien (*.*)"));
+}
+
+void TMainform::createexportdialogs() {
+  SaveDialogexport = createfiledialog("SaveDialogexport");
+  SaveDialogexport->setFileMode(QFileDialog::AnyFile);
+  SaveDialogexport->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialogexport->setNameFilter(QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+  SaveDialogexport->setDefaultSuffix(QStringLiteral("txt"));
+  SaveDialogexport->setDirectory(QDir::homePath());
+  SaveDialogexport->selectFile(QStringLiteral("rezepte.txt"));
+
+  FolderDialogsichern = createfiledialog("FolderDialogsichern");
+  FolderDialogsichern->setFileMode(QFileDialog::Directory);
+  FolderDialogsichern->setOption(QFileDialog::ShowDirsOnly);
+  FolderDialogsichern->setDirectory(QDir::homePath());
 }
 
 void TMainform::settaborder() {
@@ -471,6 +512,8 @@ void TMainform::ListView_ergDblClick() {
   const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(row));
   if (!lines) return;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
+  infomemo->moveCursor(QTextCursor::Start);  // the first line in view, not the end of the preparation
+  GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, rezeptid(row))));
   GB_info->show();
   GB_info->raise();
 }
@@ -489,6 +532,7 @@ void TMainform::Wertungndern1Click() {
 
 void TMainform::b_info_xClick() {
   infomemo->clear();
+  GB_info->setTitle(QStringLiteral("Info"));
   GB_info->hide();
 }
 
@@ -520,6 +564,12 @@ void TMainform::DBreset1Click() { catalogue_->DBreset1Click(); }
 
 void TMainform::Importieren1Click() { catalogue::Importieren1Click(*catalogue_, *this); }
 
+void TMainform::Rezepteimportieren1Click() { Importieren1Click(); }
+
+void TMainform::Rezepteexportieren1Click() { catalogue::Rezepteexportieren1Click(*catalogue_, *this); }
+
+void TMainform::Datenbanksichern1Click() { catalogue::Datenbanksichern1Click(*catalogue_, *this); }
+
 void TMainform::Einheiten1Click() { showlines(einheitenzeilen()); }
 
 void TMainform::Programmbeschreibung1Click() { showlines(programmbeschreibungzeilen()); }
@@ -537,18 +587,36 @@ void TMainform::ber1Click() {
 
 // --- the application ---
 
+// A database just made empty is offered the sample in data/ beside the program.
 void TMainform::StarttimerTimer() {
   Starttimer->stop();
   catalogue_->StarttimerTimer();
+  if (catalogue_->neuangelegt()) catalogue::beispielanbieten(*catalogue_, catalogue_->programfolder() + "data/");
 }
 
 void TMainform::armstarttimer() { Starttimer->start(); }
 
 void TMainform::endapplication() { QApplication::exit(0); }
 
+// The dialog starts in the folder of this run's last import, else at home.
 std::optional<std::string> TMainform::chooseimportfile() {
-  if (OpenDialogimport->exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList chosen = OpenDialogimport->selectedFiles();
+  OpenDialogimport->setDirectory(importfolder_.isEmpty() ? QDir::homePath() : importfolder_);
+  std::optional<std::string> path = chosenpath(*OpenDialogimport);
+  if (path) importfolder_ = OpenDialogimport->directory().absolutePath();
+  return path;
+}
+
+std::optional<std::string> TMainform::chooseexportfile() { return chosenpath(*SaveDialogexport); }
+
+std::optional<std::string> TMainform::choosebackupfolder() {
+  std::optional<std::string> folder = chosenpath(*FolderDialogsichern);
+  if (folder && !folder->ends_with('/')) *folder += '/';
+  return folder;
+}
+
+std::optional<std::string> TMainform::chosenpath(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
   const QByteArray path = QFile::encodeName(chosen.first());
   return std::string(path.constData(), static_cast<std::size_t>(path.size()));

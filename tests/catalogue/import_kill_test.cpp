@@ -90,6 +90,17 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
   } else {
     EXPECT_EQ(links, 0);
   }
+
+  // Preparations: one for each recipe found, but perhaps the last, in order.
+  const TdbdynGrid& zubereitungen = cat.c_zubereitungen();
+  int32_t preparations = 0;
+  for (int32_t row = 0; row < zubereitungen.getrowcount() && !zubereitungen.DBfields(row).empty(); ++row) {
+    EXPECT_EQ(zubereitungen.getcell(0, row), std::to_string(row + 1));
+    EXPECT_EQ(zubereitungen.getcell(1, row), file.recipes[static_cast<std::size_t>(row)].zubereitung);
+    ++preparations;
+  }
+  EXPECT_GE(preparations, recipes - 1);
+  EXPECT_LE(preparations, recipes);
   return recipes;
 }
 
@@ -151,7 +162,7 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
   int killed = 0;
   for (int round = 0; round < 60 && Clock::now() < deadline; ++round) {
     ASSERT_TRUE(platform::deletefile(dbfolder() + "status.txt"));
-    messages.answers = {true, true, true};
+    messages.answers = {true, true, true, true};
     catalogue.reset();
     ASSERT_TRUE(start());  // empty tables again
     catalogue.reset();
@@ -400,11 +411,11 @@ class Powercut : public testsupport::CatalogueFixture {
     }
   }
 
-  // The rows of the three tables, sorted, as a load may order them otherwise;
+  // The rows of the four tables, sorted, as a load may order them otherwise;
   // rows of empty cells (deleted ones stay so until the next load) left out.
   static std::vector<std::string> cells(catalogue::Catalogue& cat) {
     std::vector<std::string> all;
-    for (const TdbdynGrid* table : {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte()}) {
+    for (const TdbdynGrid* table : {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen()}) {
       for (int32_t row = 0; row < table->getrowcount(); ++row) {
         std::string cells = table->name() + "|";
         for (int32_t col = 0; col < table->getcolcount(); ++col) cells += table->getcell(col, row) + "|";
@@ -423,7 +434,7 @@ class Powercut : public testsupport::CatalogueFixture {
     testsupport::FakeSplash quietsplash;
     testsupport::FakeApplication quietapplication;
     messages.clear();
-    messages.answers = {true, true, true};
+    messages.answers = {true, true, true, true};  // the four tables
     catalogue::Catalogue fresh(place.path() + "mixolino", quietsplash, quietapplication);
     fresh.StarttimerTimer();
     EXPECT_EQ(quietapplication.ended, 0);
@@ -493,7 +504,7 @@ TEST_F(Powercut, AnImportOfAFewRecipes) {
 
 TEST_F(Powercut, AReset) {
   cutthrough([&] {
-    messages.answers = {true, true, true, true};
+    messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites
     catalogue->DBreset1Click();
     ASSERT_TRUE(start());
   });
