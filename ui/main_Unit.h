@@ -31,6 +31,7 @@ class QWidget;
 
 namespace ui {
 
+class Teinkaufstippsform;
 class Tfortschrittform;
 class Tsplashform;
 class TMemoform;
@@ -170,6 +171,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   std::unique_ptr<catalogue::Catalogue> catalogue_;
   Anchors* anchors_ = nullptr;
   ResultlistModel* resultrows_ = nullptr;
+  Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
   bool closed_ = false;
 };
 

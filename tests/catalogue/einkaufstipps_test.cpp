@@ -72,6 +72,14 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   EXPECT_TRUE(messages.log.empty());
 }
 
+TEST_F(EinkaufstippsTest, AnEmptyCatalogueHasNoRecipesToBuyFor) {
+  ASSERT_TRUE(start());
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  EXPECT_TRUE(tipps.keinerezepte);
+  EXPECT_EQ(tipps.mixbar, 0);
+  EXPECT_TRUE(tipps.eine.empty() && tipps.paare.empty() && tipps.plan.empty());
+}
+
 // Ties are broken by the names in the result list's order: a pair by its
 // first name, then its second; a purchase of the plan by its name.
 TEST_F(EinkaufstippsTest, TiesGoByNameInPairsAndPlan) {
