@@ -74,10 +74,7 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
 
 TEST_F(EinkaufstippsTest, AnEmptyCatalogueHasNoRecipesToBuyFor) {
   ASSERT_TRUE(start());
-  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
-  EXPECT_TRUE(tipps.keinerezepte);
-  EXPECT_EQ(tipps.mixbar, 0);
-  EXPECT_TRUE(tipps.eine.empty() && tipps.paare.empty() && tipps.plan.empty());
+  EXPECT_TRUE(catalogue::einkaufstipps(*catalogue).keinerezepte);
 }
 
 // Ties are broken by the names in the result list's order: a pair by its

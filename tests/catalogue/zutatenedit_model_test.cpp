@@ -426,7 +426,6 @@ TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
   model->zutataufloesenClick();  // Rohrzucker into Rum, found under another filter
   model->filtern("");
   EXPECT_EQ(column(0), (std::vector<std::string>{"Rohrzucker", "Rum", cp("Weißer Rum")}));
-  EXPECT_EQ(column(3), (std::vector<std::string>{"Ja", "Nein", "Nein"}));
   model->filtern("um");
   EXPECT_EQ(model->aufloeszeile(), -1);  // the source is not shown
   model->select(0, 1);
@@ -435,9 +434,6 @@ TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
   EXPECT_EQ(messages.questions(),
             std::vector<std::string>{cp("Wollen Sie Rohrzucker auflösen und die Rezeptreferenzen auf Rum schieben?")});
   EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{2, 3}}));
-  model->filtern("xyz");
-  EXPECT_EQ(model->rowcount(), 0);
-  model->zutatengridDblClick();
   messages.clear();
   model->b_okClick();
   EXPECT_EQ(messages.informations(), std::vector<std::string>{cp("2 Zutateneinträge geändert!")});

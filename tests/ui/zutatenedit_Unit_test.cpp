@@ -1,6 +1,5 @@
 #include <QAbstractButton>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -206,18 +205,14 @@ class ZutateneditTest : public QObject {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QStringList shown;
-    QString flag;
     imfenster(editor, false, [&] {
       QTest::keyClicks(editor.e_suchen, QStringLiteral("ZI"));
       shown = shownnames(*editor.zutatengrid);
       editor.zutatengrid->setCurrentIndex(editor.zutatengrid->model()->index(0, verfuegbar));
       QTest::keyClick(editor.zutatengrid, Qt::Key_Space);
-      flag = celltext(*editor.zutatengrid, 0, verfuegbar);
       editor.b_ok->click();
     });
-    QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("Label_suchen"))->text(), QStringLiteral("Suchen:"));
     QCOMPARE(shown, QStringList{"Zitrone"});
-    QCOMPARE(flag, QStringLiteral("Ja"));
     QCOMPARE(kueche.record(2), testsupport::packed({"Zitrone", "1", "0"}));
   }
 
