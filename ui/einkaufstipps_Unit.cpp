@@ -43,6 +43,8 @@ Teinkaufstippsform::Teinkaufstippsform(const catalogue::Catalogue& catalogue, co
   Memo = new QPlainTextEdit(this);
   Memo->setObjectName(QStringLiteral("Memo"));
   Memo->setReadOnly(true);
+  // The arrow and page keys and Ctrl+End move through a long text too.
+  Memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo->setFont(font);
   auto* layout = new QVBoxLayout(this);
