@@ -66,7 +66,10 @@ void Teinkaufstippsform::fuellen() {
   layout()->activate();  // the field's width before the window is first shown
   const std::vector<std::string> lines = einkaufstippszeilen(tipps, static_cast<std::size_t>(spalten()));
   std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) (i > 0 ? text += '\n' : text) += lines[i];
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
   // One text at once: adding line by line would lay out every line.
   Memo->setPlainText(toqt(text));
 }
