@@ -18,6 +18,10 @@ class StderrMessages : public MessagePort {
     print("Frage", text);
     return false;
   }
+  Antwort yesnocancel(const std::string& text) override {
+    print("Frage", text);
+    return Antwort::abbrechen;
+  }
   bool inputbox(const std::string&, const std::string& prompt, std::string&) override {
     print("Eingabe", prompt);
     return false;
@@ -41,6 +45,10 @@ class Holding : public MessagePort {
   bool question(const std::string& text) override {
     showheld();
     return current->question(text);
+  }
+  Antwort yesnocancel(const std::string& text) override {
+    showheld();
+    return current->yesnocancel(text);
   }
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override {
     showheld();
