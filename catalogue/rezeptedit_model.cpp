@@ -1,0 +1,277 @@
+#include "catalogue/rezeptedit_model.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "catalogue/import.h"
+#include "catalogue/recipeview.h"
+#include "catalogue/tables.h"
+#include "platform/codepage.h"
+#include "platform/collation.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+
+namespace catalogue {
+
+namespace {
+
+constexpr const char* keinemenge = "0";
+constexpr const char* keineeinheit = "-";
+
+// The first row of c_rezepte whose id has the number, or -1.
+int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
+  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
+    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
+  return -1;
+}
+
+// The link rows of the recipe, in table order.
+std::vector<int32_t> findzeilen(const TdbdynGrid& c_rezeptezutaten, int32_t id) {
+  std::vector<int32_t> rows;
+  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
+    if (idnummer(leserezeptzutat(c_rezeptezutaten, row).rezeptid(), linkersatz) == id) rows.push_back(row);
+  return rows;
+}
+
+std::string wort(const std::string& text) { return std::string("„"_cp) + text + std::string("“"_cp); }
+
+// The refusal of one value of an ingredient line; nothing when the import
+// reads it back as it is.
+std::optional<std::string> zeilenfehler(const Zutatenzeile& zeile) {
+  const std::pair<const char*, const std::string*> werte[] = {
+      {"Die Menge ", &zeile.menge}, {"Die Einheit ", &zeile.einheit}, {"Die Zutat ", &zeile.zutat}};
+  if (zeile.zutat.empty()) return "Bitte geben Sie eine Zutat an.";
+  for (const auto& [feld, wert] : werte) {
+    if (uppercontains(*wert, "ZUBEREITUNG"))
+      return feld + wort(*wert) + std::string(" darf das Wort „Zubereitung“ nicht enthalten."_cp);
+    // The import takes the line apart at its first two blanks.
+    if (wert != &zeile.zutat && wert->find(' ') != std::string::npos)
+      return feld + wort(*wert) + " darf kein Leerzeichen enthalten.";
+  }
+  // Without quantity and unit the line is the name alone, and a name with a
+  // blank would be read as quantity, unit and name.
+  if (zeile.menge == keinemenge && zeile.einheit == keineeinheit && zeile.zutat.find(' ') != std::string::npos)
+    return "Die Zutat " + wort(zeile.zutat) +
+           std::string(" braucht eine Menge oder eine Einheit, weil ihr Name ein Leerzeichen enthält."_cp);
+  return std::nullopt;
+}
+
+}  // namespace
+
+Outcome bereinigen(Rezeptentwurf& entwurf) {
+  entwurf.name = storedvalue(entwurf.name);
+  if (entwurf.name.empty()) return Outcome::failed("Name: Bitte geben Sie dem Rezept einen Namen.");
+  // A name line that reads as the start of the ingredient list is one that
+  // an import of a hand-edited file misreads.
+  if (platform::upper(entwurf.name) == "ZUTATEN:")
+    return Outcome::failed("Name: " + wort(entwurf.name) + " ist als Name eines Rezeptes nicht möglich.");
+  std::vector<Zutatenzeile> zeilen;
+  for (std::size_t i = 0; i < entwurf.zeilen.size(); ++i) {
+    const Zutatenzeile& roh = entwurf.zeilen[i];
+    Zutatenzeile zeile{storedvalue(roh.menge), storedvalue(roh.einheit), storedvalue(roh.zutat)};
+    if (zeile.menge.empty() && zeile.einheit.empty() && zeile.zutat.empty()) continue;
+    if (zeile.menge.empty()) zeile.menge = keinemenge;
+    if (zeile.einheit.empty()) zeile.einheit = keineeinheit;
+    if (const std::optional<std::string> fehler = zeilenfehler(zeile))
+      return Outcome::failed("Zutatenzeile " + std::to_string(i + 1) + ": " + *fehler);
+    zeilen.push_back(std::move(zeile));
+  }
+  entwurf.zeilen = std::move(zeilen);
+  entwurf.zubereitung = storedvalue(entwurf.zubereitung);
+  return Outcome::ok();
+}
+
+RezepteditModel::RezepteditModel(Catalogue& catalogue) : catalogue_(catalogue) {}
+
+void RezepteditModel::neu() { entwurf_ = geoeffnet_ = {}; }
+
+namespace {
+
+// The ingredient id of each line: the first known ingredient of its name, as
+// the import finds it, or a new one, not available and not alcoholic.
+Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeilen, std::vector<std::string>& ids) {
+  IngredientLookup zutaten(c_zutaten);
+  for (const Zutatenzeile& zeile : zeilen) {
+    // The name as its subfield reads back, as the import looks it up.
+    if (const std::optional<int32_t> known = zutaten.find(platform::upper(TdbdynGrid::getsubfieldview(zeile.zutat, 1)))) {
+      ids.push_back(std::to_string(*known));
+      continue;
+    }
+    std::vector<std::string> row(zutatspalte::anzahl);
+    ids.push_back(row[zutatspalte::id] = std::to_string(zutaten.nextid()));
+    row[zutatspalte::werte] = zutatwerte(zeile.zutat, "0", "0");
+    if (!c_zutaten.addrow(row)) return Outcome::failed();
+    zutaten.added(c_zutaten, c_zutaten.getrowcount() - 1);
+  }
+  return Outcome::ok();
+}
+
+// The recipe's row: a new one with the next id, as the import gives it, and
+// no rating; or the stored one with its new name, its id and rating kept.
+Outcome schreiberezept(TdbdynGrid& c_rezepte, Rezeptentwurf& rezept) {
+  std::vector<std::string> values(rezeptspalte::anzahl);
+  if (rezept.id.empty()) {
+    values[rezeptspalte::id] = std::to_string(largestid(c_rezepte) + 1);
+    values[rezeptspalte::werte] = rezeptwerte(rezept.name, "0");
+    if (!c_rezepte.addrow(values)) return Outcome::failed();
+    rezept.id = values[rezeptspalte::id];
+    return Outcome::ok();
+  }
+  const int32_t row = findrezept(c_rezepte, idnummer(rezept.id, 0));
+  if (row < 0 || !c_rezepte.getrow(row, values) || values.size() < rezeptspalte::anzahl)
+    return Outcome::failed("Das Rezept ist nicht mehr in der Datenbank.");
+  std::string& werte = values[rezeptspalte::werte];
+  if (TdbdynGrid::getsubfieldview(werte, rezeptfeld::name) == rezept.name) return Outcome::ok();
+  if (!TdbdynGrid::setsubfield(werte, rezeptfeld::name, rezept.name) || !c_rezepte.updaterow(row, values))
+    return Outcome::failed();
+  return Outcome::ok();
+}
+
+// The lines over the recipe's link rows, in their order: a row that holds
+// its line already stays untouched, surplus rows are deleted, further lines
+// appended.
+Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vector<Zutatenzeile>& zeilen,
+                       const std::vector<std::string>& zutatids) {
+  const std::vector<int32_t> alt = findzeilen(c_rezeptezutaten, id);
+  for (std::size_t i = 0; i < std::max(alt.size(), zeilen.size()); ++i) {
+    if (i >= zeilen.size()) {
+      if (!c_rezeptezutaten.delrow(alt[i])) return Outcome::failed();
+      continue;
+    }
+    std::vector<std::string> values(rezeptzutatspalte::anzahl);
+    values[rezeptzutatspalte::rezeptid] = std::to_string(id);
+    values[rezeptzutatspalte::zutatid] = zutatids[i];
+    values[rezeptzutatspalte::werte] = rezeptzutatwerte(zeilen[i].menge, zeilen[i].einheit);
+    std::vector<std::string> stored;
+    if (i < alt.size() && c_rezeptezutaten.getrow(alt[i], stored) && stored == values) continue;
+    if (!(i < alt.size() ? c_rezeptezutaten.updaterow(alt[i], values) : c_rezeptezutaten.addrow(values)))
+      return Outcome::failed();
+  }
+  return Outcome::ok();
+}
+
+// The rows of the recipe as one command on the disk.
+Outcome schreiben(Catalogue& catalogue, Rezeptentwurf& rezept) {
+  std::vector<std::string> zutatids;
+  Outcome written = zutatenids(catalogue.c_zutaten(), rezept.zeilen, zutatids);
+  if (written) written = schreiberezept(catalogue.c_rezepte(), rezept);
+  if (written) written = schreibezeilen(catalogue.c_rezeptezutaten(), idnummer(rezept.id, 0), rezept.zeilen, zutatids);
+  if (!written) return written;
+  return catalogue.flush();
+}
+
+// A value as the window shows it: the placeholders as empty cells.
+std::string angezeigt(const std::string& wert) { return wert == keinemenge || wert == keineeinheit ? "" : wert; }
+
+}  // namespace
+
+Outcome RezepteditModel::speichern() {
+  Rezeptentwurf rezept = entwurf_;
+  Outcome outcome = bereinigen(rezept);
+  if (outcome) outcome = schreiben(catalogue_, rezept);
+  if (!outcome.orwarn()) return outcome;
+  for (Zutatenzeile& zeile : rezept.zeilen) zeile = {angezeigt(zeile.menge), angezeigt(zeile.einheit), zeile.zutat};
+  entwurf_ = geoeffnet_ = std::move(rezept);
+  return outcome;
+}
+
+bool RezepteditModel::oeffnen(const std::string& id) {
+  const int32_t row = findrezept(catalogue_.c_rezepte(), idnummer(id, 0));
+  if (row < 0) return false;
+  Rezeptentwurf rezept;
+  rezept.id = leserezeptid(catalogue_.c_rezepte(), row);
+  rezept.name = leserezept(catalogue_.c_rezepte(), row).name();
+  rrezept eintraege;
+  laderezept(catalogue_, rezept.id, eintraege);
+  for (const rrezepteintrag& eintrag : eintraege)
+    rezept.zeilen.push_back({eintrag.menge, eintrag.einheit, eintrag.zutatname});
+  entwurf_ = geoeffnet_ = std::move(rezept);
+  return true;
+}
+
+int32_t RezepteditModel::neuezeile(int32_t row) {
+  const auto at = row < 0 || row >= static_cast<int32_t>(entwurf_.zeilen.size())
+                      ? entwurf_.zeilen.size()
+                      : static_cast<std::size_t>(row) + 1;
+  entwurf_.zeilen.insert(entwurf_.zeilen.begin() + static_cast<std::ptrdiff_t>(at), Zutatenzeile{});
+  return static_cast<int32_t>(at);
+}
+
+int32_t RezepteditModel::zeileloeschen(int32_t row) {
+  const auto count = static_cast<int32_t>(entwurf_.zeilen.size());
+  if (row < 0 || row >= count) return row;
+  entwurf_.zeilen.erase(entwurf_.zeilen.begin() + row);
+  return std::min(row, count - 2);
+}
+
+int32_t RezepteditModel::zeilehoch(int32_t row) {
+  if (row < 1 || row >= static_cast<int32_t>(entwurf_.zeilen.size())) return row;
+  std::swap(entwurf_.zeilen[static_cast<std::size_t>(row)], entwurf_.zeilen[static_cast<std::size_t>(row) - 1]);
+  return row - 1;
+}
+
+int32_t RezepteditModel::zeilerunter(int32_t row) {
+  if (row < 0 || row + 1 >= static_cast<int32_t>(entwurf_.zeilen.size())) return row;
+  return zeilehoch(row + 1) + 1;
+}
+
+namespace {
+
+// Each distinct non-empty text once, in the name order of the result list.
+std::vector<std::string> sortiert(const std::unordered_set<std::string_view>& texte) {
+  std::vector<std::string> out(texte.begin(), texte.end());
+  std::sort(out.begin(), out.end(),
+            [](const std::string& a, const std::string& b) { return platform::comparenames(a, b) < 0; });
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> RezepteditModel::zutatennamen() const {
+  const TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  std::unordered_set<std::string_view> namen;
+  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+    const std::string_view name = lesezutat(c_zutaten, row).name();
+    if (!name.empty()) namen.insert(name);
+  }
+  return sortiert(namen);
+}
+
+std::vector<std::string> RezepteditModel::einheiten() const {
+  const TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
+  std::unordered_set<std::string_view> einheiten;
+  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
+    const std::string_view einheit = lesemenge(c_rezeptezutaten, row).einheit();
+    if (!einheit.empty() && einheit != keineeinheit) einheiten.insert(einheit);
+  }
+  return sortiert(einheiten);
+}
+
+bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
+  if (!catalogue.maywrite().orwarn()) return false;
+  const int32_t nummer = idnummer(id, 0);
+  const int32_t row = findrezept(catalogue.c_rezepte(), nummer);
+  if (row < 0) return false;
+  const std::string name(leserezept(catalogue.c_rezepte(), row).name());
+  if (!platform::askquestion(std::string("Soll das Rezept „"_cp) + name + std::string("“ gelöscht werden?"_cp)))
+    return false;
+  bool deleted = catalogue.c_rezepte().delrow(row);
+  for (const int32_t zeile : findzeilen(catalogue.c_rezeptezutaten(), nummer))
+    deleted = deleted && catalogue.c_rezeptezutaten().delrow(zeile);
+  return deleted && catalogue.flush();
+}
+
+std::optional<ResultRow> ergebniszeile(const Catalogue& catalogue, const std::string& id) {
+  const int32_t row = findrezept(catalogue.c_rezepte(), idnummer(id, 0));
+  if (row < 0) return std::nullopt;
+  const Rezeptzeile rezept = leserezept(catalogue.c_rezepte(), row);
+  rrezept zeilen;
+  laderezept(catalogue, std::string(rezept.id()), zeilen);
+  // As the search has them: a recipe without lines counts as all available.
+  const bool alkoholisch = std::any_of(zeilen.begin(), zeilen.end(), [](const auto& z) { return z.alkoholisch; });
+  const bool verfuegbar = std::all_of(zeilen.begin(), zeilen.end(), [](const auto& z) { return z.verfuegbar; });
+  return ResultRow{std::string(rezept.name()), wertungtostern(rezept.wertung()), janein(alkoholisch),
+                   janein(verfuegbar), std::string(rezept.id())};
+}
+
+}  // namespace catalogue
