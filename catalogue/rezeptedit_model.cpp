@@ -64,7 +64,7 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
   // A name line that reads as the start of the ingredient list is one that
   // an import of a hand-edited file misreads.
   if (platform::upper(entwurf.name) == "ZUTATEN:")
-    return Outcome::failed("Name: " + wort(entwurf.name) + " ist als Name eines Rezeptes nicht möglich.");
+    return Outcome::failed("Name: " + wort(entwurf.name) + std::string(" ist als Name eines Rezeptes nicht möglich."_cp));
   std::vector<Zutatenzeile> zeilen;
   for (std::size_t i = 0; i < entwurf.zeilen.size(); ++i) {
     const Zutatenzeile& roh = entwurf.zeilen[i];
