@@ -13,14 +13,19 @@ namespace {
 
 constexpr char separator = '/';
 
-// The columns of the three tables, in the order they are created and loaded.
+// The columns of the four tables, in the order they are created and loaded.
+// A table added after the first three is made, silently, when a database
+// from before it lacks its file; a missing one of the first three stays an
+// error, for it held data that would be lost.
 struct TableLayout {
   const char* name;
   int32_t columns;
+  bool madewhenmissing;
 };
-constexpr std::array<TableLayout, 3> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl},
-                                                      {"c_rezeptezutaten", rezeptzutatspalte::anzahl},
-                                                      {"c_rezepte", rezeptspalte::anzahl}}};
+constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
+                                                      {"c_rezeptezutaten", rezeptzutatspalte::anzahl, false},
+                                                      {"c_rezepte", rezeptspalte::anzahl, false},
+                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
 
 // How long a start-up waits for another copy's start-up to load its tables.
 constexpr double lockwait = 5 * platform::onesecond;
@@ -34,7 +39,8 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       application_(application),
       c_zutaten_(std::make_unique<TdbdynGrid>("c_zutaten")),
       c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
-      c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")) {}
+      c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
+      c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")) {}
 
 Catalogue::~Catalogue() = default;
 
@@ -46,10 +52,12 @@ std::string Catalogue::dbfolder() const { return programfolder() + "db" + separa
 
 std::string Catalogue::statusfile() const { return dbfolder() + "status.txt"; }
 
-std::array<TdbdynGrid*, 3> Catalogue::tables() { return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()}; }
+std::array<TdbdynGrid*, 4> Catalogue::tables() {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+}
 
-std::array<const TdbdynGrid*, 3> Catalogue::tables() const {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get()};
+std::array<const TdbdynGrid*, 4> Catalogue::tables() const {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
 }
 
 Catalogue::ReadOnly Catalogue::readonly() const {
@@ -94,8 +102,8 @@ void Catalogue::StarttimerTimer() {
   splash_.show();
   const std::string folder = dbfolder();
   if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
-  // Held until the three tables are loaded: a second copy started meanwhile
-  // then finds all three files taken, never just some of them.
+  // Held until the four tables are loaded: a second copy started meanwhile
+  // then finds all four files taken, never just some of them.
   std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
   if (!platform::fileexists(statusfile())) {
@@ -103,6 +111,8 @@ void Catalogue::StarttimerTimer() {
     // An input/output error here leaves the tables unloaded and the splash
     // open, and the program running.
     if (const Outcome written = writestatusfile(); !written.orwarn()) return;
+  } else if (const Outcome created = createmissingtablefiles(); !created) {
+    return abortstartup(created);
   }
   if (const Outcome loaded = loadtables(); !loaded) return abortstartup(loaded);
   lock.reset();
@@ -126,6 +136,17 @@ Outcome Catalogue::createtablefiles() {
     const TableLayout& layout = tablelayouts[i];
     // "erzeugen" in lower case, as the message has always read; it stays so.
     if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns))
+      return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
+  }
+  return Outcome::ok();
+}
+
+Outcome Catalogue::createmissingtablefiles() {
+  for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
+    const TableLayout& layout = tablelayouts[i];
+    const std::string path = dbfolder() + layout.name + ".db";
+    if (!layout.madewhenmissing || platform::fileexists(path)) continue;
+    if (!tables()[i]->db_createfile(path, layout.columns) || !platform::syncfolder(dbfolder()))
       return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
   return Outcome::ok();
@@ -179,6 +200,7 @@ void Catalogue::FormCloseQuery() {
   c_zutaten_.reset();
   c_rezeptezutaten_.reset();
   c_rezepte_.reset();
+  c_zubereitungen_.reset();
 }
 
 void Catalogue::DBreset1Click() {

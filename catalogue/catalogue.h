@@ -1,4 +1,4 @@
-// The catalogue: the three tables, their folder, the start-up sequence, the
+// The catalogue: the four tables, their folder, the start-up sequence, the
 // shutdown and the reset. The windows own one Catalogue for the program's life.
 #pragma once
 
@@ -15,20 +15,20 @@ namespace catalogue {
 
 class Catalogue {
  public:
-  // FormCreate: constructs c_zutaten, c_rezeptezutaten and c_rezepte, in this
-  // order; nothing is loaded. programfile is the program's full path; the
+  // FormCreate: constructs c_zutaten, c_rezeptezutaten, c_rezepte and
+  // c_zubereitungen, in this order; nothing is loaded. programfile is the program's full path; the
   // database folder is "db/" beside it.
   Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application);
   ~Catalogue();
 
   // StarttimerTimer: the start-up sequence. The caller has disabled the timer.
   void StarttimerTimer();
-  // FormCloseQuery: closes and destroys the three tables; never refuses.
+  // FormCloseQuery: closes and destroys the four tables; never refuses.
   void FormCloseQuery();
   // DBreset1Click: asks, deletes the status file and re-arms the start-up.
   void DBreset1Click();
 
-  // Whether the catalogue is read-only, and why: no when all three tables
+  // Whether the catalogue is read-only, and why: no when all four tables
   // were opened for writing; inuse when another process holds a table file;
   // notwritable when a table file cannot be written at all.
   enum class ReadOnly { no, inuse, notwritable };
@@ -53,13 +53,15 @@ class Catalogue {
   const TdbdynGrid& c_zutaten() const { return *c_zutaten_; }
   const TdbdynGrid& c_rezeptezutaten() const { return *c_rezeptezutaten_; }
   const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
+  TdbdynGrid& c_zubereitungen() { return *c_zubereitungen_; }
+  const TdbdynGrid& c_zubereitungen() const { return *c_zubereitungen_; }
 
   ApplicationPort& application() { return application_; }
 
  private:
-  // The three tables in the order they are created, loaded and closed.
-  std::array<TdbdynGrid*, 3> tables();
-  std::array<const TdbdynGrid*, 3> tables() const;
+  // The four tables in the order they are created, loaded and closed.
+  std::array<TdbdynGrid*, 4> tables();
+  std::array<const TdbdynGrid*, 4> tables() const;
   // The lock of the database folder; waits a few seconds at most for another
   // copy's start-up, then goes on without it (nullptr): the locks of the table
   // files then decide who writes.
@@ -67,6 +69,7 @@ class Catalogue {
   // The steps of the start-up that can fail.
   static Outcome createfolder(const std::string& folder);
   Outcome createtablefiles();
+  Outcome createmissingtablefiles();
   Outcome writestatusfile();
   Outcome loadtables();
   // A failed step that ends the program: its warning, then the end.
@@ -79,6 +82,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_zutaten_;
   std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
   std::unique_ptr<TdbdynGrid> c_rezepte_;
+  std::unique_ptr<TdbdynGrid> c_zubereitungen_;
 };
 
 }  // namespace catalogue

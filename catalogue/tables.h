@@ -1,4 +1,4 @@
-// The catalogue's three tables, named once: their columns, the subfields of
+// The catalogue's four tables, named once: their columns, the subfields of
 // their packed cells, how ids and flags read, and the row readers and packed
 // cell builders every command uses. Only this header knows which number a
 // column or subfield has.
@@ -51,6 +51,13 @@ namespace rezeptfeld {
 inline constexpr int32_t name = 1;
 inline constexpr int32_t wertung = 2;
 }  // namespace rezeptfeld
+
+// c_zubereitungen: the preparation of a recipe that has one; one row per such recipe.
+namespace zubereitungspalte {
+inline constexpr int32_t rezeptid = 0;
+inline constexpr int32_t text = 1;
+inline constexpr int32_t anzahl = 2;
+}  // namespace zubereitungspalte
 
 // An id read as a number, or ersatz when the text is no number. Each side of
 // an id comparison has its own ersatz, so two such texts never match.

@@ -147,7 +147,7 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
   int killed = 0;
   for (int round = 0; round < 60 && Clock::now() < deadline; ++round) {
     ASSERT_TRUE(platform::deletefile(dbfolder() + "status.txt"));
-    messages.answers = {true, true, true};
+    messages.answers = {true, true, true, true};
     catalogue.reset();
     ASSERT_TRUE(start());  // empty tables again
     catalogue.reset();

@@ -13,7 +13,7 @@ namespace {
 
 using testsupport::readfile;
 
-const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte"};
+const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"};
 
 std::string header(int columns) { return "#DB\xA1" "0000000000\xA1" "A\xA1" + std::to_string(columns) + "\xA1"; }
 
@@ -55,19 +55,20 @@ TEST(CatalogueFolders, ProgramFolderIsThePartBeforeTheFileName) {
   EXPECT_EQ(bare.dbfolder(), "db/");
 }
 
-TEST_F(Startup, FirstStartCreatesAndLoadsThreeEmptyTables) {
+TEST_F(Startup, FirstStartCreatesAndLoadsFourEmptyTables) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(readfile(tablefile("c_zutaten")), header(2));
   EXPECT_EQ(readfile(tablefile("c_rezeptezutaten")), header(3));
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
+  EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
   // The clock stands still until the splash loop, so the line shows the start moment.
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 20:15:30\r\n");
 
-  const int columns[] = {2, 3, 2};
-  for (int i = 0; i < 3; ++i) {
+  const int columns[] = {2, 3, 2, 2};
+  for (int i = 0; i < 4; ++i) {
     const TdbdynGrid& table = *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(),
-                                          &catalogue->c_rezepte()}[i];
+                                          &catalogue->c_rezepte(), &catalogue->c_zubereitungen()}[i];
     EXPECT_EQ(table.name(), tablenames[i]);
     EXPECT_EQ(table.Mode(), 1);
     EXPECT_EQ(table.getcolcount(), columns[i]);
@@ -116,6 +117,18 @@ TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                          // loaded before the failure
 }
 
+// A database from before the preparations: their table is made without a word.
+TEST_F(Startup, OlderDatabaseGetsThePreparationTableSilently) {
+  firstrun();
+  ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
+  const std::string status = readfile(statusfile());
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(messages.log.empty());
+  EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
+  EXPECT_EQ(readfile(statusfile()), status);
+  EXPECT_EQ(catalogue->c_zubereitungen().Mode(), 1);
+}
+
 TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
   firstrun();
   testsupport::writefile(tablefile("c_rezepte"), header(2) + "\r\n\xBF" "0000000001\xBF" "0\xA1" "1\xA1" "x\xA1");
@@ -135,10 +148,10 @@ TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
   catalogue.reset();
   application.ended = 0;
   messages.clear();
-  messages.answers = {true, true, true};
+  messages.answers = {true, true, true, true};
   clock.advance(3600 * 1000);
   ASSERT_TRUE(start());
-  EXPECT_EQ(messages.questions().size(), 3u);
+  EXPECT_EQ(messages.questions().size(), 4u);
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 21:15:31\r\n");
@@ -183,10 +196,11 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
   EXPECT_EQ(application.armed, 1);
   EXPECT_TRUE(messages.warnings().empty());
 
-  messages.answers = {true, true, true};
+  messages.answers = {true, true, true, true};
   clock.advance(60 * 1000);
   ASSERT_TRUE(start());
-  for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte()}) {
+  for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
+                                  &catalogue->c_zubereitungen()}) {
     EXPECT_EQ(table->getrowcount(), 1);
     EXPECT_EQ(table->getcell(0, 0), "");
   }
@@ -207,7 +221,7 @@ TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
 
 // Another copy of the program, in another process, starts up just now: it
 // holds the database folder and has taken one table so far.
-TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
+TEST_F(Startup, ACopyWithoutAllFourTablesChangesNothingAndSaysWhy) {
   firstrun();
   int ready[2];
   int release[2];
@@ -217,7 +231,7 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     const auto folderlock = platform::FolderLock::trylock(dbfolder());
-    const auto table = platform::File::open(tablefile("c_rezeptezutaten"), platform::File::Access::readwrite_denywrite);
+    const auto table = platform::File::open(tablefile("c_zubereitungen"), platform::File::Access::readwrite_denywrite);
     char byte = folderlock && table ? 'y' : 'n';
     (void)!::write(ready[1], &byte, 1);
     (void)!::read(release[0], &byte, 1);
@@ -228,12 +242,12 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   EXPECT_EQ(byte, 'y');
 
   const std::string before[] = {readfile(tablefile(tablenames[0])), readfile(tablefile(tablenames[1])),
-                                readfile(tablefile(tablenames[2]))};
+                                readfile(tablefile(tablenames[2])), readfile(tablefile(tablenames[3]))};
   EXPECT_TRUE(start());
   EXPECT_GE(clock.elapsedms, 5000);  // waited for the folder, then went on
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
                                      "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " +
-                                     tablefile("c_rezeptezutaten"))});
+                                     tablefile("c_zubereitungen"))});
   messages.clear();
   importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
   struct : catalogue::RatingPort { bool anzeigen(int&) override { return true; } } dialog;
@@ -247,7 +261,7 @@ TEST_F(Startup, ACopyWithoutAllThreeTablesChangesNothingAndSaysWhy) {
   EXPECT_EQ(importfile.asked + application.armed, 0);
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
   EXPECT_TRUE(platform::fileexists(statusfile()));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(readfile(tablefile(tablenames[i])), before[i]) << tablenames[i];
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(readfile(tablefile(tablenames[i])), before[i]) << tablenames[i];
 
   (void)!::write(release[1], &byte, 1);
   int status = 0;
