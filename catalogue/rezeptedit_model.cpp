@@ -33,6 +33,13 @@ std::vector<int32_t> findzeilen(const TdbdynGrid& c_rezeptezutaten, int32_t id) 
   return rows;
 }
 
+// The row of c_zubereitungen of the recipe, or -1.
+int32_t findzubereitung(const TdbdynGrid& c_zubereitungen, int32_t id) {
+  for (int32_t row = 0; row < c_zubereitungen.getrowcount(); ++row)
+    if (idnummer(c_zubereitungen.cellview(zubereitungspalte::rezeptid, row), linkersatz) == id) return row;
+  return -1;
+}
+
 std::string wort(const std::string& text) { return std::string("„"_cp) + text + std::string("“"_cp); }
 
 // The refusal of one value of an ingredient line; nothing when the import
@@ -150,12 +157,26 @@ Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vect
   return Outcome::ok();
 }
 
+// The preparation's row: changed, added, or deleted when the text is empty.
+Outcome schreibezubereitung(TdbdynGrid& c_zubereitungen, int32_t id, const std::string& text) {
+  const int32_t row = findzubereitung(c_zubereitungen, id);
+  if (text.empty()) return row < 0 || c_zubereitungen.delrow(row) ? Outcome::ok() : Outcome::failed();
+  std::vector<std::string> values(zubereitungspalte::anzahl);
+  values[zubereitungspalte::rezeptid] = std::to_string(id);
+  values[zubereitungspalte::text] = text;
+  if (row >= 0 && c_zubereitungen.cellview(zubereitungspalte::text, row) == text) return Outcome::ok();
+  return (row < 0 ? c_zubereitungen.addrow(values) : c_zubereitungen.updaterow(row, values)) ? Outcome::ok()
+                                                                                              : Outcome::failed();
+}
+
 // The rows of the recipe as one command on the disk.
 Outcome schreiben(Catalogue& catalogue, Rezeptentwurf& rezept) {
   std::vector<std::string> zutatids;
   Outcome written = zutatenids(catalogue.c_zutaten(), rezept.zeilen, zutatids);
   if (written) written = schreiberezept(catalogue.c_rezepte(), rezept);
-  if (written) written = schreibezeilen(catalogue.c_rezeptezutaten(), idnummer(rezept.id, 0), rezept.zeilen, zutatids);
+  const int32_t id = idnummer(rezept.id, 0);
+  if (written) written = schreibezeilen(catalogue.c_rezeptezutaten(), id, rezept.zeilen, zutatids);
+  if (written) written = schreibezubereitung(catalogue.c_zubereitungen(), id, rezept.zubereitung);
   if (!written) return written;
   return catalogue.flush();
 }
@@ -185,6 +206,9 @@ bool RezepteditModel::oeffnen(const std::string& id) {
   laderezept(catalogue_, rezept.id, eintraege);
   for (const rrezepteintrag& eintrag : eintraege)
     rezept.zeilen.push_back({eintrag.menge, eintrag.einheit, eintrag.zutatname});
+  const TdbdynGrid& c_zubereitungen = catalogue_.c_zubereitungen();
+  if (const int32_t zubereitung = findzubereitung(c_zubereitungen, idnummer(rezept.id, 0)); zubereitung >= 0)
+    rezept.zubereitung = platform::trimview(c_zubereitungen.cellview(zubereitungspalte::text, zubereitung));
   entwurf_ = geoeffnet_ = std::move(rezept);
   return true;
 }
@@ -258,6 +282,8 @@ bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
   bool deleted = catalogue.c_rezepte().delrow(row);
   for (const int32_t zeile : findzeilen(catalogue.c_rezeptezutaten(), nummer))
     deleted = deleted && catalogue.c_rezeptezutaten().delrow(zeile);
+  if (const int32_t zubereitung = findzubereitung(catalogue.c_zubereitungen(), nummer); zubereitung >= 0)
+    deleted = deleted && catalogue.c_zubereitungen().delrow(zubereitung);
   return deleted && catalogue.flush();
 }
 

@@ -29,7 +29,7 @@ class RezepteditTest : public testsupport::CatalogueFixture {
   // The three table files, which a refused or declined command leaves alone.
   std::string files() const {
     std::string bytes;
-    for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte"})
+    for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"})
       bytes += testsupport::readfile(dbfolder() + name + ".db");
     return bytes;
   }
@@ -73,12 +73,13 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   ASSERT_TRUE(model.oeffnen("1"));
   EXPECT_EQ(model.entwurf().zeilen, (std::vector<Zutatenzeile>{{"4", "cl", "Rum"}, {"2", "BL", "Zucker"}, {"", "", "Minze"}}));
   model.entwurf().name = " Mojito\xBF Royal\r";
+  model.entwurf().zubereitung = "Umr\xFChren";
   model.entwurf().zeilen = {{"", "", "Minze"}, {"4", "", "RUM"}, {"1", "Spritzer", "Crushed Ice"}};
   EXPECT_TRUE(model.geaendert());
   ASSERT_TRUE(model.speichern());
   EXPECT_FALSE(model.geaendert());
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1", "Mojito  Royal", {{"", "", "Minze"}, {"4", "", "Rum"}, {"1", "Spritzer", "Crushed Ice"}}, ""}));
+  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1", "Mojito  Royal", {{"", "", "Minze"}, {"4", "", "Rum"}, {"1", "Spritzer", "Crushed Ice"}}, "Umr\xFChren"}));
   EXPECT_EQ(catalogue::ergebniszeile(*catalogue, "1")->wertung, "* * * *");
   // The unit left empty is stored as the import stores a line without one.
   EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezeptezutaten().getcell(2, 1), 2), "-");
@@ -92,14 +93,18 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
 TEST_F(RezepteditTest, NewRecipeGetsTheNextIdAndNoRating) {
   RezepteditModel model(*catalogue);
   model.neu();
-  model.entwurf() = {"", "Zombie", {{"4", "cl", "Rum"}, {}, {"", "cl", "Limette"}}, ""};
+  model.entwurf() = {"", "Zombie", {{"4", "cl", "Rum"}, {}, {"", "cl", "Limette"}}, "Kurz\r\nsch\xFCtteln"};
   ASSERT_TRUE(model.speichern());
   EXPECT_EQ(model.entwurf().id, "3");
-  EXPECT_EQ(reloaded("3").zeilen, (std::vector<Zutatenzeile>{{"4", "cl", "Rum"}, {"", "cl", "Limette"}}));
+  EXPECT_EQ(reloaded("3"), (Rezeptentwurf{"3", "Zombie", {{"4", "cl", "Rum"}, {"", "cl", "Limette"}}, "Kurz  sch\xFCtteln"}));
   EXPECT_EQ(catalogue->c_rezepte().getcell(1, 2), testsupport::packed({"Zombie", "0"}));
 }
 
-TEST_F(RezepteditTest, DeletingAsksThenRemovesTheRecipeAndItsLinesButNoIngredient) {
+TEST_F(RezepteditTest, DeletingAsksThenRemovesTheRecipeItsLinesAndPreparationButNoIngredient) {
+  RezepteditModel model(*catalogue);
+  ASSERT_TRUE(model.oeffnen("1"));
+  model.entwurf().zubereitung = "Mit Minze";
+  ASSERT_TRUE(model.speichern());
   const std::string before = files();
   EXPECT_FALSE(catalogue::rezeptloeschen(*catalogue, "1"));
   EXPECT_EQ(messages.questions(), std::vector<std::string>{cp("Soll das Rezept „Mojito“ gelöscht werden?")});
@@ -112,6 +117,7 @@ TEST_F(RezepteditTest, DeletingAsksThenRemovesTheRecipeAndItsLinesButNoIngredien
   EXPECT_FALSE(catalogue::laderezept(*catalogue, "1", lines));
   EXPECT_TRUE(catalogue::laderezept(*catalogue, "2", lines));
   EXPECT_EQ(catalogue->c_zutaten().getrowcount(), 3);
+  EXPECT_EQ(catalogue->c_zubereitungen().getcell(1, 0), "");
 }
 
 }  // namespace
