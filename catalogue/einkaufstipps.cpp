@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <span>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -39,6 +40,7 @@ class Zutaten {
 
   bool verfuegbar(int32_t slot) const { return verfuegbar_[static_cast<std::size_t>(slot)]; }
   bool keineverfuegbar() const { return std::find(verfuegbar_.begin(), verfuegbar_.end(), true) == verfuegbar_.end(); }
+  std::size_t anzahl() const { return namen_.size(); }
   const std::string& name(int32_t slot) const { return namen_[static_cast<std::size_t>(slot)]; }
 
   // The name's place in the result list's order, worked out when first asked.
@@ -48,6 +50,21 @@ class Zutaten {
     return *key;
   }
 
+  // Whether one list of slots comes before another of the same length: by
+  // the names in the result list's order, then by the slots.
+  bool namenvor(std::span<const int32_t> a, std::span<const int32_t> b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return std::tie(sortkey(a[i]), a[i]) < std::tie(sortkey(b[i]), b[i]);
+    return false;
+  }
+
+  // The two slots in that order.
+  std::array<int32_t, 2> paar(int32_t a, int32_t b) {
+    const int32_t first[] = {a};
+    const int32_t second[] = {b};
+    return namenvor(second, first) ? std::array<int32_t, 2>{b, a} : std::array<int32_t, 2>{a, b};
+  }
+
  private:
   Idslots slots_;
   std::vector<std::string> namen_;
@@ -55,21 +72,23 @@ class Zutaten {
   std::vector<std::optional<std::string>> sortkeys_;
 };
 
-// What the lines of one recipe id leave missing: the first two distinct
-// missing ingredients, and how many there are, counted up to three.
+// What the lines of one recipe id leave missing: the first planschritte
+// distinct missing ingredients, and how many there are, counted up to one more.
 struct Fehlend {
+  static constexpr int32_t gemerkt = static_cast<int32_t>(planschritte);
+
   bool unkaeuflich = false;  // a line whose ingredient has no row
   int32_t anzahl = 0;
-  std::array<int32_t, 2> zutaten{-1, -1};
+  std::array<int32_t, planschritte> zutaten = {-1, -1, -1, -1, -1};
 
   void zeile(int32_t slot, const Zutaten& alle) {
     if (slot < 0) {
       unkaeuflich = true;
       return;
     }
-    if (alle.verfuegbar(slot) || zutaten[0] == slot || zutaten[1] == slot) return;
-    if (anzahl < 2) zutaten[static_cast<std::size_t>(anzahl)] = slot;
-    anzahl = std::min(anzahl + 1, 3);
+    if (alle.verfuegbar(slot) || std::find(zutaten.begin(), zutaten.end(), slot) != zutaten.end()) return;
+    if (anzahl < gemerkt) zutaten[static_cast<std::size_t>(anzahl)] = slot;
+    anzahl = std::min(anzahl + 1, gemerkt + 1);
   }
 };
 
@@ -100,7 +119,7 @@ class Rezeptzeilen {
 // The recipes that one ingredient or one pair completes, as their rows in
 // c_rezepte in table order.
 struct Gruppe {
-  std::vector<int32_t> zutaten;  // slots; a pair in name order once sorted
+  std::vector<int32_t> zutaten;  // slots; a tip's pair in name order
   std::vector<int32_t> rezepte;
 };
 
@@ -108,37 +127,118 @@ struct Gruppe {
 class Gruppen {
  public:
   void dazu(std::vector<int32_t> zutaten, int32_t rezept) {
-    const uint64_t key = zutaten.size() == 1 ? static_cast<uint32_t>(zutaten[0])
-                                             : static_cast<uint64_t>(std::min(zutaten[0], zutaten[1])) << 32 |
-                                                   static_cast<uint32_t>(std::max(zutaten[0], zutaten[1]));
-    const auto [found, neu] = index_.try_emplace(key, gruppen_.size());
+    const auto [found, neu] = index_.try_emplace(schluessel(zutaten), gruppen_.size());
     if (neu) gruppen_.push_back({std::move(zutaten), {}});
     gruppen_[found->second].rezepte.push_back(rezept);
   }
 
-  // The best count of them, the most recipes first, then by the names.
-  std::vector<Gruppe> beste(std::size_t count, Zutaten& alle) {
-    for (Gruppe& g : gruppen_)
-      std::sort(g.zutaten.begin(), g.zutaten.end(),
-                [&alle](int32_t a, int32_t b) { return std::tie(alle.sortkey(a), a) < std::tie(alle.sortkey(b), b); });
-    const auto vor = [&alle](const Gruppe& a, const Gruppe& b) {
+  const std::vector<Gruppe>& alle() const { return gruppen_; }
+
+  // The group of one ingredient (b = -1) or of a pair; nullptr when none.
+  const Gruppe* finde(int32_t a, int32_t b = -1) const {
+    const auto found = index_.find(b < 0 ? schluessel({a}) : schluessel({a, b}));
+    return found == index_.end() ? nullptr : &gruppen_[found->second];
+  }
+
+  // All of them, the most recipes first, then by the names; the groups of
+  // single ingredients only.
+  std::vector<Gruppe> sortiert(Zutaten& alle) {
+    std::sort(gruppen_.begin(), gruppen_.end(), [&alle](const Gruppe& a, const Gruppe& b) {
       if (a.rezepte.size() != b.rezepte.size()) return a.rezepte.size() > b.rezepte.size();
-      for (std::size_t i = 0; i < a.zutaten.size(); ++i)
-        if (a.zutaten[i] != b.zutaten[i])
-          return std::tie(alle.sortkey(a.zutaten[i]), a.zutaten[i]) <
-                 std::tie(alle.sortkey(b.zutaten[i]), b.zutaten[i]);
-      return false;
-    };
-    count = std::min(count, gruppen_.size());
-    std::partial_sort(gruppen_.begin(), gruppen_.begin() + static_cast<std::ptrdiff_t>(count), gruppen_.end(), vor);
-    gruppen_.resize(count);
+      return alle.namenvor(a.zutaten, b.zutaten);
+    });
+    index_.clear();
     return std::move(gruppen_);
   }
 
  private:
+  static uint64_t schluessel(const std::vector<int32_t>& zutaten) {
+    return zutaten.size() == 1 ? static_cast<uint32_t>(zutaten[0])
+                               : static_cast<uint64_t>(std::min(zutaten[0], zutaten[1])) << 32 |
+                                     static_cast<uint32_t>(std::max(zutaten[0], zutaten[1]));
+  }
+
   std::unordered_map<uint64_t, std::size_t> index_;
   std::vector<Gruppe> gruppen_;
 };
+
+// A pair that may be worth buying: its slots in name order and how many
+// recipes buying both completes.
+struct Paar {
+  std::array<int32_t, 2> zutaten;
+  std::size_t gesamt = 0;
+  const Gruppe* beide = nullptr;  // the recipes missing exactly both
+};
+
+// The best maxpaare pairs by what buying both completes. Every pair that some
+// recipe misses exactly is a candidate; of the pairs no recipe misses, only
+// those of the first maxpaare + 1 singles can be among the best, since each
+// of them would otherwise come after at least maxpaare pairs of better singles.
+std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen& paare, Zutaten& alle) {
+  std::unordered_map<int32_t, const Gruppe*> einzelne;
+  for (const Gruppe& g : einzeln) einzelne.emplace(g.zutaten[0], &g);
+  const auto anzahl = [&einzelne](int32_t slot) {
+    const auto found = einzelne.find(slot);
+    return found == einzelne.end() ? std::size_t{0} : found->second->rezepte.size();
+  };
+  const auto kandidat = [&](int32_t a, int32_t b, const Gruppe* beide) {
+    return Paar{alle.paar(a, b), anzahl(a) + anzahl(b) + (beide ? beide->rezepte.size() : 0), beide};
+  };
+  std::vector<Paar> kandidaten;
+  for (const Gruppe& g : paare.alle()) kandidaten.push_back(kandidat(g.zutaten[0], g.zutaten[1], &g));
+  const std::size_t oben = std::min(einzeln.size(), maxpaare + 1);
+  for (std::size_t i = 0; i < oben; ++i)
+    for (std::size_t j = i + 1; j < oben; ++j)
+      if (paare.finde(einzeln[i].zutaten[0], einzeln[j].zutaten[0]) == nullptr)
+        kandidaten.push_back(kandidat(einzeln[i].zutaten[0], einzeln[j].zutaten[0], nullptr));
+  const std::size_t count = std::min(maxpaare, kandidaten.size());
+  std::partial_sort(kandidaten.begin(), kandidaten.begin() + static_cast<std::ptrdiff_t>(count), kandidaten.end(),
+                    [&alle](const Paar& a, const Paar& b) {
+                      return a.gesamt != b.gesamt ? a.gesamt > b.gesamt : alle.namenvor(a.zutaten, b.zutaten);
+                    });
+  std::vector<Gruppe> beste;
+  for (std::size_t k = 0; k < count; ++k) {
+    const Paar& p = kandidaten[k];
+    Gruppe g{{p.zutaten[0], p.zutaten[1]}, {}};
+    for (const Gruppe* teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
+      if (teil != nullptr) g.rezepte.insert(g.rezepte.end(), teil->rezepte.begin(), teil->rezepte.end());
+    std::sort(g.rezepte.begin(), g.rezepte.end());  // table order, which equal names keep
+    beste.push_back(std::move(g));
+  }
+  return beste;
+}
+
+// The purchases that, one after the other, each complete the most recipes
+// given those before; offen are the recipes missing one to planschritte.
+std::vector<Einkaufsschritt> einkaufsplan(const std::vector<const Fehlend*>& offen, Zutaten& alle) {
+  std::vector<int32_t> gekauft;
+  std::vector<int64_t> gewinn(alle.anzahl());
+  std::vector<Einkaufsschritt> plan;
+  int64_t zusammen = 0;
+  while (plan.size() < planschritte) {
+    std::fill(gewinn.begin(), gewinn.end(), 0);
+    for (const Fehlend* f : offen) {
+      const auto begin = f->zutaten.begin();
+      const auto fehlt = [&gekauft](int32_t slot) { return std::find(gekauft.begin(), gekauft.end(), slot) == gekauft.end(); };
+      const auto end = begin + f->anzahl;
+      if (std::count_if(begin, end, fehlt) == 1) ++gewinn[static_cast<std::size_t>(*std::find_if(begin, end, fehlt))];
+    }
+    int32_t bester = -1;
+    for (int32_t slot = 0; slot < static_cast<int32_t>(gewinn.size()); ++slot) {
+      const int64_t g = gewinn[static_cast<std::size_t>(slot)];
+      const int32_t kandidat[] = {slot};
+      const int32_t bisher[] = {bester};
+      if (g > 0 && (bester < 0 || g > gewinn[static_cast<std::size_t>(bester)] ||
+                    (g == gewinn[static_cast<std::size_t>(bester)] && alle.namenvor(kandidat, bisher))))
+        bester = slot;
+    }
+    if (bester < 0) break;
+    gekauft.push_back(bester);
+    zusammen += gewinn[static_cast<std::size_t>(bester)];
+    plan.push_back({alle.name(bester), gewinn[static_cast<std::size_t>(bester)], zusammen});
+  }
+  return plan;
+}
 
 // A group as the caller sees it: the names, its recipes in the result list's
 // order; equal names keep their table order.
@@ -166,20 +266,21 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
   tipps.nichtsverfuegbar = zutaten.keineverfuegbar();
   Gruppen eine;
   Gruppen paare;
+  std::vector<const Fehlend*> offen;
   for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
     const Fehlend* f = rezeptzeilen.fehlend(leserezeptid(c_rezepte, row));
+    if (f != nullptr) tipps.keinerezepte = false;
     if (f == nullptr || f->unkaeuflich) continue;
-    if (f->anzahl == 0) {
-      ++tipps.mixbar;
-    } else if (f->anzahl == 1) {
-      eine.dazu({f->zutaten[0]}, row);
-    } else if (f->anzahl == 2) {
-      paare.dazu({f->zutaten[0], f->zutaten[1]}, row);
-    }
+    if (f->anzahl == 0) ++tipps.mixbar;
+    if (f->anzahl == 1) eine.dazu({f->zutaten[0]}, row);
+    if (f->anzahl == 2) paare.dazu({f->zutaten[0], f->zutaten[1]}, row);
+    if (f->anzahl > 0 && f->anzahl <= Fehlend::gemerkt) offen.push_back(f);
   }
+  const std::vector<Gruppe> einzeln = eine.sortiert(zutaten);
   // Only the recipes shown need their names.
-  for (const Gruppe& g : eine.beste(SIZE_MAX, zutaten)) tipps.eine.push_back(tipp(g, zutaten, c_rezepte));
-  for (const Gruppe& g : paare.beste(maxpaare, zutaten)) tipps.paare.push_back(tipp(g, zutaten, c_rezepte));
+  for (const Gruppe& g : einzeln) tipps.eine.push_back(tipp(g, zutaten, c_rezepte));
+  for (const Gruppe& g : bestepaare(einzeln, paare, zutaten)) tipps.paare.push_back(tipp(g, zutaten, c_rezepte));
+  tipps.plan = einkaufsplan(offen, zutaten);
   return tipps;
 }
 

@@ -1,6 +1,7 @@
 // "Einkaufstipps": how many recipes can be mixed from what is marked
-// available, and which one bottle, or which two, would complete the most
-// further recipes. One pass over each table; it writes nothing.
+// available, which one bottle, or which two, would complete the most further
+// recipes, and a plan of the next few purchases. One pass over each table; it
+// writes nothing.
 #pragma once
 
 #include <cstddef>
@@ -19,14 +20,31 @@ struct Einkaufstipp {
   bool operator==(const Einkaufstipp&) const = default;
 };
 
+// One purchase of the plan: the recipes it completes on top of the
+// purchases before it, and those of all purchases up to it.
+struct Einkaufsschritt {
+  std::string zutat;
+  int64_t neu = 0;
+  int64_t zusammen = 0;
+  bool operator==(const Einkaufsschritt&) const = default;
+};
+
 struct Einkaufstipps {
   int64_t mixbar = 0;               // recipes with lines whose ingredients are all available
+  bool keinerezepte = true;         // no recipe has a line: there is nothing to buy for
   bool nichtsverfuegbar = true;     // no ingredient is marked available
   std::vector<Einkaufstipp> eine;   // recipes missing exactly one ingredient
-  std::vector<Einkaufstipp> paare;  // recipes missing exactly two; the best maxpaare pairs
+  // The best maxpaare pairs by all the recipes buying both completes: those
+  // missing exactly one of the two and those missing exactly both.
+  std::vector<Einkaufstipp> paare;
+  // Up to planschritte purchases, each the one that completes the most
+  // recipes given those before it; the plan ends early when no purchase
+  // completes anything more.
+  std::vector<Einkaufsschritt> plan;
 };
 
 inline constexpr std::size_t maxpaare = 20;
+inline constexpr std::size_t planschritte = 5;
 
 // Ingredients and recipes mean what the search and the recipe view take them
 // to mean: a recipe's lines are its link rows, ids compared as numbers, the
@@ -41,6 +59,7 @@ inline constexpr std::size_t maxpaare = 20;
 // Order: tips with more recipes first; ties by the ingredient names in the
 // result list's order (a pair by its first name, then its second), then by
 // the ingredients' places in c_zutaten, so that equal names keep a fixed order.
+// A purchase of the plan that ties with another is chosen by the same order.
 Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
                             const TdbdynGrid& c_zutaten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);

@@ -17,6 +17,10 @@ class StderrMessages : public MessagePort {
     print("Frage", text);
     return false;
   }
+  Antwort yesnocancel(const std::string& text) override {
+    print("Frage", text);
+    return Antwort::abbrechen;
+  }
   bool inputbox(const std::string&, const std::string& prompt, std::string&) override {
     print("Eingabe", prompt);
     return false;

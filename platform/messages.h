@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// The answer to a question that can also be called off.
+enum class Antwort { ja, nein, abbrechen };
+
 class MessagePort {
  public:
   virtual ~MessagePort() = default;
@@ -16,18 +19,23 @@ class MessagePort {
   virtual void information(const std::string& text) = 0;
   // Title "Bestätigung", buttons "&Ja" and "&Nein"; true only for "&Ja".
   virtual bool question(const std::string& text) = 0;
+  // Title "Bestätigung", buttons "&Ja", "&Nein" and "Abbrechen"; Escape and
+  // the title-bar button count as "Abbrechen".
+  virtual Antwort yesnocancel(const std::string& text) = 0;
   // A one-line field prefilled with value (at most 255 characters), buttons
   // "OK" and "Abbrechen". True and the entered text in value for "OK".
   virtual bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) = 0;
 };
 
 // Installs the port that shows messages from now on; the caller keeps it alive.
-// nullptr restores the fallback, which writes to standard error and answers no.
+// nullptr restores the fallback, which writes to standard error, answers no
+// and calls off what can be called off.
 void setmessageport(MessagePort* port);
 MessagePort& messages();
 
 inline void showwarning(const std::string& text) { messages().warning(text); }
 inline void showinformation(const std::string& text) { messages().information(text); }
 inline bool askquestion(const std::string& text) { return messages().question(text); }
+inline Antwort askyesnocancel(const std::string& text) { return messages().yesnocancel(text); }
 
 }  // namespace platform

@@ -61,6 +61,20 @@ bool QtMessages::question(const std::string& text) {
   return box.clickedButton() == yes;
 }
 
+platform::Antwort QtMessages::yesnocancel(const std::string& text) {
+  QMessageBox box(QApplication::activeWindow());
+  preparebox(box, QMessageBox::Question, "Bestätigung", text);
+  QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == yes) return platform::Antwort::ja;
+  if (box.clickedButton() == no) return platform::Antwort::nein;
+  return platform::Antwort::abbrechen;
+}
+
 bool QtMessages::inputbox(const std::string& caption, const std::string& prompt, std::string& value) {
   QInputDialog box(QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);

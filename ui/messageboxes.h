@@ -13,6 +13,7 @@ class QtMessages : public platform::MessagePort {
   void warning(const std::string& text) override;
   void information(const std::string& text) override;
   bool question(const std::string& text) override;
+  platform::Antwort yesnocancel(const std::string& text) override;
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override;
 };
 

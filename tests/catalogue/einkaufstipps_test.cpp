@@ -54,14 +54,43 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   EXPECT_EQ(tipps.eine, (std::vector<Einkaufstipp>{{{"Cola"}, {"cola light", "Cuba Libre", "Rum Cola"}},
                                                    {{"Minze"}, {"Minzwasser"}},
                                                    {{"Soda"}, {"Highball"}}}));
+  // A pair brings the recipes missing exactly one of the two and those
+  // missing exactly both; Cola + Minze is missed by no recipe as a pair.
   EXPECT_EQ(tipps.paare,
-            (std::vector<Einkaufstipp>{{{"Cola", "Soda"}, {"Soda Cola"}}, {{"Minze", "Soda"}, {"Mojito"}}}));
+            (std::vector<Einkaufstipp>{
+                {{"Cola", "Soda"}, {"cola light", "Cuba Libre", "Highball", "Rum Cola", "Soda Cola"}},
+                {{"Cola", "Minze"}, {"cola light", "Cuba Libre", "Minzwasser", "Rum Cola"}},
+                {{"Minze", "Soda"}, {"Highball", "Minzwasser", "Mojito"}}}));
+  // Cola completes 3; then Soda completes Highball and Soda Cola; then Minze
+  // completes Minzwasser, Mojito and Zuviel; nothing is left to complete.
+  EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Cola", 3, 3}, {"Soda", 2, 5}, {"Minze", 3, 8}}));
   // What is mixable now is what the search lists with the availability box ticked.
   testsupport::RecordingProgress progress;
   catalogue::SearchSettings nurverfuegbar;
   nurverfuegbar.nurverfuegbar = true;
   EXPECT_EQ(catalogue::b_suchenClick(*catalogue, nurverfuegbar, progress).rows.size(), 1u);
   EXPECT_TRUE(messages.log.empty());
+}
+
+// Ties are broken by the names in the result list's order: a pair by its
+// first name, then its second; a purchase of the plan by its name.
+TEST_F(EinkaufstippsTest, TiesGoByNameInPairsAndPlan) {
+  Rows links;
+  for (const auto& [rezept, zutaten] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"1", {"1", "2"}}, {"2", {"1", "3"}}, {"3", {"2", "3"}}, {"4", {"1", "4"}}})
+    for (const auto& row : lines(rezept, zutaten)) links.push_back(row);
+  load({{"1", packed({"Rum", "1"})}, {"2", packed({"Zitrone", "0"})}, {"3", packed({"Eis", "0"})},
+        {"4", packed({"Minze", "0"})}},
+       links, {{"1", packed({"Sour"})}, {"2", packed({"On the Rocks"})}, {"3", packed({"Slush"})},
+               {"4", packed({"Mojito"})}});
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  EXPECT_EQ(tipps.paare, (std::vector<Einkaufstipp>{{{"Eis", "Zitrone"}, {"On the Rocks", "Slush", "Sour"}},
+                                                    {{"Eis", "Minze"}, {"Mojito", "On the Rocks"}},
+                                                    {{"Minze", "Zitrone"}, {"Mojito", "Sour"}}}));
+  // Eis, Minze and Zitrone each complete one recipe: Eis first; then
+  // Zitrone completes Sour and Slush.
+  EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Eis", 1, 1}, {"Zitrone", 2, 3}, {"Minze", 1, 4}}));
+  EXPECT_FALSE(tipps.keinerezepte);
 }
 
 // Pairs of Zucker with Sirup 97 .. Sirup 75 (ids 3 .. 25); Sirup 97 twice.
@@ -82,6 +111,7 @@ TEST_F(EinkaufstippsTest, TwentyPairsAtMostTheMostRecipesFirstThenByName) {
   EXPECT_EQ(tipps.paare[1], (Einkaufstipp{{"Sirup 75", "Zucker"}, {"Drink 25"}}));
   EXPECT_EQ(tipps.paare[19], (Einkaufstipp{{"Sirup 93", "Zucker"}, {"Drink 7"}}));
   EXPECT_TRUE(tipps.eine.empty());
+  EXPECT_TRUE(tipps.plan.empty());  // no single purchase completes a recipe
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace testsupport {
 
 struct Message {
-  enum class Kind { warning, information, question, inputbox };
+  enum class Kind { warning, information, question, yesnocancel, inputbox };
   Kind kind;
   std::string text;  // for input boxes: caption, "|", prompt
   bool operator==(const Message&) const = default;
@@ -31,6 +31,14 @@ class FakeMessages : public platform::MessagePort {
     const bool yes = answers.front();
     answers.pop_front();
     return yes;
+  }
+
+  platform::Antwort yesnocancel(const std::string& text) override {
+    log.push_back({Message::Kind::yesnocancel, text});
+    if (threeway.empty()) return platform::Antwort::abbrechen;
+    const platform::Antwort answer = threeway.front();
+    threeway.pop_front();
+    return answer;
   }
 
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override {
@@ -63,6 +71,7 @@ class FakeMessages : public platform::MessagePort {
 
   std::vector<Message> log;
   std::deque<bool> answers;         // scripted answers to questions; none left means "No"
+  std::deque<platform::Antwort> threeway;  // answers to yes/no/cancel; none left means "Abbrechen"
   std::deque<InputAnswer> inputs;   // scripted answers to input boxes; none left means "Abbrechen"
   std::vector<std::string> prefills;  // what each input box was prefilled with
 };

@@ -113,6 +113,24 @@ class MessageBoxesTest : public QObject {
     QVERIFY(!yes);
   }
 
+  void threeWayQuestionTellsWhichButtonWasPressed() {
+    ui::QtMessages messages;
+    const std::pair<QString, platform::Antwort> cases[] = {{QStringLiteral("&Ja"), platform::Antwort::ja},
+                                                           {QStringLiteral("&Nein"), platform::Antwort::nein},
+                                                           {QStringLiteral("Abbrechen"), platform::Antwort::abbrechen},
+                                                           {QString(), platform::Antwort::abbrechen}};
+    for (const auto& [press, expected] : cases) {
+      SeenBox seen;
+      ModalAnswer answer(answerbox(seen, press));
+      QCOMPARE(messages.yesnocancel(std::string("Änderungen speichern?"_cp)), expected);
+      QCOMPARE(seen.title, QStringLiteral("Bestätigung"));
+      QCOMPARE(seen.text, QStringLiteral("Änderungen speichern?"));
+      seen.buttons.sort();  // the box orders them by role
+      QCOMPARE(seen.buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("Abbrechen")}));
+      QCOMPARE(seen.defaultbutton, QStringLiteral("&Ja"));
+    }
+  }
+
   void inputBoxReturnsTheTypedTextInWindows1252() {
     ui::QtMessages messages;
     QString title, label, prefill, buttons;
