@@ -26,6 +26,22 @@ bool upperequals(std::string_view line, std::string_view upper) {
   return std::equal(line.begin(), line.end(), upper.begin(), upper.end(),
                     [](char a, char b) { return platform::upperchar(a) == b; });
 }
+std::string_view::iterator upperfind(std::string_view line, std::string_view upper) {
+  return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
+                     [](char a, char b) { return platform::upperchar(a) == b; });
+}
+
+// The text after the word "Zubereitung" and an optional colon, as stored;
+// empty when the line holds the word only inside a longer one (a syrup
+// named "Zubereitungssirup" ends the list, but is no preparation).
+std::string preparationtext(std::string_view line) {
+  constexpr std::string_view word = "ZUBEREITUNG";
+  std::string_view rest = line.substr(static_cast<std::size_t>(upperfind(line, word) - line.begin()) + word.size());
+  if (!rest.empty() && platform::upperchar(rest.front()) >= 'A' && platform::upperchar(rest.front()) <= 'Z') return {};
+  rest = platform::trimview(rest);
+  if (rest.starts_with(':')) rest.remove_prefix(1);
+  return storedvalue(rest);
+}
 
 struct IngredientLine {
   std::string quantity;
@@ -91,7 +107,7 @@ class Importer {
       case State::ingredients:
         if (uppercontains(line, "ZUBEREITUNG")) {
           state_ = State::expectname;
-          return Outcome::ok();
+          return keeppreparation(line);
         }
         return addingredientline(line);
     }
@@ -109,6 +125,17 @@ class Importer {
     row[rezeptspalte::werte] = rezeptwerte(storedvalue(line), "0");
     if (!catalogue_.c_rezepte().addrow(row)) return Outcome::failed("c_rezepte db_addrow fehlgeschlagen");
     state_ = State::expectmarker;
+    return Outcome::ok();
+  }
+
+  // A recipe's preparation is one row of c_zubereitungen; none when empty.
+  Outcome keeppreparation(const std::string& line) {
+    std::string text = preparationtext(line);
+    if (text.empty()) return Outcome::ok();
+    std::vector<std::string> row = {std::to_string(recipeid_), std::move(text)};
+    static_assert(zubereitungspalte::rezeptid == 0 && zubereitungspalte::text == 1 && zubereitungspalte::anzahl == 2);
+    if (!catalogue_.c_zubereitungen().addrow(row))
+      return Outcome::failed("c_zubereitungen db_addrow fehlgeschlagen");
     return Outcome::ok();
   }
 
@@ -171,10 +198,7 @@ std::string storedvalue(std::string_view text) {
   return value;
 }
 
-bool uppercontains(std::string_view line, std::string_view upper) {
-  return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
-                     [](char a, char b) { return platform::upperchar(a) == b; }) != line.end();
-}
+bool uppercontains(std::string_view line, std::string_view upper) { return upperfind(line, upper) != line.end(); }
 
 ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find('\x1A'))) {
   if (rest_.starts_with("\xEF\xBB\xBF")) {

@@ -86,6 +86,17 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
   } else {
     EXPECT_EQ(links, 0);
   }
+
+  // Preparations: one for each recipe found, but perhaps the last, in order.
+  const TdbdynGrid& zubereitungen = cat.c_zubereitungen();
+  int32_t preparations = 0;
+  for (int32_t row = 0; row < zubereitungen.getrowcount() && !zubereitungen.DBfields(row).empty(); ++row) {
+    EXPECT_EQ(zubereitungen.getcell(0, row), std::to_string(row + 1));
+    EXPECT_EQ(zubereitungen.getcell(1, row), file.recipes[static_cast<std::size_t>(row)].zubereitung);
+    ++preparations;
+  }
+  EXPECT_GE(preparations, recipes - 1);
+  EXPECT_LE(preparations, recipes);
   return recipes;
 }
 

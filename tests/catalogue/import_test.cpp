@@ -63,6 +63,7 @@ class Import : public testsupport::CatalogueFixture {
   Rows recipes() const { return rows(catalogue->c_rezepte()); }
   Rows ingredients() const { return rows(catalogue->c_zutaten()); }
   Rows links() const { return rows(catalogue->c_rezeptezutaten()); }
+  Rows preparations() const { return rows(catalogue->c_zubereitungen()); }
   std::vector<std::string> recipenames() const {
     std::vector<std::string> names;
     for (const auto& r : recipes()) names.push_back(TdbdynGrid::getsubfield(r[1], 1));
@@ -98,6 +99,7 @@ TEST_F(Import, ExampleFillsAllThreeTablesAndTheirFiles) {
   std::string verweise = header(3, 3);
   for (int i = 0; i < 3; ++i) verweise += record(i + 1, expectedlinks[i]);
   EXPECT_EQ(readfile(dbfolder() + "c_rezeptezutaten.db"), verweise);
+  EXPECT_EQ(readfile(dbfolder() + "c_zubereitungen.db"), header(1, 2) + record(1, {"1", "auf Eis servieren"}));
 
   // The next start reads the same rows back.
   catalogue.reset();
@@ -107,6 +109,7 @@ TEST_F(Import, ExampleFillsAllThreeTablesAndTheirFiles) {
   EXPECT_EQ(recipes(), expectedrecipes);
   EXPECT_EQ(ingredients(), expectedingredients);
   EXPECT_EQ(links(), expectedlinks);
+  EXPECT_EQ(preparations(), (Rows{{"1", "auf Eis servieren"}}));
 }
 
 TEST_F(Import, CancelledFileDialogDoesNothing) {
@@ -148,6 +151,7 @@ TEST_F(Import, BlockStructureFollowsBlankLinesAndMarkers) {
       "\r\n\r\n  Erster  \r\n"   // leading blank lines are skipped; the name is trimmed
       "zutaten:\r\n"               // marker in lower case
       "4 cl   Rum\r\n"             // blanks between unit and name are harmless
+      "zubereitung :  Mit \xBF Eis \r\n"  // a preparation, cleaned as names are
       "\r\n"                       // a blank line ends the list
       "Zweiter\r\nZUTATEN:\r\n"
       "Zutaten:\r\n"               // a marker inside the list is an ingredient
@@ -160,6 +164,8 @@ TEST_F(Import, BlockStructureFollowsBlankLinesAndMarkers) {
   EXPECT_EQ(recipenames(), (std::vector<std::string>{"Erster", "Zweiter", "Dritter", "Vierter"}));
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Zutaten:", "Eis"}));
   EXPECT_EQ(links(), (Rows{{"1", "1", packed("4", "cl")}, {"2", "2", packed("0", "-")}, {"3", "3", packed("0", "-")}}));
+  // The word inside a longer one, or alone, ends the list without a preparation.
+  EXPECT_EQ(preparations(), (Rows{{"1", "Mit   Eis"}}));
 }
 
 TEST_F(Import, BlankLineBetweenNameAndMarkerStartsAnotherRecipe) {

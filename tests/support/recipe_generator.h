@@ -17,6 +17,7 @@ struct GeneratedLine {
 struct GeneratedRecipe {
   std::string name;
   std::vector<GeneratedLine> lines;
+  std::string zubereitung;  // about 150 characters
 };
 
 struct GeneratedFile {
@@ -45,7 +46,7 @@ inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) 
   GeneratedFile file;
   file.recipes.reserve(static_cast<std::size_t>(count));
   for (int r = 1; r <= count; ++r) {
-    GeneratedRecipe recipe{madeupword(random) + " " + madeupword(random) + " " + std::to_string(r), {}};
+    GeneratedRecipe recipe{madeupword(random) + " " + madeupword(random) + " " + std::to_string(r), {}, {}};
     file.text += recipe.name + "\r\nZutaten:\r\n";
     const int lines = 3 + pick(5);
     for (int l = 0; l < lines; ++l) {
@@ -59,7 +60,10 @@ inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) 
       }
       recipe.lines.push_back(line);
     }
-    file.text += "Zubereitung: kurz sch\xFC" "tteln\r\n\r\n";
+    recipe.zubereitung = "Alle Zutaten mit Eisw\xFCrfeln im Shaker kr\xE4" "ftig sch\xFCtteln, in ein vorgek\xFChltes Glas "
+                         "abseihen, mit " + recipe.lines[0].name + " garnieren und gleich servieren (Nr. " +
+                         std::to_string(r) + ").";
+    file.text += "Zubereitung: " + recipe.zubereitung + "\r\n\r\n";
     file.recipes.push_back(std::move(recipe));
   }
   return file;
