@@ -85,6 +85,9 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
   }
   entwurf.zeilen = std::move(zeilen);
   entwurf.zubereitung = storedvalue(entwurf.zubereitung);
+  // The import drops a colon after the word "Zubereitung".
+  if (entwurf.zubereitung.starts_with(':'))
+    return Outcome::failed("Zubereitung: Bitte beginnen Sie den Text nicht mit einem Doppelpunkt.");
   return Outcome::ok();
 }
 

@@ -56,6 +56,7 @@ TEST_F(RezepteditTest, RefusesWhatTheImportWouldNotReadBackAndWritesNothing) {
       {{"", "X", {{"", "", "Crushed Ice"}}, ""},
        cp("Zutatenzeile 1: Die Zutat „Crushed Ice“ braucht eine Menge oder eine Einheit, weil ihr Name ein "
           "Leerzeichen enthält.")},
+      {{"", "X", {}, " :kalt"}, "Zubereitung: Bitte beginnen Sie den Text nicht mit einem Doppelpunkt."},
   };
   for (const auto& [entwurf, message] : refused) {
     RezepteditModel model(*catalogue);
