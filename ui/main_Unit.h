@@ -36,6 +36,7 @@ class Tsplashform;
 class TMemoform;
 class Twertungsform;
 class Tzutatenedit;
+class Trezeptedit;
 class Anchors;
 class ResultlistModel;
 
@@ -54,6 +55,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
     Tsplashform* splashform = nullptr;
     TMemoform* memoform = nullptr;
     Twertungsform* wertungsform = nullptr;
+    Trezeptedit* rezeptedit = nullptr;
   };
 
   // FormCreate. programfile is the program's full path; the database lives
@@ -99,6 +101,8 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QMenu* Zutaten1 = nullptr;
   QAction* Zutatenbearbeiten1 = nullptr;
   QAction* Einkaufstipps1 = nullptr;
+  QMenu* Rezepte1 = nullptr;
+  QAction* NeuesRezept1 = nullptr;
   QMenu* debug1 = nullptr;
   QAction* DBreset1 = nullptr;
   QAction* Importieren1 = nullptr;
@@ -109,6 +113,8 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QAction* ber1 = nullptr;
   QMenu* PopupMenu_Liste = nullptr;
   QAction* Wertungndern1 = nullptr;
+  QAction* Rezeptbearbeiten1 = nullptr;
+  QAction* Rezeptlschen1 = nullptr;
   QAction* Action_debug = nullptr;
   QAction* Action_Abbruch = nullptr;
   QTimer* Starttimer = nullptr;
@@ -127,6 +133,9 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void ListView_ergDblClick();
   void ListView_ergKeyDown(int key);
   void Wertungndern1Click();
+  void NeuesRezept1Click();
+  void Rezeptbearbeiten1Click();
+  void Rezeptlschen1Click();
   void b_info_xClick();
   void Action_debugExecute();
   void Action_AbbruchExecute();
@@ -163,6 +172,11 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void placesuchinf();
   void showlines(const std::vector<std::string>& lines);
   QModelIndex selectedrow() const;  // invalid when no row is selected
+  // Fills and shows the info box with the recipe; false when it has no lines.
+  bool zeigeinfo(const std::string& id);
+  // After a recipe was saved or deleted: its row in the list and the info
+  // box showing it follow at once.
+  void rezeptgeaendert(const std::string& id);
 
   Fenster fenster_;
   std::unique_ptr<SplashForwarder> splashforwarder_;
@@ -171,6 +185,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   Anchors* anchors_ = nullptr;
   ResultlistModel* resultrows_ = nullptr;
   bool closed_ = false;
+  std::string infoid_;  // the recipe the info box shows
 };
 
 }  // namespace ui
