@@ -25,11 +25,12 @@ int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
   return -1;
 }
 
-// The link rows of the recipe, in table order.
+// The link rows of the recipe, in the order of its lines.
 std::vector<int32_t> findzeilen(const TdbdynGrid& c_rezeptezutaten, int32_t id) {
   std::vector<int32_t> rows;
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
     if (idnummer(leserezeptzutat(c_rezeptezutaten, row).rezeptid(), linkersatz) == id) rows.push_back(row);
+  insatzfolge(c_rezeptezutaten, rows);
   return rows;
 }
 
@@ -137,25 +138,27 @@ Outcome schreiberezept(TdbdynGrid& c_rezepte, Rezeptentwurf& rezept) {
   return Outcome::ok();
 }
 
-// The lines over the recipe's link rows, in their order: a row that holds
-// its line already stays untouched, surplus rows are deleted, further lines
-// appended.
+// The lines over the recipe's link rows: the rows that hold the first lines
+// already stay untouched; the rest are deleted and the further lines added
+// in their order, so that their record numbers keep the order of the lines.
 Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vector<Zutatenzeile>& zeilen,
                        const std::vector<std::string>& zutatids) {
-  const std::vector<int32_t> alt = findzeilen(c_rezeptezutaten, id);
-  for (std::size_t i = 0; i < std::max(alt.size(), zeilen.size()); ++i) {
-    if (i >= zeilen.size()) {
-      if (!c_rezeptezutaten.delrow(alt[i])) return Outcome::failed();
-      continue;
-    }
+  const auto werte = [&](std::size_t i) {
     std::vector<std::string> values(rezeptzutatspalte::anzahl);
     values[rezeptzutatspalte::rezeptid] = std::to_string(id);
     values[rezeptzutatspalte::zutatid] = zutatids[i];
     values[rezeptzutatspalte::werte] = rezeptzutatwerte(zeilen[i].menge, zeilen[i].einheit);
-    std::vector<std::string> stored;
-    if (i < alt.size() && c_rezeptezutaten.getrow(alt[i], stored) && stored == values) continue;
-    if (!(i < alt.size() ? c_rezeptezutaten.updaterow(alt[i], values) : c_rezeptezutaten.addrow(values)))
-      return Outcome::failed();
+    return values;
+  };
+  const std::vector<int32_t> alt = findzeilen(c_rezeptezutaten, id);
+  std::size_t gleich = 0;
+  for (std::vector<std::string> stored; gleich < std::min(alt.size(), zeilen.size()); ++gleich)
+    if (!c_rezeptezutaten.getrow(alt[gleich], stored) || stored != werte(gleich)) break;
+  for (std::size_t i = gleich; i < alt.size(); ++i)
+    if (!c_rezeptezutaten.delrow(alt[i])) return Outcome::failed();
+  for (std::size_t i = gleich; i < zeilen.size(); ++i) {
+    std::vector<std::string> values = werte(i);
+    if (!c_rezeptezutaten.addrow(values)) return Outcome::failed();
   }
   return Outcome::ok();
 }
