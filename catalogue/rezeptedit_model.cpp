@@ -94,7 +94,8 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
 
 RezepteditModel::RezepteditModel(Catalogue& catalogue) : catalogue_(catalogue) {}
 
-void RezepteditModel::neu() { entwurf_ = geoeffnet_ = {}; }
+// A new recipe starts with one empty line to fill in.
+void RezepteditModel::neu() { entwurf_ = geoeffnet_ = {{}, {}, {Zutatenzeile{}}, {}}; }
 
 namespace {
 

@@ -102,6 +102,7 @@ void Trezeptedit::createfields() {
   auto* label = new QLabel(QStringLiteral("&Name:"), this);
   label->setObjectName(QStringLiteral("Label1"));
   label->move(margin, 11);
+  label->adjustSize();
   e_name = new QLineEdit(this);
   e_name->setObjectName(QStringLiteral("e_name"));
   e_name->setGeometry(fieldleft, margin, clientwidth - fieldleft - margin, 21);
@@ -115,6 +116,7 @@ void Trezeptedit::createfields() {
   label = new QLabel(QStringLiteral("Zu&bereitung:"), this);
   label->setObjectName(QStringLiteral("Label3"));
   label->move(margin, zubereitungtop - 18);
+  label->adjustSize();
   anchors_->add(label, Anchors::left | Anchors::bottom);
   m_zubereitung = new QPlainTextEdit(this);
   m_zubereitung->setObjectName(QStringLiteral("m_zubereitung"));
@@ -132,6 +134,7 @@ void Trezeptedit::creategrid() {
   auto* label = new QLabel(QStringLiteral("&Zutaten:"), this);
   label->setObjectName(QStringLiteral("Label2"));
   label->move(margin, gridtop - 18);
+  label->adjustSize();
   zutatengrid = new QTableWidget(0, spaltenzahl, this);
   zutatengrid->setObjectName(QStringLiteral("zutatengrid"));
   zutatengrid->setGeometry(margin, gridtop, gridwidth, gridheight);
@@ -142,7 +145,6 @@ void Trezeptedit::creategrid() {
   zutatengrid->verticalHeader()->setDefaultSectionSize(20);
   zutatengrid->setSelectionMode(QAbstractItemView::SingleSelection);
   zutatengrid->setItemDelegate(new ZeilenDelegate(zutatengrid));
-  zutatengrid->setTabKeyNavigation(false);
   label->setBuddy(zutatengrid);
   anchors_->add(zutatengrid, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   connect(zutatengrid, &QTableWidget::cellChanged, this, &Trezeptedit::zutatengridChange);
@@ -150,19 +152,20 @@ void Trezeptedit::creategrid() {
 
 void Trezeptedit::createlinebuttons() {
   using Model = catalogue::RezepteditModel;
-  const auto add = [this](const char* name, const QString& caption, int row, int32_t (Model::*action)(int32_t)) {
+  const auto add = [this](const char* name, const QString& caption, int row, auto action) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromUtf8(name));
     button->setGeometry(linebuttonleft, gridtop + row * (buttonheight + 5), buttonwidth, buttonheight);
     button->setAutoDefault(false);
     anchors_->add(button, Anchors::top | Anchors::right);
-    connect(button, &QPushButton::clicked, this, [this, action] { lineaction(action); });
+    connect(button, &QPushButton::clicked, this, action);
     return button;
   };
-  b_zeileneu = add("b_zeileneu", toqt("Zeile &hinzufügen"_cp), 0, &Model::neuezeile);
-  b_zeileloeschen = add("b_zeileloeschen", QStringLiteral("Zeile &entfernen"), 1, &Model::zeileloeschen);
-  b_zeilehoch = add("b_zeilehoch", QStringLiteral("Nach &oben"), 2, &Model::zeilehoch);
-  b_zeilerunter = add("b_zeilerunter", QStringLiteral("Nach &unten"), 3, &Model::zeilerunter);
+  b_zeileneu = add("b_zeileneu", toqt("Zeile &hinzufügen"_cp), 0, [this] { b_zeileneuClick(); });
+  b_zeileloeschen =
+      add("b_zeileloeschen", QStringLiteral("Zeile &entfernen"), 1, [this] { lineaction(&Model::zeileloeschen); });
+  b_zeilehoch = add("b_zeilehoch", QStringLiteral("Nach &oben"), 2, [this] { lineaction(&Model::zeilehoch); });
+  b_zeilerunter = add("b_zeilerunter", QStringLiteral("Nach &unten"), 3, [this] { lineaction(&Model::zeilerunter); });
 }
 
 void Trezeptedit::createbuttons() {
@@ -229,6 +232,13 @@ void Trezeptedit::zutatengridChange(int row, int column) {
 void Trezeptedit::lineaction(int32_t (catalogue::RezepteditModel::*action)(int32_t)) {
   showlines(((*model_).*action)(zutatengrid->currentRow()));
   zutatengrid->setFocus();
+}
+
+void Trezeptedit::b_zeileneuClick() {
+  lineaction(&catalogue::RezepteditModel::neuezeile);
+  // A new line is there to be filled in: from its quantity on.
+  zutatengrid->setCurrentCell(zutatengrid->currentRow(), menge);
+  zutatengrid->editItem(zutatengrid->currentItem());
 }
 
 // A cell still being edited counts: moving the current cell commits it.

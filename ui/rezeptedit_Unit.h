@@ -52,6 +52,7 @@ class Trezeptedit : public QDialog {
 
  private slots:
   void b_speichernClick();
+  void b_zeileneuClick();
   void zutatengridChange(int row, int column);
 
  private:
