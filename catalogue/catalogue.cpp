@@ -27,6 +27,8 @@ constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte:
                                                       {"c_rezepte", rezeptspalte::anzahl, false},
                                                       {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
 
+constexpr const char* statusname = "status.txt";
+
 // How long a start-up waits for another copy's start-up to load its tables.
 constexpr double lockwait = 5 * platform::onesecond;
 constexpr int lockretryms = 50;
@@ -50,7 +52,14 @@ std::string Catalogue::programfolder() const { return programfile_.substr(0, pro
 
 std::string Catalogue::dbfolder() const { return programfolder() + "db" + separator; }
 
-std::string Catalogue::statusfile() const { return dbfolder() + "status.txt"; }
+std::string Catalogue::statusfile() const { return dbfolder() + statusname; }
+
+std::vector<std::string> Catalogue::datafilenames() {
+  std::vector<std::string> names;
+  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
+  names.push_back(statusname);
+  return names;
+}
 
 std::array<TdbdynGrid*, 4> Catalogue::tables() {
   return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
@@ -99,6 +108,7 @@ std::unique_ptr<platform::FolderLock> Catalogue::lockfolder(const std::string& f
 
 void Catalogue::StarttimerTimer() {
   const double start = platform::now();
+  neuangelegt_ = false;
   splash_.show();
   const std::string folder = dbfolder();
   if (const Outcome created = createfolder(folder); !created) return abortstartup(created);
@@ -106,8 +116,9 @@ void Catalogue::StarttimerTimer() {
   // then finds all four files taken, never just some of them.
   std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
-  if (!platform::fileexists(statusfile())) {
-    if (const Outcome created = createtablefiles(); !created) return abortstartup(created);
+  const bool neu = !platform::fileexists(statusfile());
+  if (neu) {
+    if (const Outcome made = createtablefiles(); !made) return abortstartup(made);
     // An input/output error here leaves the tables unloaded and the splash
     // open, and the program running.
     if (const Outcome written = writestatusfile(); !written.orwarn()) return;
@@ -115,6 +126,7 @@ void Catalogue::StarttimerTimer() {
     return abortstartup(created);
   }
   if (const Outcome loaded = loadtables(); !loaded) return abortstartup(loaded);
+  neuangelegt_ = neu;
   lock.reset();
   namensordnungvorbereiten(*c_rezepte_);
   waitforsplash(start);

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/outcome.h"
 #include "catalogue/ports.h"
@@ -45,6 +46,11 @@ class Catalogue {
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
   std::string statusfile() const;     // dbfolder() + "status.txt"
+  // The names of the files that hold the database: the table files and the status file.
+  static std::vector<std::string> datafilenames();
+  // Whether the last start-up made the database and found it empty: a first
+  // start, or the one after a reset.
+  bool neuangelegt() const { return neuangelegt_; }
 
   // The tables, from construction until FormCloseQuery destroys them.
   TdbdynGrid& c_zutaten() { return *c_zutaten_; }
@@ -83,6 +89,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
   std::unique_ptr<TdbdynGrid> c_rezepte_;
   std::unique_ptr<TdbdynGrid> c_zubereitungen_;
+  bool neuangelegt_ = false;
 };
 
 }  // namespace catalogue

@@ -30,6 +30,14 @@ class ImportFilePort {
   virtual std::optional<std::string> chooseimportfile() = 0;
 };
 
+// The dialogs of the export and the backup; the chosen path, or nothing on cancel.
+class ExportPort {
+ public:
+  virtual ~ExportPort() = default;
+  virtual std::optional<std::string> chooseexportfile() = 0;
+  virtual std::optional<std::string> choosebackupfolder() = 0;  // ends with "/"
+};
+
 // The progress dialog of the search and of the ingredient editor.
 class ProgressPort {
  public:

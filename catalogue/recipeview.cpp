@@ -1,6 +1,7 @@
 #include "catalogue/recipeview.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
@@ -12,6 +13,8 @@ namespace catalogue {
 namespace {
 
 constexpr int32_t infozeilenbreite = 30;
+// An ingredient line with its flags: 30, then "(alkoholisch:", four, " verfügbar:", four and ")".
+constexpr std::size_t zubereitungsbreite = 63;
 // A list cell shows no more; a hand-edited rating of two billion would
 // otherwise ask for gigabytes of asterisks.
 constexpr int32_t maxsterne = 100;
@@ -19,6 +22,15 @@ constexpr int32_t maxsterne = 100;
 // Quantity "0" and unit "-" stand for "none".
 std::string ohneplatzhalter(std::string_view subfield) {
   return subfield == "0" || subfield == "-" ? std::string() : std::string(subfield);
+}
+
+// The preparation of the recipe with the id; "" when it has none.
+std::string_view zubereitung(const TdbdynGrid& c_zubereitungen, int32_t rezept) {
+  for (int32_t row = 0; row < c_zubereitungen.getrowcount(); ++row) {
+    if (idnummer(c_zubereitungen.cellview(zubereitungspalte::rezeptid, row), linkersatz) == rezept)
+      return c_zubereitungen.cellview(zubereitungspalte::text, row);
+  }
+  return {};
 }
 
 }  // namespace
@@ -83,7 +95,35 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
   }
   std::vector<std::string> lines;
   for (const rrezepteintrag& entry : list) lines.push_back(zeigecocktailzeile(entry));
+  const std::string_view text = zubereitung(catalogue.c_zubereitungen(), idnummer(id, zeilenersatz));
+  if (text.empty()) return lines;
+  lines.emplace_back();
+  for (std::string& line : umbrechen(text, zubereitungsbreite)) lines.push_back(std::move(line));
   return lines;
+}
+
+std::vector<std::string> umbrechen(std::string_view text, std::size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (text = platform::trimview(text); !text.empty(); text = platform::trimview(text)) {
+    std::string_view word = text.substr(0, std::min(text.find(' '), width));
+    text.remove_prefix(word.size());
+    if (!line.empty() && line.size() + 1 + word.size() > width) lines.push_back(std::exchange(line, {}));
+    if (!line.empty()) line += ' ';
+    line += word;
+  }
+  if (!line.empty()) lines.push_back(std::move(line));
+  return lines;
+}
+
+std::string infotitel(const Catalogue& catalogue, const std::string& id) {
+  const TdbdynGrid& c_rezepte = catalogue.c_rezepte();
+  const int32_t rezept = idnummer(id, linkersatz);
+  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == rezept)
+      return "Info: " + std::string(leserezept(c_rezepte, row).name());
+  }
+  return "Info";
 }
 
 }  // namespace catalogue

@@ -1,5 +1,5 @@
-// One recipe assembled from the three tables, the texts of the result list and
-// of the info box, and the lines the info box shows.
+// One recipe assembled from the tables, the texts of the result list and of
+// the info box, and the lines the info box shows.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,17 @@ std::string janein(bool flag);
 // two flags; 63 characters unless the first part is longer than 30.
 std::string zeigecocktailzeile(const rrezepteintrag& entry);
 
-// zeigecocktail: the lines for the info box, which the window then shows.
+// The text wrapped at blanks into lines of at most width characters; a word
+// longer than a line is cut.
+std::vector<std::string> umbrechen(std::string_view text, std::size_t width);
+
+// The info box's caption: "Info: " and the recipe's name, or "Info" when
+// no recipe has the id.
+std::string infotitel(const Catalogue& catalogue, const std::string& id);
+
+// zeigecocktail: the lines for the info box, which the window then shows:
+// one per ingredient, then, when the recipe has a preparation, an empty line
+// and the preparation wrapped to the width of an ingredient line.
 // When the recipe has no lines, the warning "Fehler bem Laden des Rezeptes!"
 // has been shown and the result is nothing: the window empties its memo and
 // leaves the box's visibility as it was.

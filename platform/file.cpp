@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/codepage.h"
 
@@ -249,6 +250,29 @@ bool fileexists(const std::string& path) {
 bool deletefile(const std::string& path) {
   if (::unlink(path.c_str()) == 0) return true;
   return fail_with_errno();
+}
+
+bool renamefile(const std::string& from, const std::string& to) {
+  if (fault_now()) return false;
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  return fail_with_errno();
+}
+
+bool writesynced(const std::string& path, std::string_view bytes) {
+  std::unique_ptr<File> file = File::create(path);
+  std::size_t written = 0;
+  return file && file->write(0, bytes.data(), bytes.size(), written) && file->sync() && file->close();
+}
+
+bool readwhole(const std::string& path, std::string& bytes) {
+  std::unique_ptr<File> file = File::open(path, File::Access::readonly_denynone);
+  int64_t size = 0;
+  if (!file || !file->size(size)) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  std::size_t got = 0;
+  if (!file->read(0, bytes.data(), bytes.size(), got)) return false;
+  bytes.resize(got);
+  return true;
 }
 
 bool syncfolder(const std::string& path) {

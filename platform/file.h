@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -86,9 +87,16 @@ bool deletefile(const std::string& path);
 // Puts the folder's entries on the disk, so that files created or deleted in
 // it survive a power cut.
 bool syncfolder(const std::string& path);
+// Replaces to by from in one step (rename): a reader finds the old file or
+// the new one, never a part of it.
+bool renamefile(const std::string& from, const std::string& to);
+// Creates or empties the file, writes the bytes and puts them on the disk.
+bool writesynced(const std::string& path, std::string_view bytes);
+// The whole content of a file opened read-only (another copy may hold it).
+bool readwhole(const std::string& path, std::string& bytes);
 
 // Test hook: the nth call from now (counting open, create, present, read,
-// write, size, truncate, sync and close, one each) fails with the given error
+// write, size, truncate, sync, close and rename, one each) fails with the given error
 // code. A failing write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);

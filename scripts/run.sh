@@ -1,25 +1,26 @@
 #!/usr/bin/env bash
-# Builds Mixolino and starts it. It builds with the preset "release" in
-# build-release/, a folder of its own that scripts/test.sh leaves alone; the
-# database lives in build-release/ui/db/.
+# Builds Mixolino, installs it for the current user and starts the installed
+# program. It installs where scripts/install-desktop.sh does,
+# ~/.local/lib/mixolino/, and the database lives in db/ there: cleaning or
+# deleting a build folder never touches the recipes, ratings and marks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target mixolino -j"$(nproc)"
+scripts/install-desktop.sh
+programdir="$HOME/.local/lib/mixolino"
 
-# Earlier versions built in build-run/ or build/ and kept the database there:
-# take it along once.
-for earlier in build-run build; do
-  if [[ -d $earlier/ui/db && ! -e build-release/ui/db ]]; then
-    cp -a "$earlier/ui/db" build-release/ui/db
+# Earlier versions ran inside a build folder and kept the database there:
+# take the newest one along once.
+for earlier in build-release build-run build; do
+  if [[ -f $earlier/ui/db/status.txt && ! -e $programdir/db ]]; then
+    cp -a "$earlier/ui/db" "$programdir/db"
+    echo "The database of $earlier/ui/db was copied to $programdir/db."
   fi
 done
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-  echo "Mixolino is built (build-release/ui/mixolino), but no display is available to show its window."
-  echo "Start it from a desktop session, or under a virtual X server:  xvfb-run -a build-release/ui/mixolino"
+  echo "Mixolino is installed ($programdir/mixolino), but no display is available to show its window."
+  echo "Start it from a desktop session, or under a virtual X server:  xvfb-run -a $programdir/mixolino"
   exit 1
 fi
-exec build-release/ui/mixolino
+exec "$programdir/mixolino"

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -25,7 +26,9 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "catalogue/beispiel.h"
 #include "catalogue/einkaufstipps.h"
+#include "catalogue/export.h"
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
 #include "catalogue/recipeview.h"
@@ -169,6 +172,7 @@ TMainform::TMainform(const std::string& programfile, QWidget* parent)
   createmenus();
   createactions();
   createopendialog();
+  createexportdialogs();
   settaborder();
   GroupBox1->installEventFilter(this);  // once every control it looks at exists
 
@@ -386,6 +390,13 @@ void TMainform::createmenus() {
   Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
   NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
   NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  Rezepte1->addSeparator();
+  Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
+                                 &TMainform::Rezepteimportieren1Click);
+  Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
+                                 &TMainform::Rezepteexportieren1Click);
+  Datenbanksichern1 =
+      addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
@@ -419,11 +430,24 @@ void TMainform::createactions() {
   addAction(Action_Abbruch);
 }
 
+// The file dialogs show every file's details in columns wide enough for
+// long names, sizes and dates.
+QFileDialog* TMainform::createfiledialog(const char* name) {
+  auto* dialog = new QFileDialog(this);
+  dialog->setObjectName(QString::fromUtf8(name));
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setProxyModel(new GermanFileColumns(dialog));
+  dialog->setViewMode(QFileDialog::Detail);
+  dialog->resize(760, 460);
+  if (auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    files->header()->setMinimumSectionSize(90);
+    files->header()->resizeSection(0, 320);
+  }
+  return dialog;
+}
+
 void TMainform::createopendialog() {
-  OpenDialogimport = new QFileDialog(this);
-  OpenDialogimport->setObjectName(QStringLiteral("OpenDialogimport"));
-  OpenDialogimport->setOption(QFileDialog::DontUseNativeDialog);
-  OpenDialogimport->setProxyModel(new GermanFileColumns(OpenDialogimport));
+  OpenDialogimport = createfiledialog("OpenDialogimport");
   OpenDialogimport->setFileMode(QFileDialog::ExistingFile);
   OpenDialogimport->setAcceptMode(QFileDialog::AcceptOpen);
   // The one filter matches every file, names without a dot too; only its
@@ -432,6 +456,21 @@ void TMainform::createopendialog() {
   OpenDialogimport->setNameFilter(QStringLiteral("Alle Dateien (*)"));
   if (auto* filters = OpenDialogimport->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
     filters->setItemText(0, QStringLiteral("Alle Dateien (*.*)"));
+}
+
+void TMainform::createexportdialogs() {
+  SaveDialogexport = createfiledialog("SaveDialogexport");
+  SaveDialogexport->setFileMode(QFileDialog::AnyFile);
+  SaveDialogexport->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialogexport->setNameFilter(QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+  SaveDialogexport->setDefaultSuffix(QStringLiteral("txt"));
+  SaveDialogexport->setDirectory(QDir::homePath());
+  SaveDialogexport->selectFile(QStringLiteral("rezepte.txt"));
+
+  FolderDialogsichern = createfiledialog("FolderDialogsichern");
+  FolderDialogsichern->setFileMode(QFileDialog::Directory);
+  FolderDialogsichern->setOption(QFileDialog::ShowDirsOnly);
+  FolderDialogsichern->setDirectory(QDir::homePath());
 }
 
 void TMainform::settaborder() {
@@ -487,6 +526,7 @@ bool TMainform::zeigeinfo(const std::string& id) {
   if (!lines) return false;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
   infoid_ = id;
+  GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, id)));
   GB_info->show();
   GB_info->raise();
   return true;
@@ -537,6 +577,7 @@ void TMainform::rezeptgeaendert(const std::string& id) {
 
 void TMainform::b_info_xClick() {
   infomemo->clear();
+  GB_info->setTitle(QStringLiteral("Info"));
   GB_info->hide();
 }
 
@@ -568,6 +609,12 @@ void TMainform::DBreset1Click() { catalogue_->DBreset1Click(); }
 
 void TMainform::Importieren1Click() { catalogue::Importieren1Click(*catalogue_, *this); }
 
+void TMainform::Rezepteimportieren1Click() { Importieren1Click(); }
+
+void TMainform::Rezepteexportieren1Click() { catalogue::Rezepteexportieren1Click(*catalogue_, *this); }
+
+void TMainform::Datenbanksichern1Click() { catalogue::Datenbanksichern1Click(*catalogue_, *this); }
+
 void TMainform::Einheiten1Click() { showlines(einheitenzeilen()); }
 
 void TMainform::Programmbeschreibung1Click() { showlines(programmbeschreibungzeilen()); }
@@ -585,18 +632,36 @@ void TMainform::ber1Click() {
 
 // --- the application ---
 
+// A database just made empty is offered the sample in data/ beside the program.
 void TMainform::StarttimerTimer() {
   Starttimer->stop();
   catalogue_->StarttimerTimer();
+  if (catalogue_->neuangelegt()) catalogue::beispielanbieten(*catalogue_, catalogue_->programfolder() + "data/");
 }
 
 void TMainform::armstarttimer() { Starttimer->start(); }
 
 void TMainform::endapplication() { QApplication::exit(0); }
 
+// The dialog starts in the folder of this run's last import, else at home.
 std::optional<std::string> TMainform::chooseimportfile() {
-  if (OpenDialogimport->exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList chosen = OpenDialogimport->selectedFiles();
+  OpenDialogimport->setDirectory(importfolder_.isEmpty() ? QDir::homePath() : importfolder_);
+  std::optional<std::string> path = chosenpath(*OpenDialogimport);
+  if (path) importfolder_ = OpenDialogimport->directory().absolutePath();
+  return path;
+}
+
+std::optional<std::string> TMainform::chooseexportfile() { return chosenpath(*SaveDialogexport); }
+
+std::optional<std::string> TMainform::choosebackupfolder() {
+  std::optional<std::string> folder = chosenpath(*FolderDialogsichern);
+  if (folder && !folder->ends_with('/')) *folder += '/';
+  return folder;
+}
+
+std::optional<std::string> TMainform::chosenpath(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
   const QByteArray path = QFile::encodeName(chosen.first());
   return std::string(path.constData(), static_cast<std::size_t>(path.size()));

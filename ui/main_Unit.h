@@ -44,7 +44,10 @@ class ResultlistModel;
 const std::vector<std::string>& einheitenzeilen();
 const std::vector<std::string>& programmbeschreibungzeilen();
 
-class TMainform : public QMainWindow, public catalogue::ApplicationPort, public catalogue::ImportFilePort {
+class TMainform : public QMainWindow,
+                  public catalogue::ApplicationPort,
+                  public catalogue::ImportFilePort,
+                  public catalogue::ExportPort {
   Q_OBJECT
 
  public:
@@ -76,6 +79,9 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void armstarttimer() override;
   // catalogue::ImportFilePort: OpenDialogimport
   std::optional<std::string> chooseimportfile() override;
+  // catalogue::ExportPort
+  std::optional<std::string> chooseexportfile() override;
+  std::optional<std::string> choosebackupfolder() override;
 
   // The window's components, named as in its layout.
   QGroupBox* GroupBox1 = nullptr;
@@ -103,6 +109,9 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QAction* Einkaufstipps1 = nullptr;
   QMenu* Rezepte1 = nullptr;
   QAction* NeuesRezept1 = nullptr;
+  QAction* Rezepteimportieren1 = nullptr;
+  QAction* Rezepteexportieren1 = nullptr;
+  QAction* Datenbanksichern1 = nullptr;
   QMenu* debug1 = nullptr;
   QAction* DBreset1 = nullptr;
   QAction* Importieren1 = nullptr;
@@ -119,6 +128,8 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   QAction* Action_Abbruch = nullptr;
   QTimer* Starttimer = nullptr;
   QFileDialog* OpenDialogimport = nullptr;
+  QFileDialog* SaveDialogexport = nullptr;
+  QFileDialog* FolderDialogsichern = nullptr;
 
   // The hidden recipe id of a row of ListView_erg.
   std::string rezeptid(const QModelIndex& row) const;
@@ -144,6 +155,9 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void Einkaufstipps1Click();
   void DBreset1Click();
   void Importieren1Click();
+  void Rezepteimportieren1Click();
+  void Rezepteexportieren1Click();
+  void Datenbanksichern1Click();
   void Einheiten1Click();
   void Programmbeschreibung1Click();
   void ber1Click();
@@ -168,6 +182,9 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   void createmenus();
   void createactions();
   void createopendialog();
+  void createexportdialogs();
+  QFileDialog* createfiledialog(const char* name);
+  static std::optional<std::string> chosenpath(QFileDialog& dialog);
   void settaborder();
   void placesuchinf();
   void showlines(const std::vector<std::string>& lines);
@@ -186,6 +203,7 @@ class TMainform : public QMainWindow, public catalogue::ApplicationPort, public 
   ResultlistModel* resultrows_ = nullptr;
   bool closed_ = false;
   std::string infoid_;  // the recipe the info box shows
+  QString importfolder_;  // of the last import's file in this run
 };
 
 }  // namespace ui

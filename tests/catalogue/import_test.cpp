@@ -5,10 +5,12 @@
 #include <random>
 #include <set>
 
+#include "catalogue/export.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/recipe_generator.h"
 
 namespace {
 
@@ -456,6 +458,93 @@ TEST_F(Import, CorpusFilesEndInSuccessOrTheErrorBox) {
     ++files;
   }
   EXPECT_GT(files, 0);
+}
+
+}  // namespace
+
+namespace {
+
+class Export : public Import {
+ protected:
+  std::vector<Rows> alltables() const { return {recipes(), ingredients(), links(), preparations()}; }
+
+  // Exports through the command, empties the database as the reset does and
+  // imports the export again.
+  void roundtrip(const std::string& exportpath) {
+    dialogs.file = exportpath;
+    catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+    ASSERT_EQ(messages.informations().back(), "Die Rezepte wurden nach " + exportpath + " exportiert.");
+    messages.answers = {true, true, true, true, true};
+    catalogue->DBreset1Click();
+    ASSERT_TRUE(start());
+    ASSERT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+    importtext(readfile(exportpath));
+  }
+
+  testsupport::FakeExportDialogs dialogs;
+};
+
+TEST_F(Export, TheSampleComesBackAsItWasWrittenAndImportsToTheSameTables) {
+  const std::string sample = readfile(MIXOLINO_SAMPLE_DATA "/rezepte.txt");
+  importtext(sample);
+  const std::vector<Rows> before = alltables();
+  ASSERT_EQ(before[3].size(), 218u);
+  EXPECT_EQ(catalogue::exporttext(*catalogue), sample + "\r\n");
+  roundtrip(folder.path() + "export.txt");
+  EXPECT_EQ(lastbox(), successbox(218));
+  EXPECT_EQ(alltables(), before);
+}
+
+TEST_F(Export, AwkwardNamesSurviveTheRoundTrip) {
+  std::string text = testsupport::generaterecipes(40, 15, 5).text;
+  text += "  Caf\xE9  au \xBF Lait \r\nZutaten:\r\n2 cl  Kr\xE4uterlik\xF6r  alt\r\n0 - Crushed Eis\r\nEis\r\n"
+          "Zubereitung:Mit \xBF R\xFChren\r\n\r\nOhne\r\nZutaten:\r\n";
+  importtext(text);
+  const std::vector<Rows> before = alltables();
+  const std::string exported = catalogue::exporttext(*catalogue);
+  EXPECT_NE(exported.find("Caf\xE9  au   Lait\r\nZutaten:\r\n2 cl Kr\xE4uterlik\xF6r  alt\r\n0 - Crushed Eis\r\nEis\r\n"
+                          "Zubereitung: Mit   R\xFChren\r\n\r\nOhne\r\nZutaten:\r\n\r\n"),
+            std::string::npos);
+  roundtrip(folder.path() + "export.txt");
+  EXPECT_EQ(lastbox(), successbox(42));
+  EXPECT_EQ(alltables(), before);
+  EXPECT_EQ(catalogue::exporttext(*catalogue), exported);
+}
+
+TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
+  importtext(example);
+  const std::string path = folder.path() + "export.txt";
+  dialogs.file = path;
+  platform::faults::arm(2, platform::err_disk_full);  // the write after the file's creation
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  platform::faults::disarm();
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path +
+                                                          "!\n\r" + platform::errortext(platform::err_disk_full)});
+  std::set<std::string> left;  // neither the file nor its temporary one
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"db", "import.txt"}));
+}
+
+TEST_F(Export, TheBackupCopiesTablesAndStatusAndStartsAgainWhereCopiedBack) {
+  importtext(example);
+  const std::string backup = folder.path() + "sicherung/";
+  ASSERT_TRUE(platform::createdirectory(backup));
+  dialogs.folder = backup;
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  EXPECT_EQ(messages.informations().back(), "Die Datenbank wurde nach " + backup + " gesichert.");
+  const std::vector<Rows> before = alltables();
+  for (const std::string& name : catalogue::Catalogue::datafilenames())
+    EXPECT_EQ(readfile(backup + name), readfile(dbfolder() + name)) << name;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(backup), {}), 5);
+
+  // Restored while the program is closed: the next start finds the same rows.
+  importtext(example);
+  catalogue->FormCloseQuery();
+  for (const std::string& name : catalogue::Catalogue::datafilenames())
+    std::filesystem::copy_file(backup + name, dbfolder() + name, std::filesystem::copy_options::overwrite_existing);
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(alltables(), before);
 }
 
 }  // namespace

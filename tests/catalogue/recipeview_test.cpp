@@ -17,8 +17,8 @@ class RecipeViewTest : public testsupport::CatalogueFixture {
  protected:
   void SetUp() override { ASSERT_TRUE(start()); }
 
-  void load(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
-    loadtables(zutaten, links, rezepte);
+  void load(const Rows& zutaten, const Rows& links, const Rows& rezepte, const Rows& zubereitungen = {}) {
+    loadtables(zutaten, links, rezepte, zubereitungen);
     messages.clear();
   }
 
@@ -93,6 +93,23 @@ TEST_F(RecipeViewTest, ZeigecocktailGivesOneLinePerEntryOrWarnsWhenTheRecipeHasN
     EXPECT_FALSE(catalogue::zeigecocktail(*catalogue, id).has_value());
     EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler bem Laden des Rezeptes!"}) << id;
   }
+}
+
+TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
+  load({{"1", packed({"Rum", "0", "1"})}}, {{"7", "1", packed({"4", "cl"})}, {"8", "1", packed({"2", "cl"})}},
+       {{"7", packed({"Sour"})}, {"08", packed({"Pur"})}}, {{"x", "falsch"}, {" 7", "Alles kurz ruehren."}});
+  EXPECT_EQ(catalogue::zeigecocktail(*catalogue, "7"),
+            (std::vector<std::string>{catalogue::zeigecocktailzeile({"4", "cl", "1", "Rum", false, true}), "",
+                                      "Alles kurz ruehren."}));
+  EXPECT_EQ(catalogue::zeigecocktail(*catalogue, "8")->size(), 1u);  // no preparation: the lines alone
+  EXPECT_EQ(catalogue::infotitel(*catalogue, "8"), "Info: Pur");
+  EXPECT_EQ(catalogue::infotitel(*catalogue, "x"), "Info");
+
+  const std::string words = "Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken, Rum zugeben";
+  const std::vector<std::string> wrapped = catalogue::umbrechen(words, 63);
+  EXPECT_EQ(wrapped, (std::vector<std::string>{"Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken,",
+                                               "Rum zugeben"}));
+  EXPECT_EQ(catalogue::umbrechen("  ab  cdefgh i ", 4), (std::vector<std::string>{"ab", "cdef", "gh i"}));
 }
 
 TEST(RecipeTexts, StarsAndYesNo) {

@@ -118,6 +118,8 @@ TEST_F(RezepteditTest, DeletingAsksThenRemovesTheRecipeItsLinesAndPreparationBut
   EXPECT_EQ(files(), before);
   messages.answers = {true};
   EXPECT_TRUE(catalogue::rezeptloeschen(*catalogue, "1"));
+  testsupport::RecordingProgress progress;
+  EXPECT_EQ(catalogue::b_suchenClick(*catalogue, {}, progress).rows.size(), 1u);  // no empty row for it
   EXPECT_TRUE(start());
   EXPECT_FALSE(catalogue::ergebniszeile(*catalogue, "1"));
   catalogue::rrezept lines;

@@ -2,12 +2,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "catalogue/beispiel.h"
 #include "catalogue/rating.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/folderlock.h"
+#include "catalogue/tables.h"
 #include "tests/support/catalogue_fixture.h"
+
+#include <algorithm>
+#include <set>
 
 namespace {
 
@@ -115,6 +120,32 @@ TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   EXPECT_EQ(splash.closed, 0);
   EXPECT_FALSE(platform::fileexists(tablefile("c_rezeptezutaten")));  // not created behind the user's back
   EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                          // loaded before the failure
+}
+
+// The sample is offered only to a database the start-up has just made.
+TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
+  ASSERT_TRUE(start());
+  ASSERT_TRUE(catalogue->neuangelegt());
+  messages.answers = {true};
+  catalogue::beispielanbieten(*catalogue, MIXOLINO_SAMPLE_DATA "/");
+  EXPECT_EQ(messages.questions(), std::vector<std::string>{
+      "Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{std::string("Import wurde ausgeführt, 218 Einträge verarbeitet!"_cp)});
+  EXPECT_TRUE(messages.warnings().empty());
+  // Every name of the list is an ingredient of the sample; Wodka is, Limettensaft is not.
+  const std::string list = readfile(MIXOLINO_SAMPLE_DATA "/alkoholisch.txt");
+  std::set<std::string> marked;
+  const TdbdynGrid& zutaten = catalogue->c_zutaten();
+  for (int32_t row = 0; row < zutaten.getrowcount(); ++row)
+    if (catalogue::lesezutat(zutaten, row).alkoholisch()) marked.insert(std::string(catalogue::lesezutat(zutaten, row).name()));
+  EXPECT_EQ(marked.size(), static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
+  EXPECT_TRUE(marked.contains("Wodka"));
+  EXPECT_FALSE(marked.contains("Limettensaft"));
+
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_FALSE(catalogue->neuangelegt());  // a second start is offered nothing
 }
 
 // A database from before the preparations: their table is made without a word.

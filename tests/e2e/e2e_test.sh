@@ -153,8 +153,11 @@ quit() {  # "Programm" > "beenden"
 # --- first start in an empty folder --------------------------------------
 step "first start"
 start
+# The empty database is offered the sample; "Nein" keeps it empty.
+waitfor 10 "the question about the sample" focused "Bestätigung"
+xdotool key Escape
 [ -f "$app/db/status.txt" ] || fail "no status file after the first start"
-for table in c_zutaten c_rezeptezutaten c_rezepte; do
+for table in c_zutaten c_rezeptezutaten c_rezepte c_zubereitungen; do
   [ -f "$app/db/$table.db" ] || fail "db/$table.db missing after the first start"
   hasbytes "$app/db/$table.db" '#DB\xa1' || fail "db/$table.db has no table header"
 done
@@ -162,11 +165,9 @@ LC_ALL=C grep -qaE '^erstellt: [0-9]{2}\.[0-9]{2}\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0
   fail "status.txt: $(cat "$app/db/status.txt")"
 status=$(cat "$app/db/status.txt")
 
-step "Debug menu and import"
-activate
-xdotool key ctrl+alt+j
-clickmenu 2  # Programm > Zutaten > Debug
-xdotool key Up Return  # "Daten Importieren", the last entry (the list wraps round)
+step "menu Rezepte and import"
+clickmenu 2  # Programm > Zutaten > Rezepte
+xdotool key Down Return  # "Rezepte importieren…", the first entry
 waitfor 10 "the open-file dialog" focused "Öffnen"
 xdotool type --delay 10 "$importfile"
 xdotool key Return

@@ -41,11 +41,12 @@ class CatalogueFixture : public ::testing::Test {
     return application.ended == 0 && splash.closed == closedbefore + 1;
   }
 
-  // Writes the rows as the three table files of a started catalogue and loads them.
-  void loadtables(const Rows& zutaten, const Rows& links, const Rows& rezepte) {
+  // Writes the rows as the table files of a started catalogue and loads them.
+  void loadtables(const Rows& zutaten, const Rows& links, const Rows& rezepte, const Rows& zubereitungen = {}) {
     ASSERT_TRUE(loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
     ASSERT_TRUE(loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
     ASSERT_TRUE(loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
+    ASSERT_TRUE(loadtable(catalogue->c_zubereitungen(), dbfolder(), 2, zubereitungen));
   }
 
   // Imports the bytes as an import file; the messages of the import stay in messages.log.

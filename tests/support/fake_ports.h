@@ -98,4 +98,12 @@ class FakeImportFile : public catalogue::ImportFilePort {
   int asked = 0;
 };
 
+class FakeExportDialogs : public catalogue::ExportPort {
+ public:
+  std::optional<std::string> chooseexportfile() override { return file; }
+  std::optional<std::string> choosebackupfolder() override { return folder; }
+  std::optional<std::string> file;    // nothing: the user cancels
+  std::optional<std::string> folder;  // ends with "/"
+};
+
 }  // namespace testsupport

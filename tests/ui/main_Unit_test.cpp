@@ -3,6 +3,7 @@
 // list, the info box, the rating, the menus and shortcuts, and the close.
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -136,6 +137,7 @@ class MainUnitTest : public QObject {
   void initTestCase() {
     QVERIFY(folder.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));  // as the program
+    qputenv("HOME", folder.path().toLocal8Bit());  // where the open-file dialog first looks
     form = std::make_unique<ui::TMainform>(folder.filePath(QStringLiteral("mixolino")).toStdString());
     zutatenedit = std::make_unique<ui::Tzutatenedit>(form->catalogue(), form->progressport(), form.get());
     fortschrittform = std::make_unique<ui::Tfortschrittform>(form.get());
@@ -150,7 +152,12 @@ class MainUnitTest : public QObject {
     // The start-up timer creates db/ with its files and loads the tables.
     QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
     QTRY_VERIFY(!splashform->isVisible());
-    QVERIFY(messages.log.empty());
+    // The new, empty database is offered the sample; "Nein" leaves it empty.
+    QTRY_COMPARE(messages.questions(), std::vector<std::string>{
+        "Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
+    QCOMPARE(messages.log.size(), std::size_t(1));
+    QCOMPARE(form->catalogue().c_rezepte().getcell(0, 0), std::string());
+    messages.clear();
   }
 
   void startsWithItsCaptionAndHiddenParts() {
@@ -212,16 +219,25 @@ class MainUnitTest : public QObject {
     QCOMPARE(opens(Qt::Key_P), form->Programm1);
     QCOMPARE(opens(Qt::Key_Z), form->Zutaten1);
     QCOMPARE(opens(Qt::Key_I), form->Info1);
+    QCOMPARE(opens(Qt::Key_R), form->Rezepte1);
     QCOMPARE(opens(Qt::Key_D), nullptr);
     QVERIFY(form->e_suchbegriff->text().isEmpty());
 
     QStringList entries;
-    for (QMenu* menu : {form->Programm1, form->Zutaten1, form->debug1, form->Info1})
+    QStringList names;
+    for (QMenu* menu : {form->Programm1, form->Zutaten1, form->Rezepte1, form->debug1, form->Info1})
       for (QAction* entry : menu->actions())
-        if (!entry->isSeparator()) entries << shown(*entry);
-    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Datenbank löschen"),
-                                   "Daten Importieren", "Einheiten", "Programmbeschreibung",
-                                   QString::fromUtf8("Über")}));
+        if (!entry->isSeparator()) {
+          entries << shown(*entry);
+          names << entry->objectName();
+        }
+    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Neues Rezept…"),
+                          QString::fromUtf8("Rezepte importieren…"),
+                                   QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
+                                   QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
+                                   "Programmbeschreibung", QString::fromUtf8("Über")}));
+    QCOMPARE(names.mid(3, 4),
+             (QStringList{"NeuesRezept1", "Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1"}));
   }
 
   void controlsFollowTheirAnchorsWhenResized() {
@@ -251,15 +267,14 @@ class MainUnitTest : public QObject {
       out << rezepte;
     }
     std::ofstream(folder.filePath(QStringLiteral("notiz.txt")).toStdString()) << "x";
-    form->OpenDialogimport->setDirectory(folder.path());
-    form->Action_debug->trigger();
-
     QString filtertext;
+    QString startfolder;
     bool listed = false;
     ModalAnswer answer([&](QWidget* modal) {
       auto* dialog = qobject_cast<QFileDialog*>(modal);
       if (dialog == nullptr) return false;
       filtertext = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+      startfolder = dialog->directory().absolutePath();
       const QListView* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
       const QAbstractItemModel* model = view->model();
       for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
@@ -270,14 +285,14 @@ class MainUnitTest : public QObject {
       QTest::keyClick(name, Qt::Key_Return);
       return true;
     });
-    form->Importieren1->trigger();
+    form->Rezepteimportieren1->trigger();
     QVERIFY(answer.done);
+    QCOMPARE(startfolder, QDir(folder.path()).absolutePath());
     QCOMPARE(filtertext, QStringLiteral("Alle Dateien (*.*)"));
     QVERIFY(listed);
     QCOMPARE(messages.informations(),
              std::vector<std::string>{std::string("Import wurde ausgeführt, 4 Einträge verarbeitet!"_cp)});
     messages.clear();
-    form->Action_debug->trigger();
     setflag("Rum", 3);
     setflag("Kr\xE4uterlik\xF6r", 3);
   }
@@ -343,6 +358,7 @@ class MainUnitTest : public QObject {
     select("Zombie");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     QVERIFY(form->GB_info->isVisible());
+    QCOMPARE(form->GB_info->title(), QStringLiteral("Info: Zombie"));
     QCOMPARE(lines(*form->infomemo),
              (QStringList{viewline("4 cl Rum", true, false), viewline(QString::fromUtf8("2 cl Kräuterlikör"), true, false)}));
     QCOMPARE(lines(*form->infomemo).first().size(), 63);
@@ -357,7 +373,7 @@ class MainUnitTest : public QObject {
     QVERIFY(form->GB_info->isVisible());
     QCOMPARE(lines(*form->infomemo), (QStringList{viewline("4 cl Rum", true, false),
                                                   viewline("2 cl Zitronensaft", false, false),
-                                                  viewline("Eis", false, false)}));
+                                                  viewline("Eis", false, false), "", "auf Eis"}));
     QVERIFY(messages.log.empty());
   }
 
@@ -392,6 +408,7 @@ class MainUnitTest : public QObject {
     select("Zombie");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     QVERIFY(form->GB_info->isVisible());
+    QCOMPARE(form->GB_info->title(), QStringLiteral("Info: Zombie"));
     QTest::keyClick(form->e_suchbegriff, Qt::Key_Escape);
     QVERIFY(!form->GB_info->isVisible());
     QVERIFY(form->infomemo->toPlainText().isEmpty());
@@ -624,10 +641,10 @@ class MainUnitTest : public QObject {
   // until the next search.
   void resetReloadsEmptyTablesLater() {
     search();
-    messages.answers = {true, true, true, true};  // "Sind Sie sicher?" and three overwrites
+    messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites; no sample
     form->DBreset1->trigger();
     QCOMPARE(messages.questions().front(), std::string("Sind Sie sicher?"));
-    QTRY_COMPARE(messages.questions().size(), std::size_t(4));
+    QTRY_COMPARE(messages.questions().size(), std::size_t(6));
     QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
     QCOMPARE(rowcount(*form->ListView_erg), 4);
     search();
