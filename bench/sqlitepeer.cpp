@@ -77,7 +77,7 @@ enum class State { name, marker, lines };
 SqlitePeer::SqlitePeer(const std::string& path) {
   if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) fail(sqlite3_errmsg(db_));
   check(sqlite3_create_collation_v2(db_, "mixolino", SQLITE_UTF8, nullptr, comparenames, nullptr));
-  exec("PRAGMA synchronous=OFF");
+  exec("PRAGMA synchronous=FULL");
 }
 
 SqlitePeer::~SqlitePeer() { sqlite3_close(db_); }

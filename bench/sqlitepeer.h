@@ -15,8 +15,9 @@ namespace bench {
 
 class SqlitePeer {
  public:
-  // Opens the database file, creating it when missing. Nothing is flushed
-  // per change (synchronous=OFF), as Mixolino's table files are not either.
+  // Opens the database file, creating it when missing. Every transaction is
+  // on the disk when it returns (synchronous=FULL), as every Mixolino command
+  // is: a rating is one transaction of its own, an import one as a whole.
   explicit SqlitePeer(const std::string& path);
   ~SqlitePeer();
   SqlitePeer(const SqlitePeer&) = delete;

@@ -42,7 +42,10 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_zutaten_(std::make_unique<TdbdynGrid>("c_zutaten")),
       c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
       c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
-      c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")) {}
+      c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
+      journal_(dbfolder()) {
+  for (TdbdynGrid* table : tables()) table->stagechanges(true);
+}
 
 Catalogue::~Catalogue() = default;
 
@@ -116,6 +119,8 @@ void Catalogue::StarttimerTimer() {
   // then finds all four files taken, never just some of them.
   std::unique_ptr<platform::FolderLock> lock = lockfolder(folder);
   for (TdbdynGrid* table : tables()) table->db_close();
+  journal_.close();
+  if (const Outcome recovered = recoverjournal(); !recovered) return abortstartup(recovered);
   const bool neu = !platform::fileexists(statusfile());
   if (neu) {
     if (const Outcome made = createtablefiles(); !made) return abortstartup(made);
@@ -143,6 +148,23 @@ Outcome Catalogue::createfolder(const std::string& folder) {
   return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
 }
 
+Outcome Catalogue::recoverjournal() {
+  if (!tablesfree() || tablestore::JournalReader(dbfolder()).recover()) return Outcome::ok();
+  platform::showwarning(platform::errortext(platform::lasterror()));
+  return Outcome::failed("Fehler beim DB-Init!");
+}
+
+// Whether this copy can lock every table file there is: a copy that cannot
+// only reads, and never touches the journal.
+bool Catalogue::tablesfree() const {
+  for (const TableLayout& layout : tablelayouts) {
+    const std::string path = dbfolder() + layout.name + ".db";
+    if (platform::fileexists(path) && !platform::File::open(path, platform::File::Access::readwrite_denywrite))
+      return false;
+  }
+  return true;
+}
+
 Outcome Catalogue::createtablefiles() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
@@ -150,6 +172,8 @@ Outcome Catalogue::createtablefiles() {
     if (!tables()[i]->db_createfile(dbfolder() + layout.name + ".db", layout.columns))
       return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
+  // The new files' names are on the disk before the status file vouches for them.
+  if (!platform::syncfolder(dbfolder())) return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   return Outcome::ok();
 }
 
@@ -196,12 +220,32 @@ void Catalogue::waitforsplash(double start) {
 }
 
 Outcome Catalogue::flush() {
-  for (TdbdynGrid* table : tables())
-    if (!table->flushfiles()) return Outcome::failed();
-  return Outcome::ok();
+  std::vector<tablestore::Stagedfile> files;
+  for (const TdbdynGrid* table : tables()) table->staged(files);
+  if (journal_.commit(files)) {
+    for (TdbdynGrid* table : tables()) table->committed();
+    return Outcome::ok();
+  }
+  const std::string reason = platform::errortext(platform::lasterror());
+  std::string source = journal_.failedfile();
+  if (source.ends_with(".db")) source.resize(source.size() - 3);
+  platform::showwarning("tdbdyngrid: flushfiles: " + reason + "\n\rQuelle:" + source);
+  discard();
+  return Outcome::failed(reason);
+}
+
+std::size_t Catalogue::stagedbytes() const {
+  std::size_t bytes = 0;
+  for (const TdbdynGrid* table : tables()) bytes += table->stagedbytes();
+  return bytes;
+}
+
+void Catalogue::discard() {
+  for (TdbdynGrid* table : tables()) table->reload();
 }
 
 void Catalogue::FormCloseQuery() {
+  journal_.close();
   for (TdbdynGrid* table : tables()) {
     try {
       if (table) table->db_close();
@@ -218,7 +262,9 @@ void Catalogue::FormCloseQuery() {
 void Catalogue::DBreset1Click() {
   if (!maywrite().orwarn()) return;
   if (!platform::askquestion("Sind Sie sicher?")) return;
-  if (platform::fileexists(statusfile()) && !platform::deletefile(statusfile())) {
+  // The deletion is on the disk before the next start truncates a table.
+  if (platform::fileexists(statusfile()) &&
+      (!platform::deletefile(statusfile()) || !platform::syncfolder(dbfolder()))) {
     platform::showwarning(std::string("Fehler beim Löschen der Statusdatei!"_cp));
     return;
   }

@@ -11,6 +11,7 @@
 #include "catalogue/ports.h"
 #include "platform/folderlock.h"
 #include "tablestore/dbdyngrid_unit.h"
+#include "tablestore/journal.h"
 
 namespace catalogue {
 
@@ -38,10 +39,18 @@ class Catalogue {
   // anything: done when the catalogue can be changed; otherwise failed with
   // the one warning that says why not.
   Outcome maywrite() const;
-  // Puts what a command wrote into the table files on the disk, one sync per
-  // file it changed; every command that changes rows calls it once before it
-  // reports success. Failed after the table store's warning.
+  // The command's changes, whole, on the disk: every command that changes
+  // rows calls it once before it reports success, whatever the number of
+  // rows, at a constant number of syncs. Failed after its warning, with the
+  // failed file operation's text for the command's own message; then nothing
+  // of the changes is on the disk nor, as after discard, in memory.
   Outcome flush();
+  // Drops a command's changes that are not flushed: the tables are loaded
+  // again from the disk (without the splash). Every command that fails in
+  // the middle of its row changes calls it.
+  void discard();
+  // The bytes the tables hold staged for the next flush.
+  std::size_t stagedbytes() const;
 
   std::string programfolder() const;  // ends with "/" unless empty
   std::string dbfolder() const;       // programfolder() + "db/"
@@ -74,6 +83,10 @@ class Catalogue {
   static std::unique_ptr<platform::FolderLock> lockfolder(const std::string& folder);
   // The steps of the start-up that can fail.
   static Outcome createfolder(const std::string& folder);
+  // A journal that a command interrupted by a power cut or a kill left is
+  // undone before anything loads, by the copy that will write the tables.
+  Outcome recoverjournal();
+  bool tablesfree() const;
   Outcome createtablefiles();
   Outcome createmissingtablefiles();
   Outcome writestatusfile();
@@ -90,6 +103,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_rezepte_;
   std::unique_ptr<TdbdynGrid> c_zubereitungen_;
   bool neuangelegt_ = false;
+  tablestore::JournalWriter journal_;
 };
 
 }  // namespace catalogue

@@ -15,6 +15,11 @@ namespace {
 
 enum class State { expectname, expectmarker, ingredients };
 
+// The staged bytes at which an import commits before its next recipe: memory
+// stays bounded and syncs few, and a power cut leaves a prefix of the file's
+// recipes, each whole.
+constexpr std::size_t batchbytes = std::size_t{8} << 20;
+
 constexpr char subsep = TdbdynGrid::subsep;
 
 // A value as its subfield will read back: cut to 255 bytes and trimmed. A
@@ -118,12 +123,14 @@ class Importer {
 
  private:
   Outcome startrecipe(const std::string& line) {
+    if (catalogue_.stagedbytes() >= batchbytes)
+      if (Outcome committed = catalogue_.flush(); !committed) return committed;
     ++recipeid_;
     ++recipecount_;
     std::vector<std::string> row(rezeptspalte::anzahl);
     row[rezeptspalte::id] = std::to_string(recipeid_);
     row[rezeptspalte::werte] = rezeptwerte(storedvalue(line), "0");
-    if (!catalogue_.c_rezepte().addrow(row)) return Outcome::failed("c_rezepte db_addrow fehlgeschlagen");
+    if (!catalogue_.c_rezepte().addrow(row)) return writefailed("c_rezepte db_addrow fehlgeschlagen");
     state_ = State::expectmarker;
     return Outcome::ok();
   }
@@ -155,15 +162,21 @@ class Importer {
       std::vector<std::string> row(zutatspalte::anzahl);
       row[zutatspalte::id] = std::to_string(ingredientid);
       row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
-      if (!c_zutaten.addrow(row)) return Outcome::failed("c_zutaten db_addrow fehlgeschlagen");
+      if (!c_zutaten.addrow(row)) return writefailed("c_zutaten db_addrow fehlgeschlagen");
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
     link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
     if (!catalogue_.c_rezeptezutaten().addrow(link_))
-      return Outcome::failed("c_rezeptezutaten db_addrow fehlgeschlagen");
+      return writefailed("c_rezeptezutaten db_addrow fehlgeschlagen");
     return Outcome::ok();
+  }
+
+  // A write that fails drops what the batch wrote so far.
+  Outcome writefailed(const char* reason) {
+    catalogue_.discard();
+    return Outcome::failed(reason);
   }
 
   Catalogue& catalogue_;
@@ -268,8 +281,9 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
       outcome = importer.handle(line);
     }
   }
-  // What was written stays, on an error too: it goes to the disk either way.
-  if (!catalogue.flush() && outcome) outcome = Outcome::ioerror();
+  // What was written stays on a format error too, and is committed as well; a
+  // failed write or commit has dropped its batch already.
+  if (Outcome flushed = catalogue.flush(); !flushed && outcome) outcome = flushed;
   if (!outcome) {
     platform::showwarning(errorbox(line, outcome.failure));
     return;

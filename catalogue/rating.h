@@ -14,9 +14,8 @@ namespace catalogue {
 // Returns the new star text for the row's "Wertung" cell on success; nothing
 // when the recipe is gone, the dialog was cancelled, or writing failed (then
 // "Fehler beim Übernehmen der Daten!" has been shown). The window calls it
-// only when a row is selected. With the catalogue, nothing when it is
-// read-only (after its warning, before the dialog).
-std::optional<std::string> Wertungndern1Click(TdbdynGrid& c_rezepte, const std::string& hiddenid, RatingPort& dialog);
+// only when a row is selected. Nothing when the catalogue is read-only
+// (after its warning, before the dialog).
 std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog);
 
 }  // namespace catalogue

@@ -235,19 +235,22 @@ void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
 bool ZutateneditModel::b_okClick() {
   if (!catalogue_.maywrite().orwarn()) return false;
   int32_t changed = 0;
-  const Outcome saved = savezutaten(changed);
-  // Each step's rows are on the disk before its count is reported.
-  const Outcome flushed = catalogue_.flush();
-  if (changed > 0 && flushed)
+  // Each step is one commit, whole on the disk before its count is reported.
+  const bool saved = commitstep(savezutaten(changed));
+  if (saved && changed > 0)
     platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
-  if (flushed && saved && !aufloesliste_.empty()) {
-    const int32_t moved = savemerges();
-    if (catalogue_.flush() && moved > 0)
-      platform::showinformation(std::to_string(moved) +
-                                std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
-  }
+  int32_t moved = 0;
+  if (saved && !aufloesliste_.empty() && commitstep(savemerges(moved)) && moved > 0)
+    platform::showinformation(std::to_string(moved) +
+                              std::string(" Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp));
   catalogue_.application().armstarttimer();
   return true;
+}
+
+bool ZutateneditModel::commitstep(const Outcome& step) {
+  if (step) return static_cast<bool>(catalogue_.flush());
+  catalogue_.discard();
+  return false;
 }
 
 // Step 1: every grid row whose name or flags differ from its table row is
@@ -353,21 +356,20 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 
 }  // namespace
 
-// Step 2: the merges in list order, up to the first failed write; returns the
-// number of re-pointed lines.
-int32_t ZutateneditModel::savemerges() {
+// Step 2: the merges in list order, up to the first failed write; changes
+// counts the re-pointed lines.
+Outcome ZutateneditModel::savemerges(int32_t& changes) {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   Zeilenindex lines(c_rezeptezutaten, rezeptzutatspalte::zutatid);
   Zeilenindex zutaten(c_zutaten, zutatspalte::id);
-  int32_t changes = 0;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
     if (!umhaengen(c_rezeptezutaten, lines, paar, changes).orwarn() ||
         !loeschezutat(c_zutaten, zutaten, paar.quelle).orwarn())
-      break;
+      return Outcome::failed();
   }
-  return changes;
+  return Outcome::ok();
 }
 
 }  // namespace catalogue

@@ -69,8 +69,9 @@ class ZutateneditModel {
   void zutataufloesenClick();
   void Action_abbrechenExecute();
   // Saving, steps 1 and 2, then re-arms the start-up timer; the window then
-  // closes itself. The first failed write ends the writing; the counts say
-  // what was written. False, with nothing written, when the catalogue is
+  // closes itself. Each step is one commit: the first failed write ends the
+  // writing and drops what its step wrote; the counts say what was
+  // committed. False, with nothing written, when the catalogue is
   // read-only: the window stays open.
   bool b_okClick();
 
@@ -86,7 +87,9 @@ class ZutateneditModel {
   void sortbytext(int col);
   void sortbycount();
   Outcome savezutaten(int32_t& changed);
-  int32_t savemerges();
+  Outcome savemerges(int32_t& changes);
+  // Commits a step's rows when it succeeded; drops them when it failed.
+  bool commitstep(const Outcome& step);
 
   Catalogue& catalogue_;
   std::string caption_;

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
   libjpeg-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev
   libsqlite3-dev  # the benchmarks' SQLite peer only
   xvfb xdotool openbox imagemagick x11-utils fonts-dejavu-core fonts-urw-base35
 )

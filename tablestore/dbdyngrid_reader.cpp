@@ -39,8 +39,8 @@ std::string invalidfile(const char* reason) {
 
 class TdbdynGrid::Reader {
  public:
-  Reader(TdbdynGrid& table, int32_t index, platform::File& file, const std::string& path, bool readonly)
-      : table_(table), index_(index), file_(file), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
+  Reader(TdbdynGrid& table, int32_t index, OpenFile& entry, const std::string& path, bool readonly)
+      : table_(table), index_(index), entry_(entry), file_(*entry.file), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
     const int32_t rows = table.getrowcount();
     const bool lastisplaceholder = rows > 0 && table.rows_[static_cast<std::size_t>(rows - 1)].state == 0;
     rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
@@ -279,10 +279,10 @@ class TdbdynGrid::Reader {
     for (const Pending& record : pending_) {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
-        if (fixable) check(makelive(file_, record.start));
+        if (fixable) check(makelive(entry_, record.start));
         addrow(record.pos, record.posdigits, record.values, record.start, record.count);
       } else {
-        if (fixable) check(deletemark(file_, record.start));
+        if (fixable) check(deletemark(entry_, record.start));
         table_.addfreeslot(freeslot(record.start, record.count));
       }
     }
@@ -338,6 +338,7 @@ class TdbdynGrid::Reader {
 
   TdbdynGrid& table_;
   const int32_t index_;
+  OpenFile& entry_;  // the file as the write-back's fixes see it
   platform::File& file_;
   const std::string& path_;
   const bool readonly_;
@@ -355,6 +356,6 @@ class TdbdynGrid::Reader {
   std::vector<Pending> pending_;
 };
 
-void TdbdynGrid::readfile(int32_t index, platform::File& file, const std::string& path, bool readonly) {
+void TdbdynGrid::readfile(int32_t index, OpenFile& file, const std::string& path, bool readonly) {
   Reader(*this, index, file, path, readonly).read();
 }

@@ -389,6 +389,10 @@ bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::strin
   setcolcount(1);
   reset();
   db_close();
+  return load(folder, names);
+}
+
+bool TdbdynGrid::load(const std::string& folder, const std::vector<std::string>& names) {
   if (!attach(folder, names)) return false;
   try {
     return loadall();
@@ -453,7 +457,7 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   if (!openfileorwarn(path, file, readonly)) return false;
   if (readonly) platform::showwarning(readonlywarning(path, findopenfile(path)->readonlyreason));
   try {
-    readfile(index, *file, path, readonly);
+    readfile(index, *findopenfile(path), path, readonly);
   } catch (const readerror& error) {
     showerror("tdbdyngrid: db_addloadfromfile: " + error.text);
     return false;
@@ -469,7 +473,7 @@ TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
 
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
   OpenFile* found = findopenfile(path);
-  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, false, 0, -1});
+  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, 0, -1, nullptr});
   if (!found->isopen && !reopen(*found, path)) return false;
   handle = found->file.get();
   readonly = found->readonly;
@@ -506,21 +510,65 @@ bool TdbdynGrid::closefiles() {
     if (!entry.file->close())
       platform::showwarning(std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + entry.path);
     entry.file.reset();
-    entry.changed = false;
+    entry.stage.reset();
     entry.isopen = false;
   }
   return true;
 }
 
-bool TdbdynGrid::flushfiles() {
+void TdbdynGrid::staged(std::vector<tablestore::Stagedfile>& files) const {
+  for (const OpenFile& entry : openfiles_)
+    if (entry.isopen && entry.stage)
+      files.push_back({entry.path.substr(entry.path.rfind('/') + 1), entry.file.get(), entry.stage.get()});
+}
+
+std::size_t TdbdynGrid::stagedbytes() const {
+  std::size_t bytes = 0;
+  for (const OpenFile& entry : openfiles_)
+    if (entry.stage) bytes += entry.stage->stagedbytes();
+  return bytes;
+}
+
+void TdbdynGrid::committed() {
+  for (OpenFile& entry : openfiles_) entry.stage.reset();
+}
+
+bool TdbdynGrid::reload() {
+  if (dbfiles_.empty()) return true;
+  const std::string folder = dbpath_;
+  std::vector<std::string> names;
+  for (const DbFile& file : dbfiles_) names.push_back(file.name);
   for (OpenFile& entry : openfiles_) {
-    if (!entry.isopen || !entry.changed) continue;
-    if (!entry.file->sync()) {
-      showerror("tdbdyngrid: flushfiles: " + platform::errortext(platform::lasterror()));
-      return false;
-    }
-    entry.changed = false;
+    entry.stage.reset();
+    entry.ownend = -1;
   }
+  setcolcount(1);
+  reset();
+  return load(folder, names);
+}
+
+bool TdbdynGrid::OpenFile::write(int64_t offset, std::string_view bytes) {
+  if (stage) {
+    stage->write(offset, bytes);
+    return true;
+  }
+  std::size_t written = 0;
+  return file->write(offset, bytes.data(), bytes.size(), written);
+}
+
+bool TdbdynGrid::OpenFile::read(int64_t offset, char* bytes, std::size_t count, std::size_t& got) {
+  return stage ? stage->read(*file, offset, bytes, count, got) : file->read(offset, bytes, count, got);
+}
+
+bool TdbdynGrid::OpenFile::size(int64_t& bytes) {
+  if (!stage) return file->size(bytes);
+  bytes = stage->size();
+  return true;
+}
+
+bool TdbdynGrid::OpenFile::truncate(int64_t length) {
+  if (!stage) return file->truncate(length);
+  stage->truncate(length);
   return true;
 }
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "tablestore/filestage.h"
+#include "tablestore/journal.h"
 
 class TdbdynGrid {
  public:
@@ -38,11 +40,19 @@ class TdbdynGrid {
     std::string path;
     bool isopen = false;
     bool readonly = false;
-    bool changed = false;  // written since the last flushfiles
     // Why the read/write open failed when readonly: err_in_use while another
     // process holds the file, err_access_denied when it cannot be written at all.
     int readonlyreason = 0;
     int64_t ownend = -1;   // the file's size as this table's last append left it; -1: not known
+    // The changes not yet committed, while the table stages its changes.
+    std::unique_ptr<tablestore::FileStage> stage;
+
+    // The file's operations as the write-back sees them: on the stage when
+    // there is one, else on the file.
+    bool write(int64_t offset, std::string_view bytes);
+    bool read(int64_t offset, char* bytes, std::size_t count, std::size_t& got);
+    bool size(int64_t& bytes);
+    bool truncate(int64_t length);
   };
 
   explicit TdbdynGrid(std::string name);
@@ -89,11 +99,20 @@ class TdbdynGrid {
   bool openfile(const std::string& path, platform::File*& handle, bool& readonly);
   bool closefiles();
   static bool fileavailable(const std::string& path);
-  // Puts what the row changes since the last call wrote on the disk, one
-  // sync per file written. A command calls it once before it reports
-  // success, so that what it reported survives a power cut; false after the
-  // warning when a file cannot be synced.
-  bool flushfiles();
+
+  // --- a command's changes as one unit ---
+  // While on, row changes write no file: they wait in a stage per file until
+  // the table's owner commits them all at once (staged, then committed) or
+  // drops them (reload). Off, every change goes to its file at once.
+  void stagechanges(bool on) { stagechanges_ = on; }
+  // Adds the files with staged changes, named as in their folder.
+  void staged(std::vector<tablestore::Stagedfile>& files) const;
+  std::size_t stagedbytes() const;
+  // The staged changes are in the files now.
+  void committed();
+  // Drops the staged changes and loads the files anew, which stay open:
+  // memory then shows what the disk holds. False after the loader's warning.
+  bool reload();
 
   // --- row changes ---
   bool addrow(std::vector<std::string>& values);
@@ -173,9 +192,10 @@ class TdbdynGrid {
   // (false after the warning), then every file loaded in turn.
   bool attach(const std::string& folder, const std::vector<std::string>& names);
   bool loadall();
+  bool load(const std::string& folder, const std::vector<std::string>& names);
   // Reads the whole open file of dbfiles_[index] into the table; a read-only
   // file cannot take the record count correction.
-  void readfile(int32_t index, platform::File& file, const std::string& path, bool readonly);
+  void readfile(int32_t index, OpenFile& file, const std::string& path, bool readonly);
   // The n-th subfield (from 1), trimmed, cut to at most limit bytes before
   // trimming; "" when there is none. A view into text.
   static std::string_view subfieldview(std::string_view text, int32_t n, std::size_t limit);
@@ -243,13 +263,13 @@ class TdbdynGrid {
   Outcome _ins(const std::string& filename, int32_t pos, Values values);
   // Flags the row's record deleted; answers the slot it freed.
   Outcome _del(int32_t row);
-  Outcome readoldrecord(platform::File& file, const std::string& fields);
+  Outcome readoldrecord(OpenFile& file, const std::string& fields);
   Outcome placechange(OpenFile& entry, const std::string& filename, Slot old, std::string_view oldpos,
                       std::size_t length);
-  Outcome overwriteinplace(platform::File& file, Slot old, std::size_t length);
-  Outcome movetoslot(platform::File& file, int64_t oldoffset, std::string_view oldpos, Slot slot, std::size_t length);
+  Outcome overwriteinplace(OpenFile& file, Slot old, std::size_t length);
+  Outcome movetoslot(OpenFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot, std::size_t length);
   Outcome movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos, std::size_t length);
-  static Outcome swaplive(platform::File& file, int64_t oldoffset, std::string_view oldpos, Slot slot);
+  static Outcome swaplive(OpenFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot);
   // The open writable file of this table; nullptr when there is none.
   OpenFile* writehandle(const std::string& filename);
   // Failed, with the reason, when the record would not fit the line buffer.
@@ -261,24 +281,25 @@ class TdbdynGrid {
   // First fit in freeslots for a record of length bytes; empties the entry it takes.
   std::optional<Slot> takefreeslot(const std::string& filename, std::size_t length);
   static std::optional<Slot> fittingslot(std::string_view entry, const std::string& filename, std::size_t length);
-  Outcome writeintoslot(platform::File& file, Slot slot);
+  Outcome writeintoslot(OpenFile& file, Slot slot);
   // Appends the record, turned live first when live is set, and raises the
   // record count; a failure cuts the file back to what it was.
   Outcome appendrecord(OpenFile& entry, std::size_t length, bool live);
   // Where an append begins (the slot's offset): the file's end.
   static Outcome appendstart(OpenFile& entry);
   // Cuts off a line too short to be a record that ends the file; answers the end.
-  static Outcome cuttornline(platform::File& file, int64_t end);
-  static Outcome raiserecordcount(platform::File& file);
+  static Outcome cuttornline(OpenFile& file, int64_t end);
+  static Outcome raiserecordcount(OpenFile& file);
   // The file operations on one record, shared with the reader.
-  static Outcome writeat(platform::File& file, int64_t offset, std::string_view bytes);
-  static Outcome readat(platform::File& file, int64_t offset, char* bytes, std::size_t count);
-  static Outcome writehead(platform::File& file, int64_t offset, std::string_view posdigits, char flag);
+  static Outcome writeat(OpenFile& file, int64_t offset, std::string_view bytes);
+  static Outcome readat(OpenFile& file, int64_t offset, char* bytes, std::size_t count);
+  static Outcome writehead(OpenFile& file, int64_t offset, std::string_view posdigits, char flag);
   // Turns the written record at offset live with the one byte of its Flag.
-  static Outcome makelive(platform::File& file, int64_t offset);
-  static Outcome deletemark(platform::File& file, int64_t offset);
+  static Outcome makelive(OpenFile& file, int64_t offset);
+  static Outcome deletemark(OpenFile& file, int64_t offset);
 
-  int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
+  int32_t freeslotscan_ = 0;
+  bool stagechanges_ = false;  // freeslots entries below this index are known to be empty
 
   std::string name_;
   int32_t colcount_ = 0;

@@ -1,9 +1,20 @@
 // Row changes and their write-back. addrow, updaterow and delrow change the
-// row in memory and have it in its table file before they return: a record is
-// written into a free slot or appended, a deleted record is flagged in place.
-// The file is never rewritten as a whole; each change is a few small writes
-// at known offsets. Every step of the write-back answers with an Outcome;
-// updatefile shows the text of a failed one.
+// row in memory and write it back before they return: a record is written
+// into a free slot or appended, a deleted record is flagged in place. The file
+// is never rewritten as a whole; each change is a few small writes at known
+// offsets. Every step of the write-back answers with an Outcome; updatefile
+// shows the text of a failed one.
+//
+// Which failures are covered, and how. A table that stages its changes (the
+// catalogue's) writes no file here: the writes go to a stage per file
+// (writehandle decides), and the owner commits a whole command's stages
+// through the undo journal (journal.h). A power cut, a kill or a failed write
+// or sync at any moment then leaves each command wholly done or wholly not
+// done, and a failed command is reloaded away from memory. Where it stops: a
+// disk that loses or reorders synced bytes, and files changed behind the
+// program's back. A table without a stage writes through, each record so that
+// a kill between two writes leaves the old or the new record live (a pending
+// Flag, single-byte turns); it is not safe against a power cut.
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -187,8 +198,12 @@ const TdbdynGrid::DbFile* TdbdynGrid::targetfile(int32_t row) const {
   // A new row goes to the file loaded last, any other to its own.
   const DbFile& dbfile = fields.state == 'C' ? dbfiles_.back() : dbfiles_[fields.file];
   // The table holds its file open already, so what can have changed is the
-  // path: the file deleted, or a folder in its place. One stat tells both.
-  if (!platform::File::present(dbfile.path)) {
+  // path: the file deleted, or a folder in its place. One stat tells both; a
+  // file with a stage had it when the command's first change began the stage.
+  const bool staged = std::any_of(openfiles_.begin(), openfiles_.end(), [&](const OpenFile& entry) {
+    return entry.stage && entry.path == dbfile.path;
+  });
+  if (!staged && !platform::File::present(dbfile.path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
     return nullptr;
   }
@@ -255,7 +270,7 @@ TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename
   Outcome fits = recordfits(values);
   if (!fits) return fits;
   OpenFile* entry = writehandle(filename);
-  const Outcome old = entry ? readoldrecord(*entry->file, oldfields) : Outcome::failed();
+  const Outcome old = entry ? readoldrecord(*entry, oldfields) : Outcome::failed();
   if (!old) return old.named("Fehler in _del!");
   const std::size_t length = buildrecord(pos, values, flagpending);
   Outcome written = placechange(*entry, filename, old.slot, oldpos, length).named("Fehler in _ins!");
@@ -272,7 +287,7 @@ TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename
 // when a record can fill it (the answer's slot length then tells it, else it
 // is 0), or just its start mark and Pos. Fails when the Pos there is not the
 // row's: a stale offset must not destroy another record.
-TdbdynGrid::Outcome TdbdynGrid::readoldrecord(platform::File& file, const std::string& fields) {
+TdbdynGrid::Outcome TdbdynGrid::readoldrecord(OpenFile& file, const std::string& fields) {
   int32_t start = 0;
   int32_t pos = 0;
   int32_t slot = 0;
@@ -296,15 +311,15 @@ TdbdynGrid::Outcome TdbdynGrid::readoldrecord(platform::File& file, const std::s
 TdbdynGrid::Outcome TdbdynGrid::placechange(OpenFile& entry, const std::string& filename, Slot old,
                                             std::string_view oldpos, std::size_t length) {
   if (const std::optional<Slot> slot = takefreeslot(filename, length))
-    return movetoslot(*entry.file, old.offset, oldpos, *slot, length);
-  if (old.length >= length) return overwriteinplace(*entry.file, old, length);
+    return movetoslot(entry, old.offset, oldpos, *slot, length);
+  if (old.length >= length) return overwriteinplace(entry, old, length);
   return movetoend(entry, old.offset, oldpos, length);
 }
 
 // The new record goes over the old one in one write. Its head is the old
 // head (same Pos, live), so no delete mark is needed; should the write fail,
 // the old bytes, kept in the read buffer, are put back.
-TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(platform::File& file, Slot old, std::size_t length) {
+TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(OpenFile& file, Slot old, std::size_t length) {
   char* const record = linebuffer_.get();
   record[flagoffset] = flaglive;
   std::memset(record + length, fillbyte, old.length - length);
@@ -316,7 +331,7 @@ TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(platform::File& file, Slot old,
 
 // Into a free slot: the new record, not yet live, then the old one flagged
 // deleted, then the new one turned live.
-TdbdynGrid::Outcome TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+TdbdynGrid::Outcome TdbdynGrid::movetoslot(OpenFile& file, int64_t oldoffset, std::string_view oldpos,
                                            Slot slot, std::size_t length) {
   std::memset(linebuffer_.get() + length, fillbyte, slot.length - length);
   const Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
@@ -330,14 +345,14 @@ TdbdynGrid::Outcome TdbdynGrid::movetoslot(platform::File& file, int64_t oldoffs
 TdbdynGrid::Outcome TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos,
                                           std::size_t length) {
   const Outcome appended = appendrecord(entry, length, false);
-  return appended ? swaplive(*entry.file, oldoffset, oldpos, appended.slot) : appended;
+  return appended ? swaplive(entry, oldoffset, oldpos, appended.slot) : appended;
 }
 
 // The old record is flagged deleted, then the new one in slot turned live.
 // Should either fail, the old record is made live again and the new one
 // deleted; if even that fails, the next load still finds exactly one of them
 // live.
-TdbdynGrid::Outcome TdbdynGrid::swaplive(platform::File& file, int64_t oldoffset, std::string_view oldpos,
+TdbdynGrid::Outcome TdbdynGrid::swaplive(OpenFile& file, int64_t oldoffset, std::string_view oldpos,
                                          Slot slot) {
   Outcome swapped = deletemark(file, oldoffset);
   if (swapped) swapped = makelive(file, slot.offset);
@@ -352,7 +367,7 @@ TdbdynGrid::Outcome TdbdynGrid::_ins(const std::string& filename, int32_t pos, V
   const std::size_t length = buildrecord(pos, values, flagdeleted);
   if (const std::optional<Slot> slot = takefreeslot(filename, length)) {
     std::memset(linebuffer_.get() + length, fillbyte, slot->length - length);
-    return writeintoslot(*entry->file, *slot);
+    return writeintoslot(*entry, *slot);
   }
   return appendrecord(*entry, length, true);
 }
@@ -361,7 +376,7 @@ TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
   const std::string fields = DBfields(row);
   OpenFile* entry = writehandle(getsubfield(fields, fieldfile));
   if (!entry) return Outcome::failed();
-  platform::File& file = *entry->file;
+  OpenFile& file = *entry;
   const Outcome old = readoldrecord(file, fields);
   if (!old) return old;
   const Outcome marked = deletemark(file, old.slot.offset);
@@ -377,10 +392,13 @@ TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
   const DbFile* dbfile = finddbfile(filename);
   if (dbfile == nullptr || !openfile(dbfile->path, file, readonly) || readonly) return nullptr;
   OpenFile* found = nullptr;
-  for (OpenFile& entry : openfiles_) {
-    if (entry.file.get() != file) continue;
-    entry.changed = true;
-    found = &entry;
+  for (OpenFile& entry : openfiles_)
+    if (entry.file.get() == file) found = &entry;
+  // The one place that decides whether a change goes to the file or waits.
+  if (found && stagechanges_ && !found->stage) {
+    int64_t size = 0;
+    if (!file->size(size)) return nullptr;
+    found->stage = std::make_unique<tablestore::FileStage>(size);
   }
   return found;
 }
@@ -455,7 +473,7 @@ std::optional<TdbdynGrid::Slot> TdbdynGrid::fittingslot(std::string_view entry, 
   return Slot{slotoffset, static_cast<std::size_t>(slotsize)};
 }
 
-TdbdynGrid::Outcome TdbdynGrid::writeintoslot(platform::File& file, Slot slot) {
+TdbdynGrid::Outcome TdbdynGrid::writeintoslot(OpenFile& file, Slot slot) {
   Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
   if (written) written = makelive(file, slot.offset);
   if (written) return Outcome::ok(slot);
@@ -465,7 +483,6 @@ TdbdynGrid::Outcome TdbdynGrid::writeintoslot(platform::File& file, Slot slot) {
 }
 
 TdbdynGrid::Outcome TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, bool live) {
-  platform::File& file = *entry.file;
   const Outcome start = appendstart(entry);
   if (!start) return start;
   const int64_t end = start.slot.offset;
@@ -475,12 +492,12 @@ TdbdynGrid::Outcome TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length
   std::memcpy(out, crlf.data(), crlf.size());
   std::memcpy(out + crlf.size(), linebuffer_.get(), length);
   const Slot slot{end + static_cast<int64_t>(crlf.size()), length};
-  Outcome appended = writeat(file, end, {out, crlf.size() + length});
-  if (appended && live) appended = makelive(file, slot.offset);
-  if (appended) appended = raiserecordcount(file);
+  Outcome appended = writeat(entry, end, {out, crlf.size() + length});
+  if (appended && live) appended = makelive(entry, slot.offset);
+  if (appended) appended = raiserecordcount(entry);
   if (!appended) {
     // Cut the file back: a failed append leaves it exactly as before.
-    file.truncate(end);
+    entry.truncate(end);
     return appended;
   }
   entry.ownend = slot.offset + static_cast<int64_t>(length);
@@ -495,8 +512,8 @@ TdbdynGrid::Outcome TdbdynGrid::appendstart(OpenFile& entry) {
   entry.ownend = -1;
   if (ownend >= 0) return Outcome::ok({ownend, 0});
   int64_t end = 0;
-  if (!entry.file->size(end)) return Outcome::ioerror();
-  return cuttornline(*entry.file, end);
+  if (!entry.size(end)) return Outcome::ioerror();
+  return cuttornline(entry, end);
 }
 
 // An append cut short by the process dying can leave CR LF and the first
@@ -505,7 +522,7 @@ TdbdynGrid::Outcome TdbdynGrid::appendstart(OpenFile& entry) {
 // every load: such a line is cut off before appending. It is assembled as
 // the reader assembles it: the file's last byte, LFs and NULs left out, a
 // final 0xA1 added when missing.
-TdbdynGrid::Outcome TdbdynGrid::cuttornline(platform::File& file, int64_t end) {
+TdbdynGrid::Outcome TdbdynGrid::cuttornline(OpenFile& file, int64_t end) {
   // CR LF, a line long enough to be parsed alone, and the file's last byte.
   char tail[crlf.size() + shortestline + 1];
   const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
@@ -527,7 +544,7 @@ TdbdynGrid::Outcome TdbdynGrid::cuttornline(platform::File& file, int64_t end) {
   return Outcome::ok({cut, 0});
 }
 
-TdbdynGrid::Outcome TdbdynGrid::raiserecordcount(platform::File& file) {
+TdbdynGrid::Outcome TdbdynGrid::raiserecordcount(OpenFile& file) {
   char digits[countwidth];
   const Outcome read = readat(file, countoffset, digits, countwidth);
   if (!read) return read;
@@ -547,20 +564,19 @@ TdbdynGrid::Outcome TdbdynGrid::Outcome::named(const char* step) const {
   return failed(step);
 }
 
-TdbdynGrid::Outcome TdbdynGrid::writeat(platform::File& file, int64_t offset, std::string_view bytes) {
-  std::size_t written = 0;
-  return file.write(offset, bytes.data(), bytes.size(), written) ? Outcome::ok() : Outcome::ioerror();
+TdbdynGrid::Outcome TdbdynGrid::writeat(OpenFile& file, int64_t offset, std::string_view bytes) {
+  return file.write(offset, bytes) ? Outcome::ok() : Outcome::ioerror();
 }
 
 // Fails with no text of its own when fewer than count bytes arrive.
-TdbdynGrid::Outcome TdbdynGrid::readat(platform::File& file, int64_t offset, char* bytes, std::size_t count) {
+TdbdynGrid::Outcome TdbdynGrid::readat(OpenFile& file, int64_t offset, char* bytes, std::size_t count) {
   std::size_t got = 0;
   if (!file.read(offset, bytes, count, got)) return Outcome::ioerror();
   return got == count ? Outcome::ok() : Outcome::failed();
 }
 
 // The headlength leading bytes of a record: start mark, Pos, 0xBF, Flag.
-TdbdynGrid::Outcome TdbdynGrid::writehead(platform::File& file, int64_t offset, std::string_view posdigits,
+TdbdynGrid::Outcome TdbdynGrid::writehead(OpenFile& file, int64_t offset, std::string_view posdigits,
                                           char flag) {
   if (posdigits.size() != poswidth) return Outcome::failed();
   char head[headlength];
@@ -571,14 +587,14 @@ TdbdynGrid::Outcome TdbdynGrid::writehead(platform::File& file, int64_t offset, 
 // One write of many bytes can be cut short when the process dies in it, so a
 // record goes to disk not live and turns live by this single byte: an
 // interrupted write leaves a free slot, never half a record read as live.
-TdbdynGrid::Outcome TdbdynGrid::makelive(platform::File& file, int64_t offset) {
+TdbdynGrid::Outcome TdbdynGrid::makelive(OpenFile& file, int64_t offset) {
   return writeat(file, offset + static_cast<int64_t>(flagoffset), {&flaglive, 1});
 }
 
 // Flags the record at offset deleted. Its Flag byte goes first, alone: a
 // write of one byte cannot be torn, while the whole mark can, and a mark torn
 // in the middle of the Pos would leave the record live under another Pos.
-TdbdynGrid::Outcome TdbdynGrid::deletemark(platform::File& file, int64_t offset) {
+TdbdynGrid::Outcome TdbdynGrid::deletemark(OpenFile& file, int64_t offset) {
   const Outcome flagged = writeat(file, offset + static_cast<int64_t>(flagoffset), {&flagdeleted, 1});
   return flagged ? writehead(file, offset, zerodigits, flagdeleted) : flagged;
 }

@@ -212,6 +212,11 @@ TEST_F(Import, ErrorInTheFifthRecipeKeepsWhatWasWritten) {
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Gin"}));
   EXPECT_EQ(links().size(), 5u);
   EXPECT_EQ(links().back(), (std::vector<std::string>{"5", "2", packed("2", "cl")}));
+  // On the disk as well: what was written is committed, the error is no failed write.
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(recipes().size(), 5u);
+  EXPECT_EQ(links().size(), 5u);
 }
 
 TEST_F(Import, IngredientsMatchAcrossAsciiCaseButNotAcrossUmlautCase) {
@@ -297,11 +302,13 @@ TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
   ASSERT_FALSE(messages.warnings().empty());
   EXPECT_EQ(messages.warnings().back(), errorbox(name, "c_rezepte db_addrow fehlgeschlagen"));
   EXPECT_TRUE(messages.informations().empty());
-  // The first recipe stays, and the files still load.
+  // A failed write drops what its batch wrote, the first recipe too, in
+  // memory and on the disk, and the files still load.
+  EXPECT_EQ(recipenames(), std::vector<std::string>{""});
   catalogue.reset();
   messages.clear();
   ASSERT_TRUE(start());
-  EXPECT_EQ(recipenames(), std::vector<std::string>{"Kurz"});
+  EXPECT_EQ(recipenames(), std::vector<std::string>{""});
 }
 
 TEST_F(Import, IdsContinueAfterTheLargestNumericId) {

@@ -303,12 +303,33 @@ TEST_F(Startup, ACopyWithoutAllFourTablesChangesNothingAndSaysWhy) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  platform::faults::arm(2, platform::err_access_denied);  // after the availability probe: the read/write open
+  // After the four opens that check the tables' locks and the availability
+  // probe: the read/write open.
+  platform::faults::arm(6, platform::err_access_denied);
   EXPECT_TRUE(start());
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
                                      "Achtung: " + tablefile("c_zutaten") +
                                      " kann nicht beschrieben werden (Dateizugriff verweigert)")});
   EXPECT_EQ(catalogue->readonly(), catalogue::Catalogue::ReadOnly::notwritable);
+}
+
+// The folder stays locked until the three tables are loaded, so a copy that
+// starts meanwhile cannot take it: probed when c_rezepte, loaded last, warns
+// of its record count.
+TEST_F(Startup, TheFolderStaysLockedWhileTheTablesLoad) {
+  struct Probe : testsupport::FakeMessages {
+    void warning(const std::string& text) override {
+      FakeMessages::warning(text);
+      locked.push_back(platform::FolderLock::trylock(folder) == nullptr);
+    }
+    std::string folder;
+    std::vector<bool> locked;
+  } probe;
+  probe.folder = dbfolder();
+  firstrun();
+  testsupport::writefile(tablefile("c_rezepte"), "#DB\xA1" "0000000007\xA1" "A\xA1" "2\xA1");
+  ASSERT_TRUE(start());
+  EXPECT_EQ(probe.locked, std::vector<bool>{true});
 }
 
 }  // namespace

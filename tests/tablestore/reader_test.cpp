@@ -104,6 +104,20 @@ TEST(Reader, RecordsOfAnUnfinishedChangeAreSettled) {
   EXPECT_EQ(readbytes(t.path), settled);
 }
 
+TEST(Reader, AnUnfinishedChangeInASecondFileIsSettledAgainstThatFile) {
+  // The first file holds its own records of the same Pos: only the live
+  // twin in the pending record's own file makes it a free slot.
+  testsupport::FakeMessages messages;
+  ScratchFolder folder;
+  placefixture(folder, "two_records", "c_eins");
+  placefixture(folder, "pending", "c_zwei");
+  TdbdynGrid table("c_test");
+  ASSERT_TRUE(table.db_init(folder.path(), {"c_eins", "c_zwei"}));
+  ASSERT_EQ(table.getrowcount(), 4);
+  EXPECT_EQ(table.getcell(1, 2), "alt");
+  EXPECT_EQ(table.getcell(1, 3), "neu");
+}
+
 TEST(Reader, SurplusValuesAreDroppedAndMissingOnesStayEmpty) {
   Loaded t("surplus_missing");
   ASSERT_TRUE(t.ok);

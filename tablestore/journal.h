@@ -1,0 +1,84 @@
+// A command's changes to the table files as one unit on the disk. Before a
+// table file changes, the bytes that the change overwrites or cuts off go to
+// the undo journal db/journal, which is synced first; then the files change
+// and are synced; then the journal is cleared. A journal found whole at the
+// next start is undone, so after a power cut each command reads as wholly
+// done or wholly not done. Failures of any file operation are covered the
+// same way: before the journal is synced nothing was touched; after it, the
+// bytes it holds are written back at once, or at the next start when even
+// that fails. What it does not cover: a disk that loses synced bytes or
+// reorders a sync, and changes made to the files by another program.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file.h"
+#include "tablestore/filestage.h"
+
+namespace tablestore {
+
+// One staged table file, as a commit takes it.
+struct Stagedfile {
+  std::string name;  // the file's name in the journal's folder ("c_rezepte.db")
+  platform::File* file;
+  const FileStage* stage;
+};
+
+// What a file held where a commit changes it: the journal's record of one
+// file, which a rollback writes back.
+struct Beforeimage {
+  std::string name;
+  int64_t oldsize = 0;
+  std::vector<std::pair<int64_t, std::string>> extents;  // offset, bytes
+};
+
+// Writes the bytes back, cuts the file to its old size and syncs it.
+bool rollback(platform::File& file, const Beforeimage& image);
+
+class JournalWriter {
+ public:
+  explicit JournalWriter(std::string folder);
+  // True when every staged change is in its file on the disk. False with
+  // platform::lasterror() when not; the files then read as before the
+  // commit, at once or, if even the rollback failed, after the next start.
+  bool commit(std::span<const Stagedfile> files);
+  // The name of the file whose operation failed last.
+  const std::string& failedfile() const { return failedfile_; }
+  void close() { journal_.reset(); }
+
+ private:
+  bool fail(const std::string& name);
+  bool openjournal();
+  bool writejournal(const std::vector<Beforeimage>& images);
+  bool applyandsync(std::span<const Stagedfile> files);
+  bool clearjournal();
+  // After a failure with the journal synced: the files as they were, and the
+  // journal cleared; false when the journal had to stay.
+  void undo(std::span<const Stagedfile> files, const std::vector<Beforeimage>& images);
+
+  std::string folder_;
+  std::unique_ptr<platform::File> journal_;
+  std::string failedfile_;
+};
+
+class JournalReader {
+ public:
+  explicit JournalReader(std::string folder);
+  // Undoes a whole journal in its files, syncs them and clears it; a torn or
+  // empty one is just cleared. A journal that another process holds open is
+  // that process's and is left alone. False with platform::lasterror() when a
+  // file operation fails.
+  bool recover();
+
+ private:
+  bool undo(const std::vector<Beforeimage>& images);
+
+  std::string folder_;
+};
+
+}  // namespace tablestore

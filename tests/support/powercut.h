@@ -1,0 +1,48 @@
+// A model of the disk under a power cut, for tests. While recording, every
+// pwrite, ftruncate, fdatasync, fsync and unlink the process makes on a file
+// of one folder is logged (the test executable defines these calls and
+// passes them on to the real ones). From a snapshot of the folder taken
+// before and the log, states() builds the disk states that a power cut after
+// a prefix of the log may leave: per file, its bytes as of its last sync,
+// plus any subset of the 4 KiB pages written since (with their newest
+// bytes), one of them perhaps torn at a 512-byte boundary, and its size as
+// synced or as written. Removing a file counts as done at once.
+//
+//   const Disk before = snapshot(db); record(db); command(); stop();
+//   for (std::size_t cut = 0; cut <= events().size(); ++cut)
+//     for (const Disk& disk : states(before, cut, random)) { ... }
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace testsupport::powercut {
+
+struct Event {
+  enum class Kind { write, truncate, sync, remove };
+  Kind kind;
+  std::string file;  // the name in the folder
+  int64_t offset = 0;  // a write's offset, a truncate's length
+  std::string bytes;
+};
+
+// The folder's files by name.
+using Disk = std::map<std::string, std::string>;
+
+void record(const std::string& folder);  // starts a new log
+void stop();
+const std::vector<Event>& events();
+
+Disk snapshot(const std::string& folder);
+// Makes the folder hold exactly the disk's files.
+void restore(const Disk& disk, const std::string& folder);
+// The states a cut after the first cut events of the log may leave; all of
+// them when few pages are in doubt, else a sample drawn with random.
+std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& random);
+
+}  // namespace testsupport::powercut
