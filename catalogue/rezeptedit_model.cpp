@@ -184,8 +184,9 @@ Outcome schreiben(Catalogue& catalogue, Rezeptentwurf& rezept) {
   const int32_t id = idnummer(rezept.id, 0);
   if (written) written = schreibezeilen(catalogue.c_rezeptezutaten(), id, rezept.zeilen, zutatids);
   if (written) written = schreibezubereitung(catalogue.c_zubereitungen(), id, rezept.zubereitung);
-  if (!written) return written;
-  return catalogue.flush();
+  if (written) return catalogue.flush();
+  catalogue.discard();  // the rows written before the failure
+  return written;
 }
 
 // A value as the window shows it: the placeholders as empty cells.
@@ -291,7 +292,9 @@ bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
     deleted = deleted && catalogue.c_rezeptezutaten().delrow(zeile);
   if (const int32_t zubereitung = findzubereitung(catalogue.c_zubereitungen(), nummer); zubereitung >= 0)
     deleted = deleted && catalogue.c_zubereitungen().delrow(zubereitung);
-  return deleted && catalogue.flush();
+  if (deleted) return static_cast<bool>(catalogue.flush());
+  catalogue.discard();
+  return false;
 }
 
 std::optional<ResultRow> ergebniszeile(const Catalogue& catalogue, const std::string& id) {
