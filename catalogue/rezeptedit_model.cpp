@@ -1,13 +1,13 @@
 #include "catalogue/rezeptedit_model.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "catalogue/import.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
-#include "platform/collation.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 
@@ -56,11 +56,6 @@ std::optional<std::string> zeilenfehler(const Zutatenzeile& zeile) {
     if (wert != &zeile.zutat && wert->find(' ') != std::string::npos)
       return feld + wort(*wert) + " darf kein Leerzeichen enthalten.";
   }
-  // Without quantity and unit the line is the name alone, and a name with a
-  // blank would be read as quantity, unit and name.
-  if (zeile.menge == keinemenge && zeile.einheit == keineeinheit && zeile.zutat.find(' ') != std::string::npos)
-    return "Die Zutat " + wort(zeile.zutat) +
-           std::string(" braucht eine Menge oder eine Einheit, weil ihr Name ein Leerzeichen enthält."_cp);
   return std::nullopt;
 }
 
@@ -86,9 +81,6 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
   }
   entwurf.zeilen = std::move(zeilen);
   entwurf.zubereitung = storedvalue(entwurf.zubereitung);
-  // The import drops a colon after the word "Zubereitung".
-  if (entwurf.zubereitung.starts_with(':'))
-    return Outcome::failed("Zubereitung: Bitte beginnen Sie den Text nicht mit einem Doppelpunkt.");
   return Outcome::ok();
 }
 
@@ -100,20 +92,33 @@ void RezepteditModel::neu() { entwurf_ = geoeffnet_ = {{}, {}, {Zutatenzeile{}},
 namespace {
 
 // The ingredient id of each line: the first known ingredient of its name, as
-// the import finds it, or a new one, not available and not alcoholic.
+// the import finds it (rows whose id is no number passed over), or a new one,
+// not available and not alcoholic. One pass for the few names of a recipe.
 Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeilen, std::vector<std::string>& ids) {
-  IngredientLookup zutaten(c_zutaten);
+  // The name as its subfield reads back, upper-cased; -1 while unknown.
+  const auto schluessel = [](const std::string& name) { return platform::upper(TdbdynGrid::getsubfieldview(name, 1)); };
+  std::unordered_map<std::string, int64_t> gesucht;
+  for (const Zutatenzeile& zeile : zeilen) gesucht.emplace(schluessel(zeile.zutat), -1);
+  int64_t groesste = 0;
+  std::string key;
+  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+    const Zutatzeile zutat = lesezutat(c_zutaten, row);
+    int32_t id = 0;
+    if (!platform::strtoint(zutat.id(), id)) continue;
+    groesste = std::max<int64_t>(groesste, id);
+    key.assign(platform::trimview(zutat.name()));
+    std::transform(key.begin(), key.end(), key.begin(), platform::upperchar);
+    if (const auto found = gesucht.find(key); found != gesucht.end() && found->second < 0) found->second = id;
+  }
   for (const Zutatenzeile& zeile : zeilen) {
-    // The name as its subfield reads back, as the import looks it up.
-    if (const std::optional<int32_t> known = zutaten.find(platform::upper(TdbdynGrid::getsubfieldview(zeile.zutat, 1)))) {
-      ids.push_back(std::to_string(*known));
-      continue;
+    int64_t& id = gesucht[schluessel(zeile.zutat)];
+    if (id < 0) {
+      std::vector<std::string> row(zutatspalte::anzahl);
+      row[zutatspalte::id] = std::to_string(id = ++groesste);
+      row[zutatspalte::werte] = zutatwerte(zeile.zutat, "0", "0");
+      if (!c_zutaten.addrow(row)) return Outcome::failed();
     }
-    std::vector<std::string> row(zutatspalte::anzahl);
-    ids.push_back(row[zutatspalte::id] = std::to_string(zutaten.nextid()));
-    row[zutatspalte::werte] = zutatwerte(zeile.zutat, "0", "0");
-    if (!c_zutaten.addrow(row)) return Outcome::failed();
-    zutaten.added(c_zutaten, c_zutaten.getrowcount() - 1);
+    ids.push_back(std::to_string(id));
   }
   return Outcome::ok();
 }
@@ -249,34 +254,42 @@ int32_t RezepteditModel::zeilerunter(int32_t row) {
 
 namespace {
 
-// Each distinct non-empty text once, in the name order of the result list.
+// Each distinct text once, sorted ignoring the case of a-z.
 std::vector<std::string> sortiert(const std::unordered_set<std::string_view>& texte) {
-  std::vector<std::string> out(texte.begin(), texte.end());
-  std::sort(out.begin(), out.end(),
-            [](const std::string& a, const std::string& b) { return platform::comparenames(a, b) < 0; });
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(texte.size());
+  for (const std::string_view text : texte) keyed.emplace_back(platform::upper(text), text);
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<std::string> out;
+  out.reserve(keyed.size());
+  for (auto& [key, text] : keyed) out.push_back(std::move(text));
   return out;
 }
 
 }  // namespace
 
-std::vector<std::string> RezepteditModel::zutatennamen() const {
+const std::vector<std::string>& RezepteditModel::zutatennamen() {
   const TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  if (zutatennamen_.stand == c_zutaten.changestamp()) return zutatennamen_.texte;
   std::unordered_set<std::string_view> namen;
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
     const std::string_view name = lesezutat(c_zutaten, row).name();
     if (!name.empty()) namen.insert(name);
   }
-  return sortiert(namen);
+  zutatennamen_ = {c_zutaten.changestamp(), sortiert(namen)};
+  return zutatennamen_.texte;
 }
 
-std::vector<std::string> RezepteditModel::einheiten() const {
+const std::vector<std::string>& RezepteditModel::einheiten() {
   const TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
+  if (einheiten_.stand == c_rezeptezutaten.changestamp()) return einheiten_.texte;
   std::unordered_set<std::string_view> einheiten;
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
     const std::string_view einheit = lesemenge(c_rezeptezutaten, row).einheit();
     if (!einheit.empty() && einheit != keineeinheit) einheiten.insert(einheit);
   }
-  return sortiert(einheiten);
+  einheiten_ = {c_rezeptezutaten.changestamp(), sortiert(einheiten)};
+  return einheiten_.texte;
 }
 
 bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {

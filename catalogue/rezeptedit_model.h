@@ -3,6 +3,7 @@
 // it saves, the export writes and the import reads back as the same recipe.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ class RezepteditModel {
   int32_t zeilerunter(int32_t row);
 
   // What the Zutat and Einheit cells offer: the known ingredient names and
-  // the units the catalogue uses, each once, sorted.
-  std::vector<std::string> zutatennamen() const;
-  std::vector<std::string> einheiten() const;
+  // the units the catalogue uses, each once, sorted ignoring the case of a-z
+  // as the import matches names. Worked out again only when their table has
+  // changed since.
+  const std::vector<std::string>& zutatennamen();
+  const std::vector<std::string>& einheiten();
 
   // Checks, cleans and writes the recipe as one command. Refused or failed
   // after its one warning, nothing written; done: the recipe is what was
@@ -66,6 +69,12 @@ class RezepteditModel {
   Catalogue& catalogue_;
   Rezeptentwurf entwurf_;
   Rezeptentwurf geoeffnet_;
+  struct Auswahl {
+    uint64_t stand = 0;  // the change stamp of the table it was made from
+    std::vector<std::string> texte;
+  };
+  Auswahl zutatennamen_;
+  Auswahl einheiten_;
 };
 
 // The recipe as it will be stored: every value cleaned as the import cleans

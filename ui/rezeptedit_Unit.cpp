@@ -68,6 +68,7 @@ class ZeilenDelegate : public QStyledItemDelegate {
     if (index.column() == zutat) {
       auto* completer = new QCompleter(namen_, edit);
       completer->setCaseSensitivity(Qt::CaseInsensitive);
+      completer->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
       edit->setCompleter(completer);
     }
     return edit;
