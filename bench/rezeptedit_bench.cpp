@@ -93,7 +93,7 @@ void Speichern(benchmark::State& state) {
 
 void Loeschen(benchmark::State& state) {
   Bar& b = bar();
-  int i = 1000;
+  static int i = 1000;  // each repetition deletes recipes of its own
   for (auto _ : state) {
     b.messages.answers = {true};
     if (!catalogue::rezeptloeschen(b.catalogue, mitten(i))) std::abort();

@@ -41,7 +41,7 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
   const int32_t rezept = idnummer(id, zeilenersatz);
   std::vector<int32_t> rows;
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-    if (idnummer(leserezeptzutat(c_rezeptezutaten, row).rezeptid(), linkersatz) == rezept) rows.push_back(row);
+    if (idnummer(c_rezeptezutaten.cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept) rows.push_back(row);
   insatzfolge(c_rezeptezutaten, rows);
   for (const int32_t row : rows) {
     const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);

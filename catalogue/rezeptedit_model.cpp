@@ -29,7 +29,7 @@ int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
 std::vector<int32_t> findzeilen(const TdbdynGrid& c_rezeptezutaten, int32_t id) {
   std::vector<int32_t> rows;
   for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-    if (idnummer(leserezeptzutat(c_rezeptezutaten, row).rezeptid(), linkersatz) == id) rows.push_back(row);
+    if (idnummer(c_rezeptezutaten.cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == id) rows.push_back(row);
   insatzfolge(c_rezeptezutaten, rows);
   return rows;
 }
