@@ -388,15 +388,15 @@ void TMainform::createmenus() {
       addentry(Zutaten1, "Einkaufstipps1", QStringLiteral("&Einkaufstipps"), &TMainform::Einkaufstipps1Click);
 
   Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
-  NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
-  NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  Rezepte1->addSeparator();
   Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
                                  &TMainform::Rezepteimportieren1Click);
   Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
                                  &TMainform::Rezepteexportieren1Click);
   Datenbanksichern1 =
       addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
+  Rezepte1->addSeparator();
+  NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
+  NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
