@@ -34,6 +34,7 @@ class Kueche {
     zutat("2", "apfelsaft", "1", "0");
     zutat("3", "Zitrone", "0", "0");
     for (const char* key : {"1", "2", "2", "1", "2"}) link(key);
+    (void)catalogue.flush();      // the rows staged, as by a command
     catalogue.StarttimerTimer();  // reload: the placeholder rows are gone
   }
 
