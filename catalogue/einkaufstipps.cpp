@@ -126,9 +126,10 @@ struct Gruppe {
 // The tips of one kind, each ingredient or pair once.
 class Gruppen {
  public:
-  void dazu(std::vector<int32_t> zutaten, int32_t rezept) {
-    const auto [found, neu] = index_.try_emplace(schluessel(zutaten), gruppen_.size());
-    if (neu) gruppen_.push_back({std::move(zutaten), {}});
+  // The recipe to the group of ingredient a (b = -1) or of the pair a, b.
+  void dazu(int32_t a, int32_t b, int32_t rezept) {
+    const auto [found, neu] = index_.try_emplace(schluessel(a, b), gruppen_.size());
+    if (neu) gruppen_.push_back({b < 0 ? std::vector<int32_t>{a} : std::vector<int32_t>{a, b}, {}});
     gruppen_[found->second].rezepte.push_back(rezept);
   }
 
@@ -136,7 +137,7 @@ class Gruppen {
 
   // The group of one ingredient (b = -1) or of a pair; nullptr when none.
   const Gruppe* finde(int32_t a, int32_t b = -1) const {
-    const auto found = index_.find(b < 0 ? schluessel({a}) : schluessel({a, b}));
+    const auto found = index_.find(schluessel(a, b));
     return found == index_.end() ? nullptr : &gruppen_[found->second];
   }
 
@@ -152,10 +153,9 @@ class Gruppen {
   }
 
  private:
-  static uint64_t schluessel(const std::vector<int32_t>& zutaten) {
-    return zutaten.size() == 1 ? static_cast<uint32_t>(zutaten[0])
-                               : static_cast<uint64_t>(std::min(zutaten[0], zutaten[1])) << 32 |
-                                     static_cast<uint32_t>(std::max(zutaten[0], zutaten[1]));
+  static uint64_t schluessel(int32_t a, int32_t b) {
+    return b < 0 ? static_cast<uint32_t>(a)
+                 : static_cast<uint64_t>(std::min(a, b)) << 32 | static_cast<uint32_t>(std::max(a, b));
   }
 
   std::unordered_map<uint64_t, std::size_t> index_;
@@ -208,21 +208,35 @@ std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen
   return beste;
 }
 
+// For each slot, how many open recipes it alone would complete. Recipes that
+// are complete, or miss more than the purchases left can buy, leave offen.
+void gewinne(std::vector<const Fehlend*>& offen, const std::vector<char>& gekauft, int32_t uebrig,
+             std::vector<int64_t>& gewinn) {
+  std::fill(gewinn.begin(), gewinn.end(), 0);
+  std::erase_if(offen, [&](const Fehlend* f) {
+    int32_t rest = -1;
+    int32_t fehlen = 0;
+    for (int32_t k = 0; k < f->anzahl; ++k) {
+      const int32_t slot = f->zutaten[static_cast<std::size_t>(k)];
+      if (gekauft[static_cast<std::size_t>(slot)] == 0) {
+        rest = slot;
+        ++fehlen;
+      }
+    }
+    if (fehlen == 1) ++gewinn[static_cast<std::size_t>(rest)];
+    return fehlen == 0 || fehlen > uebrig;
+  });
+}
+
 // The purchases that, one after the other, each complete the most recipes
 // given those before; offen are the recipes missing one to planschritte.
-std::vector<Einkaufsschritt> einkaufsplan(const std::vector<const Fehlend*>& offen, Zutaten& alle) {
-  std::vector<int32_t> gekauft;
+std::vector<Einkaufsschritt> einkaufsplan(std::vector<const Fehlend*> offen, Zutaten& alle) {
+  std::vector<char> gekauft(alle.anzahl(), 0);
   std::vector<int64_t> gewinn(alle.anzahl());
   std::vector<Einkaufsschritt> plan;
   int64_t zusammen = 0;
   while (plan.size() < planschritte) {
-    std::fill(gewinn.begin(), gewinn.end(), 0);
-    for (const Fehlend* f : offen) {
-      const auto begin = f->zutaten.begin();
-      const auto fehlt = [&gekauft](int32_t slot) { return std::find(gekauft.begin(), gekauft.end(), slot) == gekauft.end(); };
-      const auto end = begin + f->anzahl;
-      if (std::count_if(begin, end, fehlt) == 1) ++gewinn[static_cast<std::size_t>(*std::find_if(begin, end, fehlt))];
-    }
+    gewinne(offen, gekauft, static_cast<int32_t>(planschritte - plan.size()), gewinn);
     int32_t bester = -1;
     for (int32_t slot = 0; slot < static_cast<int32_t>(gewinn.size()); ++slot) {
       const int64_t g = gewinn[static_cast<std::size_t>(slot)];
@@ -233,7 +247,7 @@ std::vector<Einkaufsschritt> einkaufsplan(const std::vector<const Fehlend*>& off
         bester = slot;
     }
     if (bester < 0) break;
-    gekauft.push_back(bester);
+    gekauft[static_cast<std::size_t>(bester)] = 1;
     zusammen += gewinn[static_cast<std::size_t>(bester)];
     plan.push_back({alle.name(bester), gewinn[static_cast<std::size_t>(bester)], zusammen});
   }
@@ -272,15 +286,15 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
     if (f != nullptr) tipps.keinerezepte = false;
     if (f == nullptr || f->unkaeuflich) continue;
     if (f->anzahl == 0) ++tipps.mixbar;
-    if (f->anzahl == 1) eine.dazu({f->zutaten[0]}, row);
-    if (f->anzahl == 2) paare.dazu({f->zutaten[0], f->zutaten[1]}, row);
+    if (f->anzahl == 1) eine.dazu(f->zutaten[0], -1, row);
+    if (f->anzahl == 2) paare.dazu(f->zutaten[0], f->zutaten[1], row);
     if (f->anzahl > 0 && f->anzahl <= Fehlend::gemerkt) offen.push_back(f);
   }
   const std::vector<Gruppe> einzeln = eine.sortiert(zutaten);
   // Only the recipes shown need their names.
   for (const Gruppe& g : einzeln) tipps.eine.push_back(tipp(g, zutaten, c_rezepte));
   for (const Gruppe& g : bestepaare(einzeln, paare, zutaten)) tipps.paare.push_back(tipp(g, zutaten, c_rezepte));
-  tipps.plan = einkaufsplan(offen, zutaten);
+  tipps.plan = einkaufsplan(std::move(offen), zutaten);
   return tipps;
 }
 

@@ -130,7 +130,32 @@ void ZutateneditModel::fuellen(ProgressPort& progress) {
   aufloesliste_.clear();
   select(0, verwendet);
   grid_ = zutatenzeilen(catalogue_.c_zutaten(), catalogue_.c_rezeptezutaten(), progress);
+  gefuellt_ = grid_;
+  filter_.clear();
+  zeigen();
   progress.close();
+}
+
+void ZutateneditModel::filtern(const std::string& text) {
+  filter_ = platform::lower(platform::trim(text));
+  zeigen();
+  select(rowcount() > 0 ? 0 : -1, selectedcol_);
+}
+
+void ZutateneditModel::zeigen() {
+  gezeigt_.clear();
+  for (int32_t row = 0; row < static_cast<int32_t>(grid_.size()); ++row)
+    if (platform::lower(grid_[static_cast<std::size_t>(row)][name]).find(filter_) != std::string::npos)
+      gezeigt_.push_back(row);
+}
+
+bool ZutateneditModel::geaendert() const {
+  if (std::any_of(aufloesliste_.begin(), aufloesliste_.end(), wirdausgefuehrt)) return true;
+  return std::any_of(grid_.begin(), grid_.end(), [this](const Gridzeile& row) {
+    const Gridzeile& vorher = gefuellt_[static_cast<std::size_t>(zahl(row[tabellenzeile]))];
+    return platform::trim(row[name]) != vorher[name] || row[alkoholisch] != vorher[alkoholisch] ||
+           row[verfuegbar] != vorher[verfuegbar];
+  });
 }
 
 const std::string& ZutateneditModel::header(int32_t col) {
@@ -140,12 +165,21 @@ const std::string& ZutateneditModel::header(int32_t col) {
   return col >= 0 && col < showncolumns ? headers[static_cast<std::size_t>(col)] : none;
 }
 
-int32_t ZutateneditModel::rowcount() const { return static_cast<int32_t>(grid_.size()); }
+int32_t ZutateneditModel::rowcount() const { return static_cast<int32_t>(gezeigt_.size()); }
 
 const std::string& ZutateneditModel::cell(int32_t col, int32_t row) const {
   static const std::string none;
   if (col < 0 || col >= zutatengridcols || row < 0 || row >= rowcount()) return none;
-  return grid_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+  return grid_[static_cast<std::size_t>(gezeigt_[static_cast<std::size_t>(row)])][static_cast<std::size_t>(col)];
+}
+
+Gridzeile& ZutateneditModel::zeile(int32_t row) {
+  return grid_[static_cast<std::size_t>(gezeigt_[static_cast<std::size_t>(row)])];
+}
+
+int32_t ZutateneditModel::aufloeszeile() const {
+  const auto found = std::find(gezeigt_.begin(), gezeigt_.end(), aufloesquelle_);
+  return aufloesquelle_ < 0 || found == gezeigt_.end() ? -1 : static_cast<int32_t>(found - gezeigt_.begin());
 }
 
 void ZutateneditModel::select(int32_t row, int32_t col) {
@@ -157,20 +191,27 @@ bool ZutateneditModel::isdatarow(int32_t row) const { return row >= 0 && row < r
 
 void ZutateneditModel::endpick() {
   aufloesmodus_ = false;
-  aufloeszeile_ = -1;
+  aufloesquelle_ = -1;
 }
 
 void ZutateneditModel::zutatengridMouseDown(int x, int r0, int r1, int r2) {
-  if (grid_.empty()) return;
+  if (rowcount() == 0) return;
   if (x < r0) sortbytext(name);
   if (r0 <= x && x <= r1) sortbycount();
   if (r1 <= x && x <= r2) sortbytext(alkoholisch);
   if (x >= r2) sortbytext(verfuegbar);
 }
 
-void ZutateneditModel::sortbytext(int col) { quicksort(grid_, col, 0, rowcount() - 1, textvor); }
+// Every row is sorted, so that the order stays when the filter changes.
+void ZutateneditModel::sortbytext(int col) {
+  quicksort(grid_, col, 0, static_cast<int32_t>(grid_.size()) - 1, textvor);
+  zeigen();
+}
 
-void ZutateneditModel::sortbycount() { quicksort(grid_, verwendet, 0, rowcount() - 1, zahlvor); }
+void ZutateneditModel::sortbycount() {
+  quicksort(grid_, verwendet, 0, static_cast<int32_t>(grid_.size()) - 1, zahlvor);
+  zeigen();
+}
 
 void ZutateneditModel::zutatengridDblClick() {
   if (aufloesmodus_) {
@@ -183,12 +224,14 @@ void ZutateneditModel::zutatengridDblClick() {
 
 void ZutateneditModel::toggleselectedflag() {
   if (!isdatarow(selectedrow_) || (selectedcol_ != alkoholisch && selectedcol_ != verfuegbar)) return;
-  std::string& flag = grid_[static_cast<std::size_t>(selectedrow_)][static_cast<std::size_t>(selectedcol_)];
+  std::string& flag = zeile(selectedrow_)[static_cast<std::size_t>(selectedcol_)];
   flag = flag == "Ja" ? "Nein" : "Ja";
 }
 
 void ZutateneditModel::pickmergetarget() {
-  Aufloespaar paar{zahl(cell(schluessel, aufloeszeile_)), zahl(cell(schluessel, selectedrow_))};
+  static const Gridzeile keine;
+  const Gridzeile& quelle = aufloesquelle_ < 0 ? keine : grid_[static_cast<std::size_t>(aufloesquelle_)];
+  Aufloespaar paar{zahl(quelle[schluessel]), zahl(cell(schluessel, selectedrow_))};
   // Lines moved onto an ingredient that an earlier pair deletes would point
   // at nothing after the save.
   const bool zielwirdaufgeloest =
@@ -200,7 +243,7 @@ void ZutateneditModel::pickmergetarget() {
         "Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp));
     return;
   }
-  if (!platform::askquestion("Wollen Sie " + cell(name, aufloeszeile_) +
+  if (!platform::askquestion("Wollen Sie " + quelle[name] +
                              std::string(" auflösen und die Rezeptreferenzen auf "_cp) + cell(name, selectedrow_) +
                              " schieben?"))
     return;
@@ -213,7 +256,7 @@ void ZutateneditModel::pickmergetarget() {
 
 void ZutateneditModel::Zutatumbenennen1Click() {
   if (!isdatarow(selectedrow_)) return;
-  std::string& cellname = grid_[static_cast<std::size_t>(selectedrow_)][name];
+  std::string& cellname = zeile(selectedrow_)[name];
   std::string value = cellname;
   if (!platform::messages().inputbox("umbenennen", "Bitte Namen eingeben:", value)) return;
   // The subfield separator would split the packed record: it becomes a blank.
@@ -227,7 +270,7 @@ void ZutateneditModel::zutataufloesenClick() {
   platform::showinformation(std::string(
       "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp));
   aufloesmodus_ = true;
-  aufloeszeile_ = selectedrow_;
+  aufloesquelle_ = isdatarow(selectedrow_) ? gezeigt_[static_cast<std::size_t>(selectedrow_)] : -1;
 }
 
 void ZutateneditModel::Action_abbrechenExecute() { endpick(); }
@@ -253,12 +296,12 @@ bool ZutateneditModel::commitstep(const Outcome& step) {
   return false;
 }
 
-// Step 1: every grid row whose name or flags differ from its table row is
-// written, up to the first write that fails; changed counts those written.
+// Step 1: every row, shown or not, whose name or flags differ from its table
+// row is written, up to the first write that fails; changed counts those
+// written.
 Outcome ZutateneditModel::savezutaten(int32_t& changed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  for (int32_t a = 0; a < rowcount(); ++a) {
-    const Gridzeile& row = grid_[static_cast<std::size_t>(a)];
+  for (const Gridzeile& row : grid_) {
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
     const std::string newname = platform::trim(row[name]);
     const std::string alk = janeintoflag(row[alkoholisch]);

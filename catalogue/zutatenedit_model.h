@@ -1,6 +1,6 @@
-// The ingredient editor without its window: the grid's texts, the selected
-// cell, sorting by a header press, toggling flags, renaming, picking merges
-// and saving. The window shows the grid, passes on what the user does and
+// The ingredient editor without its window: the grid's texts, the rows a
+// filter shows, the selected cell, sorting by a header press, toggling flags,
+// renaming, picking merges and saving. The window shows the grid, passes on what the user does and
 // asks aufloesmodus() for the pointing-hand cursor.
 #pragma once
 
@@ -51,10 +51,19 @@ class ZutateneditModel {
 
   const std::string& caption() const { return caption_; }  // "Zutaten (" + n + ")"
   // The headers stand apart from the rows: rows count from 0, one per
-  // ingredient, and -1 means no row.
+  // ingredient the filter shows, and -1 means no row.
   static const std::string& header(int32_t col);            // "" for a column not shown
   int32_t rowcount() const;
   const std::string& cell(int32_t col, int32_t row) const;  // "" outside the grid
+
+  // Shows only the rows whose name contains the text, trimmed, ignoring the
+  // case of a-z as the search does; the empty text shows all. Sorting,
+  // flags, renaming and picking act on the rows shown; the save writes every
+  // row. The first row shown becomes the selected one.
+  void filtern(const std::string& text);
+  // Whether a save would write anything: a name or flag differs from what
+  // the window was filled with, or a merge is confirmed.
+  bool geaendert() const;
 
   // The grid's selected cell, which the window sets as the user selects.
   void select(int32_t row, int32_t col);
@@ -76,11 +85,13 @@ class ZutateneditModel {
   bool b_okClick();
 
   bool aufloesmodus() const { return aufloesmodus_; }  // show the pointing hand
-  int32_t aufloeszeile() const { return aufloeszeile_; }
+  int32_t aufloeszeile() const;  // the shown row of the merge source; -1 when none is shown
   const std::vector<Aufloespaar>& aufloesliste() const { return aufloesliste_; }
 
  private:
   bool isdatarow(int32_t row) const;
+  Gridzeile& zeile(int32_t row);  // a shown data row
+  void zeigen();
   void endpick();
   void toggleselectedflag();
   void pickmergetarget();
@@ -93,11 +104,14 @@ class ZutateneditModel {
 
   Catalogue& catalogue_;
   std::string caption_;
-  std::vector<Gridzeile> grid_;
+  std::vector<Gridzeile> grid_;       // every row, in the order of the last sort
+  std::vector<Gridzeile> gefuellt_;   // every row as filled, in table order
+  std::string filter_;                // lower case
+  std::vector<int32_t> gezeigt_;      // the rows of grid_ the filter shows, in grid order
   int32_t selectedrow_ = 0;
   int32_t selectedcol_ = 1;
   bool aufloesmodus_ = false;
-  int32_t aufloeszeile_ = -1;
+  int32_t aufloesquelle_ = -1;        // the merge source's row in grid_
   std::vector<Aufloespaar> aufloesliste_;
 };
 

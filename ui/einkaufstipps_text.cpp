@@ -58,6 +58,32 @@ void block(const std::vector<catalogue::Einkaufstipp>& tipps, const std::string&
   for (const catalogue::Einkaufstipp& tipp : tipps) tippzeilen(tipp, breite, zeilen);
 }
 
+// "1. Cola: +3 (3)", one line per purchase.
+void planblock(const std::vector<catalogue::Einkaufsschritt>& plan, std::vector<std::string>& zeilen) {
+  zeilen.push_back("");
+  if (plan.empty()) {
+    zeilen.push_back(std::string("Kein einzelner Kauf vervollständigt ein Rezept."_cp));
+    return;
+  }
+  zeilen.push_back("Einkaufsplan");
+  for (std::size_t i = 0; i < plan.size(); ++i)
+    zeilen.push_back(std::to_string(i + 1) + ". " + plan[i].zutat + ": +" + std::to_string(plan[i].neu) + " (" +
+                     std::to_string(plan[i].zusammen) + ")");
+}
+
+// What to do first when there is nothing to compute yet.
+void hinweis(const catalogue::Einkaufstipps& tipps, std::size_t breite, std::vector<std::string>& zeilen) {
+  const std::string text(
+      tipps.keinerezepte
+          ? "Noch sind keine Rezepte vorhanden: im Menü \"Debug\" (Strg+Alt+J) unter \"Daten Importieren\" "
+            "Rezepte importieren, zum Beispiel die mitgelieferten aus der Datei \"rezepte.txt\"."_cp
+          : "Noch ist keine Zutat als verfügbar markiert: im Menü \"Zutaten\" unter \"Zutaten bearbeiten\" die "
+            "vorhandenen Zutaten per Doppelklick auf ihr Feld \"verfügbar?\" markieren und dann \"Speichern\" "
+            "drücken."_cp);
+  zeilen.push_back("");
+  umbrechen(woerter(text), breite, "", zeilen);
+}
+
 }  // namespace
 
 std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite) {
@@ -65,16 +91,13 @@ std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tip
   zeilen.push_back(tipps.mixbar == 1 ? std::string("Aus den verfügbaren Zutaten lässt sich 1 Rezept mixen."_cp)
                                      : std::string("Aus den verfügbaren Zutaten lassen sich "_cp) +
                                            std::to_string(tipps.mixbar) + " Rezepte mixen.");
-  if (tipps.nichtsverfuegbar) {
-    zeilen.push_back("");
-    umbrechen(woerter(std::string("Noch ist keine Zutat als verfügbar markiert: im Menü \"Zutaten\" unter "
-                                  "\"Zutaten bearbeiten\" die vorhandenen Zutaten per Doppelklick auf ihr Feld "
-                                  "\"verfügbar?\" markieren und dann \"Speichern\" drücken."_cp)),
-              breite, "", zeilen);
+  if (tipps.keinerezepte || tipps.nichtsverfuegbar) {
+    hinweis(tipps, breite, zeilen);
     return zeilen;
   }
   block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen);
-  block(tipps.paare, "Es fehlen genau zwei Zutaten:", "Keinem Rezept fehlen genau zwei Zutaten.", breite, zeilen);
+  block(tipps.paare, "Zwei Zutaten zusammen:", "Kein Paar von Zutaten bringt mehr als eine allein.", breite, zeilen);
+  planblock(tipps.plan, zeilen);
   return zeilen;
 }
 

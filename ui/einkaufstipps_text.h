@@ -9,10 +9,11 @@
 
 namespace ui {
 
-// One line per viewer line: the count of recipes that can be mixed now, then
-// either how to mark ingredients (nothing is marked yet), or a block of single
-// ingredients and a block of pairs, each tip followed by its recipes, wrapped
-// to lines of at most breite characters with an indent.
+// One line per shown line: the count of recipes that can be mixed now, then
+// either what to do first (import recipes, or mark ingredients), or a block
+// of single ingredients and a block of pairs, each tip followed by its
+// recipes, wrapped to lines of at most breite characters with an indent, and
+// the plan of the next purchases.
 std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite);
 
 }  // namespace ui

@@ -38,7 +38,7 @@
 #include "ui/anchors.h"
 #include "ui/art.h"
 #include "ui/dialogframe.h"
-#include "ui/einkaufstipps_text.h"
+#include "ui/einkaufstipps_Unit.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
@@ -593,16 +593,10 @@ void TMainform::Zutatenbearbeiten1Click() {
   if (fenster_.zutatenedit) fenster_.zutatenedit->anzeigen(debug1->menuAction()->isVisible());
 }
 
-// The tips in the info box's fixed-pitch font, wrapped to the viewer's width.
+// The tips in the info box's fixed-pitch font, in a window of their own.
 void TMainform::Einkaufstipps1Click() {
-  if (fenster_.memoform == nullptr) return;
-  TMemoform& viewer = *fenster_.memoform;
-  viewer.clearmemo();
-  viewer.usefixedpitch(infomemo->font());
-  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue_);
-  for (const std::string& line : einkaufstippszeilen(tipps, static_cast<std::size_t>(viewer.spalten())))
-    viewer.addline(line);
-  viewer.showmodal();
+  if (einkaufstippsform_ == nullptr) einkaufstippsform_ = new Teinkaufstippsform(*catalogue_, infomemo->font(), this);
+  einkaufstippsform_->anzeigen();
 }
 
 void TMainform::DBreset1Click() { catalogue_->DBreset1Click(); }

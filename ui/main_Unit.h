@@ -31,6 +31,7 @@ class QWidget;
 
 namespace ui {
 
+class Teinkaufstippsform;
 class Tfortschrittform;
 class Tsplashform;
 class TMemoform;
@@ -201,6 +202,7 @@ class TMainform : public QMainWindow,
   std::unique_ptr<catalogue::Catalogue> catalogue_;
   Anchors* anchors_ = nullptr;
   ResultlistModel* resultrows_ = nullptr;
+  Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
   bool closed_ = false;
   std::string infoid_;  // the recipe the info box shows
   QString importfolder_;  // of the last import's file in this run

@@ -1,8 +1,6 @@
 #include "ui/memo_Unit.h"
 
-#include <QFontMetrics>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextCursor>
 
 #include "ui/dialogframe.h"
@@ -31,19 +29,7 @@ TMemoform::TMemoform(QWidget* parent) : QDialog(parent) {
 
 void TMemoform::clearmemo() {
   Memo->clear();
-  Memo->setFont(font());
   linecount_ = 0;
-}
-
-void TMemoform::usefixedpitch(const QFont& fixedpitch) { Memo->setFont(fixedpitch); }
-
-// The field's width less its frame, the vertical scroll bar, the text's
-// margins and the cursor. This holds before the viewer is first shown too.
-int TMemoform::spalten() const {
-  const int margins = 2 * static_cast<int>(Memo->document()->documentMargin());
-  const int width =
-      Memo->contentsRect().width() - Memo->verticalScrollBar()->sizeHint().width() - margins - Memo->cursorWidth();
-  return width / QFontMetrics(Memo->font()).horizontalAdvance(QLatin1Char('x'));
 }
 
 void TMemoform::addline(const std::string& line) {

@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <string>
 
-class QFont;
 class QPlainTextEdit;
 
 namespace ui {
@@ -15,11 +14,7 @@ class TMemoform : public QDialog {
  public:
   explicit TMemoform(QWidget* parent = nullptr);
 
-  void clearmemo();                         // no lines at all, in the narrow sans serif again
-  // The text from here to the next clearmemo in the given fixed-pitch font.
-  void usefixedpitch(const QFont& font);
-  // How many characters of the current font fit in a line without scrolling.
-  int spalten() const;
+  void clearmemo();                         // no lines at all
   void addline(const std::string& line);    // Windows-1252, one line at the end
   void showmodal();                         // returns when the user closes it
 

@@ -3,6 +3,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +16,8 @@
 #include <cmath>
 
 #include "catalogue/zutatenedit_model.h"
+#include "platform/codepage.h"
+#include "platform/messages.h"
 #include "ui/anchors.h"
 #include "ui/art.h"
 #include "ui/dialogframe.h"
@@ -25,10 +30,11 @@ using catalogue::ZutateneditModel;
 
 namespace {
 
-// The layout in client pixels: the grid at the top left, the buttons below
-// it in the corners.
+// The layout in client pixels: the filter at the top left, the grid below
+// it, the buttons below that in the corners.
+constexpr int filterheight = 26;
 constexpr int clientwidth = 532;
-constexpr int clientheight = 375;
+constexpr int clientheight = 375 + filterheight;
 constexpr int gridwidth = 530;
 constexpr int gridheight = 345;
 constexpr int buttonwidth = 99;
@@ -50,6 +56,7 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
   setFont(programfont());
   resize(clientwidth, clientheight);
   anchors_ = new Anchors(this);
+  createfilter();
   creategrid();
   createheaders();
   createbuttons();
@@ -57,6 +64,18 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
 }
 
 Tzutatenedit::~Tzutatenedit() = default;
+
+void Tzutatenedit::createfilter() {
+  Label_suchen = new QLabel(QStringLiteral("Suchen:"), this);
+  Label_suchen->setObjectName(QStringLiteral("Label_suchen"));
+  Label_suchen->setGeometry(buttonmargin, 6, 50, 13);
+  e_suchen = new QLineEdit(this);
+  e_suchen->setObjectName(QStringLiteral("e_suchen"));
+  e_suchen->setGeometry(54, 2, 200, 21);
+  e_suchen->setMaxLength(255);
+  Label_suchen->setBuddy(e_suchen);
+  connect(e_suchen, &QLineEdit::textChanged, this, &Tzutatenedit::e_suchenChange);
+}
 
 void Tzutatenedit::creategrid() {
   zutatengrid = new QTableView(this);
@@ -66,7 +85,7 @@ void Tzutatenedit::creategrid() {
   // The names are shown as the row headers, fixed at the left; the corner
   // above them is their header cell.
   zutatengrid->setColumnHidden(ZutateneditModel::name, true);
-  zutatengrid->setGeometry(0, 0, gridwidth, gridheight);
+  zutatengrid->setGeometry(0, filterheight, gridwidth, gridheight);
   anchors_->add(zutatengrid, Anchors::left | Anchors::top | Anchors::right | Anchors::bottom);
   zutatengrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   zutatengrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -74,6 +93,7 @@ void Tzutatenedit::creategrid() {
   zutatengrid->setWordWrap(false);
   connect(zutatengrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &Tzutatenedit::zutatengridSelect);
+  zutatengrid->installEventFilter(this);  // Space
 }
 
 void Tzutatenedit::createheaders() {
@@ -142,12 +162,32 @@ void Tzutatenedit::createactions() {
 
 void Tzutatenedit::anzeigen(bool extras) {
   if (extras) b_zusatz->show();
+  {
+    const QSignalBlocker quiet(e_suchen);  // the filling shows every row
+    e_suchen->clear();
+  }
   gridmodel_->refill([this] { model_->fuellen(progress_); });
   setWindowTitle(toqt(model_->caption()));
   showselection();
   showpointer();
+  zutatengrid->setFocus();
   centreonscreen(*this);
   exec();
+}
+
+void Tzutatenedit::reject() {
+  if (model_->geaendert()) {
+    switch (platform::askyesnocancel(std::string("Änderungen speichern?"_cp))) {
+      case platform::Antwort::ja:
+        b_okClick();
+        return;
+      case platform::Antwort::nein:
+        break;
+      case platform::Antwort::abbrechen:
+        return;
+    }
+  }
+  QDialog::reject();
 }
 
 QPoint Tzutatenedit::zusatzmenupoint() const {
@@ -183,6 +223,11 @@ void Tzutatenedit::zutatengridSelect(const QModelIndex& cell) {
   if (cell.isValid()) model_->select(cell.row(), cell.column());
 }
 
+void Tzutatenedit::e_suchenChange(const QString& text) {
+  gridmodel_->refill([this, &text] { model_->filtern(fromqt(text)); });
+  showselection();
+}
+
 // R0, R1 and R2 are the right edges of the name, "verwendet" and
 // "alkoholisch?" header cells, counted from the name column's left edge.
 void Tzutatenedit::zutatengridMouseDown(int x) {
@@ -213,6 +258,12 @@ int Tzutatenedit::gridx(QObject* watched, int x) const {
 bool Tzutatenedit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == corner_ && event->type() == QEvent::Paint) {
     paintcorner();
+    return true;
+  }
+  if (watched == zutatengrid && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier) return false;
+    zutatengridDblClick();  // Space acts on the selected cell as a double-click does
     return true;
   }
   const bool press = event->type() == QEvent::MouseButtonPress;

@@ -1,5 +1,7 @@
 // The ingredient editor: a modal grid over the ingredient table in which the
-// user toggles flags, sorts, renames and picks merges; "Speichern" writes.
+// user finds rows by name, toggles flags (double-click or Space), sorts,
+// renames and picks merges; "Speichern" writes, and closing the window with
+// unsaved changes asks first.
 // The window only shows the model's grid and passes on what the user does.
 #pragma once
 
@@ -11,6 +13,8 @@
 
 class QAbstractButton;
 class QAction;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QModelIndex;
 class QPushButton;
@@ -40,9 +44,14 @@ class Tzutatenedit : public QDialog {
   QPoint zusatzmenupoint() const;
   const catalogue::ZutateneditModel& model() const { return *model_; }
 
+  // The title-bar button: with unsaved changes it asks whether to save them.
+  void reject() override;
+
   // The grid: the names are the row headers and the column titles the column
   // headers, so both stay in place while the data scrolls. The corner above
   // the names is the name column's header cell.
+  QLabel* Label_suchen;
+  QLineEdit* e_suchen;  // shows only the rows whose name contains its text
   QTableView* zutatengrid;
   QPushButton* b_ok;
   QPushButton* b_zusatz;
@@ -58,11 +67,13 @@ class Tzutatenedit : public QDialog {
   void zutataufloesenClick();
   void Action_abbrechenExecute();
   void zutatengridSelect(const QModelIndex& cell);
+  void e_suchenChange(const QString& text);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void createfilter();
   void creategrid();
   void createheaders();
   void createbuttons();

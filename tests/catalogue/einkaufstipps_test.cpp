@@ -72,6 +72,11 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   EXPECT_TRUE(messages.log.empty());
 }
 
+TEST_F(EinkaufstippsTest, AnEmptyCatalogueHasNoRecipesToBuyFor) {
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(catalogue::einkaufstipps(*catalogue).keinerezepte);
+}
+
 // Ties are broken by the names in the result list's order: a pair by its
 // first name, then its second; a purchase of the plan by its name.
 TEST_F(EinkaufstippsTest, TiesGoByNameInPairsAndPlan) {

@@ -401,6 +401,47 @@ TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
   EXPECT_EQ(application.armed, 2);
 }
 
+// The filter picks rows by name as the search does (trimmed, a-z in any
+// case); flags, sort and merge act on the rows shown, the save on all.
+TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
+  load({{"1", packed({cp("Weißer Rum"), "0", "0"})}, {"2", packed({"Rohrzucker", "0", "0"})},
+        {"3", packed({"Rum", "0", "0"})}},
+       {{"9", "3", packed({"4", "cl"})}});
+  open();
+  model->select(1, 3);
+  model->zutatengridDblClick();
+  model->zutatengridDblClick();
+  EXPECT_FALSE(model->geaendert());  // toggled back
+  model->filtern(" RUM ");
+  EXPECT_EQ(column(0), (std::vector<std::string>{cp("Weißer Rum"), "Rum"}));
+  model->zutatengridMouseDown(0, R0, R1, R2);
+  EXPECT_EQ(column(0), (std::vector<std::string>{"Rum", cp("Weißer Rum")}));
+  model->select(0, 2);
+  model->zutatengridDblClick();
+  EXPECT_TRUE(model->geaendert());
+  model->filtern("zucker");
+  EXPECT_EQ(model->selectedrow(), 0);
+  model->select(0, 3);
+  model->zutatengridDblClick();
+  model->zutataufloesenClick();  // Rohrzucker into Rum, found under another filter
+  model->filtern("");
+  EXPECT_EQ(column(0), (std::vector<std::string>{"Rohrzucker", "Rum", cp("Weißer Rum")}));
+  model->filtern("um");
+  EXPECT_EQ(model->aufloeszeile(), -1);  // the source is not shown
+  model->select(0, 1);
+  messages.answers.push_back(true);
+  model->zutatengridDblClick();
+  EXPECT_EQ(messages.questions(),
+            std::vector<std::string>{cp("Wollen Sie Rohrzucker auflösen und die Rezeptreferenzen auf Rum schieben?")});
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{2, 3}}));
+  messages.clear();
+  model->b_okClick();
+  EXPECT_EQ(messages.informations(), std::vector<std::string>{cp("2 Zutateneinträge geändert!")});
+  reload();
+  EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{{"1", packed({cp("Weißer Rum"), "0", "0"})},
+                                                                         {"3", packed({"Rum", "0", "1"})}}));
+}
+
 TEST_F(ZutateneditTest, TwoMergesInAChainMoveEverythingToTheLastTarget) {
   load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"3", packed({"C", "1", "0"})},
         {"4", packed({"D", "1", "0"})}},

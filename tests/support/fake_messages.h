@@ -35,7 +35,7 @@ class FakeMessages : public platform::MessagePort {
 
   platform::Antwort yesnocancel(const std::string& text) override {
     log.push_back({Message::Kind::yesnocancel, text});
-    if (threeway.empty()) return platform::Antwort::abbrechen;
+    if (threeway.empty()) return platform::Antwort::nein;
     const platform::Antwort answer = threeway.front();
     threeway.pop_front();
     return answer;
@@ -71,7 +71,7 @@ class FakeMessages : public platform::MessagePort {
 
   std::vector<Message> log;
   std::deque<bool> answers;         // scripted answers to questions; none left means "No"
-  std::deque<platform::Antwort> threeway;  // answers to yes/no/cancel; none left means "Abbrechen"
+  std::deque<platform::Antwort> threeway;  // answers to yes/no/cancel; none left means "Nein"
   std::deque<InputAnswer> inputs;   // scripted answers to input boxes; none left means "Abbrechen"
   std::vector<std::string> prefills;  // what each input box was prefilled with
 };

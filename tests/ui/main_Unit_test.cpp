@@ -31,6 +31,7 @@
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
 #include "tests/ui/modalanswer.h"
+#include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
@@ -523,43 +524,52 @@ class MainUnitTest : public QObject {
     messages.clear();
   }
 
-  // Alt+Z, E: the tips in the info box's font, wrapped to the viewer. Nothing
-  // is marked available after the import, so first the viewer says how to.
-  void einkaufstippsShowInTheInfoBoxFontWithinTheViewer() {
+  // Alt+Z, E: the tips in a window of their own, in the info box's font,
+  // wrapped to its width. Nothing is marked available after the import, so
+  // first the window says how to.
+  void einkaufstippsShowInAWindowOfTheirOwn() {
     QStringList shown;
     QFont font;
     int overflow = -1;
-    const auto view = [&](const std::function<void()>& open) {
+    QString title;
+    QSize minimum;
+    const auto view = [&] {
       ModalAnswer answer([&](QWidget* modal) {
-        if (modal != memoform.get()) return false;
-        shown = lines(*memoform->Memo);
-        font = memoform->Memo->font();
-        overflow = memoform->Memo->horizontalScrollBar()->maximum();
-        return memoform->close();
+        auto* memo = modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+        if (modal->objectName() != QStringLiteral("einkaufstippsform") || memo == nullptr) return false;
+        shown = lines(*memo);
+        font = memo->font();
+        overflow = memo->horizontalScrollBar()->maximum();
+        title = modal->windowTitle();
+        minimum = modal->minimumSize();
+        return modal->close();
       });
-      open();
-      QTRY_VERIFY(answer.done);
-    };
-    const auto withkeys = [this] {
       QVERIFY(activate());
       QTest::keyClick(form.get(), Qt::Key_Z, Qt::AltModifier);
       QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
+      QTRY_VERIFY(answer.done);
     };
     const QString mixbar = QString::fromUtf8("Aus den verfügbaren Zutaten lassen sich 0 Rezepte mixen.");
-    view(withkeys);
+    view();
     QCOMPARE(shown.mid(0, 2), (QStringList{mixbar, ""}));
     QVERIFY(shown.mid(2).join(' ').startsWith(QString::fromUtf8("Noch ist keine Zutat als verfügbar markiert: ")));
     QCOMPARE(overflow, 0);
     QCOMPARE(font, form->infomemo->font());
+    QCOMPARE(title, QStringLiteral("Einkaufstipps"));
+    QVERIFY(minimum.width() >= 640 && minimum.height() >= 480);
 
     setflag("Rum", 2);
     setflag("Wasser", 2);
-    view(withkeys);
+    view();
+    // Apfelsaft and Kräuterlikör tie in the plan: the name decides.
     QCOMPARE(shown, (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
-                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
-                                 "Es fehlen genau zwei Zutaten:", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink"}));
-    view([this] { form->Einheiten1->trigger(); });
-    QCOMPARE(font, memoform->font());
+                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "", "Zwei Zutaten zusammen:",
+                                 QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"), "    Apfelschorle, Zombie",
+                                 "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "", "Einkaufsplan",
+                                 "1. Apfelsaft: +1 (1)", QString::fromUtf8("2. Kräuterlikör: +1 (2)")}));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
+    QVERIFY(ui::toqt(ui::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2])
+                .startsWith(QString::fromUtf8("Noch sind keine Rezepte vorhanden: im Menü \"Debug\"")));
   }
 
   void textViewerIsEmptiedBeforeEachText() {

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -197,6 +198,53 @@ class ZutateneditTest : public QObject {
     QCOMPARE(afterone, QStringList({"Ja", "Ja"}));
     QCOMPARE(aftertwo, QStringList({"Nein", "Ja"}));
     QCOMPARE(count, QStringLiteral("0"));
+  }
+
+  // Typing in "Suchen:" keeps the rows whose name contains the text; Space
+  // toggles the selected flag cell as a double-click does.
+  void filterFieldAndSpaceFindAndMarkARow() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QStringList shown;
+    imfenster(editor, false, [&] {
+      QTest::keyClicks(editor.e_suchen, QStringLiteral("ZI"));
+      shown = shownnames(*editor.zutatengrid);
+      editor.zutatengrid->setCurrentIndex(editor.zutatengrid->model()->index(0, verfuegbar));
+      QTest::keyClick(editor.zutatengrid, Qt::Key_Space);
+      editor.b_ok->click();
+    });
+    QCOMPARE(shown, QStringList{"Zitrone"});
+    QCOMPARE(kueche.record(2), testsupport::packed({"Zitrone", "1", "0"}));
+  }
+
+  // The title-bar button with unsaved changes: Abbrechen keeps the window,
+  // Nein drops the changes, Ja saves them; without changes it only closes.
+  void closingWithChangesAsksWhetherToSave() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    std::vector<bool> open;
+    const auto closewith = [&](std::deque<platform::Antwort> answers) {
+      imfenster(editor, false, [&] {
+        doppelklick(*editor.zutatengrid, 2, verfuegbar);
+        kueche.messages.threeway = answers;
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+          editor.close();
+          open.push_back(editor.isVisible());
+        }
+      });
+    };
+    closewith({platform::Antwort::abbrechen, platform::Antwort::nein});
+    QCOMPARE(kueche.record(2), testsupport::packed({"Zitrone", "0", "0"}));
+    QCOMPARE(kueche.application.armed, 0);
+    closewith({platform::Antwort::ja});
+    QCOMPARE(open, (std::vector<bool>{true, false, false}));
+    QCOMPARE(kueche.record(2), testsupport::packed({"Zitrone", "1", "0"}));
+    QCOMPARE(kueche.application.armed, 1);
+    QCOMPARE(kueche.messages.texts(testsupport::Message::Kind::yesnocancel),
+             std::vector<std::string>(3, std::string("Änderungen speichern?"_cp)));
+    kueche.messages.clear();
+    imfenster(editor, false, [] {});
+    QVERIFY(kueche.messages.log.empty());
   }
 
   void escapeEndsAPickAndKeepsTheWindowOpen() {

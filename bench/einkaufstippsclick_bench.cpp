@@ -1,0 +1,203 @@
+// The real main window on a catalogue of 140,000 generated recipes (written
+// by the real import): the time from a click on "Einkaufstipps" until the
+// tips window has painted its text and the frame has gone out, with one
+// ingredient available, every other one, and all but one; and how much of
+// it is the computation. Run by hand from a Release build on a real X
+// server, for example Xvfb with openbox:
+//   DISPLAY=:99 build-release/bench/einkaufstippsclick_bench [recipes]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/einkaufstipps.h"
+#include "catalogue/import.h"
+#include "catalogue/tables.h"
+#include "tests/support/fake_messages.h"
+#include "tests/support/fake_ports.h"
+#include "tests/support/recipe_generator.h"
+#include "ui/fortschritt_Unit.h"
+#include "ui/main_Unit.h"
+#include "ui/memo_Unit.h"
+#include "ui/splash_Unit.h"
+#include "ui/wertungs_Unit.h"
+#include "ui/zutatenedit_Unit.h"
+
+namespace {
+
+constexpr int rounds = 5;
+
+// The generated recipes imported into folder/db/ beside folder/mixolino.
+void importcatalogue(const std::string& folder, int recipes) {
+  testsupport::FakeClock clock;
+  testsupport::FakeMessages messages;
+  testsupport::FakeSplash splash;
+  testsupport::FakeApplication application;
+  testsupport::FakeImportFile file;
+  file.path = folder + "import.txt";
+  testsupport::writefile(*file.path, testsupport::generaterecipes(recipes, 3000, 1).text);
+  catalogue::Catalogue catalogue(folder + "mixolino", splash, application);
+  catalogue.StarttimerTimer();
+  catalogue::Importieren1Click(catalogue, file);
+  catalogue.FormCloseQuery();
+}
+
+// Marks the ingredient of each table row available when da says so.
+template <typename Da>
+void markieren(catalogue::Catalogue& catalogue, Da da) {
+  TdbdynGrid& zutaten = catalogue.c_zutaten();
+  for (int32_t row = 0; row < zutaten.getrowcount(); ++row) {
+    std::vector<std::string> values;
+    if (!zutaten.getrow(row, values) ||
+        !TdbdynGrid::setsubfield(values[catalogue::zutatspalte::werte], catalogue::zutatfeld::verfuegbar,
+                                 da(row) ? "1" : "0") ||
+        !zutaten.updaterow(row, values))
+      std::abort();
+  }
+}
+
+// One click, in ms from its start: the tips window shown (the tips computed
+// and set), and painted (its text field has painted and the event loop has
+// come round once more, so the frame has gone to the window system).
+struct Click {
+  double shown = -1;
+  double painted = -1;
+  double paintedcpu = -1;  // the program's own processor time up to painted
+  int lines = 0;
+};
+
+// The processor time this thread has used, in ms: on a machine that other
+// work keeps busy, the part of a wall-clock time that is the program's own.
+double cpums() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+class ClickWatch : public QObject {
+ public:
+  ClickWatch() { qApp->installEventFilter(this); }
+
+  Click measure(QAction& action) {
+    Click click;
+    click_ = &click;
+    clock_.start();
+    cpustart_ = cpums();
+    action.trigger();  // returns when the window has closed
+    click_ = nullptr;
+    return click;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (click_ == nullptr || widget == nullptr || widget->window()->objectName() != "einkaufstippsform") return false;
+    if (event->type() == QEvent::Show && widget->isWindow() && click_->shown < 0) click_->shown = ms();
+    auto* memo = widget->window()->findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+    if (event->type() == QEvent::Paint && memo != nullptr && watched == memo->viewport() && click_->painted < 0) {
+      click_->painted = 0;  // once
+      click_->lines = memo->blockCount();
+      QTimer::singleShot(0, widget->window(), [this, window = widget->window()] {
+        click_->painted = ms();
+        click_->paintedcpu = cpums() - cpustart_;
+        window->close();
+      });
+    }
+    return false;
+  }
+
+ private:
+  double ms() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
+
+  QElapsedTimer clock_;
+  double cpustart_ = 0;
+  Click* click_ = nullptr;
+};
+
+void settle(int ms) {
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The computation alone, wall clock and processor time.
+std::pair<double, double> computation(const catalogue::Catalogue& catalogue) {
+  QElapsedTimer clock;
+  clock.start();
+  const double cpu = cpums();
+  catalogue::einkaufstipps(catalogue);
+  return {static_cast<double>(clock.nsecsElapsed()) / 1e6, cpums() - cpu};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int recipes = argc > 1 ? std::atoi(argv[1]) : 140000;
+  const testsupport::TempFolder scratch;
+  importcatalogue(scratch.path(), recipes);
+
+  int qtargc = 1;
+  QApplication app(qtargc, argv);
+  testsupport::FakeMessages messages;  // no message box is expected; none may block
+  ui::TMainform mainform(scratch.path() + "mixolino");
+  ui::Tzutatenedit zutatenedit(mainform.catalogue(), mainform.progressport(), &mainform);
+  ui::Tfortschrittform fortschrittform(&mainform);
+  ui::Tsplashform splashform(&mainform);
+  ui::TMemoform memoform(&mainform);
+  ui::Twertungsform wertungsform(&mainform);
+  mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform});
+  mainform.show();
+  while (mainform.catalogue().c_rezepte().getrowcount() != recipes || splashform.isVisible())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  settle(500);
+
+  struct Fall {
+    const char* name;
+    bool (*da)(int32_t);
+  };
+  const Fall faelle[] = {{"one available", [](int32_t row) { return row == 0; }},
+                         {"every other one", [](int32_t row) { return row % 2 == 0; }},
+                         {"all but one", [](int32_t row) { return row != 0; }}};
+  ClickWatch watch;
+  std::printf("%s platform, %d recipes, %d ingredients, medians of %d clicks in ms\n",
+              qPrintable(QGuiApplication::platformName()), recipes, mainform.catalogue().c_zutaten().getrowcount(),
+              rounds);
+  std::printf("| available       | click to painted | (processor) | click to shown | computation alone | (processor) |"
+              " lines |\n");
+  for (const Fall& fall : faelle) {
+    markieren(mainform.catalogue(), fall.da);
+    std::vector<double> painted, paintedcpu, shown, alone, alonecpu;
+    int lines = 0;
+    for (int round = 0; round < rounds; ++round) {
+      const Click click = watch.measure(*mainform.Einkaufstipps1);
+      if (click.painted <= 0) {
+        std::fprintf(stderr, "the tips window was not painted\n");
+        return 1;
+      }
+      painted.push_back(click.painted);
+      paintedcpu.push_back(click.paintedcpu);
+      shown.push_back(click.shown);
+      lines = click.lines;
+      settle(300);
+      const auto [wall, cpu] = computation(mainform.catalogue());
+      alone.push_back(wall);
+      alonecpu.push_back(cpu);
+    }
+    std::printf("| %-15s | %16.1f | %11.1f | %14.1f | %17.1f | %11.1f | %5d |\n", fall.name, median(painted),
+                median(paintedcpu), median(shown), median(alone), median(alonecpu), lines);
+  }
+  mainform.close();
+  return 0;
+}
