@@ -95,6 +95,10 @@ Trezeptedit::Trezeptedit(catalogue::Catalogue& catalogue, QWidget* parent)
   creategrid();
   createlinebuttons();
   createbuttons();
+  // As the fields stand from the top: the name, the lines, the preparation.
+  QWidget* const order[] = {e_name,          zutatengrid,  b_zeileneu,  b_zeileloeschen, b_zeilehoch,
+                            b_zeilerunter,   m_zubereitung, b_speichern, b_abbrechen};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 Trezeptedit::~Trezeptedit() = default;
@@ -173,7 +177,8 @@ void Trezeptedit::createbuttons() {
   b_speichern = new QPushButton(QStringLiteral("&Speichern"), this);
   b_speichern->setObjectName(QStringLiteral("b_speichern"));
   b_speichern->setGeometry(clientwidth - 2 * (buttonwidth + margin), buttontop, buttonwidth, buttonheight);
-  b_speichern->setDefault(true);
+  // No default button: Return in the grid would save a half-typed recipe.
+  b_speichern->setAutoDefault(false);
   anchors_->add(b_speichern, Anchors::right | Anchors::bottom);
   connect(b_speichern, &QPushButton::clicked, this, &Trezeptedit::b_speichernClick);
 
