@@ -60,7 +60,11 @@ void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichni
   ((text += rezept.name()) += zeilenende) += "Zutaten:";
   text += zeilenende;
   if (const auto zeilen = v.zeilen.find(id); zeilen != v.zeilen.end()) {
-    for (const int32_t link : zeilen->second) {
+    // In the order of the recipe's lines, which a changed recipe's records
+    // need not keep in the file.
+    std::vector<int32_t> links = zeilen->second;
+    insatzfolge(catalogue.c_rezeptezutaten(), links);
+    for (const int32_t link : links) {
       const auto name = v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.c_rezeptezutaten(), link).zutatid(),
                                                    linkersatz));
       // A line whose ingredient is gone has no name, and no line could bring it back.

@@ -37,23 +37,11 @@ std::string_view wholecharacters(std::string_view text) {
 
 constexpr char subsep = TdbdynGrid::subsep;
 
-// A value as the table stores and reads it back: a 0xBF inside it would split
-// it into several subfields, so it becomes a blank like the bytes the table
-// blanks itself; trimmed again, so that a name is looked up as it will read.
-std::string storedvalue(std::string_view text) {
-  std::string value(platform::trimview(text));
-  TdbdynGrid::cleaninplace(value);
-  std::replace(value.begin(), value.end(), subsep, ' ');
-  const std::string_view kept = platform::trimview(value);
-  if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
-  return value;
-}
-
 // A value as its subfield will read back: cut to 255 bytes and trimmed. A
 // value without 0xBF is its own first subfield.
 std::string_view wieeingelesen(std::string_view value) { return TdbdynGrid::getsubfieldview(value, 1); }
 
-// Whether the line, upper-cased, is or contains upper; without a copy of it.
+// Whether the line, upper-cased, is upper; without a copy of it.
 bool upperequals(std::string_view line, std::string_view upper) {
   return std::equal(line.begin(), line.end(), upper.begin(), upper.end(),
                     [](char a, char b) { return platform::upperchar(a) == b; });
@@ -62,7 +50,6 @@ std::string_view::iterator upperfind(std::string_view line, std::string_view upp
   return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
                      [](char a, char b) { return platform::upperchar(a) == b; });
 }
-bool uppercontains(std::string_view line, std::string_view upper) { return upperfind(line, upper) != line.end(); }
 
 // The text after the word "Zubereitung" and an optional colon, as stored;
 // empty when the line holds the word only inside a longer one (a syrup
@@ -222,6 +209,20 @@ std::string errorbox(const std::string& line, const std::string& error) {
 }
 
 }  // namespace
+
+// A 0xBF inside a value would split it into several subfields, so it becomes
+// a blank like the bytes the table blanks itself; trimmed again, so that a
+// name is looked up as it will read.
+std::string storedvalue(std::string_view text) {
+  std::string value(platform::trimview(text));
+  TdbdynGrid::cleaninplace(value);
+  std::replace(value.begin(), value.end(), subsep, ' ');
+  const std::string_view kept = platform::trimview(value);
+  if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
+  return value;
+}
+
+bool uppercontains(std::string_view line, std::string_view upper) { return upperfind(line, upper) != line.end(); }
 
 ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find(ctrlz))), ended_(true) {}
 

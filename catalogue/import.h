@@ -61,6 +61,13 @@ class ImportLines {
   Outcome outcome_ = Outcome::ok();
 };
 
+// A value as the import stores it and the table reads it back: trimmed, the
+// bytes the table blanks and the subfield separator as blanks, trimmed again.
+std::string storedvalue(std::string_view text);
+// Whether the text, its a-z upper-cased, contains upper (as the import finds
+// "ZUBEREITUNG"); without a copy of it.
+bool uppercontains(std::string_view text, std::string_view upper);
+
 // The largest recipe id that reads as a number, at least 0.
 int64_t largestid(const TdbdynGrid& c_rezepte);
 

@@ -39,14 +39,16 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
                 rrezept& list) {
   list.clear();
   const int32_t rezept = idnummer(id, zeilenersatz);
-  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
-    const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-    if (idnummer(zeile.rezeptid(), linkersatz) != rezept) continue;
+  std::vector<int32_t> rows;
+  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
+    if (idnummer(c_rezeptezutaten.cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept) rows.push_back(row);
+  insatzfolge(c_rezeptezutaten, rows);
+  for (const int32_t row : rows) {
     const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
     rrezepteintrag entry;
     entry.menge = ohneplatzhalter(angabe.menge());
     entry.einheit = ohneplatzhalter(angabe.einheit());
-    entry.zutatid = zeile.zutatid();
+    entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
     list.push_back(entry);
   }
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {

@@ -202,6 +202,10 @@ Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view 
 
 }  // namespace
 
+bool geloescht(const TdbdynGrid& c_rezepte, int32_t row, const Rezeptzeile& rezept) {
+  return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte.DBfields(row).empty();
+}
+
 int fortschrittprozent(int64_t i, int64_t n) {
   const int64_t quotient = i * 100 / n;
   const int64_t twiceremainder = 2 * (i * 100 % n);
@@ -220,6 +224,7 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
+    if (n > 1 && geloescht(c_rezepte, row, rezept)) continue;
     pruefungen[static_cast<std::size_t>(row)] = pruefe(index, rezept.id(), rezept.name(), term, settings, buffer);
     if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
   }

@@ -9,6 +9,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/ports.h"
+#include "catalogue/tables.h"
 
 namespace catalogue {
 
@@ -42,6 +43,11 @@ struct SearchResult {
 SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
                            const TdbdynGrid& c_zutaten, const SearchSettings& settings, ProgressPort& progress);
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
+
+// Whether the row is a deleted recipe: a row of empty cells without a record,
+// as a delete leaves it until the next load. Among other rows it is no hit;
+// the one such row of a table that never held a recipe is.
+bool geloescht(const TdbdynGrid& c_rezepte, int32_t row, const Rezeptzeile& rezept);
 
 // The progress percentage for step i of n: i * 100 / n rounded half to even.
 int fortschrittprozent(int64_t i, int64_t n);

@@ -1,5 +1,7 @@
 #include "catalogue/tables.h"
 
+#include <algorithm>
+#include <climits>
 #include <initializer_list>
 
 #include "platform/text.h"
@@ -25,6 +27,18 @@ std::string packed(std::initializer_list<std::string_view> values) {
 int32_t idnummer(std::string_view text, int32_t ersatz) {
   int32_t value = 0;
   return platform::strtoint(text, value) ? value : ersatz;
+}
+
+int32_t satznummer(const TdbdynGrid& table, int32_t row) {
+  constexpr int32_t posfeld = 3;  // DBfields: state, file, Pos, ...
+  return idnummer(TdbdynGrid::getsubfieldview(table.DBfields(row), posfeld), INT32_MAX);
+}
+
+void insatzfolge(const TdbdynGrid& table, std::vector<int32_t>& rows) {
+  std::vector<std::pair<int32_t, int32_t>> keyed;
+  for (const int32_t row : rows) keyed.emplace_back(satznummer(table, row), row);
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].second;
 }
 
 // The values stand in the order of their subfields, which the asserts hold to it.

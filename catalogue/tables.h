@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -65,6 +66,16 @@ int32_t idnummer(std::string_view text, int32_t ersatz);
 // The two sides of the comparisons that assemble a recipe.
 inline constexpr int32_t zeilenersatz = -1;  // the id of an ingredient or recipe row
 inline constexpr int32_t linkersatz = -2;    // an id in a c_rezeptezutaten row
+
+// The record number of a row: it grows with every row added and stays with a
+// changed row, so the lines of a recipe, added in their order, read back in
+// it wherever the file put their records (a record takes the first free slot
+// that fits, and a table loads in file order). A row not yet written counts
+// as the newest.
+int32_t satznummer(const TdbdynGrid& table, int32_t row);
+// Rows of one table in the order of their record numbers, rows of equal
+// number in the order given.
+void insatzfolge(const TdbdynGrid& table, std::vector<int32_t>& rows);
 
 // True when a flag subfield, trimmed, is exactly "1".
 inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }

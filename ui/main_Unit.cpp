@@ -32,6 +32,7 @@
 #include "catalogue/import.h"
 #include "catalogue/rating.h"
 #include "catalogue/recipeview.h"
+#include "catalogue/rezeptedit_model.h"
 #include "catalogue/search.h"
 #include "platform/codepage.h"
 #include "ui/anchors.h"
@@ -42,6 +43,7 @@
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
 #include "ui/resultlist_model.h"
+#include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
@@ -323,6 +325,12 @@ void TMainform::createresultlist() {
   Wertungndern1 = PopupMenu_Liste->addAction(toqt("&Wertung ändern"_cp));
   Wertungndern1->setObjectName(QStringLiteral("Wertungndern1"));
   connect(Wertungndern1, &QAction::triggered, this, &TMainform::Wertungndern1Click);
+  Rezeptbearbeiten1 = PopupMenu_Liste->addAction(toqt("Rezept &bearbeiten…"_cp));
+  Rezeptbearbeiten1->setObjectName(QStringLiteral("Rezeptbearbeiten1"));
+  connect(Rezeptbearbeiten1, &QAction::triggered, this, &TMainform::Rezeptbearbeiten1Click);
+  Rezeptlschen1 = PopupMenu_Liste->addAction(toqt("Rezept &löschen…"_cp));
+  Rezeptlschen1->setObjectName(QStringLiteral("Rezeptlschen1"));
+  connect(Rezeptlschen1, &QAction::triggered, this, &TMainform::Rezeptlschen1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView_erg, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at));
@@ -386,6 +394,9 @@ void TMainform::createmenus() {
                                  &TMainform::Rezepteexportieren1Click);
   Datenbanksichern1 =
       addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
+  Rezepte1->addSeparator();
+  NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
+  NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
@@ -506,15 +517,20 @@ void TMainform::changeclick() { b_suchen->click(); }
 
 void TMainform::ListView_ergDblClick() {
   const QModelIndex row = selectedrow();
-  if (!row.isValid()) return;
+  if (row.isValid()) zeigeinfo(rezeptid(row));
+}
+
+bool TMainform::zeigeinfo(const std::string& id) {
   infomemo->clear();
-  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, rezeptid(row));
-  if (!lines) return;
+  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, id);
+  if (!lines) return false;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
   infomemo->moveCursor(QTextCursor::Start);  // the first line in view, not the end of the preparation
-  GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, rezeptid(row))));
+  infoid_ = id;
+  GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, id)));
   GB_info->show();
   GB_info->raise();
+  return true;
 }
 
 void TMainform::ListView_ergKeyDown(int key) {
@@ -527,6 +543,37 @@ void TMainform::Wertungndern1Click() {
   const std::optional<std::string> stars =
       catalogue::Wertungndern1Click(*catalogue_, rezeptid(row), *fenster_.wertungsform);
   if (stars) resultrows_->setwertung(row.row(), *stars);
+}
+
+// --- the recipe window ---
+
+void TMainform::NeuesRezept1Click() {
+  if (fenster_.rezeptedit != nullptr && catalogue_->maywrite().orwarn()) fenster_.rezeptedit->anzeigen("");
+}
+
+void TMainform::Rezeptbearbeiten1Click() {
+  const QModelIndex row = selectedrow();
+  if (!row.isValid() || fenster_.rezeptedit == nullptr || !catalogue_->maywrite().orwarn()) return;
+  if (const std::optional<std::string> saved = fenster_.rezeptedit->anzeigen(rezeptid(row))) rezeptgeaendert(*saved);
+}
+
+void TMainform::Rezeptlschen1Click() {
+  const QModelIndex row = selectedrow();
+  if (row.isValid() && catalogue::rezeptloeschen(*catalogue_, rezeptid(row))) rezeptgeaendert(rezeptid(row));
+}
+
+void TMainform::rezeptgeaendert(const std::string& id) {
+  const std::optional<catalogue::ResultRow> values = catalogue::ergebniszeile(*catalogue_, id);
+  if (const int row = resultrows_->rowofid(id); row >= 0) {
+    if (values)
+      resultrows_->setrow(row, *values);
+    else
+      resultrows_->removerow(row);
+  }
+  if (!GB_info->isVisible() || infoid_ != id) return;
+  catalogue::rrezept lines;
+  // A recipe left without lines has nothing to show: the box closes.
+  if (!values || !catalogue::laderezept(*catalogue_, id, lines) || !zeigeinfo(id)) b_info_xClick();
 }
 
 void TMainform::b_info_xClick() {
@@ -629,6 +676,7 @@ bool TMainform::eventFilter(QObject* watched, QEvent* event) {
   if (watched == GroupBox1 && event->type() == QEvent::Resize) {
     placesuchinf();
   } else if (watched == ListView_erg && event->type() == QEvent::KeyPress) {
+    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) Rezeptlschen1Click();
     ListView_ergKeyDown(static_cast<QKeyEvent*>(event)->key());
   } else if (watched == ListView_erg->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     ListView_ergDblClick();

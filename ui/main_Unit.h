@@ -37,6 +37,7 @@ class Tsplashform;
 class TMemoform;
 class Twertungsform;
 class Tzutatenedit;
+class Trezeptedit;
 class Anchors;
 class ResultlistModel;
 
@@ -58,6 +59,7 @@ class TMainform : public QMainWindow,
     Tsplashform* splashform = nullptr;
     TMemoform* memoform = nullptr;
     Twertungsform* wertungsform = nullptr;
+    Trezeptedit* rezeptedit = nullptr;
   };
 
   // FormCreate. programfile is the program's full path; the database lives
@@ -107,6 +109,7 @@ class TMainform : public QMainWindow,
   QAction* Zutatenbearbeiten1 = nullptr;
   QAction* Einkaufstipps1 = nullptr;
   QMenu* Rezepte1 = nullptr;
+  QAction* NeuesRezept1 = nullptr;
   QAction* Rezepteimportieren1 = nullptr;
   QAction* Rezepteexportieren1 = nullptr;
   QAction* Datenbanksichern1 = nullptr;
@@ -120,6 +123,8 @@ class TMainform : public QMainWindow,
   QAction* ber1 = nullptr;
   QMenu* PopupMenu_Liste = nullptr;
   QAction* Wertungndern1 = nullptr;
+  QAction* Rezeptbearbeiten1 = nullptr;
+  QAction* Rezeptlschen1 = nullptr;
   QAction* Action_debug = nullptr;
   QAction* Action_Abbruch = nullptr;
   QTimer* Starttimer = nullptr;
@@ -140,6 +145,9 @@ class TMainform : public QMainWindow,
   void ListView_ergDblClick();
   void ListView_ergKeyDown(int key);
   void Wertungndern1Click();
+  void NeuesRezept1Click();
+  void Rezeptbearbeiten1Click();
+  void Rezeptlschen1Click();
   void b_info_xClick();
   void Action_debugExecute();
   void Action_AbbruchExecute();
@@ -182,6 +190,11 @@ class TMainform : public QMainWindow,
   void placesuchinf();
   void showlines(const std::vector<std::string>& lines);
   QModelIndex selectedrow() const;  // invalid when no row is selected
+  // Fills and shows the info box with the recipe; false when it has no lines.
+  bool zeigeinfo(const std::string& id);
+  // After a recipe was saved or deleted: its row in the list and the info
+  // box showing it follow at once.
+  void rezeptgeaendert(const std::string& id);
 
   Fenster fenster_;
   std::unique_ptr<SplashForwarder> splashforwarder_;
@@ -191,6 +204,7 @@ class TMainform : public QMainWindow,
   ResultlistModel* resultrows_ = nullptr;
   Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
   bool closed_ = false;
+  std::string infoid_;  // the recipe the info box shows
   QString importfolder_;  // of the last import's file in this run
 };
 

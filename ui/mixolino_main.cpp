@@ -12,6 +12,7 @@
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/messageboxes.h"
+#include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
@@ -54,7 +55,8 @@ int main(int argc, char* argv[]) {
   ui::Tsplashform splashform(&mainform);
   ui::TMemoform memoform(&mainform);
   ui::Twertungsform wertungsform(&mainform);
-  mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform});
+  ui::Trezeptedit rezeptedit(mainform.catalogue(), &mainform);
+  mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform, &rezeptedit});
 
   mainform.show();
   const int result = QApplication::exec();

@@ -19,6 +19,23 @@ void ResultlistModel::setwertung(int row, const std::string& stars) {
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
+int ResultlistModel::rowofid(const std::string& id) const {
+  for (std::size_t row = 0; row < rows_.size(); ++row)
+    if (rows_[row].id == id) return static_cast<int>(row);
+  return -1;
+}
+
+void ResultlistModel::setrow(int row, catalogue::ResultRow values) {
+  rows_[static_cast<std::size_t>(row)] = std::move(values);
+  emit dataChanged(index(row, 0), index(row, spaltenzahl - 1), {Qt::DisplayRole});
+}
+
+void ResultlistModel::removerow(int row) {
+  beginRemoveRows({}, row, row);
+  rows_.erase(rows_.begin() + row);
+  endRemoveRows();
+}
+
 int ResultlistModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

@@ -24,6 +24,12 @@ class ResultlistModel : public QAbstractTableModel {
   const std::string& rezeptid(int row) const;
   // Shows a new star text in the row's "Wertung" cell.
   void setwertung(int row, const std::string& stars);
+  // The row of the recipe with the id, or -1.
+  int rowofid(const std::string& id) const;
+  // Shows a recipe's new version in its row, or removes the row; the other
+  // rows stay as they are.
+  void setrow(int row, catalogue::ResultRow values);
+  void removerow(int row);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -20,6 +20,7 @@
 #include "tests/support/catalogue_fixture.h"
 #include "catalogue/zutatenedit_model.h"
 #include "catalogue/rating.h"
+#include "catalogue/rezeptedit_model.h"
 #include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
 
@@ -500,6 +501,25 @@ TEST_F(Powercut, EveryFailingFileOperationOfAMergeOrAnImport) {
 
 TEST_F(Powercut, AnImportOfAFewRecipes) {
   cutthrough([&] { importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitrone\r\n\r\nMojito\r\nZutaten:\r\nMinze\r\n"); });
+}
+
+// A change with a new ingredient and a preparation, then a delete.
+TEST_F(Powercut, ASavedAndADeletedRecipe) {
+  const auto save = [this] {
+    catalogue::RezepteditModel model(*catalogue);
+    if (!model.oeffnen("1")) return;
+    model.entwurf().zeilen = {{"5", "cl", "Rum"}, {"", "", "Limette"}};
+    model.entwurf().zubereitung = "Auf Eis";
+    (void)model.speichern();
+  };
+  const auto erase = [this] {
+    messages.answers = {true};
+    catalogue::rezeptloeschen(*catalogue, "2");
+  };
+  cutthrough(save);
+  cutthrough(erase);
+  failthrough(save);
+  failthrough(erase);
 }
 
 TEST_F(Powercut, AReset) {

@@ -184,7 +184,7 @@ xdotool click --repeat 2 --delay 80 1  # the recipe in the info box
 xdotool key Escape
 firstrow
 popupafter click 3
-xdotool key Up Return  # "Wertung ändern", the only entry
+xdotool key Down Return  # "Wertung ändern", the first entry
 waitfor 10 "the rating dialog" focused "Bewertung"
 xdotool key Right Return  # from 3 (never rated) to 4
 waitfor 10 "the rating to be stored" hasbytes "$app/db/c_rezepte.db" 'Mojito\xbf4\xbf'
@@ -198,7 +198,7 @@ search mojito
 before=$(stat -c %y "$app/db/c_rezepte.db")
 firstrow
 popupafter click 3
-xdotool key Up Return
+xdotool key Down Return
 waitfor 10 "the rating dialog" focused "Bewertung"
 # Confirmed unchanged, the dialog writes what it showed: 4 only when the
 # stored rating was read back (a recipe never rated would show 3).

@@ -33,6 +33,7 @@ inline catalogue::SearchResult plainsearch(const TdbdynGrid& rezepte, const Tdbd
     const std::string id = rezepte.getcell(0, i - 1);
     const std::string name = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 1);
     const std::string rating = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 2);
+    if (n > 1 && catalogue::geloescht(rezepte, i - 1, catalogue::leserezept(rezepte, i - 1))) continue;
     bool termok = term.empty() || platform::lower(platform::trim(name)).find(term) != std::string::npos;
     bool alkok = settings.alkohol == Alkoholwahl::egal;
     bool verfok = !settings.nurverfuegbar;

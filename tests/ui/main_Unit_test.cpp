@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QHeaderView>
 #include <QTest>
+#include <QTableWidget>
 #include <QTreeView>
 #include <fstream>
 
@@ -35,6 +36,7 @@
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/qtext.h"
+#include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
@@ -98,6 +100,7 @@ class MainUnitTest : public QObject {
   std::unique_ptr<ui::Tsplashform> splashform;
   std::unique_ptr<ui::TMemoform> memoform;
   std::unique_ptr<ui::Twertungsform> wertungsform;
+  std::unique_ptr<ui::Trezeptedit> rezeptedit;
 
   QString dbfile(const char* name) const { return folder.filePath(QStringLiteral("db/")) + name; }
 
@@ -142,7 +145,9 @@ class MainUnitTest : public QObject {
     splashform = std::make_unique<ui::Tsplashform>(form.get());
     memoform = std::make_unique<ui::TMemoform>(form.get());
     wertungsform = std::make_unique<ui::Twertungsform>(form.get());
-    form->setfenster({zutatenedit.get(), fortschrittform.get(), splashform.get(), memoform.get(), wertungsform.get()});
+    rezeptedit = std::make_unique<ui::Trezeptedit>(form->catalogue(), form.get());
+    form->setfenster({zutatenedit.get(), fortschrittform.get(), splashform.get(), memoform.get(), wertungsform.get(),
+                      rezeptedit.get()});
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     // The start-up timer creates db/ with its files and loads the tables.
@@ -229,9 +234,11 @@ class MainUnitTest : public QObject {
         }
     QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
                                    QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
+                                   QString::fromUtf8("Neues Rezept…"),
                                    QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
                                    "Programmbeschreibung", QString::fromUtf8("Über")}));
-    QCOMPARE(names.mid(3, 3), (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1"}));
+    QCOMPARE(names.mid(3, 4),
+             (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
 
   void controlsFollowTheirAnchorsWhenResized() {
@@ -421,7 +428,8 @@ class MainUnitTest : public QObject {
     QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
-    QCOMPARE(form->PopupMenu_Liste->actions(), QList<QAction*>{form->Wertungndern1});
+    QCOMPARE(form->PopupMenu_Liste->actions(),
+             (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1, form->Rezeptlschen1}));
     QCOMPARE(shown(*form->Wertungndern1), QString::fromUtf8("Wertung ändern"));
     form->PopupMenu_Liste->close();
 
@@ -452,6 +460,68 @@ class MainUnitTest : public QObject {
     QCOMPARE(cell(zombie, 1), QStringLiteral("* * * *"));
     QCOMPARE(TdbdynGrid::getsubfield(form->catalogue().c_rezepte().getcell(1, 1), 2), std::string("4"));
     QVERIFY(messages.log.empty());
+  }
+
+  // Ctrl+N, then the list's pop-up and the Delete key: a recipe written,
+  // refused, changed and deleted through the real window.
+  void recipeWindowWritesAndTheListAndInfoBoxFollow() {
+    QVERIFY(activate());
+    bool stayed = false;
+    messages.threeway = {platform::Antwort::abbrechen, platform::Antwort::nein};
+    ModalAnswer discard([&](QWidget* modal) {
+      if (modal != rezeptedit.get()) return false;
+      rezeptedit->e_name->setText(QStringLiteral("Verworfen"));
+      rezeptedit->close();  // "Abbrechen": stays open
+      stayed = rezeptedit->isVisible();
+      rezeptedit->close();  // "Nein"
+      return true;
+    });
+    QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(discard.done && stayed);
+    QCOMPARE(messages.texts(testsupport::Message::Kind::yesnocancel),
+             std::vector<std::string>(2, std::string("Änderungen speichern?"_cp)));
+
+    ModalAnswer create([&](QWidget* modal) {
+      if (modal != rezeptedit.get()) return false;
+      rezeptedit->e_name->setText(QStringLiteral("Daiquiri"));
+      rezeptedit->zutatengrid->item(0, 2)->setText(QStringLiteral("rum"));
+      rezeptedit->b_zeileneu->click();  // the new line's quantity is being edited
+      qobject_cast<QLineEdit*>(QApplication::focusWidget())->setText(QStringLiteral("2"));
+      rezeptedit->b_speichern->click();  // refused: the line has no ingredient
+      stayed = rezeptedit->isVisible();
+      rezeptedit->zutatengrid->item(1, 2)->setText(QStringLiteral("Zitronensaft"));
+      rezeptedit->b_speichern->click();
+      return true;
+    });
+    form->NeuesRezept1->trigger();
+    QVERIFY(create.done && stayed);
+    QCOMPARE(messages.warnings(), std::vector<std::string>{"Zutatenzeile 2: Bitte geben Sie eine Zutat an."});
+    search();
+    select("Daiquiri");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("Rum", true, false), viewline("2  Zitronensaft", false, false)}));
+
+    ModalAnswer change([&](QWidget* modal) {
+      if (modal != rezeptedit.get()) return false;
+      rezeptedit->e_name->setText(QStringLiteral("Daiquiri Natural"));
+      rezeptedit->zutatengrid->setCurrentCell(0, 0);
+      rezeptedit->b_zeileloeschen->click();
+      rezeptedit->b_speichern->click();
+      return true;
+    });
+    form->Rezeptbearbeiten1->trigger();
+    QVERIFY(change.done);
+    const QModelIndex row = form->ListView_erg->currentIndex();
+    QCOMPARE((QStringList{cell(row, 0), cell(row, 2), cell(row, 3)}), (QStringList{"Daiquiri Natural", "Nein", "Nein"}));
+    QCOMPARE(lines(*form->infomemo), QStringList{viewline("2  Zitronensaft", false, false)});
+
+    messages.clear();
+    messages.answers = {true};
+    QTest::keyClick(form->ListView_erg, Qt::Key_Delete);
+    QCOMPARE(messages.questions(), std::vector<std::string>{std::string("Soll das Rezept „Daiquiri Natural“ gelöscht werden?"_cp)});
+    QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
+    QVERIFY(!form->GB_info->isVisible());
+    messages.clear();
   }
 
   // Alt+Z, E: the tips in a window of their own, in the info box's font,
@@ -604,6 +674,7 @@ class MainUnitTest : public QObject {
   }
 
   void cleanupTestCase() {
+    rezeptedit.reset();
     wertungsform.reset();
     memoform.reset();
     splashform.reset();
