@@ -1,5 +1,7 @@
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
+
 #include "catalogue/search.h"
 #include "catalogue/tables.h"
 #include "platform/clock.h"
@@ -79,11 +81,9 @@ Catalogue::ReadOnly Catalogue::readonly() const {
   ReadOnly cause = ReadOnly::no;
   for (const TdbdynGrid* table : tables()) {
     if (!table) continue;
-    for (const TdbdynGrid::OpenFile& file : table->openfiles()) {
-      if (!file.isopen || !file.readonly) continue;
-      if (file.readonlyreason == platform::err_in_use) return ReadOnly::inuse;
-      cause = ReadOnly::notwritable;
-    }
+    const int reason = table->readonlyreason();
+    if (reason == platform::err_in_use) return ReadOnly::inuse;
+    if (reason != 0) cause = ReadOnly::notwritable;
   }
   return cause;
 }
@@ -186,15 +186,9 @@ Outcome Catalogue::recoverjournal() {
   return Outcome::failed("Fehler beim DB-Init!");
 }
 
-// A probe that takes a file's lock releases it again at once, as it closes.
 bool Catalogue::othercopyended() const {
-  for (const TdbdynGrid* table : tables()) {
-    for (const TdbdynGrid::OpenFile& file : table->openfiles()) {
-      if (!file.isopen || file.readonlyreason != platform::err_in_use) continue;
-      if (!platform::File::open(file.path, platform::File::Access::readwrite_denywrite)) return false;
-    }
-  }
-  return true;
+  const auto all = tables();
+  return std::none_of(all.begin(), all.end(), [](const TdbdynGrid* table) { return table->stillinuse(); });
 }
 
 bool Catalogue::tablesfree() const {

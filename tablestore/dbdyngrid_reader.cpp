@@ -40,7 +40,7 @@ std::string invalidfile(const char* reason) {
 class TdbdynGrid::Reader {
  public:
   Reader(TdbdynGrid& table, int32_t index, OpenFile& entry, const std::string& path, bool readonly)
-      : table_(table), index_(index), entry_(entry), file_(*entry.file), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
+      : table_(table), index_(index), entry_(entry.record), file_(*entry.record.file()), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
     const int32_t rows = table.getrowcount();
     const bool lastisplaceholder = rows > 0 && table.rows_[static_cast<std::size_t>(rows - 1)].state == 0;
     rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
@@ -78,7 +78,7 @@ class TdbdynGrid::Reader {
   void reserverows() {
     const int64_t records = size_ / static_cast<int64_t>(crlf.size() + valuesoffset + table_.getcolcount());
     table_.rows_.reserve(static_cast<std::size_t>(table_.getrowcount() + records));
-    table_.values_.reserve(table_.values_.size() + static_cast<std::size_t>(size_));
+    table_.cells_.reserve(static_cast<std::size_t>(table_.getrowcount() + records), static_cast<std::size_t>(size_));
   }
 
   // Feeds count bytes of the chunk that starts at file offset chunkoffset.
@@ -279,10 +279,10 @@ class TdbdynGrid::Reader {
     for (const Pending& record : pending_) {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
-        if (fixable) check(makelive(entry_, record.start));
+        if (fixable) check(entry_.makelive(record.start));
         addrow(record.pos, record.posdigits, record.values, record.start, record.count);
       } else {
-        if (fixable) check(deletemark(entry_, record.start));
+        if (fixable) check(entry_.deletemark(record.start));
         table_.addfreeslot(freeslot(record.start, record.count));
       }
     }
@@ -338,7 +338,7 @@ class TdbdynGrid::Reader {
 
   TdbdynGrid& table_;
   const int32_t index_;
-  OpenFile& entry_;  // the file as the write-back's fixes see it
+  tablestore::RecordFile& entry_;  // the file as the write-back's fixes see it
   platform::File& file_;
   const std::string& path_;
   const bool readonly_;

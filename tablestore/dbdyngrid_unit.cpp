@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <exception>
 
 #include "platform/codepage.h"
@@ -17,8 +16,6 @@ namespace {
 
 constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
-// values_ is laid out anew once its garbage is this large and more than half of it.
-constexpr std::size_t garbageslack = 1 << 16;
 
 uint64_t laststamp = 0;  // the last change stamp given to any table
 
@@ -84,20 +81,20 @@ void TdbdynGrid::showerror(const std::string& text) const {
 
 // --- cells, rows, columns ---
 
-int32_t TdbdynGrid::getcolcount() const { return colcount_; }
+int32_t TdbdynGrid::getcolcount() const { return cells_.columns(); }
 
-int32_t TdbdynGrid::getrowcount() const { return colcount_ == 0 ? 0 : rowcount_; }
+int32_t TdbdynGrid::getrowcount() const { return getcolcount() == 0 ? 0 : rowcount_; }
 
 void TdbdynGrid::setcolcount(int32_t n) {
   if (n < 0) {
     showerror("tdbdyngrid: setcolcount: Wert unterschreitet 0!");
     return;
   }
-  if (n != colcount_) rewritecells(n);
-  colcount_ = n;
+  cells_.setcolumns(n);
   changed();
   if (n == 0) return;
   rows_.resize(static_cast<std::size_t>(rowcapacity_));
+  cells_.resize(static_cast<std::size_t>(rowcapacity_));
 }
 
 void TdbdynGrid::setrowcount(int32_t n) {
@@ -109,10 +106,10 @@ void TdbdynGrid::setrowcount(int32_t n) {
   changed();
   const int32_t capacity = capacityfor(n);
   if (capacity == rowcapacity_) return;
-  for (int32_t row = capacity; row < rowcapacity_; ++row) clearcells(row);
   rowcapacity_ = capacity;
   rows_.resize(static_cast<std::size_t>(capacity));
-  if (colcount_ == 0) showerror("tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!");
+  cells_.resize(static_cast<std::size_t>(capacity));
+  if (getcolcount() == 0) showerror("tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!");
 }
 
 std::string TdbdynGrid::getcell(int32_t col, int32_t row) const { return std::string(cellview(col, row)); }
@@ -132,81 +129,25 @@ std::string_view TdbdynGrid::cellview(int32_t col, int32_t row) const {
 void TdbdynGrid::rowviews(int32_t row, std::span<std::string_view> cells) const {
   std::fill(cells.begin(), cells.end(), std::string_view());
   // Columns a hand-edited file lacks read as getcell reads them.
-  for (auto col = static_cast<int64_t>(colcount_); col < static_cast<int64_t>(cells.size()); ++col)
+  for (auto col = static_cast<int64_t>(getcolcount()); col < static_cast<int64_t>(cells.size()); ++col)
     showerror(columnoutside(col));
   if (row < 0 || row > rowcount_ - 1) {
     showerror(rowoutside(row));
     return;
   }
-  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
-  if (fields.values == novalues) return;
-  const char* cell = values_.data() + fields.values;
-  for (std::string_view& view : cells.first(std::min<std::size_t>(cells.size(), colcount_))) {
-    const char* end = cell;
-    while (*end != colsep) ++end;
-    view = {cell, static_cast<std::size_t>(end - cell)};
-    cell = end + 1;
-  }
+  cells_.views(row, cells);
 }
 
-std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const {
-  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
-  if (fields.values == novalues) return {};
-  // Every row holds colcount_ separators, so each walk ends inside it. Most
-  // cells are a few bytes long: a plain walk beats a call of memchr.
-  const char* cell = values_.data() + fields.values;
-  for (int32_t c = 0; c < col; ++c) {
-    while (*cell != colsep) ++cell;
-    ++cell;
-  }
-  const char* end = cell;
-  while (*end != colsep) ++end;
-  return {cell, static_cast<std::size_t>(end - cell)};
-}
-
-std::string_view TdbdynGrid::rowcells(const Rowfields& fields) const {
-  if (fields.values == novalues) return {};
-  const char* const bufferend = values_.data() + values_.size();
-  const char* const begin = values_.data() + fields.values;
-  const char* end = begin;
-  for (int32_t c = 0; c < colcount_; ++c)
-    end = static_cast<const char*>(std::memchr(end, colsep, static_cast<std::size_t>(bufferend - end))) + 1;
-  return {begin, static_cast<std::size_t>(end - begin)};
-}
+std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const { return cells_.cell(row, col); }
 
 void TdbdynGrid::setcells(int32_t row, std::string_view cells) {
-  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
-  const std::size_t start = values_.size();
-  values_.append(cells);  // should this fail, the row keeps its old cells
-  garbage_ += rowcells(fields).size();
-  fields.values = start;
+  cells_.set(row, cells);
   changed();
-  if (garbage_ > garbageslack && garbage_ > values_.size() / 2) rewritecells(colcount_);
 }
 
 void TdbdynGrid::clearcells(int32_t row) {
-  Rowfields& fields = rows_[static_cast<std::size_t>(row)];
-  garbage_ += rowcells(fields).size();
-  fields.values = novalues;
+  cells_.erase(row);
   changed();
-}
-
-void TdbdynGrid::rewritecells(int32_t columns) {
-  std::string packed;
-  packed.reserve(values_.size() - garbage_);
-  for (Rowfields& fields : rows_) {
-    std::string_view rest = rowcells(fields);
-    if (fields.values == novalues) continue;
-    fields.values = columns == 0 ? novalues : packed.size();
-    for (int32_t col = 0; col < columns; ++col) {
-      const std::size_t sep = rest.find(colsep);
-      packed.append(rest.substr(0, sep));
-      packed.push_back(colsep);
-      rest.remove_prefix(sep == std::string_view::npos ? rest.size() : sep + 1);
-    }
-  }
-  values_ = std::move(packed);
-  garbage_ = 0;
 }
 
 void TdbdynGrid::changed() { changestamp_ = ++laststamp; }
@@ -219,7 +160,7 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   if (fields.state == 'C') return text + "x\xBFx\xBFx\xBFx\xBFx\xBF";  // no record yet
   text += dbfiles_[fields.file].name;
   text += subsep;
-  text += fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, recordformat::poswidth);
+  text += posdigits(row);
   text += subsep;
   text += recordformat::flaglive;
   text += subsep;
@@ -228,6 +169,11 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
     text += subsep;
   }
   return text;
+}
+
+std::string TdbdynGrid::posdigits(int32_t row) const {
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  return fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, recordformat::poswidth);
 }
 
 const TdbdynGrid::DbFile* TdbdynGrid::finddbfile(const std::string& filename) const {
@@ -340,9 +286,7 @@ std::string TdbdynGrid::freeslotentry(std::string_view filename, Slot slot) {
 }
 
 void TdbdynGrid::clear() {
-  colcount_ = 0;
-  values_ = {};
-  garbage_ = 0;
+  cells_.clear();
   changed();
   rowcapacity_ = 0;
   rowcount_ = 0;
@@ -473,23 +417,22 @@ TdbdynGrid::OpenFile* TdbdynGrid::findopenfile(const std::string& path) {
 
 bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool& readonly) {
   OpenFile* found = findopenfile(path);
-  if (!found) found = &openfiles_.emplace_back(OpenFile{nullptr, path, false, false, 0, -1, nullptr});
+  if (!found) found = &openfiles_.emplace_back(OpenFile{{}, path, false, false, 0});
   if (!found->isopen && !reopen(*found, path)) return false;
-  handle = found->file.get();
+  handle = found->record.file();
   readonly = found->readonly;
   return true;
 }
 
 bool TdbdynGrid::reopen(OpenFile& entry, const std::string& path) {
-  entry.ownend = -1;
-  entry.file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+  entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readwrite_denywrite));
   entry.readonly = false;
-  if (!entry.file) {
+  if (!entry.record.file()) {
     entry.readonlyreason = platform::lasterror();
-    entry.file = platform::File::open(path, platform::File::Access::readonly_denynone);
+    entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readonly_denynone));
     entry.readonly = true;
   }
-  if (!entry.file) {
+  if (!entry.record.file()) {
     entry.readonly = false;
     platform::showwarning(fileerror(std::string("Öffnen"_cp), path));
     return false;
@@ -507,10 +450,8 @@ bool TdbdynGrid::openfileorwarn(const std::string& path, platform::File*& handle
 bool TdbdynGrid::closefiles() {
   for (OpenFile& entry : openfiles_) {
     if (entry.path.empty() || !entry.isopen) continue;
-    if (!entry.file->close())
+    if (!entry.record.close())
       platform::showwarning(std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + entry.path);
-    entry.file.reset();
-    entry.stage.reset();
     entry.isopen = false;
   }
   return true;
@@ -518,19 +459,19 @@ bool TdbdynGrid::closefiles() {
 
 void TdbdynGrid::staged(std::vector<tablestore::Stagedfile>& files) const {
   for (const OpenFile& entry : openfiles_)
-    if (entry.isopen && entry.stage)
-      files.push_back({entry.path.substr(entry.path.rfind('/') + 1), entry.file.get(), entry.stage.get()});
+    if (entry.isopen && entry.record.stage())
+      files.push_back({entry.path.substr(entry.path.rfind('/') + 1), entry.record.file(), entry.record.stage()});
 }
 
 std::size_t TdbdynGrid::stagedbytes() const {
   std::size_t bytes = 0;
   for (const OpenFile& entry : openfiles_)
-    if (entry.stage) bytes += entry.stage->stagedbytes();
+    if (entry.record.stage()) bytes += entry.record.stage()->stagedbytes();
   return bytes;
 }
 
 void TdbdynGrid::committed() {
-  for (OpenFile& entry : openfiles_) entry.stage.reset();
+  for (OpenFile& entry : openfiles_) entry.record.committed();
 }
 
 bool TdbdynGrid::reload() {
@@ -538,38 +479,27 @@ bool TdbdynGrid::reload() {
   const std::string folder = dbpath_;
   std::vector<std::string> names;
   for (const DbFile& file : dbfiles_) names.push_back(file.name);
-  for (OpenFile& entry : openfiles_) {
-    entry.stage.reset();
-    entry.ownend = -1;
-  }
+  for (OpenFile& entry : openfiles_) entry.record.discard();
   setcolcount(1);
   reset();
   return load(folder, names);
 }
 
-bool TdbdynGrid::OpenFile::write(int64_t offset, std::string_view bytes) {
-  if (stage) {
-    stage->write(offset, bytes);
-    return true;
+int TdbdynGrid::readonlyreason() const {
+  int reason = 0;
+  for (const OpenFile& file : openfiles_) {
+    if (!file.isopen || !file.readonly) continue;
+    if (file.readonlyreason == platform::err_in_use) return platform::err_in_use;
+    if (reason == 0) reason = file.readonlyreason == 0 ? platform::err_access_denied : file.readonlyreason;
   }
-  std::size_t written = 0;
-  return file->write(offset, bytes.data(), bytes.size(), written);
+  return reason;
 }
 
-bool TdbdynGrid::OpenFile::read(int64_t offset, char* bytes, std::size_t count, std::size_t& got) {
-  return stage ? stage->read(*file, offset, bytes, count, got) : file->read(offset, bytes, count, got);
-}
-
-bool TdbdynGrid::OpenFile::size(int64_t& bytes) {
-  if (!stage) return file->size(bytes);
-  bytes = stage->size();
-  return true;
-}
-
-bool TdbdynGrid::OpenFile::truncate(int64_t length) {
-  if (!stage) return file->truncate(length);
-  stage->truncate(length);
-  return true;
+bool TdbdynGrid::stillinuse() const {
+  return std::any_of(openfiles_.begin(), openfiles_.end(), [](const OpenFile& file) {
+    return file.isopen && file.readonlyreason == platform::err_in_use &&
+           !platform::File::open(file.path, platform::File::Access::readwrite_denywrite);
+  });
 }
 
 bool TdbdynGrid::fileavailable(const std::string& path) {

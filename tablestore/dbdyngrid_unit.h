@@ -14,20 +14,19 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "tablestore/filestage.h"
+#include "tablestore/cellbuffer.h"
 #include "tablestore/journal.h"
+#include "tablestore/recordfile.h"
+#include "tablestore/recordformat.h"
 
 class TdbdynGrid {
  public:
-  static constexpr char colsep = '\xA1';    // separates columns in a table file
-  static constexpr char subsep = '\xBF';    // separates subfields; starts a record
-  // The reader's chunk and line buffers. Their odd sizes are deliberate and
-  // stay as they are: the chunk size shows in the load's "Lesefehler"
-  // message, and a line keeps its first 102,400 bytes (one byte more for its
-  // final 0xA1), which decides what an over-long line loads as and how long
-  // a record the write-back may write. Rounding them changes both.
-  static constexpr int32_t readbuffersize = 1048577;
-  static constexpr int32_t linebuffersize = 102401;
+  // The format's separators and buffer sizes, under the names the table's
+  // users know them by.
+  static constexpr char colsep = recordformat::colsep;
+  static constexpr char subsep = recordformat::subsep;
+  static constexpr int32_t readbuffersize = recordformat::readbuffersize;
+  static constexpr int32_t linebuffersize = recordformat::linebuffersize;
 
   struct DbFile {
     std::string name;  // lower case, without folder and ".db"
@@ -36,23 +35,13 @@ class TdbdynGrid {
   };
 
   struct OpenFile {
-    std::unique_ptr<platform::File> file;
+    tablestore::RecordFile record;  // the file, its stage and its end
     std::string path;
     bool isopen = false;
     bool readonly = false;
     // Why the read/write open failed when readonly: err_in_use while another
     // process holds the file, err_access_denied when it cannot be written at all.
     int readonlyreason = 0;
-    int64_t ownend = -1;   // the file's size as this table's last append left it; -1: not known
-    // The changes not yet committed, while the table stages its changes.
-    std::unique_ptr<tablestore::FileStage> stage;
-
-    // The file's operations as the write-back sees them: on the stage when
-    // there is one, else on the file.
-    bool write(int64_t offset, std::string_view bytes);
-    bool read(int64_t offset, char* bytes, std::size_t count, std::size_t& got);
-    bool size(int64_t& bytes);
-    bool truncate(int64_t length);
   };
 
   explicit TdbdynGrid(std::string name);
@@ -99,6 +88,13 @@ class TdbdynGrid {
   bool openfile(const std::string& path, platform::File*& handle, bool& readonly);
   bool closefiles();
   static bool fileavailable(const std::string& path);
+  // Why the table cannot write its files: 0 when it can, err_in_use while
+  // another process holds one of them, else the reason of the first one that
+  // cannot be written at all.
+  int readonlyreason() const;
+  // True while a file that was opened read-only because another process held
+  // it is still held: a probe that takes its lock releases it again at once.
+  bool stillinuse() const;
 
   // --- a command's changes as one unit ---
   // While on, row changes write no file: they wait in a stage per file until
@@ -141,7 +137,6 @@ class TdbdynGrid {
   // always "0". A Pos that the file holds in another form than its ten
   // digits (a sign, hex digits) is kept as text in postexts_.
   struct Rowfields {
-    uint64_t values = novalues;  // where the row's cells begin in values_
     int64_t offset = 0;
     int64_t length = 0;
     int32_t pos = 0;
@@ -149,29 +144,18 @@ class TdbdynGrid {
     char state = 0;  // 'N', 'C', 'U', 'D'; 0 for a row without a record
     bool postext = false;
   };
-  static constexpr uint64_t novalues = UINT64_MAX;  // a row whose cells are all empty
   static constexpr std::size_t maxfiles = UINT16_MAX + 1;  // what Rowfields::file can name
   // The subfields of a DBfields text and of a freeslots entry, counted from 1.
   enum Dbfield : int32_t { fieldstate = 1, fieldfile, fieldpos, fieldflag, fieldoffset, fieldlength };
-  // A place in a table file: the offset of a record's first byte and the
-  // length of its slot; 0 where only the offset counts, as at the file's end.
-  struct Slot {
-    int64_t offset = 0;
-    std::size_t length = 0;
-  };
+  using Slot = tablestore::Slot;
+  using Outcome = tablestore::Outcome;
 
   // --- cells ---
   // The cell without checks; col and row must be inside the table.
   std::string_view cellat(int32_t col, int32_t row) const;
-  // The bytes of a row's cells in values_: each cell followed by colsep.
-  std::string_view rowcells(const Rowfields& fields) const;
-  // Appends cells (each followed by colsep) as the row's cells; the old ones
-  // become garbage.
+  // Cells (each followed by colsep) become the row's cells.
   void setcells(int32_t row, std::string_view cells);
   void clearcells(int32_t row);
-  // Lays values_ out anew with columns cells per row: drops the garbage, and
-  // cuts or pads each row when the column count changes.
-  void rewritecells(int32_t columns);
   void changed();
   // The first loaded file of that name; nullptr when there is none.
   const DbFile* finddbfile(const std::string& filename) const;
@@ -216,27 +200,6 @@ class TdbdynGrid {
   // --- write-back ---
   // The values of a row as the write-back reads them: views of its cells.
   using Values = std::span<const std::string_view>;
-  // What every step of the write-back answers, from one file operation up to
-  // a whole row. Done: with the slot it wrote, read or freed, where it has
-  // one. Failed: with the text that updatefile shows, which is the failed
-  // file operation's own ("Zu wenig Speicherplatz"), the step's own reason,
-  // or none, and then the step above puts in its name ("Fehler in _ins!").
-  // Look-ups that may find nothing (the next Pos, a free slot) answer with
-  // std::optional: finding nothing is no failure.
-  struct Outcome {
-    bool done = false;
-    Slot slot;
-    std::string failure;
-
-    explicit operator bool() const { return done; }
-    static Outcome ok() { return {true, {}, {}}; }
-    static Outcome ok(Slot slot) { return {true, slot, {}}; }
-    static Outcome failed(std::string failure = {}) { return {false, {}, std::move(failure)}; }
-    // Failed, with the text of the last failed file operation.
-    static Outcome ioerror();
-    // This outcome; a failure without a text of its own gets the step's name.
-    Outcome named(const char* step) const;
-  };
   // The checks of a row change, each false after its message: addrow and
   // updaterow need the files attached and one value per column; delrow a row
   // of the table that has a record in its file.
@@ -263,15 +226,18 @@ class TdbdynGrid {
   Outcome _ins(const std::string& filename, int32_t pos, Values values);
   // Flags the row's record deleted; answers the slot it freed.
   Outcome _del(int32_t row);
-  Outcome readoldrecord(OpenFile& file, const std::string& fields);
-  Outcome placechange(OpenFile& entry, const std::string& filename, Slot old, std::string_view oldpos,
+  Outcome readoldrecord(tablestore::RecordFile& file, const Rowfields& fields);
+  Outcome placechange(tablestore::RecordFile& file, const std::string& filename, Slot old, std::string_view oldpos,
                       std::size_t length);
-  Outcome overwriteinplace(OpenFile& file, Slot old, std::size_t length);
-  Outcome movetoslot(OpenFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot, std::size_t length);
-  Outcome movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos, std::size_t length);
-  static Outcome swaplive(OpenFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot);
-  // The open writable file of this table; nullptr when there is none.
-  OpenFile* writehandle(const std::string& filename);
+  Outcome overwriteinplace(tablestore::RecordFile& file, Slot old, std::size_t length);
+  Outcome movetoslot(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot,
+                     std::size_t length);
+  Outcome movetoend(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos, std::size_t length);
+  static Outcome swaplive(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos, Slot slot);
+  // The record file of this table's open writable file; nullptr when there is none.
+  tablestore::RecordFile* writehandle(const std::string& filename);
+  // The row's Pos as its record holds it: ten digits, or the text kept for it.
+  std::string posdigits(int32_t row) const;
   // Failed, with the reason, when the record would not fit the line buffer.
   static Outcome recordfits(Values values);
   // Builds the record with the given Flag in the line buffer; returns its length.
@@ -281,34 +247,13 @@ class TdbdynGrid {
   // First fit in freeslots for a record of length bytes; empties the entry it takes.
   std::optional<Slot> takefreeslot(const std::string& filename, std::size_t length);
   static std::optional<Slot> fittingslot(std::string_view entry, const std::string& filename, std::size_t length);
-  Outcome writeintoslot(OpenFile& file, Slot slot);
-  // Appends the record, turned live first when live is set, and raises the
-  // record count; a failure cuts the file back to what it was.
-  Outcome appendrecord(OpenFile& entry, std::size_t length, bool live);
-  // Where an append begins (the slot's offset): the file's end.
-  static Outcome appendstart(OpenFile& entry);
-  // Cuts off a line too short to be a record that ends the file; answers the end.
-  static Outcome cuttornline(OpenFile& file, int64_t end);
-  static Outcome raiserecordcount(OpenFile& file);
-  // The file operations on one record, shared with the reader.
-  static Outcome writeat(OpenFile& file, int64_t offset, std::string_view bytes);
-  static Outcome readat(OpenFile& file, int64_t offset, char* bytes, std::size_t count);
-  static Outcome writehead(OpenFile& file, int64_t offset, std::string_view posdigits, char flag);
-  // Turns the written record at offset live with the one byte of its Flag.
-  static Outcome makelive(OpenFile& file, int64_t offset);
-  static Outcome deletemark(OpenFile& file, int64_t offset);
+  Outcome writeintoslot(tablestore::RecordFile& file, Slot slot);
 
-  int32_t freeslotscan_ = 0;
-  bool stagechanges_ = false;  // freeslots entries below this index are known to be empty
+  int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
+  bool stagechanges_ = false;
 
   std::string name_;
-  int32_t colcount_ = 0;
-  // Every row's cells lie in values_, each row's in one piece, each cell
-  // followed by colsep (no cell holds that byte): one buffer for the whole
-  // table instead of a string per cell. A changed row is appended anew; the
-  // old bytes are garbage until the buffer is laid out again.
-  std::string values_;
-  std::size_t garbage_ = 0;
+  tablestore::CellBuffer cells_;  // rowcapacity_ rows of getcolcount() cells
   uint64_t changestamp_ = 0;
   int32_t rowcapacity_ = 0;
   int32_t rowcount_ = 0;

@@ -201,7 +201,7 @@ const TdbdynGrid::DbFile* TdbdynGrid::targetfile(int32_t row) const {
   // path: the file deleted, or a folder in its place. One stat tells both; a
   // file with a stage had it when the command's first change began the stage.
   const bool staged = std::any_of(openfiles_.begin(), openfiles_.end(), [&](const OpenFile& entry) {
-    return entry.stage && entry.path == dbfile.path;
+    return entry.record.stage() && entry.path == dbfile.path;
   });
   if (!staged && !platform::File::present(dbfile.path)) {
     platform::showwarning("tdbdyngrid: updatefile: " + dbfile.path + " existiert nicht!");
@@ -263,144 +263,133 @@ TdbdynGrid::Outcome TdbdynGrid::erase(int32_t row) {
 // file. The writes then keep the old or the new record live at every moment,
 // and a failure leaves the old one live with the row still "U".
 TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values) {
-  const std::string oldfields = DBfields(row);
-  const std::string oldpos = getsubfield(oldfields, fieldpos);
-  int32_t pos = 0;
-  if (!platform::strtoint(oldpos, pos)) return Outcome::failed("Rec nicht lesbar");
+  const Rowfields fields = rows_[static_cast<std::size_t>(row)];
+  const std::string oldpos = posdigits(row);
   Outcome fits = recordfits(values);
   if (!fits) return fits;
-  OpenFile* entry = writehandle(filename);
-  const Outcome old = entry ? readoldrecord(*entry, oldfields) : Outcome::failed();
+  tablestore::RecordFile* file = writehandle(filename);
+  const Outcome old = file ? readoldrecord(*file, fields) : Outcome::failed();
   if (!old) return old.named("Fehler in _del!");
-  const std::size_t length = buildrecord(pos, values, flagpending);
-  Outcome written = placechange(*entry, filename, old.slot, oldpos, length).named("Fehler in _ins!");
+  const std::size_t length = buildrecord(fields.pos, values, flagpending);
+  Outcome written = placechange(*file, filename, old.slot, oldpos, length).named("Fehler in _ins!");
   if (!written) return written;
   // The old slot is free now, unless the new record went back into it: then
   // its entry is taken at once, as if _del had freed it and _ins reused it.
   const Slot freed = rowslot(row);
   addfreeslot(written.slot.offset == freed.offset ? std::string() : freeslotentry(filename, freed));
-  setlive(row, filename, pos, written.slot);
+  setlive(row, filename, fields.pos, written.slot);
   return written;
 }
 
 // Reads the row's record at its offset into the read buffer: its whole slot
 // when a record can fill it (the answer's slot length then tells it, else it
 // is 0), or just its start mark and Pos. Fails when the Pos there is not the
-// row's: a stale offset must not destroy another record.
-TdbdynGrid::Outcome TdbdynGrid::readoldrecord(OpenFile& file, const std::string& fields) {
-  int32_t start = 0;
-  int32_t pos = 0;
-  int32_t slot = 0;
-  if (!platform::strtoint(getsubfield(fields, fieldoffset), start) ||
-      !platform::strtoint(getsubfield(fields, fieldpos), pos))
-    return Outcome::failed();
-  const bool fillable = platform::strtoint(getsubfield(fields, fieldlength), slot) &&
-                        static_cast<std::size_t>(slot) >= posend && static_cast<std::size_t>(slot) <= longestline;
-  const Slot old{start, fillable ? static_cast<std::size_t>(slot) : 0};
+// row's: a stale offset must not destroy another record. Offsets, like the
+// freeslots entries, stay within 32 bits.
+TdbdynGrid::Outcome TdbdynGrid::readoldrecord(tablestore::RecordFile& file, const Rowfields& fields) {
+  if (fields.offset > INT32_MAX) return Outcome::failed();
+  const bool fillable =
+      fields.length >= static_cast<int64_t>(posend) && fields.length <= static_cast<int64_t>(longestline);
+  const Slot old{fields.offset, fillable ? static_cast<std::size_t>(fields.length) : 0};
   char* const bytes = readbuffer_.get();
-  const Outcome read = readat(file, old.offset, bytes, fillable ? old.length : posend);
+  const Outcome read = file.readat(old.offset, bytes, fillable ? old.length : posend);
   if (!read) return read;
   int32_t stored = 0;
-  if (!platform::strtoint(std::string_view(bytes + posoffset, poswidth), stored) || stored != pos)
+  if (!platform::strtoint(std::string_view(bytes + posoffset, poswidth), stored) || stored != fields.pos)
     return Outcome::failed();
   return Outcome::ok(old);
 }
 
 // Writes the changed row's record, built in the line buffer, where it goes:
 // the first free slot that fits, else its own old slot, else the file's end.
-TdbdynGrid::Outcome TdbdynGrid::placechange(OpenFile& entry, const std::string& filename, Slot old,
+TdbdynGrid::Outcome TdbdynGrid::placechange(tablestore::RecordFile& file, const std::string& filename, Slot old,
                                             std::string_view oldpos, std::size_t length) {
   if (const std::optional<Slot> slot = takefreeslot(filename, length))
-    return movetoslot(entry, old.offset, oldpos, *slot, length);
-  if (old.length >= length) return overwriteinplace(entry, old, length);
-  return movetoend(entry, old.offset, oldpos, length);
+    return movetoslot(file, old.offset, oldpos, *slot, length);
+  if (old.length >= length) return overwriteinplace(file, old, length);
+  return movetoend(file, old.offset, oldpos, length);
 }
 
 // The new record goes over the old one in one write. Its head is the old
 // head (same Pos, live), so no delete mark is needed; should the write fail,
 // the old bytes, kept in the read buffer, are put back.
-TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(OpenFile& file, Slot old, std::size_t length) {
+TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(tablestore::RecordFile& file, Slot old, std::size_t length) {
   char* const record = linebuffer_.get();
   record[flagoffset] = flaglive;
   std::memset(record + length, fillbyte, old.length - length);
-  const Outcome written = writeat(file, old.offset, {record, old.length});
+  const Outcome written = file.writeat(old.offset, {record, old.length});
   if (written) return Outcome::ok(old);
-  writeat(file, old.offset, {readbuffer_.get(), old.length});
+  file.writeat(old.offset, {readbuffer_.get(), old.length});
   return written;
 }
 
 // Into a free slot: the new record, not yet live, then the old one flagged
 // deleted, then the new one turned live.
-TdbdynGrid::Outcome TdbdynGrid::movetoslot(OpenFile& file, int64_t oldoffset, std::string_view oldpos,
-                                           Slot slot, std::size_t length) {
+TdbdynGrid::Outcome TdbdynGrid::movetoslot(tablestore::RecordFile& file, int64_t oldoffset,
+                                           std::string_view oldpos, Slot slot, std::size_t length) {
   std::memset(linebuffer_.get() + length, fillbyte, slot.length - length);
-  const Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
+  const Outcome written = file.writeat(slot.offset, {linebuffer_.get(), slot.length});
   if (written) return swaplive(file, oldoffset, oldpos, slot);
-  deletemark(file, slot.offset);
+  file.deletemark(slot.offset);
   return written;
 }
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-TdbdynGrid::Outcome TdbdynGrid::movetoend(OpenFile& entry, int64_t oldoffset, std::string_view oldpos,
-                                          std::size_t length) {
-  const Outcome appended = appendrecord(entry, length, false);
-  return appended ? swaplive(entry, oldoffset, oldpos, appended.slot) : appended;
+TdbdynGrid::Outcome TdbdynGrid::movetoend(tablestore::RecordFile& file, int64_t oldoffset,
+                                          std::string_view oldpos, std::size_t length) {
+  const Outcome appended = file.appendrecord({linebuffer_.get(), length}, false);
+  return appended ? swaplive(file, oldoffset, oldpos, appended.slot) : appended;
 }
 
 // The old record is flagged deleted, then the new one in slot turned live.
 // Should either fail, the old record is made live again and the new one
 // deleted; if even that fails, the next load still finds exactly one of them
 // live.
-TdbdynGrid::Outcome TdbdynGrid::swaplive(OpenFile& file, int64_t oldoffset, std::string_view oldpos,
-                                         Slot slot) {
-  Outcome swapped = deletemark(file, oldoffset);
-  if (swapped) swapped = makelive(file, slot.offset);
+TdbdynGrid::Outcome TdbdynGrid::swaplive(tablestore::RecordFile& file, int64_t oldoffset,
+                                         std::string_view oldpos, Slot slot) {
+  Outcome swapped = file.deletemark(oldoffset);
+  if (swapped) swapped = file.makelive(slot.offset);
   if (swapped) return Outcome::ok(slot);
-  if (writehead(file, oldoffset, oldpos, flaglive)) deletemark(file, slot.offset);
+  if (file.writehead(oldoffset, oldpos, flaglive)) file.deletemark(slot.offset);
   return swapped;
 }
 
 TdbdynGrid::Outcome TdbdynGrid::_ins(const std::string& filename, int32_t pos, Values values) {
-  OpenFile* entry = writehandle(filename);
-  if (!entry) return Outcome::failed();
+  tablestore::RecordFile* file = writehandle(filename);
+  if (!file) return Outcome::failed();
   const std::size_t length = buildrecord(pos, values, flagdeleted);
   if (const std::optional<Slot> slot = takefreeslot(filename, length)) {
     std::memset(linebuffer_.get() + length, fillbyte, slot->length - length);
-    return writeintoslot(*entry, *slot);
+    return writeintoslot(*file, *slot);
   }
-  return appendrecord(*entry, length, true);
+  return file->appendrecord({linebuffer_.get(), length}, true);
 }
 
 TdbdynGrid::Outcome TdbdynGrid::_del(int32_t row) {
-  const std::string fields = DBfields(row);
-  OpenFile* entry = writehandle(getsubfield(fields, fieldfile));
-  if (!entry) return Outcome::failed();
-  OpenFile& file = *entry;
-  const Outcome old = readoldrecord(file, fields);
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  tablestore::RecordFile* file = writehandle(dbfiles_[fields.file].name);
+  if (!file) return Outcome::failed();
+  const Outcome old = readoldrecord(*file, fields);
   if (!old) return old;
-  const Outcome marked = deletemark(file, old.slot.offset);
+  const Outcome marked = file->deletemark(old.slot.offset);
   if (marked) return Outcome::ok(rowslot(row));
   // A mark that failed half-way must not leave the record live under another Pos.
-  writehead(file, old.slot.offset, getsubfield(fields, fieldpos), flaglive);
+  file->writehead(old.slot.offset, posdigits(row), flaglive);
   return marked;
 }
 
-TdbdynGrid::OpenFile* TdbdynGrid::writehandle(const std::string& filename) {
+tablestore::RecordFile* TdbdynGrid::writehandle(const std::string& filename) {
   platform::File* file = nullptr;
   bool readonly = false;
   const DbFile* dbfile = finddbfile(filename);
   if (dbfile == nullptr || !openfile(dbfile->path, file, readonly) || readonly) return nullptr;
   OpenFile* found = nullptr;
   for (OpenFile& entry : openfiles_)
-    if (entry.file.get() == file) found = &entry;
+    if (entry.record.file() == file) found = &entry;
   // The one place that decides whether a change goes to the file or waits.
-  if (found && stagechanges_ && !found->stage) {
-    int64_t size = 0;
-    if (!file->size(size)) return nullptr;
-    found->stage = std::make_unique<tablestore::FileStage>(size);
-  }
-  return found;
+  if (found && stagechanges_ && !found->record.stage() && !found->record.beginstage()) return nullptr;
+  return found ? &found->record : nullptr;
 }
 
 TdbdynGrid::Outcome TdbdynGrid::recordfits(Values values) {
@@ -473,128 +462,11 @@ std::optional<TdbdynGrid::Slot> TdbdynGrid::fittingslot(std::string_view entry, 
   return Slot{slotoffset, static_cast<std::size_t>(slotsize)};
 }
 
-TdbdynGrid::Outcome TdbdynGrid::writeintoslot(OpenFile& file, Slot slot) {
-  Outcome written = writeat(file, slot.offset, {linebuffer_.get(), slot.length});
-  if (written) written = makelive(file, slot.offset);
+TdbdynGrid::Outcome TdbdynGrid::writeintoslot(tablestore::RecordFile& file, Slot slot) {
+  Outcome written = file.writeat(slot.offset, {linebuffer_.get(), slot.length});
+  if (written) written = file.makelive(slot.offset);
   if (written) return Outcome::ok(slot);
   // Part of the record may have arrived: it must not load as a live record.
-  deletemark(file, slot.offset);
+  file.deletemark(slot.offset);
   return written;
-}
-
-TdbdynGrid::Outcome TdbdynGrid::appendrecord(OpenFile& entry, std::size_t length, bool live) {
-  const Outcome start = appendstart(entry);
-  if (!start) return start;
-  const int64_t end = start.slot.offset;
-  // CR LF and the record go out in one write, assembled in the read buffer,
-  // which is idle outside loading and has room for both.
-  char* out = readbuffer_.get();
-  std::memcpy(out, crlf.data(), crlf.size());
-  std::memcpy(out + crlf.size(), linebuffer_.get(), length);
-  const Slot slot{end + static_cast<int64_t>(crlf.size()), length};
-  Outcome appended = writeat(entry, end, {out, crlf.size() + length});
-  if (appended && live) appended = makelive(entry, slot.offset);
-  if (appended) appended = raiserecordcount(entry);
-  if (!appended) {
-    // Cut the file back: a failed append leaves it exactly as before.
-    entry.truncate(end);
-    return appended;
-  }
-  entry.ownend = slot.offset + static_cast<int64_t>(length);
-  return Outcome::ok(slot);
-}
-
-TdbdynGrid::Outcome TdbdynGrid::appendstart(OpenFile& entry) {
-  // The end that this table's last append left is the file's end: no other
-  // process writes the file while the table holds it, and that end holds no
-  // torn line. Any other end is looked up and checked.
-  const int64_t ownend = entry.ownend;
-  entry.ownend = -1;
-  if (ownend >= 0) return Outcome::ok({ownend, 0});
-  int64_t end = 0;
-  if (!entry.size(end)) return Outcome::ioerror();
-  return cuttornline(entry, end);
-}
-
-// An append cut short by the process dying can leave CR LF and the first
-// bytes of a record at the end of the file. A line that the reader would not
-// parse alone it joins to the line appended next, which would then fail on
-// every load: such a line is cut off before appending. It is assembled as
-// the reader assembles it: the file's last byte, LFs and NULs left out, a
-// final 0xA1 added when missing.
-TdbdynGrid::Outcome TdbdynGrid::cuttornline(OpenFile& file, int64_t end) {
-  // CR LF, a line long enough to be parsed alone, and the file's last byte.
-  char tail[crlf.size() + shortestline + 1];
-  const int64_t start = std::max<int64_t>(0, end - static_cast<int64_t>(sizeof tail));
-  const auto count = static_cast<std::size_t>(end - start);
-  const Outcome read = readat(file, start, tail, count);
-  if (!read) return read;
-  const std::string_view bytes(tail, count);
-  const std::size_t cr = bytes.rfind(lineend);
-  if (cr == std::string_view::npos) return Outcome::ok({end, 0});  // the last line is long, or the header
-  std::string_view torn = bytes.substr(cr + 1);
-  if (!torn.empty()) torn.remove_suffix(1);  // the file's last byte ends the line unread
-  std::string line;
-  for (const char c : torn)
-    if (c != skipped && c != fillbyte) line += c;
-  if (line.empty() || line.back() != colsep) line += colsep;
-  if (parsedalone(line)) return Outcome::ok({end, 0});
-  const int64_t cut = start + static_cast<int64_t>(cr);
-  if (!file.truncate(cut)) return Outcome::ioerror();
-  return Outcome::ok({cut, 0});
-}
-
-TdbdynGrid::Outcome TdbdynGrid::raiserecordcount(OpenFile& file) {
-  char digits[countwidth];
-  const Outcome read = readat(file, countoffset, digits, countwidth);
-  if (!read) return read;
-  int32_t count = 0;
-  if (!platform::strtoint(std::string_view(digits, countwidth), count)) return Outcome::failed();
-  char header[countend];
-  putcount(header, int64_t{count} + 1);
-  return writeat(file, 0, {header, countend});
-}
-
-// --- the file operations on one record ---
-
-TdbdynGrid::Outcome TdbdynGrid::Outcome::ioerror() { return failed(platform::errortext(platform::lasterror())); }
-
-TdbdynGrid::Outcome TdbdynGrid::Outcome::named(const char* step) const {
-  if (done || !failure.empty()) return *this;
-  return failed(step);
-}
-
-TdbdynGrid::Outcome TdbdynGrid::writeat(OpenFile& file, int64_t offset, std::string_view bytes) {
-  return file.write(offset, bytes) ? Outcome::ok() : Outcome::ioerror();
-}
-
-// Fails with no text of its own when fewer than count bytes arrive.
-TdbdynGrid::Outcome TdbdynGrid::readat(OpenFile& file, int64_t offset, char* bytes, std::size_t count) {
-  std::size_t got = 0;
-  if (!file.read(offset, bytes, count, got)) return Outcome::ioerror();
-  return got == count ? Outcome::ok() : Outcome::failed();
-}
-
-// The headlength leading bytes of a record: start mark, Pos, 0xBF, Flag.
-TdbdynGrid::Outcome TdbdynGrid::writehead(OpenFile& file, int64_t offset, std::string_view posdigits,
-                                          char flag) {
-  if (posdigits.size() != poswidth) return Outcome::failed();
-  char head[headlength];
-  puthead(head, posdigits, flag);
-  return writeat(file, offset, {head, headlength});
-}
-
-// One write of many bytes can be cut short when the process dies in it, so a
-// record goes to disk not live and turns live by this single byte: an
-// interrupted write leaves a free slot, never half a record read as live.
-TdbdynGrid::Outcome TdbdynGrid::makelive(OpenFile& file, int64_t offset) {
-  return writeat(file, offset + static_cast<int64_t>(flagoffset), {&flaglive, 1});
-}
-
-// Flags the record at offset deleted. Its Flag byte goes first, alone: a
-// write of one byte cannot be torn, while the whole mark can, and a mark torn
-// in the middle of the Pos would leave the record live under another Pos.
-TdbdynGrid::Outcome TdbdynGrid::deletemark(OpenFile& file, int64_t offset) {
-  const Outcome flagged = writeat(file, offset + static_cast<int64_t>(flagoffset), {&flagdeleted, 1});
-  return flagged ? writehead(file, offset, zerodigits, flagdeleted) : flagged;
 }

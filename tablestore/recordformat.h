@@ -2,8 +2,8 @@
 // and the line break of the table store's messages.
 // A file is the header line, then for each record CR LF and the record line;
 // no line end follows the header of a new file nor the last record. Columns
-// are separated by TdbdynGrid::colsep (0xA1), the fields of a record's head
-// by TdbdynGrid::subsep (0xBF), which also starts every record.
+// are separated by colsep (0xA1), the fields of a record's head by subsep
+// (0xBF), which also starts every record.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +12,18 @@
 #include <string>
 #include <string_view>
 
-#include "tablestore/dbdyngrid_unit.h"
-
 namespace recordformat {
+
+inline constexpr char colsep = '\xA1';  // separates columns in a table file
+inline constexpr char subsep = '\xBF';  // separates subfields; starts a record
+
+// The reader's chunk and line buffers. Their odd sizes are deliberate and
+// stay as they are: the chunk size shows in the load's "Lesefehler" message,
+// and a line keeps its first 102,400 bytes (one byte more for its final
+// 0xA1), which decides what an over-long line loads as and how long a record
+// the write-back may write. Rounding them changes both.
+inline constexpr int32_t readbuffersize = 1048577;
+inline constexpr int32_t linebuffersize = 102401;
 
 // --- the header line: "#DB", 0xA1, DC, 0xA1, REV, 0xA1, CC, 0xA1 ---
 inline constexpr std::string_view magic = "#DB";
@@ -62,7 +71,7 @@ inline constexpr std::string_view crlf = "\r\n";
 
 // The longest line the reader keeps (it drops further bytes), so the longest
 // record the write-back may write.
-inline constexpr std::size_t longestline = TdbdynGrid::linebuffersize - 1;
+inline constexpr std::size_t longestline = linebuffersize - 1;
 // The reader passes an assembled line (its final 0xA1 restored) to the parser
 // only from this length on, or when its second byte is "#"; a shorter line is
 // joined to the next one. The write-back's cut of a torn line decides with
@@ -85,22 +94,22 @@ inline void putdigits(char* out, int64_t value, std::size_t width) {
 
 // The headlength bytes of a record's head at out; posdigits holds poswidth bytes.
 inline void puthead(char* out, std::string_view posdigits, char flag) {
-  out[0] = TdbdynGrid::subsep;
+  out[0] = subsep;
   std::memcpy(out + posoffset, posdigits.data(), poswidth);
-  out[posend] = TdbdynGrid::subsep;
+  out[posend] = subsep;
   out[flagoffset] = flag;
 }
 
 // The countend bytes of the magic, its 0xA1 and count as DC at out.
 inline void putcount(char* out, int64_t count) {
   std::memcpy(out, magic.data(), magic.size());
-  out[magic.size()] = TdbdynGrid::colsep;
+  out[magic.size()] = colsep;
   putdigits(out + countoffset, count, countwidth);
 }
 
 // The whole file of a new table with columns columns: its header alone.
 inline std::string newheader(int32_t columns) {
-  const std::string sep(1, TdbdynGrid::colsep);
+  const std::string sep(1, colsep);
   return std::string(magic) + sep + std::string(zerodigits) + sep + revision + sep + std::to_string(columns) + sep;
 }
 

@@ -177,7 +177,7 @@ TEST_F(Loading, ReloadingReusesTheOpenFileEntry) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
-  const platform::File* first = table.openfiles().at(0).file.get();
+  const platform::File* first = table.openfiles().at(0).record.file();
   ASSERT_TRUE(table.openfiles()[0].isopen);
   EXPECT_FALSE(table.openfiles()[0].readonly);
 
