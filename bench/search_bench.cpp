@@ -97,8 +97,13 @@ catalogue::SearchSettings settings(bool withterm) {
 void Search(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::SilentProgress progress;
+  catalogue::Namensordnung namensordnung;
   std::size_t hits = 0;
-  for (auto _ : state) hits = catalogue::b_suchenClick(b.rezepte, b.links, b.zutaten, settings(state.range(1)), progress).rows.size();
+  for (auto _ : state)
+    hits = catalogue::b_suchenClick(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
+                                    catalogue::Zutatentabelle(b.zutaten), namensordnung, settings(state.range(1)),
+                                    progress)
+               .rows.size();
   state.counters["hits"] = static_cast<double>(hits);
 }
 
@@ -106,14 +111,19 @@ void SearchPlainScan(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::RecordingProgress progress;
   std::size_t hits = 0;
-  for (auto _ : state) hits = testsupport::plainsearch(b.rezepte, b.links, b.zutaten, settings(state.range(1)), progress).rows.size();
+  for (auto _ : state)
+    hits = testsupport::plainsearch(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
+                                    catalogue::Zutatentabelle(b.zutaten), settings(state.range(1)), progress)
+               .rows.size();
   state.counters["hits"] = static_cast<double>(hits);
 }
 
 void EditorFilling(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::SilentProgress progress;
-  for (auto _ : state) benchmark::DoNotOptimize(catalogue::zutatenzeilen(b.zutaten, b.links, progress));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(catalogue::zutatenzeilen(catalogue::Zutatentabelle(b.zutaten),
+                                                      catalogue::Rezeptezutatentabelle(b.links), progress));
 }
 
 // Second argument, the ingredients available: 0 three in four (most recipes
@@ -123,7 +133,9 @@ void Einkaufstipps(benchmark::State& state) {
   const TdbdynGrid& zutaten = zutatenmit(static_cast<int>(state.range(0)), static_cast<Verfuegbar>(state.range(1)));
   std::size_t recipes = 0;
   for (auto _ : state) {
-    const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(b.rezepte, b.links, zutaten);
+    const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(catalogue::Rezeptetabelle(b.rezepte),
+                                                                   catalogue::Rezeptezutatentabelle(b.links),
+                                                                   catalogue::Zutatentabelle(zutaten));
     recipes = 0;
     for (const auto* block : {&tipps.eine, &tipps.paare})
       for (const catalogue::Einkaufstipp& tipp : *block) recipes += tipp.rezepte.size();
@@ -134,7 +146,9 @@ void Einkaufstipps(benchmark::State& state) {
 void EditorFillingPlainScan(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::RecordingProgress progress;
-  for (auto _ : state) benchmark::DoNotOptimize(testsupport::plainrows(b.zutaten, b.links, progress));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(testsupport::plainrows(catalogue::Zutatentabelle(b.zutaten),
+                                                    catalogue::Rezeptezutatentabelle(b.links), progress));
 }
 
 // Second argument: 0 empty term and name only, 1 a term in names and ingredients.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "catalogue/search.h"
 #include "catalogue/tables.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -136,7 +135,10 @@ void Catalogue::StarttimerTimer() {
   // An input/output error writing the status file leaves the tables unloaded
   // and the splash open, and the program running.
   if (!opened.outcome.orwarn()) return;
-  namensordnungvorbereiten(*c_rezepte_);
+  // The name order is worked out in the second the splash window shows in
+  // any case, so that the first search after a start is as quick as the
+  // ones after it.
+  namensordnung_.fuer(rezepte());
   waitforsplash(start);
   splash_.close();
 }

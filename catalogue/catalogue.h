@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/namensordnung.h"
 #include "catalogue/outcome.h"
 #include "catalogue/ports.h"
+#include "catalogue/tables.h"
 #include "platform/folderlock.h"
 #include "platform/messages.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -89,6 +91,14 @@ class Catalogue {
   const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
   TdbdynGrid& c_zubereitungen() { return *c_zubereitungen_; }
   const TdbdynGrid& c_zubereitungen() const { return *c_zubereitungen_; }
+  // The same tables, each as its own type, for reading.
+  Zutatentabelle zutaten() const { return Zutatentabelle(*c_zutaten_); }
+  Rezeptezutatentabelle rezeptezutaten() const { return Rezeptezutatentabelle(*c_rezeptezutaten_); }
+  Rezeptetabelle rezepte() const { return Rezeptetabelle(*c_rezepte_); }
+  Zubereitungentabelle zubereitungen() const { return Zubereitungentabelle(*c_zubereitungen_); }
+
+  // The recipes' name order, which the search keeps while c_rezepte stays as it is.
+  Namensordnung& namensordnung() const { return namensordnung_; }
 
   ApplicationPort& application() { return application_; }
 
@@ -136,6 +146,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_rezepte_;
   std::unique_ptr<TdbdynGrid> c_zubereitungen_;
   bool neuangelegt_ = false;
+  mutable Namensordnung namensordnung_;  // a cache: a search on a const catalogue refreshes it
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;

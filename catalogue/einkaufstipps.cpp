@@ -21,8 +21,8 @@ namespace {
 // link row looks at one.
 class Zutaten {
  public:
-  explicit Zutaten(const TdbdynGrid& c_zutaten) : slots_(c_zutaten.getrowcount()) {
-    for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+  explicit Zutaten(Zutatentabelle c_zutaten) : slots_(c_zutaten->getrowcount()) {
+    for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
       const Zutatzeile zutat = lesezutat(c_zutaten, row);
       const auto [slot, neu] = slots_.eintragen(idnummer(zutat.id(), zeilenersatz));
       if (neu) {
@@ -96,8 +96,9 @@ struct Fehlend {
 // missing. A recipe id that has no slot has no lines.
 class Rezeptzeilen {
  public:
-  Rezeptzeilen(const TdbdynGrid& c_rezeptezutaten, const Zutaten& zutaten) : slots_(c_rezeptezutaten.getrowcount()) {
-    for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
+  Rezeptzeilen(Rezeptezutatentabelle c_rezeptezutaten, const Zutaten& zutaten)
+      : slots_(c_rezeptezutaten->getrowcount()) {
+    for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row) {
       const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
       const auto [slot, neu] = slots_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) fehlend_.emplace_back();
@@ -256,7 +257,7 @@ std::vector<Einkaufsschritt> einkaufsplan(std::vector<const Fehlend*> offen, Zut
 
 // A group as the caller sees it: the names, its recipes in the result list's
 // order; equal names keep their table order.
-Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, const TdbdynGrid& c_rezepte) {
+Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, Rezeptetabelle c_rezepte) {
   Einkaufstipp out;
   for (const int32_t slot : gruppe.zutaten) out.zutaten.push_back(alle.name(slot));
   for (const int32_t row : gruppe.rezepte)
@@ -272,8 +273,8 @@ Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, const TdbdynGrid& c
 
 }  // namespace
 
-Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
-                            const TdbdynGrid& c_zutaten) {
+Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten,
+                            Zutatentabelle c_zutaten) {
   Zutaten zutaten(c_zutaten);
   const Rezeptzeilen rezeptzeilen(c_rezeptezutaten, zutaten);
   Einkaufstipps tipps;
@@ -281,7 +282,7 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
   Gruppen eine;
   Gruppen paare;
   std::vector<const Fehlend*> offen;
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     const Fehlend* f = rezeptzeilen.fehlend(leserezeptid(c_rezepte, row));
     if (f != nullptr) tipps.keinerezepte = false;
     if (f == nullptr || f->unkaeuflich) continue;
@@ -299,7 +300,7 @@ Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rez
 }
 
 Einkaufstipps einkaufstipps(const Catalogue& catalogue) {
-  return einkaufstipps(catalogue.c_rezepte(), catalogue.c_rezeptezutaten(), catalogue.c_zutaten());
+  return einkaufstipps(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten());
 }
 
 }  // namespace catalogue

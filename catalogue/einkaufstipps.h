@@ -60,8 +60,8 @@ inline constexpr std::size_t planschritte = 5;
 // result list's order (a pair by its first name, then its second), then by
 // the ingredients' places in c_zutaten, so that equal names keep a fixed order.
 // A purchase of the plan that ties with another is chosen by the same order.
-Einkaufstipps einkaufstipps(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
-                            const TdbdynGrid& c_zutaten);
+Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten,
+                            Zutatentabelle c_zutaten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);
 
 }  // namespace catalogue

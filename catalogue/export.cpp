@@ -25,18 +25,18 @@ struct Verzeichnis {
 
 Verzeichnis verzeichnis(const Catalogue& catalogue) {
   Verzeichnis v;
-  const TdbdynGrid& c_zutaten = catalogue.c_zutaten();
-  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+  const Zutatentabelle c_zutaten = catalogue.zutaten();
+  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
     v.zutatnamen[idnummer(zutat.id(), zeilenersatz)] = zutat.name();
   }
-  const TdbdynGrid& links = catalogue.c_rezeptezutaten();
-  for (int32_t row = 0; row < links.getrowcount(); ++row)
+  const Rezeptezutatentabelle links = catalogue.rezeptezutaten();
+  for (int32_t row = 0; row < links->getrowcount(); ++row)
     v.zeilen[idnummer(leserezeptzutat(links, row).rezeptid(), linkersatz)].push_back(row);
-  const TdbdynGrid& c_zubereitungen = catalogue.c_zubereitungen();
-  for (int32_t row = 0; row < c_zubereitungen.getrowcount(); ++row)
-    v.zubereitungen.emplace(idnummer(c_zubereitungen.cellview(zubereitungspalte::rezeptid, row), linkersatz),
-                            c_zubereitungen.cellview(zubereitungspalte::text, row));
+  const Zubereitungentabelle c_zubereitungen = catalogue.zubereitungen();
+  for (int32_t row = 0; row < c_zubereitungen->getrowcount(); ++row)
+    v.zubereitungen.emplace(idnummer(c_zubereitungen->cellview(zubereitungspalte::rezeptid, row), linkersatz),
+                            c_zubereitungen->cellview(zubereitungspalte::text, row));
   return v;
 }
 
@@ -55,7 +55,7 @@ void zutatzeile(std::string& text, const Mengenangabe& angabe, std::string_view 
 }
 
 void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichnis& v, int32_t row) {
-  const Rezeptzeile rezept = leserezept(catalogue.c_rezepte(), row);
+  const Rezeptzeile rezept = leserezept(catalogue.rezepte(), row);
   const int32_t id = idnummer(rezept.id(), zeilenersatz);
   ((text += rezept.name()) += zeilenende) += "Zutaten:";
   text += zeilenende;
@@ -65,11 +65,11 @@ void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichni
     std::vector<int32_t> links = zeilen->second;
     insatzfolge(catalogue.c_rezeptezutaten(), links);
     for (const int32_t link : links) {
-      const auto name = v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.c_rezeptezutaten(), link).zutatid(),
+      const auto name = v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.rezeptezutaten(), link).zutatid(),
                                                    linkersatz));
       // A line whose ingredient is gone has no name, and no line could bring it back.
       if (name == v.zutatnamen.end() || name->second.empty()) continue;
-      zutatzeile(text, lesemenge(catalogue.c_rezeptezutaten(), link), name->second);
+      zutatzeile(text, lesemenge(catalogue.rezeptezutaten(), link), name->second);
     }
   }
   if (const auto zubereitung = v.zubereitungen.find(id); zubereitung != v.zubereitungen.end())
@@ -104,9 +104,9 @@ std::string folderof(const std::string& path) { return path.substr(0, path.rfind
 
 std::string exporttext(const Catalogue& catalogue) {
   const Verzeichnis v = verzeichnis(catalogue);
-  const TdbdynGrid& c_rezepte = catalogue.c_rezepte();
+  const Rezeptetabelle c_rezepte = catalogue.rezepte();
   std::string text;
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     // Placeholder and deleted rows have no id.
     if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == zeilenersatz) continue;
     rezeptblock(text, catalogue, v, row);

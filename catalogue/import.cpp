@@ -89,7 +89,7 @@ std::optional<IngredientLine> splitingredient(const std::string& line) {
 class Importer {
  public:
   explicit Importer(Catalogue& catalogue)
-      : catalogue_(catalogue), recipeid_(largestid(catalogue.c_rezepte())), ingredients_(catalogue.c_zutaten()) {}
+      : catalogue_(catalogue), recipeid_(largestid(catalogue.rezepte())), ingredients_(catalogue.zutaten()) {}
 
   // Handles one trimmed line; a failure ends the import.
   Outcome handle(const std::string& line) {
@@ -157,7 +157,7 @@ class Importer {
       row[zutatspalte::id] = std::to_string(ingredientid);
       row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
       if (!c_zutaten.addrow(row)) return writefailed("c_zutaten db_addrow fehlgeschlagen");
-      ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
+      ingredients_.added(Zutatentabelle(c_zutaten), c_zutaten.getrowcount() - 1);
     }
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
@@ -303,17 +303,17 @@ void ImportLines::decidecoding(std::string_view line) {
   utf8_ = platform::is_multibyte_utf8(ended_ ? rest_ : wholecharacters(rest_));
 }
 
-int64_t largestid(const TdbdynGrid& c_rezepte) {
+int64_t largestid(Rezeptetabelle c_rezepte) {
   int64_t largest = 0;
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     int32_t id = 0;
     if (platform::strtoint(leserezeptid(c_rezepte, row), id)) largest = std::max<int64_t>(largest, id);
   }
   return largest;
 }
 
-IngredientLookup::IngredientLookup(const TdbdynGrid& c_zutaten) {
-  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) added(c_zutaten, row);
+IngredientLookup::IngredientLookup(Zutatentabelle c_zutaten) {
+  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) added(c_zutaten, row);
 }
 
 std::optional<int32_t> IngredientLookup::find(const std::string& uppername) const {
@@ -322,7 +322,7 @@ std::optional<int32_t> IngredientLookup::find(const std::string& uppername) cons
   return it->second;
 }
 
-void IngredientLookup::added(const TdbdynGrid& c_zutaten, int32_t row) {
+void IngredientLookup::added(Zutatentabelle c_zutaten, int32_t row) {
   const Zutatzeile zutat = lesezutat(c_zutaten, row);
   int32_t id = 0;
   if (!platform::strtoint(zutat.id(), id)) return;

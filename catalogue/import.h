@@ -69,20 +69,20 @@ std::string storedvalue(std::string_view text);
 bool uppercontains(std::string_view text, std::string_view upper);
 
 // The largest recipe id that reads as a number, at least 0.
-int64_t largestid(const TdbdynGrid& c_rezepte);
+int64_t largestid(Rezeptetabelle c_rezepte);
 
 // What a scan of c_zutaten by name would find, built once per import so that
 // each ingredient line costs a hash lookup instead of a pass over the table.
 class IngredientLookup {
  public:
-  explicit IngredientLookup(const TdbdynGrid& c_zutaten);
+  explicit IngredientLookup(Zutatentabelle c_zutaten);
   // The id of the first row (in table order, rows whose id is no number passed
   // over) whose name, trimmed and upper-cased, equals uppername.
   std::optional<int32_t> find(const std::string& uppername) const;
   // One more than the largest id that reads as a number, at least 1.
   int64_t nextid() const { return largest_ + 1; }
   // Takes in the row just appended to the end of c_zutaten.
-  void added(const TdbdynGrid& c_zutaten, int32_t row);
+  void added(Zutatentabelle c_zutaten, int32_t row);
 
  private:
   std::unordered_map<std::string, int32_t> ids_;

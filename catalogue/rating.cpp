@@ -11,8 +11,8 @@ namespace catalogue {
 namespace {
 
 // The first row of c_rezepte whose id has the number, or -1.
-int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
+int32_t findrezept(Rezeptetabelle c_rezepte, int32_t id) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row)
     if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
   return -1;
 }
@@ -36,7 +36,7 @@ Outcome schreibewertung(Catalogue& catalogue, int32_t row, int32_t rating) {
 
 std::optional<std::string> Wertungndern1Click(Catalogue& catalogue, const std::string& hiddenid, RatingPort& dialog) {
   if (!catalogue.maywrite().orwarn()) return std::nullopt;
-  const TdbdynGrid& c_rezepte = catalogue.c_rezepte();
+  const Rezeptetabelle c_rezepte = catalogue.rezepte();
   const int32_t row = findrezept(c_rezepte, idnummer(hiddenid, 0));
   if (row < 0) return std::nullopt;
   const int32_t rating = idnummer(leserezept(c_rezepte, row).wertung(), 0);

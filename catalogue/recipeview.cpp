@@ -25,24 +25,25 @@ std::string ohneplatzhalter(std::string_view subfield) {
 }
 
 // The preparation of the recipe with the id; "" when it has none.
-std::string_view zubereitung(const TdbdynGrid& c_zubereitungen, int32_t rezept) {
-  for (int32_t row = 0; row < c_zubereitungen.getrowcount(); ++row) {
-    if (idnummer(c_zubereitungen.cellview(zubereitungspalte::rezeptid, row), linkersatz) == rezept)
-      return c_zubereitungen.cellview(zubereitungspalte::text, row);
+std::string_view zubereitung(Zubereitungentabelle c_zubereitungen, int32_t rezept) {
+  for (int32_t row = 0; row < c_zubereitungen->getrowcount(); ++row) {
+    if (idnummer(c_zubereitungen->cellview(zubereitungspalte::rezeptid, row), linkersatz) == rezept)
+      return c_zubereitungen->cellview(zubereitungspalte::text, row);
   }
   return {};
 }
 
 }  // namespace
 
-bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten, const std::string& id,
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
                 rrezept& list) {
   list.clear();
   const int32_t rezept = idnummer(id, zeilenersatz);
   std::vector<int32_t> rows;
-  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-    if (idnummer(c_rezeptezutaten.cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept) rows.push_back(row);
-  insatzfolge(c_rezeptezutaten, rows);
+  for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row)
+    if (idnummer(c_rezeptezutaten->cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept)
+      rows.push_back(row);
+  insatzfolge(c_rezeptezutaten.tabelle, rows);
   for (const int32_t row : rows) {
     const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
     rrezepteintrag entry;
@@ -51,7 +52,7 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
     entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
     list.push_back(entry);
   }
-  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
     const int32_t nummer = idnummer(zutat.id(), zeilenersatz);
     for (rrezepteintrag& entry : list) {
@@ -65,7 +66,7 @@ bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten,
 }
 
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list) {
-  return laderezept(catalogue.c_rezeptezutaten(), catalogue.c_zutaten(), id, list);
+  return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list);
 }
 
 std::string wertungtostern(std::string_view rating) {
@@ -95,7 +96,7 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
   }
   std::vector<std::string> lines;
   for (const rrezepteintrag& entry : list) lines.push_back(zeigecocktailzeile(entry));
-  const std::string_view text = zubereitung(catalogue.c_zubereitungen(), idnummer(id, zeilenersatz));
+  const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));
   if (text.empty()) return lines;
   lines.emplace_back();
   for (std::string& line : umbrechen(text, zubereitungsbreite)) lines.push_back(std::move(line));
@@ -117,9 +118,9 @@ std::vector<std::string> umbrechen(std::string_view text, std::size_t width) {
 }
 
 std::string infotitel(const Catalogue& catalogue, const std::string& id) {
-  const TdbdynGrid& c_rezepte = catalogue.c_rezepte();
+  const Rezeptetabelle c_rezepte = catalogue.rezepte();
   const int32_t rezept = idnummer(id, linkersatz);
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == rezept)
       return "Info: " + std::string(leserezept(c_rezepte, row).name());
   }

@@ -28,7 +28,7 @@ using rrezept = std::vector<rrezepteintrag>;
 
 // Empties list and fills it with the recipe's lines by scanning the link and
 // ingredient tables; true when the recipe has at least one line.
-bool laderezept(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten, const std::string& id,
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
                 rrezept& list);
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 

@@ -19,25 +19,25 @@ constexpr const char* keinemenge = "0";
 constexpr const char* keineeinheit = "-";
 
 // The first row of c_rezepte whose id has the number, or -1.
-int32_t findrezept(const TdbdynGrid& c_rezepte, int32_t id) {
-  for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row)
+int32_t findrezept(Rezeptetabelle c_rezepte, int32_t id) {
+  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row)
     if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
   return -1;
 }
 
 // The link rows of the recipe, in the order of its lines.
-std::vector<int32_t> findzeilen(const TdbdynGrid& c_rezeptezutaten, int32_t id) {
+std::vector<int32_t> findzeilen(Rezeptezutatentabelle c_rezeptezutaten, int32_t id) {
   std::vector<int32_t> rows;
-  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row)
-    if (idnummer(c_rezeptezutaten.cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == id) rows.push_back(row);
-  insatzfolge(c_rezeptezutaten, rows);
+  for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row)
+    if (idnummer(c_rezeptezutaten->cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == id) rows.push_back(row);
+  insatzfolge(c_rezeptezutaten.tabelle, rows);
   return rows;
 }
 
 // The row of c_zubereitungen of the recipe, or -1.
-int32_t findzubereitung(const TdbdynGrid& c_zubereitungen, int32_t id) {
-  for (int32_t row = 0; row < c_zubereitungen.getrowcount(); ++row)
-    if (idnummer(c_zubereitungen.cellview(zubereitungspalte::rezeptid, row), linkersatz) == id) return row;
+int32_t findzubereitung(Zubereitungentabelle c_zubereitungen, int32_t id) {
+  for (int32_t row = 0; row < c_zubereitungen->getrowcount(); ++row)
+    if (idnummer(c_zubereitungen->cellview(zubereitungspalte::rezeptid, row), linkersatz) == id) return row;
   return -1;
 }
 
@@ -102,7 +102,7 @@ Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeile
   int64_t groesste = 0;
   std::string key;
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-    const Zutatzeile zutat = lesezutat(c_zutaten, row);
+    const Zutatzeile zutat = lesezutat(Zutatentabelle(c_zutaten), row);
     int32_t id = 0;
     if (!platform::strtoint(zutat.id(), id)) continue;
     groesste = std::max<int64_t>(groesste, id);
@@ -128,13 +128,13 @@ Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeile
 Outcome schreiberezept(TdbdynGrid& c_rezepte, Rezeptentwurf& rezept) {
   std::vector<std::string> values(rezeptspalte::anzahl);
   if (rezept.id.empty()) {
-    values[rezeptspalte::id] = std::to_string(largestid(c_rezepte) + 1);
+    values[rezeptspalte::id] = std::to_string(largestid(Rezeptetabelle(c_rezepte)) + 1);
     values[rezeptspalte::werte] = rezeptwerte(rezept.name, "0");
     if (!c_rezepte.addrow(values)) return Outcome::failed();
     rezept.id = values[rezeptspalte::id];
     return Outcome::ok();
   }
-  const int32_t row = findrezept(c_rezepte, idnummer(rezept.id, 0));
+  const int32_t row = findrezept(Rezeptetabelle(c_rezepte), idnummer(rezept.id, 0));
   if (row < 0 || !c_rezepte.getrow(row, values) || values.size() < rezeptspalte::anzahl)
     return Outcome::failed("Das Rezept ist nicht mehr in der Datenbank.");
   std::string& werte = values[rezeptspalte::werte];
@@ -156,7 +156,7 @@ Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vect
     values[rezeptzutatspalte::werte] = rezeptzutatwerte(zeilen[i].menge, zeilen[i].einheit);
     return values;
   };
-  const std::vector<int32_t> alt = findzeilen(c_rezeptezutaten, id);
+  const std::vector<int32_t> alt = findzeilen(Rezeptezutatentabelle(c_rezeptezutaten), id);
   std::size_t gleich = 0;
   for (std::vector<std::string> stored; gleich < std::min(alt.size(), zeilen.size()); ++gleich)
     if (!c_rezeptezutaten.getrow(alt[gleich], stored) || stored != werte(gleich)) break;
@@ -171,7 +171,7 @@ Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vect
 
 // The preparation's row: changed, added, or deleted when the text is empty.
 Outcome schreibezubereitung(TdbdynGrid& c_zubereitungen, int32_t id, const std::string& text) {
-  const int32_t row = findzubereitung(c_zubereitungen, id);
+  const int32_t row = findzubereitung(Zubereitungentabelle(c_zubereitungen), id);
   if (text.empty()) return row < 0 || c_zubereitungen.delrow(row) ? Outcome::ok() : Outcome::failed();
   std::vector<std::string> values(zubereitungspalte::anzahl);
   values[zubereitungspalte::rezeptid] = std::to_string(id);
@@ -210,18 +210,18 @@ Outcome RezepteditModel::speichern() {
 }
 
 bool RezepteditModel::oeffnen(const std::string& id) {
-  const int32_t row = findrezept(catalogue_.c_rezepte(), idnummer(id, 0));
+  const int32_t row = findrezept(catalogue_.rezepte(), idnummer(id, 0));
   if (row < 0) return false;
   Rezeptentwurf rezept;
-  rezept.id = leserezeptid(catalogue_.c_rezepte(), row);
-  rezept.name = leserezept(catalogue_.c_rezepte(), row).name();
+  rezept.id = leserezeptid(catalogue_.rezepte(), row);
+  rezept.name = leserezept(catalogue_.rezepte(), row).name();
   rrezept eintraege;
   laderezept(catalogue_, rezept.id, eintraege);
   for (const rrezepteintrag& eintrag : eintraege)
     rezept.zeilen.push_back({eintrag.menge, eintrag.einheit, eintrag.zutatname});
-  const TdbdynGrid& c_zubereitungen = catalogue_.c_zubereitungen();
+  const Zubereitungentabelle c_zubereitungen = catalogue_.zubereitungen();
   if (const int32_t zubereitung = findzubereitung(c_zubereitungen, idnummer(rezept.id, 0)); zubereitung >= 0)
-    rezept.zubereitung = platform::trimview(c_zubereitungen.cellview(zubereitungspalte::text, zubereitung));
+    rezept.zubereitung = platform::trimview(c_zubereitungen->cellview(zubereitungspalte::text, zubereitung));
   entwurf_ = geoeffnet_ = std::move(rezept);
   return true;
 }
@@ -269,41 +269,41 @@ std::vector<std::string> sortiert(const std::unordered_set<std::string_view>& te
 }  // namespace
 
 const std::vector<std::string>& RezepteditModel::zutatennamen() {
-  const TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
-  if (zutatennamen_.stand == c_zutaten.changestamp()) return zutatennamen_.texte;
+  const Zutatentabelle c_zutaten = catalogue_.zutaten();
+  if (zutatennamen_.stand == c_zutaten->changestamp()) return zutatennamen_.texte;
   std::unordered_set<std::string_view> namen;
-  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const std::string_view name = lesezutat(c_zutaten, row).name();
     if (!name.empty()) namen.insert(name);
   }
-  zutatennamen_ = {c_zutaten.changestamp(), sortiert(namen)};
+  zutatennamen_ = {c_zutaten->changestamp(), sortiert(namen)};
   return zutatennamen_.texte;
 }
 
 const std::vector<std::string>& RezepteditModel::einheiten() {
-  const TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
-  if (einheiten_.stand == c_rezeptezutaten.changestamp()) return einheiten_.texte;
+  const Rezeptezutatentabelle c_rezeptezutaten = catalogue_.rezeptezutaten();
+  if (einheiten_.stand == c_rezeptezutaten->changestamp()) return einheiten_.texte;
   std::unordered_set<std::string_view> einheiten;
-  for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
+  for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row) {
     const std::string_view einheit = lesemenge(c_rezeptezutaten, row).einheit();
     if (!einheit.empty() && einheit != keineeinheit) einheiten.insert(einheit);
   }
-  einheiten_ = {c_rezeptezutaten.changestamp(), sortiert(einheiten)};
+  einheiten_ = {c_rezeptezutaten->changestamp(), sortiert(einheiten)};
   return einheiten_.texte;
 }
 
 bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
   if (!catalogue.maywrite().orwarn()) return false;
   const int32_t nummer = idnummer(id, 0);
-  const int32_t row = findrezept(catalogue.c_rezepte(), nummer);
+  const int32_t row = findrezept(catalogue.rezepte(), nummer);
   if (row < 0) return false;
-  const std::string name(leserezept(catalogue.c_rezepte(), row).name());
+  const std::string name(leserezept(catalogue.rezepte(), row).name());
   if (!platform::askquestion(std::string("Soll das Rezept „"_cp) + name + std::string("“ gelöscht werden?"_cp)))
     return false;
   bool deleted = catalogue.c_rezepte().delrow(row);
-  for (const int32_t zeile : findzeilen(catalogue.c_rezeptezutaten(), nummer))
+  for (const int32_t zeile : findzeilen(catalogue.rezeptezutaten(), nummer))
     deleted = deleted && catalogue.c_rezeptezutaten().delrow(zeile);
-  if (const int32_t zubereitung = findzubereitung(catalogue.c_zubereitungen(), nummer); zubereitung >= 0)
+  if (const int32_t zubereitung = findzubereitung(catalogue.zubereitungen(), nummer); zubereitung >= 0)
     deleted = deleted && catalogue.c_zubereitungen().delrow(zubereitung);
   if (deleted) return static_cast<bool>(catalogue.flush());
   catalogue.discard();
@@ -311,9 +311,9 @@ bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
 }
 
 std::optional<ResultRow> ergebniszeile(const Catalogue& catalogue, const std::string& id) {
-  const int32_t row = findrezept(catalogue.c_rezepte(), idnummer(id, 0));
+  const int32_t row = findrezept(catalogue.rezepte(), idnummer(id, 0));
   if (row < 0) return std::nullopt;
-  const Rezeptzeile rezept = leserezept(catalogue.c_rezepte(), row);
+  const Rezeptzeile rezept = leserezept(catalogue.rezepte(), row);
   rrezept zeilen;
   laderezept(catalogue, std::string(rezept.id()), zeilen);
   // As the search has them: a recipe without lines counts as all available.

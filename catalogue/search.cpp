@@ -6,7 +6,6 @@
 #include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
-#include "platform/collation.h"
 #include "platform/text.h"
 
 namespace catalogue {
@@ -28,8 +27,8 @@ struct Zutat {
 // recipe in link table order, each line already pointing at its ingredient.
 class Rezeptindex {
  public:
-  Rezeptindex(const TdbdynGrid& c_rezeptezutaten, const TdbdynGrid& c_zutaten)
-      : zutatslots_(c_zutaten.getrowcount()), gruppen_(c_rezeptezutaten.getrowcount()) {
+  Rezeptindex(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten)
+      : zutatslots_(c_zutaten->getrowcount()), gruppen_(c_rezeptezutaten->getrowcount()) {
     ladezutaten(c_zutaten);
     ladezeilen(c_rezeptezutaten);
   }
@@ -48,8 +47,8 @@ class Rezeptindex {
   const Zutat& zutat(int32_t slot) const { return slot < 0 ? keinezutat_ : zutaten_[static_cast<std::size_t>(slot)]; }
 
  private:
-  void ladezutaten(const TdbdynGrid& c_zutaten) {
-    for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
+  void ladezutaten(Zutatentabelle c_zutaten) {
+    for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
       const Zutatzeile zeile = lesezutat(c_zutaten, row);
       Zutat zutat{platform::lower(zeile.name()), zeile.verfuegbar(), zeile.alkoholisch()};
       const auto [slot, neu] = zutatslots_.eintragen(idnummer(zeile.id(), zeilenersatz));
@@ -63,8 +62,8 @@ class Rezeptindex {
 
   // Groups the link rows by recipe, keeping their table order in each group:
   // counted first, then placed.
-  void ladezeilen(const TdbdynGrid& c_rezeptezutaten) {
-    const int32_t n = c_rezeptezutaten.getrowcount();
+  void ladezeilen(Rezeptezutatentabelle c_rezeptezutaten) {
+    const int32_t n = c_rezeptezutaten->getrowcount();
     std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
     zeilen_.resize(static_cast<std::size_t>(n));
     std::vector<int32_t> anzahl;
@@ -95,71 +94,6 @@ class Rezeptindex {
   std::vector<int32_t> zeilen_;
   const Zutat keinezutat_;
 };
-
-// The sort keys of all recipe names, in one buffer row after row: a string
-// each would double the memory the name order needs while it is made.
-class Namensschluessel {
- public:
-  explicit Namensschluessel(const TdbdynGrid& c_rezepte)
-      : c_rezepte_(c_rezepte), begin_(static_cast<std::size_t>(c_rezepte.getrowcount()) + 1, 0) {
-    for (int32_t row = 0; row < c_rezepte.getrowcount(); ++row) {
-      bytes_ += platform::namesortkey(name(row));
-      begin_[static_cast<std::size_t>(row) + 1] = bytes_.size();
-    }
-  }
-  std::string_view name(int32_t row) const { return leserezept(c_rezepte_, row).name(); }
-  std::string_view key(int32_t row) const {
-    const auto r = static_cast<std::size_t>(row);
-    return std::string_view(bytes_).substr(begin_[r], begin_[r + 1] - begin_[r]);
-  }
-  // The key's first eight bytes as one number, in the same order.
-  uint64_t prefix(int32_t row) const {
-    const std::string_view k = key(row);
-    uint64_t prefix = 0;
-    for (std::size_t b = 0; b < 8; ++b) prefix = prefix << 8 | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
-    return prefix;
-  }
-
- private:
-  const TdbdynGrid& c_rezepte_;
-  std::string bytes_;
-  std::vector<std::size_t> begin_;  // row r's key is bytes_[begin_[r], begin_[r + 1])
-};
-
-// The recipe rows in the result list's order: ascending by name in the
-// locale-aware order, equal names in table order. Working out the sort keys
-// is most of a search's cost, so the order is kept from one search to the
-// next and worked out again only when c_rezepte has changed. Most
-// comparisons are settled by the first eight bytes of the keys, held beside
-// them so that the sort rarely touches the keys.
-const std::vector<int32_t>& namensordnung(const TdbdynGrid& c_rezepte) {
-  static uint64_t stand = 0;  // the change stamp of the table the order was made for
-  static std::vector<int32_t> ordnung;
-  if (stand == c_rezepte.changestamp()) return ordnung;
-  const Namensschluessel schluessel(c_rezepte);
-  struct Sortkey {
-    uint64_t prefix = 0;
-    int32_t row = 0;
-  };
-  std::vector<Sortkey> keys(static_cast<std::size_t>(c_rezepte.getrowcount()));
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const auto row = static_cast<int32_t>(i);
-    keys[i] = {schluessel.prefix(row), row};
-  }
-  // Equal keys are settled by the names, equal names by row, which keeps
-  // them in table order without the extra buffer a stable sort takes.
-  std::sort(keys.begin(), keys.end(), [&schluessel](const Sortkey& a, const Sortkey& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    int c = schluessel.key(a.row).compare(schluessel.key(b.row));
-    if (c == 0 && schluessel.name(a.row) != schluessel.name(b.row))
-      c = platform::comparenames(schluessel.name(a.row), schluessel.name(b.row));
-    return c != 0 ? c < 0 : a.row < b.row;
-  });
-  ordnung.resize(keys.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) ordnung[i] = keys[i].row;
-  stand = c_rezepte.changestamp();
-  return ordnung;
-}
 
 // What the filters found for one recipe.
 struct Pruefung {
@@ -202,8 +136,8 @@ Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view 
 
 }  // namespace
 
-bool geloescht(const TdbdynGrid& c_rezepte, int32_t row, const Rezeptzeile& rezept) {
-  return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte.DBfields(row).empty();
+bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept) {
+  return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte->DBfields(row).empty();
 }
 
 int fortschrittprozent(int64_t i, int64_t n) {
@@ -213,11 +147,11 @@ int fortschrittprozent(int64_t i, int64_t n) {
   return static_cast<int>(up ? quotient + 1 : quotient);
 }
 
-SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
-                           const TdbdynGrid& c_zutaten, const SearchSettings& settings, ProgressPort& progress) {
+SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
   const Rezeptindex index(c_rezeptezutaten, c_zutaten);
-  const int32_t n = c_rezepte.getrowcount();
+  const int32_t n = c_rezepte->getrowcount();
   std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
   std::string buffer;
   std::size_t treffer = 0;
@@ -231,7 +165,7 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   // The hits in the order of their names; only they become rows of text.
   SearchResult result;
   result.rows.reserve(treffer);
-  for (const int32_t row : namensordnung(c_rezepte)) {
+  for (const int32_t row : namensordnung.fuer(c_rezepte)) {
     const Pruefung& p = pruefungen[static_cast<std::size_t>(row)];
     if (!p.gelistet) continue;
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
@@ -243,11 +177,9 @@ SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_reze
   return result;
 }
 
-void namensordnungvorbereiten(const TdbdynGrid& c_rezepte) { namensordnung(c_rezepte); }
-
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
-  return b_suchenClick(catalogue.c_rezepte(), catalogue.c_rezeptezutaten(), catalogue.c_zutaten(), settings,
-                       progress);
+  return b_suchenClick(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
+                       settings, progress);
 }
 
 }  // namespace catalogue

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/namensordnung.h"
 #include "catalogue/ports.h"
 #include "catalogue/tables.h"
 
@@ -40,22 +41,16 @@ struct SearchResult {
 
 // b_suchenClick: shows progress once per recipe and closes the progress
 // dialog at the end. Reads the tables only.
-SearchResult b_suchenClick(const TdbdynGrid& c_rezepte, const TdbdynGrid& c_rezeptezutaten,
-                           const TdbdynGrid& c_zutaten, const SearchSettings& settings, ProgressPort& progress);
+SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress);
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
 
 // Whether the row is a deleted recipe: a row of empty cells without a record,
 // as a delete leaves it until the next load. Among other rows it is no hit;
 // the one such row of a table that never held a recipe is.
-bool geloescht(const TdbdynGrid& c_rezepte, int32_t row, const Rezeptzeile& rezept);
+bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept);
 
 // The progress percentage for step i of n: i * 100 / n rounded half to even.
 int fortschrittprozent(int64_t i, int64_t n);
-
-// Works out the recipes' name order, which the search keeps from one search
-// to the next while c_rezepte stays as it is. The start-up calls it in the
-// second the splash window shows in any case, so that the first search after
-// a start is as quick as the ones after it.
-void namensordnungvorbereiten(const TdbdynGrid& c_rezepte);
 
 }  // namespace catalogue

@@ -77,6 +77,20 @@ int32_t satznummer(const TdbdynGrid& table, int32_t row);
 // number in the order given.
 void insatzfolge(const TdbdynGrid& table, std::vector<int32_t>& rows);
 
+// One table seen as the table it is. A function that reads rows takes its
+// tables as these, so that two tables passed in the wrong order do not
+// compile. A reference only: made for each call, it costs nothing.
+template <class Art>
+struct Tabelle {
+  explicit Tabelle(const TdbdynGrid& table) : tabelle(table) {}
+  const TdbdynGrid* operator->() const { return &tabelle; }
+  const TdbdynGrid& tabelle;
+};
+using Zutatentabelle = Tabelle<struct ZutatenArt>;
+using Rezeptezutatentabelle = Tabelle<struct RezeptezutatenArt>;
+using Rezeptetabelle = Tabelle<struct RezepteArt>;
+using Zubereitungentabelle = Tabelle<struct ZubereitungenArt>;
+
 // True when a flag subfield, trimmed, is exactly "1".
 inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }
 
@@ -95,9 +109,9 @@ struct Zutatzeile {
  private:
   std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[zutatspalte::werte], n); }
 };
-inline Zutatzeile lesezutat(const TdbdynGrid& c_zutaten, int32_t row) {
+inline Zutatzeile lesezutat(Zutatentabelle c_zutaten, int32_t row) {
   Zutatzeile zeile;
-  c_zutaten.rowviews(row, zeile.zellen);
+  c_zutaten->rowviews(row, zeile.zellen);
   return zeile;
 }
 
@@ -109,10 +123,10 @@ struct Rezeptzutatzeile {
   std::string_view rezeptid() const { return zellen[rezeptzutatspalte::rezeptid]; }
   std::string_view zutatid() const { return zellen[rezeptzutatspalte::zutatid]; }
 };
-inline Rezeptzutatzeile leserezeptzutat(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
+inline Rezeptzutatzeile leserezeptzutat(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
   static_assert(rezeptzutatspalte::rezeptid < 2 && rezeptzutatspalte::zutatid < 2);
   Rezeptzutatzeile zeile;
-  c_rezeptezutaten.rowviews(row, zeile.zellen);
+  c_rezeptezutaten->rowviews(row, zeile.zellen);
   return zeile;
 }
 struct Mengenangabe {
@@ -120,8 +134,8 @@ struct Mengenangabe {
   std::string_view menge() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::menge); }
   std::string_view einheit() const { return TdbdynGrid::getsubfieldview(werte, rezeptzutatfeld::einheit); }
 };
-inline Mengenangabe lesemenge(const TdbdynGrid& c_rezeptezutaten, int32_t row) {
-  return {c_rezeptezutaten.cellview(rezeptzutatspalte::werte, row)};
+inline Mengenangabe lesemenge(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
+  return {c_rezeptezutaten->cellview(rezeptzutatspalte::werte, row)};
 }
 
 struct Rezeptzeile {
@@ -133,15 +147,15 @@ struct Rezeptzeile {
  private:
   std::string_view feld(int32_t n) const { return TdbdynGrid::getsubfieldview(zellen[rezeptspalte::werte], n); }
 };
-inline Rezeptzeile leserezept(const TdbdynGrid& c_rezepte, int32_t row) {
+inline Rezeptzeile leserezept(Rezeptetabelle c_rezepte, int32_t row) {
   Rezeptzeile zeile;
-  c_rezepte.rowviews(row, zeile.zellen);
+  c_rezepte->rowviews(row, zeile.zellen);
   return zeile;
 }
 // A recipe's id alone, for the scans that look for one id: the cell ends
 // where the row begins, so the rest of the row is not walked.
-inline std::string_view leserezeptid(const TdbdynGrid& c_rezepte, int32_t row) {
-  return c_rezepte.cellview(rezeptspalte::id, row);
+inline std::string_view leserezeptid(Rezeptetabelle c_rezepte, int32_t row) {
+  return c_rezepte->cellview(rezeptspalte::id, row);
 }
 
 // The packed cells the import writes, of values that hold no subsep; the

@@ -61,9 +61,9 @@ void quicksort(std::vector<Gridzeile>& grid, int col, int32_t lo, int32_t hi,
 // text exactly when they are the same number, so this is a text comparison.
 class Verwendungen {
  public:
-  explicit Verwendungen(const TdbdynGrid& c_rezeptezutaten)
-      : array_(static_cast<std::size_t>(c_rezeptezutaten.getrowcount()) * 2 + 16, 0) {
-    for (int32_t row = 0; row < c_rezeptezutaten.getrowcount(); ++row) {
+  explicit Verwendungen(Rezeptezutatentabelle c_rezeptezutaten)
+      : array_(static_cast<std::size_t>(c_rezeptezutaten->getrowcount()) * 2 + 16, 0) {
+    for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row) {
       const std::string key = platform::trim(leserezeptzutat(c_rezeptezutaten, row).zutatid());
       std::size_t number = 0;
       if (plaindecimal(key, number))
@@ -101,10 +101,10 @@ class Verwendungen {
 
 std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
 
-std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
+std::vector<Gridzeile> zutatenzeilen(Zutatentabelle c_zutaten, Rezeptezutatentabelle c_rezeptezutaten,
                                      ProgressPort& progress) {
   const Verwendungen counts(c_rezeptezutaten);
-  const int32_t n = c_zutaten.getrowcount();
+  const int32_t n = c_zutaten->getrowcount();
   std::vector<Gridzeile> rows;
   rows.reserve(static_cast<std::size_t>(n));
   for (int32_t f = 1; f <= n; ++f) {
@@ -129,7 +129,7 @@ void ZutateneditModel::fuellen(ProgressPort& progress) {
   endpick();
   aufloesliste_.clear();
   select(0, verwendet);
-  grid_ = zutatenzeilen(catalogue_.c_zutaten(), catalogue_.c_rezeptezutaten(), progress);
+  grid_ = zutatenzeilen(catalogue_.zutaten(), catalogue_.rezeptezutaten(), progress);
   gefuellt_ = grid_;
   filter_.clear();
   zeigen();
@@ -375,7 +375,7 @@ Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloe
       else
         success = false;
     }
-    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid())].push_back(r);
+    nachher[zahl(leserezeptzutat(Rezeptezutatentabelle(c_rezeptezutaten), r).zutatid())].push_back(r);
   }
   index.hinzufuegen(nachher);
   if (success) return Outcome::ok();
@@ -390,8 +390,8 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(lesezutat(c_zutaten, r).id()) == key && !c_zutaten.delrow(r)) success = false;
-    nachher[zahl(lesezutat(c_zutaten, r).id())].push_back(r);
+    if (success && zahl(lesezutat(Zutatentabelle(c_zutaten), r).id()) == key && !c_zutaten.delrow(r)) success = false;
+    nachher[zahl(lesezutat(Zutatentabelle(c_zutaten), r).id())].push_back(r);
   }
   index.hinzufuegen(nachher);
   return success ? Outcome::ok() : Outcome::failed("Fehler beim db_delrow!");

@@ -25,7 +25,7 @@ std::string janeintoflag(const std::string& shown);
 
 // The data rows for the grid, one per row of c_zutaten in table order, with
 // one progress step per ingredient (the caller closes the progress dialog).
-std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
+std::vector<Gridzeile> zutatenzeilen(Zutatentabelle c_zutaten, Rezeptezutatentabelle c_rezeptezutaten,
                                      ProgressPort& progress);
 
 // A confirmed merge: the recipe lines of ingredient key quelle move to ziel

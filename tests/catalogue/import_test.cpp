@@ -470,7 +470,7 @@ TEST_F(Import, LookupFindsWhatAScanOfTheTableFinds) {
     }
   }
 
-  catalogue::IngredientLookup lookup(c_zutaten);
+  catalogue::IngredientLookup lookup{catalogue::Zutatentabelle(c_zutaten)};
   for (int round = 0; round < 200; ++round) {
     for (int q = 0; q < 20; ++q) {
       const std::string query = platform::upper(platform::trim(random.name()));
@@ -480,7 +480,7 @@ TEST_F(Import, LookupFindsWhatAScanOfTheTableFinds) {
     // Rows appended while the import runs are found like the others.
     std::vector<std::string> row = random.row();
     ASSERT_TRUE(c_zutaten.addrow(row));
-    lookup.added(c_zutaten, c_zutaten.getrowcount() - 1);
+    lookup.added(catalogue::Zutatentabelle(c_zutaten), c_zutaten.getrowcount() - 1);
   }
   EXPECT_TRUE(messages.warnings().empty());
 }

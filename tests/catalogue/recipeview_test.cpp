@@ -13,6 +13,16 @@ using catalogue::rrezepteintrag;
 using testsupport::packed;
 using testsupport::Rows;
 
+// The link table and the ingredient table are two types: swapped, or passed
+// as bare tables, they do not compile.
+template <class Links, class Zutaten>
+concept Laedt = requires(Links links, Zutaten zutaten, rrezept& list) {
+  catalogue::laderezept(links, zutaten, std::string(), list);
+};
+static_assert(Laedt<catalogue::Rezeptezutatentabelle, catalogue::Zutatentabelle>);
+static_assert(!Laedt<catalogue::Zutatentabelle, catalogue::Rezeptezutatentabelle>);
+static_assert(!Laedt<const TdbdynGrid&, const TdbdynGrid&>);
+
 class RecipeViewTest : public testsupport::CatalogueFixture {
  protected:
   void SetUp() override { ASSERT_TRUE(start()); }

@@ -124,6 +124,7 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
   TdbdynGrid zutaten("c_zutaten");
   TdbdynGrid links("c_rezeptezutaten");
   TdbdynGrid rezepte("c_rezepte");
+  catalogue::Namensordnung namensordnung;
   int hits = 0;
   for (unsigned seed = 1; seed <= 150; ++seed) {
     RandomCatalogue random(seed);
@@ -140,8 +141,13 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
       const SearchSettings settings = random.settings();
       RecordingProgress fastprogress;
       RecordingProgress plainprogress;
-      const catalogue::SearchResult fast = catalogue::b_suchenClick(rezepte, links, zutaten, settings, fastprogress);
-      const catalogue::SearchResult plain = plainsearch(rezepte, links, zutaten, settings, plainprogress);
+      const catalogue::Rezeptetabelle c_rezepte(rezepte);
+      const catalogue::Rezeptezutatentabelle c_rezeptezutaten(links);
+      const catalogue::Zutatentabelle c_zutaten(zutaten);
+      const catalogue::SearchResult fast =
+          catalogue::b_suchenClick(c_rezepte, c_rezeptezutaten, c_zutaten, namensordnung, settings, fastprogress);
+      const catalogue::SearchResult plain =
+          plainsearch(c_rezepte, c_rezeptezutaten, c_zutaten, settings, plainprogress);
       ASSERT_EQ(fast.rows, plain.rows) << "seed " << seed << " term '" << settings.suchbegriff << "'";
       ASSERT_EQ(fast.hitcount, plain.hitcount);
       ASSERT_EQ(fastprogress.shown, plainprogress.shown);
@@ -150,8 +156,10 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
     }
     RecordingProgress fastprogress;
     RecordingProgress plainprogress;
-    const auto fastrows = catalogue::zutatenzeilen(zutaten, links, fastprogress);
-    ASSERT_EQ(fastrows, plainrows(zutaten, links, plainprogress)) << "seed " << seed;
+    const catalogue::Zutatentabelle c_zutaten(zutaten);
+    const catalogue::Rezeptezutatentabelle c_rezeptezutaten(links);
+    const auto fastrows = catalogue::zutatenzeilen(c_zutaten, c_rezeptezutaten, fastprogress);
+    ASSERT_EQ(fastrows, plainrows(c_zutaten, c_rezeptezutaten, plainprogress)) << "seed " << seed;
     ASSERT_EQ(fastprogress.shown, plainprogress.shown);
   }
   // The catalogues are not so sparse that nothing is ever found.

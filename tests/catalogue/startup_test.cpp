@@ -158,8 +158,8 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   // Every name of the list is an ingredient of the sample; Wodka is, Limettensaft is not.
   const std::string list = readfile(MIXOLINO_SAMPLE_DATA "/alkoholisch.txt");
   std::set<std::string> marked;
-  const TdbdynGrid& zutaten = catalogue->c_zutaten();
-  for (int32_t row = 0; row < zutaten.getrowcount(); ++row)
+  const catalogue::Zutatentabelle zutaten = catalogue->zutaten();
+  for (int32_t row = 0; row < zutaten->getrowcount(); ++row)
     if (catalogue::lesezutat(zutaten, row).alkoholisch()) marked.insert(std::string(catalogue::lesezutat(zutaten, row).name()));
   EXPECT_EQ(marked.size(), static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
   EXPECT_TRUE(marked.contains("Wodka"));

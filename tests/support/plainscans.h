@@ -23,16 +23,17 @@ using catalogue::SearchSettings;
 using catalogue::Suchbereich;
 
 // The search exactly as the scans describe it: laderezept for every recipe.
-inline catalogue::SearchResult plainsearch(const TdbdynGrid& rezepte, const TdbdynGrid& links, const TdbdynGrid& zutaten,
-                                    const SearchSettings& settings, RecordingProgress& progress) {
+inline catalogue::SearchResult plainsearch(catalogue::Rezeptetabelle rezepte, catalogue::Rezeptezutatentabelle links,
+                                           catalogue::Zutatentabelle zutaten, const SearchSettings& settings,
+                                           RecordingProgress& progress) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
   catalogue::SearchResult result;
-  const int32_t n = rezepte.getrowcount();
+  const int32_t n = rezepte->getrowcount();
   for (int32_t i = 1; i <= n; ++i) {
     progress.zeigefortschritt(catalogue::fortschrittprozent(i, n));
-    const std::string id = rezepte.getcell(0, i - 1);
-    const std::string name = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 1);
-    const std::string rating = TdbdynGrid::getsubfield(rezepte.getcell(1, i - 1), 2);
+    const std::string id = rezepte->getcell(0, i - 1);
+    const std::string name = TdbdynGrid::getsubfield(rezepte->getcell(1, i - 1), 1);
+    const std::string rating = TdbdynGrid::getsubfield(rezepte->getcell(1, i - 1), 2);
     if (n > 1 && catalogue::geloescht(rezepte, i - 1, catalogue::leserezept(rezepte, i - 1))) continue;
     bool termok = term.empty() || platform::lower(platform::trim(name)).find(term) != std::string::npos;
     bool alkok = settings.alkohol == Alkoholwahl::egal;
@@ -64,17 +65,17 @@ inline catalogue::SearchResult plainsearch(const TdbdynGrid& rezepte, const Tdbd
 }
 
 // The editor's rows exactly as described: one scan of the links per ingredient.
-inline std::vector<catalogue::Gridzeile> plainrows(const TdbdynGrid& zutaten, const TdbdynGrid& links,
-                                             RecordingProgress& progress) {
+inline std::vector<catalogue::Gridzeile> plainrows(catalogue::Zutatentabelle zutaten,
+                                                   catalogue::Rezeptezutatentabelle links, RecordingProgress& progress) {
   std::vector<catalogue::Gridzeile> rows;
-  const int32_t n = zutaten.getrowcount();
+  const int32_t n = zutaten->getrowcount();
   for (int32_t f = 1; f <= n; ++f) {
     progress.zeigefortschritt(catalogue::fortschrittprozent(f, n));
-    const std::string key = zutaten.getcell(0, f - 1);
-    const std::string record = zutaten.getcell(1, f - 1);
+    const std::string key = zutaten->getcell(0, f - 1);
+    const std::string record = zutaten->getcell(1, f - 1);
     int32_t count = 0;
-    for (int32_t r = 0; r < links.getrowcount(); ++r)
-      if (platform::trim(links.getcell(1, r)) == platform::trim(key)) ++count;
+    for (int32_t r = 0; r < links->getrowcount(); ++r)
+      if (platform::trim(links->getcell(1, r)) == platform::trim(key)) ++count;
     catalogue::Gridzeile row;
     row[0] = TdbdynGrid::getsubfield(record, 1);
     row[1] = std::to_string(count);
