@@ -49,9 +49,6 @@ SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& set
 // the one such row of a table that never held a recipe is.
 bool geloescht(const TdbdynGrid& c_rezepte, int32_t row, const Rezeptzeile& rezept);
 
-// The progress percentage for step i of n: i * 100 / n rounded half to even.
-int fortschrittprozent(int64_t i, int64_t n);
-
 // Works out the recipes' name order, which the search keeps from one search
 // to the next while c_rezepte stays as it is. The start-up calls it in the
 // second the splash window shows in any case, so that the first search after

@@ -4,7 +4,7 @@
 #include <functional>
 #include <unordered_map>
 
-#include "catalogue/search.h"
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -18,9 +18,6 @@ using enum ZutateneditModel::Spalte;
 
 // Whether the save carries the pair out; void and self pairs it skips.
 bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
-
-// A flag as the grid shows it.
-std::string flagtojanein(bool flag) { return flag ? "Ja" : "Nein"; }
 
 // A grid cell or table key read as a number, -1 when it is none.
 int32_t zahl(std::string_view text) { return idnummer(text, -1); }
@@ -98,8 +95,6 @@ class Verwendungen {
 };
 
 }  // namespace
-
-std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
 
 std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
                                      ProgressPort& progress) {

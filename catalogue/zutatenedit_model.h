@@ -20,9 +20,6 @@ namespace catalogue {
 inline constexpr int zutatengridcols = 10;
 using Gridzeile = std::array<std::string, zutatengridcols>;
 
-// "1" when the shown text, trimmed, is "Ja" ignoring the case of a-z; "0" otherwise.
-std::string janeintoflag(const std::string& shown);
-
 // The data rows for the grid, one per row of c_zutaten in table order, with
 // one progress step per ingredient (the caller closes the progress dialog).
 std::vector<Gridzeile> zutatenzeilen(const TdbdynGrid& c_zutaten, const TdbdynGrid& c_rezeptezutaten,
