@@ -274,7 +274,7 @@ bool ZutateneditModel::b_okClick() {
   if (!catalogue_.maywrite().orwarn()) return false;
   int32_t changed = 0;
   // Each step is one commit, whole on the disk before its count is reported.
-  const bool saved = commitstep(savezutaten(changed));
+  const bool saved = commitstep(saverows(changed));
   if (saved && changed > 0)
     platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
   int32_t moved = 0;
@@ -291,10 +291,10 @@ bool ZutateneditModel::commitstep(const Outcome& step) {
   return false;
 }
 
-// Step 1: every row, shown or not, whose name or flags differ from its table
+// The rows: every row, shown or not, whose name or flags differ from its table
 // row is written, up to the first write that fails; changed counts those
 // written.
-Outcome ZutateneditModel::savezutaten(int32_t& changed) {
+Outcome ZutateneditModel::saverows(int32_t& changed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   for (const Gridzeile& row : grid_) {
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
@@ -394,7 +394,7 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 
 }  // namespace
 
-// Step 2: the merges in list order, up to the first failed write; changes
+// The merges: the merges in list order, up to the first failed write; changes
 // counts the re-pointed lines.
 Outcome ZutateneditModel::savemerges(int32_t& changes) {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();

@@ -94,7 +94,7 @@ class ZutateneditModel {
   void pickmergetarget();
   void sortbytext(int col);
   void sortbycount();
-  Outcome savezutaten(int32_t& changed);
+  Outcome saverows(int32_t& changed);
   Outcome savemerges(int32_t& changes);
   // Commits a step's rows when it succeeded; drops them when it failed.
   bool commitstep(const Outcome& step);
