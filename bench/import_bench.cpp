@@ -4,8 +4,6 @@
 // A second table gives the peak memory of imports of about 200 MB and 1 GB,
 // each measured in a fresh process, and of a sparse file of 50 GB without a
 // line end, which must end at once with the import's warning.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/measure.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
 #include "platform/codepage.h"
@@ -80,22 +79,6 @@ void measure(const char* label, const std::string& text) {
               importtime.wall, importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
 }
 
-// Runs work in a child process and gives its peak resident set in MiB, or -1
-// when the child failed. The child starts with the parent's pages, so the
-// parent keeps nothing large.
-double peakmib(const std::function<void()>& work) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    work();
-    ::_exit(0);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(child, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
 // A catalogue in folder started from scratch (or from its files), with fakes
 // for everything the windows do; work runs on it. A number of warnings other
 // than expected ends the child as failed.
@@ -116,16 +99,16 @@ void measurepeak(const char* label, const std::function<void(std::ofstream&)>& w
   const testsupport::TempFolder temp;
   testsupport::FakeImportFile file;
   file.path = temp.path() + "import.txt";
-  peakmib([&] {
+  bench::childpeakmib([&] {
     std::ofstream out(*file.path, std::ios::binary);
     write(out);
   });
   const double megabytes = static_cast<double>(std::filesystem::file_size(*file.path)) / (1024.0 * 1024.0);
-  const double empty = peakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
-  const double import = peakmib([&] {
+  const double empty = bench::childpeakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
+  const double import = bench::childpeakmib([&] {
     withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); });
   });
-  const double load = peakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
+  const double load = bench::childpeakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
   std::printf("| %-22s | %8.1f | %11.1f | %12.1f | %10.1f | %13.1f |\n", label, megabytes, empty, import, load,
               megabytes + load + 64);
 }
@@ -139,7 +122,7 @@ void measuresparse(const char* label, std::uintmax_t bytes) {
   std::ofstream(*file.path, std::ios::binary).close();
   std::filesystem::resize_file(*file.path, bytes);
   const auto wall = Clock::now();
-  const double import = peakmib([&] {
+  const double import = bench::childpeakmib([&] {
     withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); }, 1);
   });
   std::printf("| %-22s | %8.1f | %11s | %12.1f | %10s | %13s | %.2f s\n", label,

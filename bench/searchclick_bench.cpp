@@ -23,6 +23,7 @@
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/recipe_generator.h"
+#include "tests/support/recording_progress.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
@@ -34,15 +35,9 @@ namespace {
 
 constexpr int rounds = 7;
 
-class NoProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int) override {}
-  void close() override {}
-};
-
 // The search alone, as the click runs it but without the progress dialog.
 double searchwithoutprogress(const catalogue::Catalogue& catalogue) {
-  NoProgress progress;
+  testsupport::SilentProgress progress;
   QElapsedTimer clock;
   clock.start();
   catalogue::b_suchenClick(catalogue, catalogue::SearchSettings{}, progress);

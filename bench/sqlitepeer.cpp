@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "catalogue/import.h"
-#include "catalogue/recipeview.h"
+#include "catalogue/anzeigetexte.h"
 #include "platform/collation.h"
 #include "platform/text.h"
 

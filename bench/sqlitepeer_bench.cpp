@@ -6,9 +6,6 @@
 // Run by hand from a Release build, on a machine as quiet as can be had:
 //   build-rel/bench/sqlitepeer_bench [recipes ...]
 // Each timing is the median of a few rounds, the two sides taking turns.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure.h"
 #include "bench/sqlitepeer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
@@ -29,6 +27,7 @@
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
 #include "tests/support/recipe_generator.h"
+#include "tests/support/recording_progress.h"
 
 namespace {
 
@@ -36,12 +35,6 @@ constexpr int importrounds = 3;
 constexpr int rounds = 5;
 constexpr int ratingchanges = 100;
 constexpr int generatedingredients = 3000;
-
-class NoProgress : public catalogue::ProgressPort {
- public:
-  void zeigefortschritt(int) override {}
-  void close() override {}
-};
 
 class FixedRating : public catalogue::RatingPort {
  public:
@@ -119,7 +112,7 @@ int peakchild(const std::string& side, const std::string& path, int fd) {
     Quiet quiet;
     catalogue::Catalogue catalogue(path, quiet.splash, quiet.application);
     catalogue.StarttimerTimer();
-    NoProgress progress;
+    testsupport::SilentProgress progress;
     if (search) peak.hits = static_cast<long long>(catalogue::b_suchenClick(catalogue, emptyterm, progress).rows.size());
     peak.kb = peakkb();
   } else {
@@ -128,30 +121,17 @@ int peakchild(const std::string& side, const std::string& path, int fd) {
     if (search) peak.hits = static_cast<long long>(peer.search(emptyterm).size());
     peak.kb = peakkb();
   }
-  return write(fd, &peak, sizeof peak) == sizeof peak ? 0 : 1;
+  return bench::sendback(fd, peak) ? 0 : 1;
 }
 
 // Runs this program again as "--peak side path fd" and returns its peak in MB.
 double peakmb(const std::string& side, const std::string& path, long long expectedhits) {
-  int channel[2];
-  if (pipe(channel) != 0) std::exit(1);
-  const pid_t child = fork();
-  if (child == 0) {
-    close(channel[0]);
-    const std::string fd = std::to_string(channel[1]);
-    execl("/proc/self/exe", "sqlitepeer_bench", "--peak", side.c_str(), path.c_str(), fd.c_str(), nullptr);
-    _exit(1);
-  }
-  close(channel[1]);
-  Peak peak;
-  const bool got = read(channel[0], &peak, sizeof peak) == sizeof peak;
-  close(channel[0]);
-  waitpid(child, nullptr, 0);
-  if (!got || peak.hits != expectedhits) {
+  const std::optional<Peak> peak = bench::runagain<Peak>("sqlitepeer_bench", {"--peak", side, path});
+  if (!peak || peak->hits != expectedhits) {
     std::fprintf(stderr, "%s: the peak memory run failed\n", side.c_str());
     std::exit(1);
   }
-  return static_cast<double>(peak.kb) * 1024 / 1e6;
+  return static_cast<double>(peak->kb) * 1024 / 1e6;
 }
 
 // --- one size ---
@@ -189,7 +169,7 @@ double sqliteimport(const std::string& path, const std::string& text) {
 
 // Compares the rows of every checked search; prints the first difference.
 bool samerows(catalogue::Catalogue& catalogue, bench::SqlitePeer& peer) {
-  NoProgress progress;
+  testsupport::SilentProgress progress;
   for (const catalogue::SearchSettings& settings : checkedsearches()) {
     const std::vector<catalogue::ResultRow> ours = catalogue::b_suchenClick(catalogue, settings, progress).rows;
     const std::vector<catalogue::ResultRow> theirs = peer.search(settings);
@@ -271,7 +251,7 @@ void measure(int recipes, const std::string& scratch) {
   catalogue::Catalogue catalogue(program + "mixolino", quiet.splash, quiet.application);
   catalogue.StarttimerTimer();
   bench::SqlitePeer peer(database);
-  NoProgress progress;
+  testsupport::SilentProgress progress;
   Figure searchall{"search, empty term", {}, {}};
   Figure searchra{"search \"ra\", name + ingredients", {}, {}};
   for (int round = 0; round < rounds; ++round)

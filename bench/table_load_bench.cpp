@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -79,27 +79,15 @@ void load(const std::string& folder, const std::string& name, int fd) {
   getrusage(RUSAGE_SELF, &after);
   result.cpuseconds = cputime(after) - cputime(before);
   result.maxrsskb = after.ru_maxrss;
-  (void)!write(fd, &result, sizeof result);
+  (void)bench::sendback(fd, result);
 }
 
 // Loads the table in a fresh process (this program started again), so that
 // its peak memory is the load's alone.
 LoadResult loadinchild(const std::string& folder, const std::string& name) {
-  int channel[2];
-  if (pipe(channel) != 0) std::exit(1);
-  const pid_t child = fork();
-  if (child == 0) {
-    close(channel[0]);
-    const std::string fd = std::to_string(channel[1]);
-    execl("/proc/self/exe", "table_load_bench", "--load", folder.c_str(), name.c_str(), fd.c_str(), nullptr);
-    _exit(1);
-  }
-  close(channel[1]);
-  LoadResult result;
-  if (read(channel[0], &result, sizeof result) != sizeof result) result.rows = -1;
-  close(channel[0]);
-  waitpid(child, nullptr, 0);
-  return result;
+  LoadResult failed;
+  failed.rows = -1;
+  return bench::runagain<LoadResult>("table_load_bench", {"--load", folder, name}).value_or(failed);
 }
 
 }  // namespace

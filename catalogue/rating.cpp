@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "catalogue/recipeview.h"
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -15,9 +16,6 @@ namespace {
 constexpr int32_t infozeilenbreite = 30;
 // An ingredient line with its flags: 30, then "(alkoholisch:", four, " verfügbar:", four and ")".
 constexpr std::size_t zubereitungsbreite = 63;
-// A list cell shows no more; a hand-edited rating of two billion would
-// otherwise ask for gigabytes of asterisks.
-constexpr int32_t maxsterne = 100;
 
 // Quantity "0" and unit "-" stand for "none".
 std::string ohneplatzhalter(std::string_view subfield) {
@@ -68,16 +66,6 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list) {
   return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list);
 }
-
-std::string wertungtostern(std::string_view rating) {
-  int32_t stars = 0;
-  if (!platform::strtoint(rating, stars) || stars <= 0) return "";
-  std::string text(static_cast<std::size_t>(std::min(stars, maxsterne)) * 2 - 1, ' ');
-  for (std::size_t i = 0; i < text.size(); i += 2) text[i] = '*';
-  return text;
-}
-
-std::string janein(bool flag) { return flag ? "Ja  " : "Nein"; }
 
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);

@@ -32,12 +32,6 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
                 rrezept& list);
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
-// "* * *" for "3"; "" for 0, less, or text that is no number.
-std::string wertungtostern(std::string_view rating);
-
-// The result list's and info box's flag texts: "Ja  " or "Nein".
-std::string janein(bool flag);
-
 // One line of the info box: quantity, unit and name, padded to 30, then the
 // two flags; 63 characters unless the first part is longer than 30.
 std::string zeigecocktailzeile(const rrezepteintrag& entry);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/import.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
@@ -138,13 +139,6 @@ Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view 
 
 bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept) {
   return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte->DBfields(row).empty();
-}
-
-int fortschrittprozent(int64_t i, int64_t n) {
-  const int64_t quotient = i * 100 / n;
-  const int64_t twiceremainder = 2 * (i * 100 % n);
-  const bool up = twiceremainder > n || (twiceremainder == n && quotient % 2 == 1);
-  return static_cast<int>(up ? quotient + 1 : quotient);
 }
 
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,

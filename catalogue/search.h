@@ -50,7 +50,4 @@ SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& set
 // the one such row of a table that never held a recipe is.
 bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept);
 
-// The progress percentage for step i of n: i * 100 / n rounded half to even.
-int fortschrittprozent(int64_t i, int64_t n);
-
 }  // namespace catalogue

@@ -4,7 +4,7 @@
 #include <functional>
 #include <unordered_map>
 
-#include "catalogue/search.h"
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -18,9 +18,6 @@ using enum ZutateneditModel::Spalte;
 
 // Whether the save carries the pair out; void and self pairs it skips.
 bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.ziel >= 0 && paar.quelle != paar.ziel; }
-
-// A flag as the grid shows it.
-std::string flagtojanein(bool flag) { return flag ? "Ja" : "Nein"; }
 
 // A grid cell or table key read as a number, -1 when it is none.
 int32_t zahl(std::string_view text) { return idnummer(text, -1); }
@@ -98,8 +95,6 @@ class Verwendungen {
 };
 
 }  // namespace
-
-std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
 
 std::vector<Gridzeile> zutatenzeilen(Zutatentabelle c_zutaten, Rezeptezutatentabelle c_rezeptezutaten,
                                      ProgressPort& progress) {
@@ -279,7 +274,7 @@ bool ZutateneditModel::b_okClick() {
   if (!catalogue_.maywrite().orwarn()) return false;
   int32_t changed = 0;
   // Each step is one commit, whole on the disk before its count is reported.
-  const bool saved = commitstep(savezutaten(changed));
+  const bool saved = commitstep(saverows(changed));
   if (saved && changed > 0)
     platform::showinformation(std::to_string(changed) + std::string(" Zutateneinträge geändert!"_cp));
   int32_t moved = 0;
@@ -296,10 +291,10 @@ bool ZutateneditModel::commitstep(const Outcome& step) {
   return false;
 }
 
-// Step 1: every row, shown or not, whose name or flags differ from its table
+// The rows: every row, shown or not, whose name or flags differ from its table
 // row is written, up to the first write that fails; changed counts those
 // written.
-Outcome ZutateneditModel::savezutaten(int32_t& changed) {
+Outcome ZutateneditModel::saverows(int32_t& changed) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   for (const Gridzeile& row : grid_) {
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
@@ -399,7 +394,7 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 
 }  // namespace
 
-// Step 2: the merges in list order, up to the first failed write; changes
+// The merges: the merges in list order, up to the first failed write; changes
 // counts the re-pointed lines.
 Outcome ZutateneditModel::savemerges(int32_t& changes) {
   TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();

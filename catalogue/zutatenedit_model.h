@@ -20,9 +20,6 @@ namespace catalogue {
 inline constexpr int zutatengridcols = 10;
 using Gridzeile = std::array<std::string, zutatengridcols>;
 
-// "1" when the shown text, trimmed, is "Ja" ignoring the case of a-z; "0" otherwise.
-std::string janeintoflag(const std::string& shown);
-
 // The data rows for the grid, one per row of c_zutaten in table order, with
 // one progress step per ingredient (the caller closes the progress dialog).
 std::vector<Gridzeile> zutatenzeilen(Zutatentabelle c_zutaten, Rezeptezutatentabelle c_rezeptezutaten,
@@ -97,7 +94,7 @@ class ZutateneditModel {
   void pickmergetarget();
   void sortbytext(int col);
   void sortbycount();
-  Outcome savezutaten(int32_t& changed);
+  Outcome saverows(int32_t& changed);
   Outcome savemerges(int32_t& changes);
   // Commits a step's rows when it succeeded; drops them when it failed.
   bool commitstep(const Outcome& step);

@@ -21,7 +21,7 @@ class Teinkaufstippsform : public QDialog {
   // when the user closes the window.
   void anzeigen();
 
-  QPlainTextEdit* Memo;
+  QPlainTextEdit* Memo = nullptr;
 
  private:
   void fuellen();

@@ -45,7 +45,7 @@ class Tfortschrittform : public QDialog {
   // caller closes it when its loop ends.
   void zeigefortschritt(int percent);
 
-  Tfortschrittsbalken* fortschritt;
+  Tfortschrittsbalken* fortschritt = nullptr;
 };
 
 }  // namespace ui

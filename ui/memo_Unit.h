@@ -18,7 +18,7 @@ class TMemoform : public QDialog {
   void addline(const std::string& line);    // Windows-1252, one line at the end
   void showmodal();                         // returns when the user closes it
 
-  QPlainTextEdit* Memo;
+  QPlainTextEdit* Memo = nullptr;
 
  private:
   int linecount_ = 1;  // the field starts with one empty line

@@ -22,9 +22,9 @@ class Tsplashform : public QDialog {
   // The about box: returns when the user closes the window.
   void showmodal();
 
-  QLabel* Image1;
-  QLabel* Label1;
-  QLabel* Label2;
+  QLabel* Image1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
 };
 
 }  // namespace ui

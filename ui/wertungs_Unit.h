@@ -22,11 +22,11 @@ class Twertungsform : public QDialog, public catalogue::RatingPort {
   // when the dialog was closed any other way.
   bool anzeigen(int& rating) override;
 
-  QLabel* Label1;
-  QLabel* Label2;
-  QLabel* Label3;
-  QSlider* wertungsregler;
-  QPushButton* b_ok;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QSlider* wertungsregler = nullptr;
+  QPushButton* b_ok = nullptr;
 
  private slots:
   void b_okClick();

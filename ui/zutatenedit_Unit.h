@@ -50,15 +50,15 @@ class Tzutatenedit : public QDialog {
   // The grid: the names are the row headers and the column titles the column
   // headers, so both stay in place while the data scrolls. The corner above
   // the names is the name column's header cell.
-  QLabel* Label_suchen;
-  QLineEdit* e_suchen;  // shows only the rows whose name contains its text
-  QTableView* zutatengrid;
-  QPushButton* b_ok;
-  QPushButton* b_zusatz;
-  QMenu* PopupMenu_zusatz;
-  QAction* Zutatumbenennen1;
-  QAction* zutataufloesen;
-  QAction* Action_abbrechen;
+  QLabel* Label_suchen = nullptr;
+  QLineEdit* e_suchen = nullptr;  // shows only the rows whose name contains its text
+  QTableView* zutatengrid = nullptr;
+  QPushButton* b_ok = nullptr;
+  QPushButton* b_zusatz = nullptr;
+  QMenu* PopupMenu_zusatz = nullptr;
+  QAction* Zutatumbenennen1 = nullptr;
+  QAction* zutataufloesen = nullptr;
+  QAction* Action_abbrechen = nullptr;
 
  private slots:
   void b_okClick();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/anzeigetexte.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/tablebuilder.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <csignal>
 
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"

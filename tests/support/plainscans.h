@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/anzeigetexte.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "catalogue/tables.h"
