@@ -74,7 +74,7 @@ void measure(const char* label, const std::string& text) {
     rows = second.c_rezepte().getrowcount() + second.c_zutaten().getrowcount() + second.c_rezeptezutaten().getrowcount();
     second.FormCloseQuery();
   }
-  const std::string result = messages.log.empty() ? "-" : platform::cp1252_to_utf8(messages.log.back().text);
+  const std::string result = messages.log.empty() ? "-" : platform::cp1252toutf8(messages.log.back().text);
   std::printf("| %-18s | %10zu | %7d | %8.2f | %8.2f | %8.3f | %8.3f | %s\n", label, text.size(), rows,
               importtime.wall, importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
 }

@@ -81,7 +81,7 @@ Catalogue::ReadOnly Catalogue::readonly() const {
   for (const TdbdynGrid* table : tables()) {
     if (!table) continue;
     const int reason = table->readonlyreason();
-    if (reason == platform::err_in_use) return ReadOnly::inuse;
+    if (reason == platform::errinuse) return ReadOnly::inuse;
     if (reason != 0) cause = ReadOnly::notwritable;
   }
   return cause;
@@ -196,7 +196,7 @@ bool Catalogue::othercopyended() const {
 bool Catalogue::tablesfree() const {
   for (const TableLayout& layout : tablelayouts) {
     const std::string path = dbfolder() + layout.name + ".db";
-    if (platform::fileexists(path) && !platform::File::open(path, platform::File::Access::readwrite_denywrite))
+    if (platform::fileexists(path) && !platform::File::open(path, platform::File::Access::readwritedenywrite))
       return false;
   }
   return true;

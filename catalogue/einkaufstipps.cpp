@@ -24,7 +24,7 @@ class Zutaten {
   explicit Zutaten(Zutatentabelle c_zutaten) : slots_(c_zutaten->getrowcount()) {
     for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
       const Zutatzeile zutat = lesezutat(c_zutaten, row);
-      const auto [slot, neu] = slots_.eintragen(idnummer(zutat.id(), zeilenersatz));
+      const auto [slot, neu] = slots_.insert(idnummer(zutat.id(), zeilenersatz));
       if (neu) {
         namen_.emplace_back();
         verfuegbar_.push_back(false);
@@ -36,7 +36,7 @@ class Zutaten {
   }
 
   // The slot of a link row's ingredient id; -1 when no ingredient row has it.
-  int32_t slot(std::string_view linkid) const { return slots_.finde(idnummer(linkid, linkersatz)); }
+  int32_t slot(std::string_view linkid) const { return slots_.find(idnummer(linkid, linkersatz)); }
 
   bool verfuegbar(int32_t slot) const { return verfuegbar_[static_cast<std::size_t>(slot)]; }
   bool keineverfuegbar() const { return std::find(verfuegbar_.begin(), verfuegbar_.end(), true) == verfuegbar_.end(); }
@@ -100,7 +100,7 @@ class Rezeptzeilen {
       : slots_(c_rezeptezutaten->getrowcount()) {
     for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row) {
       const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [slot, neu] = slots_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
+      const auto [slot, neu] = slots_.insert(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) fehlend_.emplace_back();
       fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(zeile.zutatid()), zutaten);
     }
@@ -108,7 +108,7 @@ class Rezeptzeilen {
 
   // What the recipe's lines leave missing; nothing when it has no lines.
   const Fehlend* fehlend(std::string_view rezeptid) const {
-    const int32_t slot = slots_.finde(idnummer(rezeptid, zeilenersatz));
+    const int32_t slot = slots_.find(idnummer(rezeptid, zeilenersatz));
     return slot < 0 ? nullptr : &fehlend_[static_cast<std::size_t>(slot)];
   }
 

@@ -16,7 +16,7 @@ class Idslots {
   explicit Idslots(int32_t rows) : array_(static_cast<std::size_t>(rows) * 2 + 16, -1) {}
 
   // The id's slot and whether it was new; a new id gets the next slot.
-  std::pair<int32_t, bool> eintragen(int32_t id) {
+  std::pair<int32_t, bool> insert(int32_t id) {
     int32_t& slot = inarray(id) ? array_[static_cast<std::size_t>(id)] : others_.try_emplace(id, -1).first->second;
     const bool neu = slot < 0;
     if (neu) slot = count_++;
@@ -24,7 +24,7 @@ class Idslots {
   }
 
   // The id's slot, or -1 when the id was never entered.
-  int32_t finde(int32_t id) const {
+  int32_t find(int32_t id) const {
     if (inarray(id)) return array_[static_cast<std::size_t>(id)];
     const auto found = others_.find(id);
     return found == others_.end() ? -1 : found->second;

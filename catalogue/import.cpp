@@ -187,7 +187,7 @@ class Importer {
 // is read, and only a bounded part of it at a time.
 Outcome importlines(const std::string& path, Importer& importer, std::string& line) {
   const std::unique_ptr<platform::File> file =
-      platform::File::open(path, platform::File::Access::readonly_regularfile);
+      platform::File::open(path, platform::File::Access::readonlyregularfile);
   if (!file) return Outcome::ioerror();
   ImportLines lines(*file);
   std::string raw;
@@ -246,7 +246,7 @@ bool ImportLines::next(std::string& line) {
   const std::string_view text = rest_.substr(0, *length);
   if (!decided_) decidecoding(text);
   if (utf8_)
-    line = platform::utf8_to_cp1252(text);
+    line = platform::utf8tocp1252(text);
   else
     line.assign(text);
   std::size_t next = *length;
@@ -300,7 +300,7 @@ bool ImportLines::readchunk() {
 void ImportLines::decidecoding(std::string_view line) {
   if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
   decided_ = true;
-  utf8_ = platform::is_multibyte_utf8(ended_ ? rest_ : wholecharacters(rest_));
+  utf8_ = platform::ismultibyteutf8(ended_ ? rest_ : wholecharacters(rest_));
 }
 
 int64_t largestid(Rezeptetabelle c_rezepte) {

@@ -10,9 +10,9 @@ namespace {
 
 // The sort keys of all recipe names, in one buffer row after row: a string
 // each would double the memory the name order needs while it is made.
-class Namensschluessel {
+class Namekeys {
  public:
-  explicit Namensschluessel(Rezeptetabelle c_rezepte)
+  explicit Namekeys(Rezeptetabelle c_rezepte)
       : c_rezepte_(c_rezepte), begin_(static_cast<std::size_t>(c_rezepte->getrowcount()) + 1, 0) {
     for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
       bytes_ += platform::namesortkey(name(row));
@@ -44,7 +44,7 @@ class Namensschluessel {
 // beside them so that the sort rarely touches the keys.
 const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
   if (stand_ == c_rezepte->changestamp()) return ordnung_;
-  const Namensschluessel schluessel(c_rezepte);
+  const Namekeys namekeys(c_rezepte);
   struct Sortkey {
     uint64_t prefix = 0;
     int32_t row = 0;
@@ -52,15 +52,15 @@ const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
   std::vector<Sortkey> keys(static_cast<std::size_t>(c_rezepte->getrowcount()));
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const auto row = static_cast<int32_t>(i);
-    keys[i] = {schluessel.prefix(row), row};
+    keys[i] = {namekeys.prefix(row), row};
   }
   // Equal keys are settled by the names, equal names by row, which keeps
   // them in table order without the extra buffer a stable sort takes.
-  std::sort(keys.begin(), keys.end(), [&schluessel](const Sortkey& a, const Sortkey& b) {
+  std::sort(keys.begin(), keys.end(), [&namekeys](const Sortkey& a, const Sortkey& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    int c = schluessel.key(a.row).compare(schluessel.key(b.row));
-    if (c == 0 && schluessel.name(a.row) != schluessel.name(b.row))
-      c = platform::comparenames(schluessel.name(a.row), schluessel.name(b.row));
+    int c = namekeys.key(a.row).compare(namekeys.key(b.row));
+    if (c == 0 && namekeys.name(a.row) != namekeys.name(b.row))
+      c = platform::comparenames(namekeys.name(a.row), namekeys.name(b.row));
     return c != 0 ? c < 0 : a.row < b.row;
   });
   ordnung_.resize(keys.size());

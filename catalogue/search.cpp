@@ -36,7 +36,7 @@ class Rezeptindex {
 
   // The lines of the recipe, in link table order, as ingredient slots.
   std::span<const int32_t> zeilen(std::string_view rezeptid) const {
-    const int32_t found = gruppen_.finde(idnummer(rezeptid, zeilenersatz));
+    const int32_t found = gruppen_.find(idnummer(rezeptid, zeilenersatz));
     if (found < 0) return {};
     const auto g = static_cast<std::size_t>(found);
     return std::span<const int32_t>(zeilen_).subspan(static_cast<std::size_t>(beginn_[g]),
@@ -52,7 +52,7 @@ class Rezeptindex {
     for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
       const Zutatzeile zeile = lesezutat(c_zutaten, row);
       Zutat zutat{platform::lower(zeile.name()), zeile.verfuegbar(), zeile.alkoholisch()};
-      const auto [slot, neu] = zutatslots_.eintragen(idnummer(zeile.id(), zeilenersatz));
+      const auto [slot, neu] = zutatslots_.insert(idnummer(zeile.id(), zeilenersatz));
       // A later row with the same id replaces an earlier one, as in the scan.
       if (neu)
         zutaten_.push_back(std::move(zutat));
@@ -71,11 +71,11 @@ class Rezeptindex {
     for (int32_t row = 0; row < n; ++row) {
       const auto i = static_cast<std::size_t>(row);
       const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [found, neu] = gruppen_.eintragen(idnummer(zeile.rezeptid(), linkersatz));
+      const auto [found, neu] = gruppen_.insert(idnummer(zeile.rezeptid(), linkersatz));
       if (neu) anzahl.push_back(0);
       gruppe[i] = found;
       ++anzahl[static_cast<std::size_t>(found)];
-      zeilen_[i] = zutatslots_.finde(idnummer(zeile.zutatid(), linkersatz));
+      zeilen_[i] = zutatslots_.find(idnummer(zeile.zutatid(), linkersatz));
     }
     beginn_.assign(anzahl.size() + 1, 0);
     for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool failure = last.kind == testsupport::Message::Kind::warning &&
                        startswith(last.text, "Fehler beim Importieren der Datei bei Zeile \n\r");
   if (!success && !failure) {
-    std::fprintf(stderr, "unexpected last message: %s\n", platform::cp1252_to_utf8(last.text).c_str());
+    std::fprintf(stderr, "unexpected last message: %s\n", platform::cp1252toutf8(last.text).c_str());
     std::abort();
   }
   return 0;

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool countwarning = false;
   for (const std::string& text : messages.warnings()) {
     if (!readeroutcome::isexpected(text, table, path)) {
-      fprintf(stderr, "unexpected message: %s\n", platform::cp1252_to_utf8(text).c_str());
+      fprintf(stderr, "unexpected message: %s\n", platform::cp1252toutf8(text).c_str());
       abort();
     }
     countwarning = countwarning || readeroutcome::startswith(text, readeroutcome::countwarningstart(path));

@@ -11,7 +11,7 @@
 namespace platform {
 
 // Unicode code points of the bytes 0x80..0x9F; 0 where the code page has a gap.
-inline constexpr char32_t cp1252_high[32] = {
+inline constexpr char32_t cp1252high[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -20,17 +20,17 @@ inline constexpr char32_t cp1252_high[32] = {
 // The byte for a code point, or -1 when Windows-1252 has none. The five
 // bytes in the gaps stand for the control code points of the same number,
 // so that every byte survives a trip through Unicode.
-constexpr int cp1252_byte(char32_t cp) {
+constexpr int cp1252byte(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  if (cp < 0xA0 && cp1252_high[cp - 0x80] == 0) return static_cast<int>(cp);
+  if (cp < 0xA0 && cp1252high[cp - 0x80] == 0) return static_cast<int>(cp);
   for (int i = 0; i < 32; ++i)
-    if (cp1252_high[i] != 0 && cp1252_high[i] == cp) return 0x80 + i;
+    if (cp1252high[i] != 0 && cp1252high[i] == cp) return 0x80 + i;
   return -1;
 }
 
 // Decodes one UTF-8 sequence at text[i]; advances i. Returns -1 (as char32_t
 // all ones) for a malformed sequence and advances past its first byte.
-constexpr char32_t utf8_decode(std::string_view text, std::size_t& i) {
+constexpr char32_t utf8decode(std::string_view text, std::size_t& i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char lead = byte(i);
   std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
@@ -70,11 +70,11 @@ struct Cp1252Literal {
 };
 
 template <std::size_t N>
-consteval Cp1252Literal<N> to_cp1252_literal(const Utf8Literal<N>& in) {
+consteval Cp1252Literal<N> tocp1252literal(const Utf8Literal<N>& in) {
   Cp1252Literal<N> out;
   const std::string_view text(in.bytes, N - 1);
   for (std::size_t i = 0; i < text.size();) {
-    const int b = cp1252_byte(utf8_decode(text, i));
+    const int b = cp1252byte(utf8decode(text, i));
     if (b < 0) throw "text literal has a character without a Windows-1252 code";
     out.bytes[out.size++] = static_cast<char>(b);
   }
@@ -82,21 +82,21 @@ consteval Cp1252Literal<N> to_cp1252_literal(const Utf8Literal<N>& in) {
 }
 
 template <Utf8Literal S>
-inline constexpr auto cp1252_literal_v = to_cp1252_literal(S);
+inline constexpr auto cp1252literalv = tocp1252literal(S);
 
 // Windows-1252 bytes as UTF-8 (a byte in a gap of the code page becomes the
 // control code point of its number, as the window system converts it).
-std::string cp1252_to_utf8(std::string_view text);
+std::string cp1252toutf8(std::string_view text);
 
 // UTF-8 as Windows-1252; characters without a code, and malformed bytes, become "?".
-std::string utf8_to_cp1252(std::string_view text);
+std::string utf8tocp1252(std::string_view text);
 
 // True when text is well-formed UTF-8 and holds at least one multi-byte sequence.
-bool is_multibyte_utf8(std::string_view text);
+bool ismultibyteutf8(std::string_view text);
 
 }  // namespace platform
 
 template <platform::Utf8Literal S>
 constexpr std::string_view operator""_cp() {
-  return {platform::cp1252_literal_v<S>.bytes, platform::cp1252_literal_v<S>.size};
+  return {platform::cp1252literalv<S>.bytes, platform::cp1252literalv<S>.size};
 }

@@ -14,7 +14,7 @@ namespace platform {
 
 namespace {
 
-thread_local int last_error = 0;
+thread_local int lasterrorcode = 0;
 
 struct FaultPlan {
   long countdown = 0;  // 0: disarmed
@@ -32,54 +32,54 @@ constexpr int64_t pagesize = 4096;
 
 // Counts one call; true when this call is the one that must fail. A write
 // that must end the process does so itself, after writing part of its bytes.
-bool fault_now(bool iswrite = false) {
+bool faultnow(bool iswrite = false) {
   ++plan.calls;
   if (plan.countdown == 0) return false;
   if (--plan.countdown > 0) return false;
   if (plan.death && !iswrite) ::_exit(faults::deathstatus);
   plan.fired = true;
-  last_error = plan.code;
+  lasterrorcode = plan.code;
   return true;
 }
 
 // Maps an errno value to the program's error codes.
-int errorcode_from_errno(int errnum) {
+int errorcodefromerrno(int errnum) {
   switch (errnum) {
     case ENOENT:
-    case ENOTDIR: return err_file_not_found;
+    case ENOTDIR: return errfilenotfound;
     case ENAMETOOLONG:
     case EINVAL:
-    case EISDIR: return err_invalid_name;
+    case EISDIR: return errinvalidname;
     case EMFILE:
-    case ENFILE: return err_too_many_files;
+    case ENFILE: return errtoomanyfiles;
     case EACCES:
     case EPERM:
-    case EROFS: return err_access_denied;
-    case EWOULDBLOCK: return err_in_use;
+    case EROFS: return erraccessdenied;
+    case EWOULDBLOCK: return errinuse;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return err_disk_full;
-    case EIO: return err_device_io;
+    case EFBIG: return errdiskfull;
+    case EIO: return errdeviceio;
     default: return errnum;
   }
 }
 
-bool fail_with_errno() {
-  last_error = errorcode_from_errno(errno);
+bool failwitherrno() {
+  lasterrorcode = errorcodefromerrno(errno);
   return false;
 }
 
 // Takes the deny-write lock; only one process can hold it.
-bool lock_denywrite(int fd) {
+bool lockdenywrite(int fd) {
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-  return fail_with_errno();
+  return failwitherrno();
 }
 
 bool isregularfile(int fd) {
   struct stat info {};
-  if (::fstat(fd, &info) != 0) return fail_with_errno();
+  if (::fstat(fd, &info) != 0) return failwitherrno();
   if (S_ISREG(info.st_mode)) return true;
-  last_error = err_access_denied;
+  lasterrorcode = erraccessdenied;
   return false;
 }
 
@@ -87,29 +87,29 @@ bool isregularfile(int fd) {
 
 std::string errortext(int code) {
   switch (code) {
-    case err_file_not_found: return "Datei nicht gefunden";
-    case err_invalid_name: return std::string("Ungültiger Dateiname"_cp);
-    case err_too_many_files: return std::string("Zu viele geöffnete Dateien"_cp);
-    case err_access_denied: return "Dateizugriff verweigert";
-    case err_read_past_end: return "Versuch hinter dem Dateiende zu lesen";
-    case err_disk_full: return "Zu wenig Speicherplatz";
-    case err_invalid_numeric: return std::string("Ungültige numerische Eingabe"_cp);
+    case errfilenotfound: return "Datei nicht gefunden";
+    case errinvalidname: return std::string("Ungültiger Dateiname"_cp);
+    case errtoomanyfiles: return std::string("Zu viele geöffnete Dateien"_cp);
+    case erraccessdenied: return "Dateizugriff verweigert";
+    case errreadpastend: return "Versuch hinter dem Dateiende zu lesen";
+    case errdiskfull: return "Zu wenig Speicherplatz";
+    case errinvalidnumeric: return std::string("Ungültige numerische Eingabe"_cp);
     default: return "E/A-Fehler " + std::to_string(code);
   }
 }
 
-int lasterror() { return last_error; }
+int lasterror() { return lasterrorcode; }
 
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
-  if (fault_now()) return nullptr;
-  const bool readwrite = access == Access::readwrite_denywrite;
-  const bool regularonly = access == Access::readonly_regularfile;
+  if (faultnow()) return nullptr;
+  const bool readwrite = access == Access::readwritedenywrite;
+  const bool regularonly = access == Access::readonlyregularfile;
   const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | (regularonly ? O_NONBLOCK : 0));
   if (fd < 0) {
-    fail_with_errno();
+    failwitherrno();
     return nullptr;
   }
-  if ((readwrite && !lock_denywrite(fd)) || (regularonly && !isregularfile(fd))) {
+  if ((readwrite && !lockdenywrite(fd)) || (regularonly && !isregularfile(fd))) {
     ::close(fd);
     return nullptr;
   }
@@ -117,18 +117,18 @@ std::unique_ptr<File> File::open(const std::string& path, Access access) {
 }
 
 std::unique_ptr<File> File::create(const std::string& path) {
-  if (fault_now()) return nullptr;
+  if (faultnow()) return nullptr;
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    fail_with_errno();
+    failwitherrno();
     return nullptr;
   }
-  if (!lock_denywrite(fd)) {
+  if (!lockdenywrite(fd)) {
     ::close(fd);
     return nullptr;
   }
   if (::ftruncate(fd, 0) != 0) {
-    fail_with_errno();
+    failwitherrno();
     ::close(fd);
     return nullptr;
   }
@@ -136,9 +136,9 @@ std::unique_ptr<File> File::create(const std::string& path) {
 }
 
 bool File::present(const std::string& path) {
-  if (fault_now()) return false;
+  if (faultnow()) return false;
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return fail_with_errno();
+  if (::stat(path.c_str(), &info) != 0) return failwitherrno();
   return !S_ISDIR(info.st_mode);
 }
 
@@ -150,13 +150,13 @@ File::~File() {
 // count); the rest follows, still as one operation of this layer.
 bool File::read(int64_t offset, void* buffer, std::size_t count, std::size_t& got) {
   got = 0;
-  if (fault_now()) return false;
+  if (faultnow()) return false;
   auto* bytes = static_cast<char*>(buffer);
   while (got < count) {
     const ssize_t n = ::pread(fd_, bytes + got, count - got, offset + static_cast<int64_t>(got));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail_with_errno();
+      return failwitherrno();
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
@@ -175,7 +175,7 @@ std::size_t tornlength(int64_t offset, std::size_t count) {
 bool File::write(int64_t offset, const void* buffer, std::size_t count, std::size_t& written) {
   written = 0;
   const auto* bytes = static_cast<const char*>(buffer);
-  if (fault_now(true)) {
+  if (faultnow(true)) {
     if (plan.shortwrite || plan.death) {
       const std::size_t part = plan.death ? tornlength(offset, count) : count / 2;
       const ssize_t n = part > 0 ? ::pwrite(fd_, bytes, part, offset) : 0;
@@ -188,10 +188,10 @@ bool File::write(int64_t offset, const void* buffer, std::size_t count, std::siz
     const ssize_t n = ::pwrite(fd_, bytes + written, count - written, offset + static_cast<int64_t>(written));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail_with_errno();
+      return failwitherrno();
     }
     if (n == 0) {
-      last_error = err_disk_full;
+      lasterrorcode = errdiskfull;
       return false;
     }
     written += static_cast<std::size_t>(n);
@@ -201,34 +201,34 @@ bool File::write(int64_t offset, const void* buffer, std::size_t count, std::siz
 
 bool File::size(int64_t& bytes) {
   bytes = 0;
-  if (fault_now()) return false;
+  if (faultnow()) return false;
   struct stat info {};
-  if (::fstat(fd_, &info) != 0) return fail_with_errno();
+  if (::fstat(fd_, &info) != 0) return failwitherrno();
   bytes = info.st_size;
   return true;
 }
 
 bool File::truncate(int64_t length) {
-  if (fault_now()) return false;
-  if (::ftruncate(fd_, length) != 0) return fail_with_errno();
+  if (faultnow()) return false;
+  if (::ftruncate(fd_, length) != 0) return failwitherrno();
   return true;
 }
 
 bool File::sync() {
-  if (fault_now()) return false;
+  if (faultnow()) return false;
   if (syncsskipped) return true;
-  if (::fdatasync(fd_) != 0) return fail_with_errno();
+  if (::fdatasync(fd_) != 0) return failwitherrno();
   return true;
 }
 
 bool File::close() {
   const int fd = fd_;
   fd_ = -1;
-  if (fault_now()) {
+  if (faultnow()) {
     ::close(fd);
     return false;
   }
-  if (::close(fd) != 0) return fail_with_errno();
+  if (::close(fd) != 0) return failwitherrno();
   return true;
 }
 
@@ -239,7 +239,7 @@ bool directoryexists(const std::string& path) {
 
 bool createdirectory(const std::string& path) {
   if (::mkdir(path.c_str(), 0755) == 0) return true;
-  return fail_with_errno();
+  return failwitherrno();
 }
 
 bool fileexists(const std::string& path) {
@@ -249,13 +249,13 @@ bool fileexists(const std::string& path) {
 
 bool deletefile(const std::string& path) {
   if (::unlink(path.c_str()) == 0) return true;
-  return fail_with_errno();
+  return failwitherrno();
 }
 
 bool renamefile(const std::string& from, const std::string& to) {
-  if (fault_now()) return false;
+  if (faultnow()) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
-  return fail_with_errno();
+  return failwitherrno();
 }
 
 bool writesynced(const std::string& path, std::string_view bytes) {
@@ -265,7 +265,7 @@ bool writesynced(const std::string& path, std::string_view bytes) {
 }
 
 bool readwhole(const std::string& path, std::string& bytes) {
-  std::unique_ptr<File> file = File::open(path, File::Access::readonly_denynone);
+  std::unique_ptr<File> file = File::open(path, File::Access::readonlydenynone);
   int64_t size = 0;
   if (!file || !file->size(size)) return false;
   bytes.resize(static_cast<std::size_t>(size));
@@ -278,8 +278,8 @@ bool readwhole(const std::string& path, std::string& bytes) {
 bool syncfolder(const std::string& path) {
   if (syncsskipped) return true;
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return fail_with_errno();
-  const bool synced = ::fsync(fd) == 0 || fail_with_errno();
+  if (fd < 0) return failwitherrno();
+  const bool synced = ::fsync(fd) == 0 || failwitherrno();
   ::close(fd);
   return synced;
 }

@@ -12,15 +12,15 @@
 namespace platform {
 
 // Error codes as the program reports them ("(err=...)").
-inline constexpr int err_file_not_found = 2;
-inline constexpr int err_invalid_name = 3;
-inline constexpr int err_too_many_files = 4;
-inline constexpr int err_access_denied = 5;
-inline constexpr int err_in_use = 32;  // another process holds the file
-inline constexpr int err_read_past_end = 100;
-inline constexpr int err_disk_full = 101;
-inline constexpr int err_invalid_numeric = 106;
-inline constexpr int err_device_io = 1117;
+inline constexpr int errfilenotfound = 2;
+inline constexpr int errinvalidname = 3;
+inline constexpr int errtoomanyfiles = 4;
+inline constexpr int erraccessdenied = 5;
+inline constexpr int errinuse = 32;  // another process holds the file
+inline constexpr int errreadpastend = 100;
+inline constexpr int errdiskfull = 101;
+inline constexpr int errinvalidnumeric = 106;
+inline constexpr int errdeviceio = 1117;
 
 // The German text of an error code: "Datei nicht gefunden", ..., "E/A-Fehler %d".
 std::string errortext(int code);
@@ -33,22 +33,22 @@ class File {
   enum class Access {
     // Read and write; other processes may read but not write. On Linux an
     // exclusive flock, which survives other descriptors of the file closing.
-    readwrite_denywrite,
+    readwritedenywrite,
     // Read only; nothing denied, no lock taken.
-    readonly_denynone,
-    // As readonly_denynone, for a file the user names: only a regular file
-    // opens (err_access_denied otherwise), and without waiting, as a FIFO
+    readonlydenynone,
+    // As readonlydenynone, for a file the user names: only a regular file
+    // opens (erraccessdenied otherwise), and without waiting, as a FIFO
     // would wait for a writer and a device may never end.
-    readonly_regularfile,
+    readonlyregularfile,
   };
 
-  // Opens an existing file; nullptr on failure (err_in_use when another
+  // Opens an existing file; nullptr on failure (errinuse when another
   // process holds the lock).
   static std::unique_ptr<File> open(const std::string& path, Access access);
 
   // Creates the file or empties an existing one, opened read/write with the
   // deny-write lock. A file that another process holds is left alone
-  // (err_in_use), since Linux would otherwise truncate it under that process.
+  // (errinuse), since Linux would otherwise truncate it under that process.
   static std::unique_ptr<File> create(const std::string& path);
 
   // True when path names a file, not a folder, with one system call (stat):
@@ -65,7 +65,7 @@ class File {
   bool read(int64_t offset, void* buffer, std::size_t count, std::size_t& got);
   // Writes count bytes at offset, with one system call (pwrite); written
   // tells how many reached the file. A short write is a failure
-  // (err_disk_full unless the system said otherwise).
+  // (errdiskfull unless the system said otherwise).
   bool write(int64_t offset, const void* buffer, std::size_t count, std::size_t& written);
   bool size(int64_t& bytes);
   bool truncate(int64_t length);

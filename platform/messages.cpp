@@ -29,7 +29,7 @@ class StderrMessages : public MessagePort {
 
  private:
   static void print(const char* kind, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", kind, cp1252_to_utf8(text).c_str());
+    std::fprintf(stderr, "%s: %s\n", kind, cp1252toutf8(text).c_str());
   }
 };
 

@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-int digit_value(char c, int base) {
+int digitvalue(char c, int base) {
   int v = -1;
   if (c >= '0' && c <= '9') v = c - '0';
   else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
@@ -66,7 +66,7 @@ bool strtoint(std::string_view text, int32_t& value) {
   const int64_t limit = base == 16 ? 0xFFFFFFFFll : (negative ? 2147483648ll : 2147483647ll);
   int64_t magnitude = 0;
   for (; i < text.size(); ++i) {
-    const int d = digit_value(text[i], base);
+    const int d = digitvalue(text[i], base);
     if (d < 0) return false;
     magnitude = magnitude * base + d;
     if (magnitude > limit) return false;

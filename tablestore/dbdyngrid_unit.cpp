@@ -47,7 +47,7 @@ bool samepath(std::string_view a, std::string_view b) {
 // "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
 std::string fileerror(const std::string& action, const std::string& path) {
   const int code = platform::lasterror();
-  const std::string reason = code == platform::err_in_use
+  const std::string reason = code == platform::errinuse
                                  ? "Datei wird von einem anderen Prozess belegt! "
                                  : platform::errortext(code);
   return "Fehler beim " + action + " von: " + path + "!" + messagebreak + reason + "(err=" + std::to_string(code) + ")";
@@ -57,7 +57,7 @@ std::string fileerror(const std::string& action, const std::string& path) {
 // or (reason) it cannot be written at all.
 std::string readonlywarning(const std::string& path, int reason) {
   const std::string cause =
-      reason == platform::err_in_use
+      reason == platform::errinuse
           ? "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!"
           : "Achtung: " + path + " kann nicht beschrieben werden (" + platform::errortext(reason) + ")!";
   return cause + messagebreak +
@@ -425,11 +425,11 @@ bool TdbdynGrid::openfile(const std::string& path, platform::File*& handle, bool
 }
 
 bool TdbdynGrid::reopen(OpenFile& entry, const std::string& path) {
-  entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readwrite_denywrite));
+  entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readwritedenywrite));
   entry.readonly = false;
   if (!entry.record.file()) {
     entry.readonlyreason = platform::lasterror();
-    entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readonly_denynone));
+    entry.record = tablestore::RecordFile(platform::File::open(path, platform::File::Access::readonlydenynone));
     entry.readonly = true;
   }
   if (!entry.record.file()) {
@@ -489,21 +489,21 @@ int TdbdynGrid::readonlyreason() const {
   int reason = 0;
   for (const OpenFile& file : openfiles_) {
     if (!file.isopen || !file.readonly) continue;
-    if (file.readonlyreason == platform::err_in_use) return platform::err_in_use;
-    if (reason == 0) reason = file.readonlyreason == 0 ? platform::err_access_denied : file.readonlyreason;
+    if (file.readonlyreason == platform::errinuse) return platform::errinuse;
+    if (reason == 0) reason = file.readonlyreason == 0 ? platform::erraccessdenied : file.readonlyreason;
   }
   return reason;
 }
 
 bool TdbdynGrid::stillinuse() const {
   return std::any_of(openfiles_.begin(), openfiles_.end(), [](const OpenFile& file) {
-    return file.isopen && file.readonlyreason == platform::err_in_use &&
-           !platform::File::open(file.path, platform::File::Access::readwrite_denywrite);
+    return file.isopen && file.readonlyreason == platform::errinuse &&
+           !platform::File::open(file.path, platform::File::Access::readwritedenywrite);
   });
 }
 
 bool TdbdynGrid::fileavailable(const std::string& path) {
   // A folder opens for reading on this platform, but holds no table.
   if (!platform::fileexists(path)) return false;
-  return platform::File::open(path, platform::File::Access::readonly_denynone) != nullptr;
+  return platform::File::open(path, platform::File::Access::readonlydenynone) != nullptr;
 }

@@ -39,8 +39,8 @@ class TdbdynGrid {
     std::string path;
     bool isopen = false;
     bool readonly = false;
-    // Why the read/write open failed when readonly: err_in_use while another
-    // process holds the file, err_access_denied when it cannot be written at all.
+    // Why the read/write open failed when readonly: errinuse while another
+    // process holds the file, erraccessdenied when it cannot be written at all.
     int readonlyreason = 0;
   };
 
@@ -88,7 +88,7 @@ class TdbdynGrid {
   bool openfile(const std::string& path, platform::File*& handle, bool& readonly);
   bool closefiles();
   static bool fileavailable(const std::string& path);
-  // Why the table cannot write its files: 0 when it can, err_in_use while
+  // Why the table cannot write its files: 0 when it can, errinuse while
   // another process holds one of them, else the reason of the first one that
   // cannot be written at all.
   int readonlyreason() const;
@@ -215,7 +215,7 @@ class TdbdynGrid {
   bool writable(int32_t row);
   const DbFile* targetfile(int32_t row) const;
   bool cellsheld(int32_t row);
-  // Step 8: carries out the row's state in its file and notes where its
+  // The carry-out: carries out the row's state in its file and notes where its
   // record is now, in the row and in freeslots.
   Outcome carryout(int32_t row, const std::string& filename, Values values);
   Outcome create(int32_t row, const std::string& filename, Values values);   // "C"

@@ -99,8 +99,8 @@ bool JournalReader::recover() {
   const std::string path = folder_ + journalformat::filename;
   if (!platform::fileexists(path)) return true;
   const std::unique_ptr<platform::File> journal =
-      platform::File::open(path, platform::File::Access::readwrite_denywrite);
-  if (!journal) return platform::lasterror() == platform::err_in_use;
+      platform::File::open(path, platform::File::Access::readwritedenywrite);
+  if (!journal) return platform::lasterror() == platform::errinuse;
   std::string bytes;
   if (!readall(*journal, bytes)) return false;
   if (bytes.empty()) return true;
@@ -115,7 +115,7 @@ bool JournalReader::undo(const std::vector<Beforeimage>& images) {
     const std::string path = folder_ + image.name;
     // A file gone since has nothing left to undo.
     if (!platform::fileexists(path)) continue;
-    const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+    const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readwritedenywrite);
     if (!file || !rollback(*file, image)) return false;
   }
   return true;

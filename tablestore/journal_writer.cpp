@@ -95,7 +95,7 @@ bool JournalWriter::openjournal() {
   if (journal_) return true;
   const std::string path = folder_ + journalformat::filename;
   if (platform::fileexists(path)) {
-    journal_ = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+    journal_ = platform::File::open(path, platform::File::Access::readwritedenywrite);
     return journal_ != nullptr;
   }
   // A new file's name must be on the disk before its bytes are relied on.

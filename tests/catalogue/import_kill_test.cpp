@@ -397,7 +397,7 @@ class Powercut : public testsupport::CatalogueFixture {
     for (long nth = 1; !HasFailure(); ++nth) {
       powercut::restore(before, dbfolder());
       ASSERT_TRUE(start());
-      platform::faults::arm(nth, platform::err_device_io);
+      platform::faults::arm(nth, platform::errdeviceio);
       command();
       const bool fired = platform::faults::fired();
       platform::faults::disarm();

@@ -310,7 +310,7 @@ TEST_F(Import, ChunkBordersSplitNoLineEndAndNoCharacter) {
     const std::string padding(catalogue::ImportLines::chunk - 7 - border, 'x');
     const std::string text = "K\xC3\xA4se\r\n" + padding + "\xC3\xA4se\r\n\r\nEnde";
     testsupport::writefile(path, text);
-    const auto file = platform::File::open(path, platform::File::Access::readonly_regularfile);
+    const auto file = platform::File::open(path, platform::File::Access::readonlyregularfile);
     catalogue::ImportLines fromfile(*file);
     catalogue::ImportLines whole(text);
     EXPECT_TRUE(walk(fromfile) == walk(whole)) << border;
@@ -374,7 +374,7 @@ TEST_F(Import, EveryFailingFileOperationEndsInTheImportsErrorBox) {
     testsupport::writefile(place.path() + "import.txt", text);
     importfile.path = place.path() + "import.txt";
     messages.clear();
-    platform::faults::arm(nth, platform::err_device_io);
+    platform::faults::arm(nth, platform::errdeviceio);
     catalogue::Importieren1Click(fresh, importfile);
     const bool fired = platform::faults::fired();
     platform::faults::disarm();
@@ -556,11 +556,11 @@ TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
   importtext(example);
   const std::string path = folder.path() + "export.txt";
   dialogs.file = path;
-  platform::faults::arm(2, platform::err_disk_full);  // the write after the file's creation
+  platform::faults::arm(2, platform::errdiskfull);  // the write after the file's creation
   catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
   platform::faults::disarm();
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path +
-                                                          "!\n\r" + platform::errortext(platform::err_disk_full)});
+                                                          "!\n\r" + platform::errortext(platform::errdiskfull)});
   std::set<std::string> left;  // neither the file nor its temporary one
   for (const auto& entry : std::filesystem::directory_iterator(folder.path())) left.insert(entry.path().filename());
   EXPECT_EQ(left, (std::set<std::string>{"db", "import.txt"}));

@@ -13,7 +13,7 @@ using catalogue::Rezeptentwurf;
 using catalogue::RezepteditModel;
 using catalogue::Zutatenzeile;
 
-std::string cp(std::string_view utf8) { return platform::utf8_to_cp1252(utf8); }
+std::string cp(std::string_view utf8) { return platform::utf8tocp1252(utf8); }
 
 class RezepteditTest : public testsupport::CatalogueFixture {
  protected:

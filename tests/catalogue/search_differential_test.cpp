@@ -41,8 +41,8 @@ class RandomCatalogue {
   }
 
   std::string name() {
-    static const std::vector<std::string> parts = {"rum", "Rum", "RUM", "gin", "Gin", platform::utf8_to_cp1252("Öl"),
-                                                   platform::utf8_to_cp1252("öl"), " ", "-", "'", "a", "B", "Mai Tai"};
+    static const std::vector<std::string> parts = {"rum", "Rum", "RUM", "gin", "Gin", platform::utf8tocp1252("Öl"),
+                                                   platform::utf8tocp1252("öl"), " ", "-", "'", "a", "B", "Mai Tai"};
     std::string text;
     for (int i = number(0, 3); i > 0; --i) text += pick(parts);
     return text;
@@ -71,7 +71,7 @@ class RandomCatalogue {
   }
 
   SearchSettings settings() {
-    const std::vector<std::string> terms = {"", "rum", " RUM ", "gin", platform::utf8_to_cp1252("Öl"), "a", "i t", "zzz"};
+    const std::vector<std::string> terms = {"", "rum", " RUM ", "gin", platform::utf8tocp1252("Öl"), "a", "i t", "zzz"};
     const std::vector<Alkoholwahl> alcohol = {Alkoholwahl::egal, Alkoholwahl::ja, Alkoholwahl::nein};
     return {pick(terms), chance(2) ? Suchbereich::rezeptzusaetzlich : Suchbereich::nurcocktailname, pick(alcohol),
             chance(3)};

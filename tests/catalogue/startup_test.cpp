@@ -222,7 +222,7 @@ TEST_F(Startup, StatusFileThatCannotBeWrittenLeavesTablesUnloaded) {
   ASSERT_TRUE(platform::createdirectory(dbfolder()));
   ASSERT_TRUE(platform::createdirectory(statusfile()));  // a folder in the way of the file
   EXPECT_FALSE(start());
-  EXPECT_EQ(messages.warnings(), std::vector<std::string>{platform::errortext(platform::err_invalid_name)});
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{platform::errortext(platform::errinvalidname)});
   EXPECT_EQ(application.ended, 0);
   EXPECT_EQ(splash.closed, 0);
   EXPECT_EQ(catalogue->c_zutaten().Mode(), 0);
@@ -263,13 +263,13 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
 
 TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
   ASSERT_TRUE(start());
-  platform::faults::arm(1, platform::err_device_io);  // the first file to be closed fails
+  platform::faults::arm(1, platform::errdeviceio);  // the first file to be closed fails
   catalogue->FormCloseQuery();
   EXPECT_TRUE(platform::faults::fired());
   platform::faults::disarm();
   // Every file can be locked again by someone else.
   for (const char* name : tablenames)
-    EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwrite_denywrite), nullptr) << name;
+    EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwritedenywrite), nullptr) << name;
 }
 
 // Another copy of the program, in another process, starts up just now: it
@@ -284,7 +284,7 @@ TEST_F(Startup, ACopyWithoutAllFourTablesChangesNothingAndSaysWhy) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     const auto folderlock = platform::FolderLock::trylock(dbfolder());
-    const auto table = platform::File::open(tablefile("c_zubereitungen"), platform::File::Access::readwrite_denywrite);
+    const auto table = platform::File::open(tablefile("c_zubereitungen"), platform::File::Access::readwritedenywrite);
     char byte = folderlock && table ? 'y' : 'n';
     (void)!::write(ready[1], &byte, 1);
     (void)!::read(release[0], &byte, 1);
@@ -366,7 +366,7 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
   // After the four opens that check the tables' locks and the availability
   // probe: the read/write open.
-  platform::faults::arm(6, platform::err_access_denied);
+  platform::faults::arm(6, platform::erraccessdenied);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };

@@ -20,7 +20,7 @@ using catalogue::ZutateneditModel;
 using testsupport::packed;
 using testsupport::Rows;
 
-std::string cp(std::string_view utf8) { return platform::utf8_to_cp1252(utf8); }
+std::string cp(std::string_view utf8) { return platform::utf8tocp1252(utf8); }
 
 using FakeProgress = testsupport::RecordingProgress;
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-std::string cp(std::string_view utf8) { return platform::utf8_to_cp1252(utf8); }
+std::string cp(std::string_view utf8) { return platform::utf8tocp1252(utf8); }
 
 TEST(Collation, LowerCaseBeforeUpperCaseAndUmlautsBesideTheirBaseLetter) {
   using platform::comparenames;

@@ -54,13 +54,13 @@ TEST(ErrorTexts, FollowTheErrorNumber) {
 }
 
 TEST_F(FileLayer, FailedOpensAndCreatesLeaveTheirCode) {
-  EXPECT_EQ(File::open(path("missing.db"), File::Access::readonly_denynone), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_file_not_found);
+  EXPECT_EQ(File::open(path("missing.db"), File::Access::readonlydenynone), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::errfilenotfound);
   EXPECT_EQ(File::create(path("no/such/folder.db")), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_file_not_found);
+  EXPECT_EQ(platform::lasterror(), platform::errfilenotfound);
   ASSERT_TRUE(platform::createdirectory(path("sub")));
   EXPECT_EQ(File::create(path("sub")), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_invalid_name);
+  EXPECT_EQ(platform::lasterror(), platform::errinvalidname);
 }
 
 TEST_F(FileLayer, ReadWriteOpenDeniesOtherWritersButNotReaders) {
@@ -68,17 +68,17 @@ TEST_F(FileLayer, ReadWriteOpenDeniesOtherWritersButNotReaders) {
   ASSERT_NE(holder, nullptr);
   ASSERT_TRUE(write(*holder, 0, "abc"));
   // A second read/write open is refused as "in use", also within one process.
-  EXPECT_EQ(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_in_use);
+  EXPECT_EQ(File::open(path("t.db"), File::Access::readwritedenywrite), nullptr);
+  EXPECT_EQ(platform::lasterror(), platform::errinuse);
   EXPECT_EQ(File::create(path("t.db")), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_in_use);
+  EXPECT_EQ(platform::lasterror(), platform::errinuse);
   EXPECT_EQ(contents(path("t.db")), "abc");  // the refused create did not empty it
-  auto reader = File::open(path("t.db"), File::Access::readonly_denynone);
+  auto reader = File::open(path("t.db"), File::Access::readonlydenynone);
   ASSERT_NE(reader, nullptr);
   reader.reset();  // closing another descriptor keeps the holder's lock
-  EXPECT_EQ(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
+  EXPECT_EQ(File::open(path("t.db"), File::Access::readwritedenywrite), nullptr);
   ASSERT_TRUE(holder->close());
-  EXPECT_NE(File::open(path("t.db"), File::Access::readwrite_denywrite), nullptr);
+  EXPECT_NE(File::open(path("t.db"), File::Access::readwritedenywrite), nullptr);
 }
 
 TEST_F(FileLayer, ACreateThatCannotEmptyTheFileReportsWhy) {
@@ -86,11 +86,11 @@ TEST_F(FileLayer, ACreateThatCannotEmptyTheFileReportsWhy) {
   // takes the lock, but cannot be emptied.
   auto holder = File::create(path("held.db"));
   ASSERT_NE(holder, nullptr);
-  ASSERT_EQ(File::open(path("held.db"), File::Access::readwrite_denywrite), nullptr);
-  ASSERT_EQ(platform::lasterror(), platform::err_in_use);
+  ASSERT_EQ(File::open(path("held.db"), File::Access::readwritedenywrite), nullptr);
+  ASSERT_EQ(platform::lasterror(), platform::errinuse);
   ASSERT_EQ(mkfifo(path("pipe.db").c_str(), 0644), 0);
   EXPECT_EQ(File::create(path("pipe.db")), nullptr);
-  EXPECT_EQ(platform::lasterror(), platform::err_invalid_name);
+  EXPECT_EQ(platform::lasterror(), platform::errinvalidname);
 }
 
 TEST_F(FileLayer, BytesAreAddressedByOffset) {
@@ -113,14 +113,14 @@ TEST_F(FileLayer, BytesAreAddressedByOffset) {
 TEST_F(FileLayer, TheFaultHookFailsTheNthCall) {
   auto file = File::create(path("t.db"));
   ASSERT_NE(file, nullptr);
-  platform::faults::arm(2, platform::err_disk_full, true);
+  platform::faults::arm(2, platform::errdiskfull, true);
   int64_t size = 0;
   ASSERT_TRUE(file->size(size));
   EXPECT_FALSE(platform::faults::fired());
   std::size_t written = 0;
   EXPECT_FALSE(file->write(0, "abcdef", 6, written));
   EXPECT_TRUE(platform::faults::fired());
-  EXPECT_EQ(platform::lasterror(), platform::err_disk_full);
+  EXPECT_EQ(platform::lasterror(), platform::errdiskfull);
   EXPECT_EQ(written, 3u);  // a short write: half of the bytes arrived
   EXPECT_EQ(platform::faults::calls(), 2);
   EXPECT_TRUE(file->size(size));  // only the one call fails

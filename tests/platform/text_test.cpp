@@ -56,9 +56,9 @@ TEST(Codepage, LiteralsBecomeWindows1252AtCompileTime) {
 TEST(Codepage, RoundTripAndUnmappableCharacters) {
   std::string all;
   for (int b = 0x20; b < 0x100; ++b)
-    if (b < 0x80 || b >= 0xA0 || platform::cp1252_high[b - 0x80] != 0) all += static_cast<char>(b);
-  EXPECT_EQ(platform::utf8_to_cp1252(platform::cp1252_to_utf8(all)), all);
-  EXPECT_EQ(platform::utf8_to_cp1252("a\xE2\x82\xAC \xE4\xB8\xAD \xFF"), "a\x80 ? ?");  // €, a CJK sign, a stray byte
+    if (b < 0x80 || b >= 0xA0 || platform::cp1252high[b - 0x80] != 0) all += static_cast<char>(b);
+  EXPECT_EQ(platform::utf8tocp1252(platform::cp1252toutf8(all)), all);
+  EXPECT_EQ(platform::utf8tocp1252("a\xE2\x82\xAC \xE4\xB8\xAD \xFF"), "a\x80 ? ?");  // €, a CJK sign, a stray byte
 }
 
 TEST(Codepage, EveryByteSurvivesATripThroughUnicode) {
@@ -66,15 +66,15 @@ TEST(Codepage, EveryByteSurvivesATripThroughUnicode) {
   // text field unchanged, or saving it unedited would change it.
   std::string every;
   for (int b = 0; b < 0x100; ++b) every += static_cast<char>(b);
-  const std::string utf8 = platform::cp1252_to_utf8(every);
-  EXPECT_EQ(platform::utf8_to_cp1252(utf8), every);
-  EXPECT_EQ(platform::cp1252_to_utf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
+  const std::string utf8 = platform::cp1252toutf8(every);
+  EXPECT_EQ(platform::utf8tocp1252(utf8), every);
+  EXPECT_EQ(platform::cp1252toutf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
 }
 
 TEST(Codepage, MultibyteUtf8Detection) {
-  EXPECT_TRUE(platform::is_multibyte_utf8("K\xC3\xA4se"));
-  EXPECT_FALSE(platform::is_multibyte_utf8("plain ascii"));
-  EXPECT_FALSE(platform::is_multibyte_utf8("K\xE4se"));            // Windows-1252
-  EXPECT_FALSE(platform::is_multibyte_utf8("K\xC3\xA4se \xE4"));   // mixed: not UTF-8
-  EXPECT_FALSE(platform::is_multibyte_utf8("\xC0\xAF"));           // overlong
+  EXPECT_TRUE(platform::ismultibyteutf8("K\xC3\xA4se"));
+  EXPECT_FALSE(platform::ismultibyteutf8("plain ascii"));
+  EXPECT_FALSE(platform::ismultibyteutf8("K\xE4se"));            // Windows-1252
+  EXPECT_FALSE(platform::ismultibyteutf8("K\xC3\xA4se \xE4"));   // mixed: not UTF-8
+  EXPECT_FALSE(platform::ismultibyteutf8("\xC0\xAF"));           // overlong
 }

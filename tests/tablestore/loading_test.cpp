@@ -71,7 +71,7 @@ TEST_F(Loading, CreateFailuresNameTheFileAndTheError) {
 
   // The header write fails: reported with the code of that failure.
   messages.clear();
-  platform::faults::arm(2, platform::err_disk_full);
+  platform::faults::arm(2, platform::errdiskfull);
   EXPECT_FALSE(table.db_createfile(folder.file("c_voll.db"), 2));
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(),
@@ -220,7 +220,7 @@ TEST_F(Loading, ACloseFailureIsShownAndTheEntryMarkedClosed) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
-  platform::faults::arm(1, platform::err_device_io);
+  platform::faults::arm(1, platform::errdeviceio);
   EXPECT_TRUE(table.closefiles());
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(),
@@ -232,7 +232,7 @@ TEST_F(Loading, ReadErrorsStopTheLoad) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
   // Calls: open (fileavailable), open (openfile), size, read.
-  platform::faults::arm(4, platform::err_access_denied);
+  platform::faults::arm(4, platform::erraccessdenied);
   EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
@@ -247,7 +247,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     // Calls: open, open, size, read, read (the header check), write: half the
     // bytes reach the file.
     TdbdynGrid table("c_test");
-    platform::faults::arm(6, platform::err_disk_full, true);
+    platform::faults::arm(6, platform::errdiskfull, true);
     EXPECT_TRUE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), Texts{counted + "Fehler konnte nicht korrigiert werden!"});
     EXPECT_EQ(readbytes(path).substr(0, 19), "#DB" + A + "000" + "0000003" + A + "A" + A + "2" + A);
@@ -257,7 +257,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     messages.clear();
     writebytes(path, fixture("count_wrong"));
     TdbdynGrid table("c_test");
-    platform::faults::arm(6, platform::err_access_denied);
+    platform::faults::arm(6, platform::erraccessdenied);
     EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                           "Init Fehler (laden): c_test!"}));

@@ -30,7 +30,7 @@ class Holder {
     if (child_ == 0) {
       close(ready[0]);
       close(done[1]);
-      auto file = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+      auto file = platform::File::open(path, platform::File::Access::readwritedenywrite);
       const char held = file ? '1' : '0';
       (void)!write(ready[1], &held, 1);
       char ignored;
@@ -143,8 +143,8 @@ TEST(Sharing, OurLockSurvivesOurOwnAvailabilityProbes) {
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(TdbdynGrid::fileavailable(path));
 
   EXPECT_TRUE(inchild([&] {
-    return !platform::File::open(path, platform::File::Access::readwrite_denywrite) &&
-           platform::lasterror() == platform::err_in_use;
+    return !platform::File::open(path, platform::File::Access::readwritedenywrite) &&
+           platform::lasterror() == platform::errinuse;
   }));
   // A second copy of the table in another process gets the file read-only.
   EXPECT_TRUE(inchild([&] {
@@ -155,7 +155,7 @@ TEST(Sharing, OurLockSurvivesOurOwnAvailabilityProbes) {
   }));
 
   table.db_close();
-  EXPECT_TRUE(inchild([&] { return platform::File::open(path, platform::File::Access::readwrite_denywrite) != nullptr; }));
+  EXPECT_TRUE(inchild([&] { return platform::File::open(path, platform::File::Access::readwritedenywrite) != nullptr; }));
   EXPECT_TRUE(messages.log.empty());
 }
 

@@ -158,7 +158,7 @@ TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
     const std::string oldfields = change.row < 3 ? table.DBfields(change.row) : "";
     const Row oldcells = cells(table, change.row < 3 ? change.row : 0);
 
-    const int code = shortwrite ? platform::err_disk_full : platform::err_access_denied;
+    const int code = shortwrite ? platform::errdiskfull : platform::erraccessdenied;
     platform::faults::arm(n, code, shortwrite);
     const bool ok = apply(table, change);
     const bool fired = platform::faults::fired();

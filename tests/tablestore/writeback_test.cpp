@@ -254,7 +254,7 @@ class OtherProcess {
     child_ = fork();
     if (child_ == 0) {
       close(release_[1]);  // so that the parent's close ends the read below
-      const auto held = platform::File::open(path, platform::File::Access::readwrite_denywrite);
+      const auto held = platform::File::open(path, platform::File::Access::readwritedenywrite);
       const char answer = held ? 'y' : 'n';
       char ignored = 0;
       if (write(ready_[1], &answer, 1) == 1 && read(release_[0], &ignored, 1) >= 0) _exit(0);

@@ -666,10 +666,10 @@ class MainUnitTest : public QObject {
   // start-up armed just before must not run on the closed tables.
   void closingTheWindowReleasesTheTables() {
     const std::string path = dbfile("c_rezepte.db").toStdString();
-    QVERIFY(platform::File::open(path, platform::File::Access::readwrite_denywrite) == nullptr);
+    QVERIFY(platform::File::open(path, platform::File::Access::readwritedenywrite) == nullptr);
     form->armstarttimer();
     QVERIFY(form->close());
-    QVERIFY(platform::File::open(path, platform::File::Access::readwrite_denywrite) != nullptr);
+    QVERIFY(platform::File::open(path, platform::File::Access::readwritedenywrite) != nullptr);
     QVERIFY(!form->Starttimer->isActive());
   }
 
