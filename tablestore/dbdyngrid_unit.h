@@ -209,14 +209,15 @@ class TdbdynGrid {
   bool writeback(int32_t row, const std::string& operation);
   // Cleans values in place and makes them the cells of row; false after the message.
   bool storevalues(int32_t row, std::vector<std::string>& values, const std::string& operation);
-  // Steps of updatefile, each false or nullptr after its warning: the table
-  // may write the row (1 to 3); the file it goes to (4, 5); none of its cells
-  // is a field not held in memory (6, with the cells in views_).
+  // The checks of updatefile, each false or nullptr after its warning:
+  // writable, the table may write the row; targetfile, the file it goes to;
+  // cellsheld, none of its cells is a field not held in memory (with the
+  // cells in views_).
   bool writable(int32_t row);
   const DbFile* targetfile(int32_t row) const;
   bool cellsheld(int32_t row);
-  // The carry-out: carries out the row's state in its file and notes where its
-  // record is now, in the row and in freeslots.
+  // The carry-out: the row's state done in its file, and where its record
+  // is now noted in the row and in freeslots.
   Outcome carryout(int32_t row, const std::string& filename, Values values);
   Outcome create(int32_t row, const std::string& filename, Values values);   // "C"
   Outcome erase(int32_t row);                                                 // "D"

@@ -360,21 +360,21 @@ void TMainform::createinfobox() {
   infomemo->setFont(memofont());
 }
 
-void TMainform::createmenus() {
-  QMenuBar* bar = menuBar();
-  bar->setObjectName(QStringLiteral("MainMenu1"));
-  const auto addmenu = [bar](const char* name, const QString& caption) {
-    QMenu* menu = bar->addMenu(caption);
-    menu->setObjectName(QString::fromUtf8(name));
-    return menu;
-  };
-  const auto addentry = [this](QMenu* menu, const char* name, const QString& caption, void (TMainform::*handler)()) {
-    QAction* entry = menu->addAction(caption);
-    entry->setObjectName(QString::fromUtf8(name));
-    connect(entry, &QAction::triggered, this, handler);
-    return entry;
-  };
+QMenu* TMainform::addmenu(const char* name, const QString& caption) {
+  QMenu* menu = menuBar()->addMenu(caption);
+  menu->setObjectName(QString::fromUtf8(name));
+  return menu;
+}
 
+QAction* TMainform::addentry(QMenu* menu, const char* name, const QString& caption, void (TMainform::*handler)()) {
+  QAction* entry = menu->addAction(caption);
+  entry->setObjectName(QString::fromUtf8(name));
+  connect(entry, &QAction::triggered, this, handler);
+  return entry;
+}
+
+void TMainform::createmenus() {
+  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
   // The underlined letters open a menu with Alt and pick an entry in an open
   // one; the captions read as they are without them. "Debug" has none: Qt
   // would open the hidden menu on its letter.
@@ -387,16 +387,7 @@ void TMainform::createmenus() {
   Einkaufstipps1 =
       addentry(Zutaten1, "Einkaufstipps1", QStringLiteral("&Einkaufstipps"), &TMainform::Einkaufstipps1Click);
 
-  Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
-  Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
-                                 &TMainform::Rezepteimportieren1Click);
-  Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
-                                 &TMainform::Rezepteexportieren1Click);
-  Datenbanksichern1 =
-      addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
-  Rezepte1->addSeparator();
-  NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
-  NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  createrezeptemenu();
 
   debug1 = addmenu("debug1", QStringLiteral("Debug"));
   DBreset1 = addentry(debug1, "DBreset1", toqt("&Datenbank löschen"_cp), &TMainform::DBreset1Click);
@@ -410,6 +401,19 @@ void TMainform::createmenus() {
   Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("&Programmbeschreibung"),
                                    &TMainform::Programmbeschreibung1Click);
   ber1 = addentry(Info1, "ber1", toqt("Ü&ber"_cp), &TMainform::ber1Click);
+}
+
+void TMainform::createrezeptemenu() {
+  Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
+  Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
+                                 &TMainform::Rezepteimportieren1Click);
+  Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
+                                 &TMainform::Rezepteexportieren1Click);
+  Datenbanksichern1 =
+      addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
+  Rezepte1->addSeparator();
+  NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
+  NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
 }
 
 void TMainform::createactions() {

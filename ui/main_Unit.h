@@ -181,6 +181,11 @@ class TMainform : public QMainWindow,
   void createresultlist();
   void createinfobox();
   void createmenus();
+  void createrezeptemenu();
+  // A menu of the menu bar, and an entry of a menu calling handler; both
+  // named for the tests.
+  QMenu* addmenu(const char* name, const QString& caption);
+  QAction* addentry(QMenu* menu, const char* name, const QString& caption, void (TMainform::*handler)());
   void createactions();
   void createopendialog();
   void createexportdialogs();
