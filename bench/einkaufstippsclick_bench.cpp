@@ -174,8 +174,9 @@ int main(int argc, char** argv) {
   std::printf("%s platform, %d recipes, %d ingredients, medians of %d clicks in ms\n",
               qPrintable(QGuiApplication::platformName()), recipes, mainform.catalogue().c_zutaten().getrowcount(),
               rounds);
-  std::printf("| available       | click to painted | (processor) | click to shown | computation alone | (processor) |"
-              " lines |\n");
+  std::printf(
+      "| available       | click to painted | (processor) | click to shown | computation alone | (processor) |"
+      " lines |\n");
   for (const Fall& fall : faelle) {
     markieren(mainform.catalogue(), fall.da);
     std::vector<double> painted, paintedcpu, shown, alone, alonecpu;

@@ -71,12 +71,13 @@ void measure(const char* label, const std::string& text) {
   {
     catalogue::Catalogue second(folder + "mixolino", splash, application);
     loadtime = timed([&] { second.StarttimerTimer(); });
-    rows = second.c_rezepte().getrowcount() + second.c_zutaten().getrowcount() + second.c_rezeptezutaten().getrowcount();
+    rows =
+        second.c_rezepte().getrowcount() + second.c_zutaten().getrowcount() + second.c_rezeptezutaten().getrowcount();
     second.FormCloseQuery();
   }
   const std::string result = messages.log.empty() ? "-" : platform::cp1252toutf8(messages.log.back().text);
-  std::printf("| %-18s | %10zu | %7d | %8.2f | %8.2f | %8.3f | %8.3f | %s\n", label, text.size(), rows,
-              importtime.wall, importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
+  std::printf("| %-18s | %10zu | %7d | %8.2f | %8.2f | %8.3f | %8.3f | %s\n", label, text.size(), rows, importtime.wall,
+              importtime.cpu, loadtime.wall, loadtime.cpu, result.c_str());
 }
 
 // A catalogue in folder started from scratch (or from its files), with fakes
@@ -105,9 +106,8 @@ void measurepeak(const char* label, const std::function<void(std::ofstream&)>& w
   });
   const double megabytes = static_cast<double>(std::filesystem::file_size(*file.path)) / (1024.0 * 1024.0);
   const double empty = bench::childpeakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
-  const double import = bench::childpeakmib([&] {
-    withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); });
-  });
+  const double import = bench::childpeakmib(
+      [&] { withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); }); });
   const double load = bench::childpeakmib([&] { withcatalogue(temp.path(), [](catalogue::Catalogue&) {}); });
   std::printf("| %-22s | %8.1f | %11.1f | %12.1f | %10.1f | %13.1f |\n", label, megabytes, empty, import, load,
               megabytes + load + 64);
@@ -123,7 +123,8 @@ void measuresparse(const char* label, std::uintmax_t bytes) {
   std::filesystem::resize_file(*file.path, bytes);
   const auto wall = Clock::now();
   const double import = bench::childpeakmib([&] {
-    withcatalogue(temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); }, 1);
+    withcatalogue(
+        temp.path(), [&](catalogue::Catalogue& c) { catalogue::Importieren1Click(c, file); }, 1);
   });
   std::printf("| %-22s | %8.1f | %11s | %12.1f | %10s | %13s | %.2f s\n", label,
               static_cast<double>(bytes) / (1024.0 * 1024.0), "", import, "", "", seconds(Clock::now() - wall));
@@ -140,26 +141,24 @@ void peakmemory() {
     for (std::size_t i = 0; i < megabyte / 2; ++i) blanks += "\r\n";
     for (int i = 0; i < 200; ++i) out << blanks;
   });
-  measurepeak("~200 MB of recipes", [](std::ofstream& out) {
-    out << testsupport::generaterecipes(1300000, 3000, 1).text;
-  });
+  measurepeak("~200 MB of recipes",
+              [](std::ofstream& out) { out << testsupport::generaterecipes(1300000, 3000, 1).text; });
   measurepeak("1 GB of blank lines", [](std::ofstream& out) {
     const std::string blanks(megabyte, '\n');
     for (int i = 0; i < 1024; ++i) out << blanks;
   });
   measuresparse("50 GB sparse, no line", std::uintmax_t{50} << 30);
-  measurepeak("~1 GB of recipes", [](std::ofstream& out) {
-    out << testsupport::generaterecipes(6500000, 3000, 1).text;
-  });
+  measurepeak("~1 GB of recipes",
+              [](std::ofstream& out) { out << testsupport::generaterecipes(6500000, 3000, 1).text; });
 }
 
 }  // namespace
 
 int main() {
   const testsupport::FakeClock clock;  // the splash's one-second minimum is not part of loading
-  peakmemory();  // first, while this process is still small: its children start with its pages
-  std::printf("\n| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import", "(cpu)",
-              "load", "(cpu)");
+  peakmemory();                        // first, while this process is still small: its children start with its pages
+  std::printf("\n| %-18s | %10s | %7s | %8s | %8s | %8s | %8s | last message\n", "file", "bytes", "rows", "import",
+              "(cpu)", "load", "(cpu)");
   std::printf("|--------------------|------------|---------|----------|----------|----------|----------|\n");
   const std::filesystem::path sample = std::filesystem::path(MIXOLINO_SAMPLE_DATA) / "rezepte.txt";
   if (std::filesystem::exists(sample)) {

@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {1400, 14000, 140000};
   std::printf("Opening one recipe, median of %d recipes, in ms\n", opened);
-  std::printf("| %7s | %8s | %8s | %8s | %8s | %8s | %8s |\n", "recipes", "open", "(cpu)", "lines", "(cpu)",
-              "caption", "(cpu)");
+  std::printf("| %7s | %8s | %8s | %8s | %8s | %8s | %8s |\n", "recipes", "open", "(cpu)", "lines", "(cpu)", "caption",
+              "(cpu)");
   std::printf("|---------|----------|----------|----------|----------|----------|----------|\n");
   for (const int recipes : sizes) measure(recipes);
   return 0;

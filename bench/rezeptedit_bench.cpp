@@ -38,7 +38,8 @@ Bar& bar() {
   for (int r = 1; r <= rezepte; ++r) {
     rows.push_back({std::to_string(r), testsupport::packed({"Rezept " + std::to_string(r), "0"})});
     for (int line = 0; line < 5; ++line)
-      links.push_back({std::to_string(r), std::to_string(1 + random() % ingredients), testsupport::packed({"4", "cl"})});
+      links.push_back(
+          {std::to_string(r), std::to_string(1 + random() % ingredients), testsupport::packed({"4", "cl"})});
     zubereitungen.push_back({std::to_string(r), std::string(150, 'z')});
   }
   const std::string db = made->folder.path() + "db/";

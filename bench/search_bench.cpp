@@ -55,11 +55,14 @@ Bar& bar(int recipes) {
   const int ingredients = recipes / 3;
   testsupport::Rows zutaten, links, rezepte;
   for (int i = 1; i <= ingredients; ++i)
-    zutaten.push_back({std::to_string(i), testsupport::packed({word(random), random() % 4 ? "1" : "0", random() % 2 ? "1" : "0"})});
+    zutaten.push_back(
+        {std::to_string(i), testsupport::packed({word(random), random() % 4 ? "1" : "0", random() % 2 ? "1" : "0"})});
   for (int r = 1; r <= recipes; ++r) {
-    rezepte.push_back({std::to_string(r), testsupport::packed({word(random) + " " + word(random), std::to_string(random() % 6)})});
+    rezepte.push_back(
+        {std::to_string(r), testsupport::packed({word(random) + " " + word(random), std::to_string(random() % 6)})});
     for (int line = 0; line < 5; ++line)
-      links.push_back({std::to_string(r), std::to_string(1 + random() % ingredients), testsupport::packed({"4", "cl"})});
+      links.push_back(
+          {std::to_string(r), std::to_string(1 + random() % ingredients), testsupport::packed({"4", "cl"})});
   }
   loadfromscratch(made->zutaten, 2, zutaten);
   loadfromscratch(made->links, 3, links);
@@ -133,9 +136,9 @@ void Einkaufstipps(benchmark::State& state) {
   const TdbdynGrid& zutaten = zutatenmit(static_cast<int>(state.range(0)), static_cast<Verfuegbar>(state.range(1)));
   std::size_t recipes = 0;
   for (auto _ : state) {
-    const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(catalogue::Rezeptetabelle(b.rezepte),
-                                                                   catalogue::Rezeptezutatentabelle(b.links),
-                                                                   catalogue::Zutatentabelle(zutaten));
+    const catalogue::Einkaufstipps tipps =
+        catalogue::einkaufstipps(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
+                                 catalogue::Zutatentabelle(zutaten));
     recipes = 0;
     for (const auto* block : {&tipps.eine, &tipps.paare})
       for (const catalogue::Einkaufstipp& tipp : *block) recipes += tipp.rezepte.size();

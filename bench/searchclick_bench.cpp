@@ -101,8 +101,7 @@ class ClickWatch : public QObject {
     if (click_ == nullptr) return false;
     if (watched == progress_ && event->type() == QEvent::Hide) {
       click_->searchend = ms();
-    } else if (watched == viewport_ && event->type() == QEvent::Paint && click_->returned >= 0 &&
-               click_->painted < 0) {
+    } else if (watched == viewport_ && event->type() == QEvent::Paint && click_->returned >= 0 && click_->painted < 0) {
       click_->painted = 0;  // once
       QTimer::singleShot(0, loop_, [this] {
         click_->painted = ms();
@@ -158,8 +157,9 @@ int main(int argc, char** argv) {
   ClickWatch watch(&fortschrittform, mainform.findChild<QAbstractItemView*>(QStringLiteral("ListView_erg")));
   std::vector<double> total, clearing, search, list, painting, searchalone;
   std::printf("%s platform, %d recipes, times in ms\n", qPrintable(QGuiApplication::platformName()), recipes);
-  std::printf("| round | click to painted | clearing the list | search | the list's update | painting |"
-              " search without the progress dialog |\n");
+  std::printf(
+      "| round | click to painted | clearing the list | search | the list's update | painting |"
+      " search without the progress dialog |\n");
   for (int round = 0; round < rounds; ++round) {
     const Click click = watch.measure(*mainform.b_suchen);
     const QString everyrecipe = QString::number(recipes) + QStringLiteral(" Suchergebnisse");

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "catalogue/import.h"
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/import.h"
 #include "platform/collation.h"
 #include "platform/text.h"
 
@@ -167,11 +167,11 @@ int SqlitePeer::import(const std::string& bytes) {
 }
 
 long long SqlitePeer::readall() {
-  Statement all(prepare(
-      "SELECT (SELECT count(*) FROM rezepte WHERE wertung IS NOT NULL)"
-      " + (SELECT count(*) FROM zutaten WHERE alkoholisch IS NOT NULL)"
-      " + (SELECT count(*) FROM rezeptezutaten WHERE einheit IS NOT NULL)"
-      " + (SELECT count(*) FROM zubereitungen WHERE text IS NOT NULL)"));
+  Statement all(
+      prepare("SELECT (SELECT count(*) FROM rezepte WHERE wertung IS NOT NULL)"
+              " + (SELECT count(*) FROM zutaten WHERE alkoholisch IS NOT NULL)"
+              " + (SELECT count(*) FROM rezeptezutaten WHERE einheit IS NOT NULL)"
+              " + (SELECT count(*) FROM zubereitungen WHERE text IS NOT NULL)"));
   check(sqlite3_step(*all));
   return sqlite3_column_int64(*all, 0);
 }
@@ -181,23 +181,24 @@ long long SqlitePeer::readall() {
 // alcoholic; a recipe without lines is "available", not alcoholic, and
 // passes only when neither filter is set.
 std::vector<catalogue::ResultRow> SqlitePeer::search(const catalogue::SearchSettings& settings) {
-  Statement query(prepare(
-      "SELECT r.id, r.name, r.wertung, max(coalesce(z.alkoholisch, 0)) AS alk,"
-      "       CASE WHEN count(l.rezeptid) = 0 THEN 1 ELSE min(coalesce(z.verfuegbar, 0)) END AS verf"
-      " FROM rezepte r"
-      " LEFT JOIN rezeptezutaten l ON l.rezeptid = r.id"
-      " LEFT JOIN zutaten z ON z.id = l.zutatid"
-      " GROUP BY r.id"
-      " HAVING (?1 = '' OR instr(lower(r.name), ?1) > 0"
-      "         OR (?2 AND max(coalesce(instr(lower(z.name), ?1), 0)) > 0))"
-      "    AND (?3 = 0 OR (count(l.rezeptid) > 0 AND alk = (?3 = 1)))"
-      "    AND (?4 = 0 OR (count(l.rezeptid) > 0 AND verf = 1))"
-      " ORDER BY r.name COLLATE mixolino, r.id"));
+  Statement query(
+      prepare("SELECT r.id, r.name, r.wertung, max(coalesce(z.alkoholisch, 0)) AS alk,"
+              "       CASE WHEN count(l.rezeptid) = 0 THEN 1 ELSE min(coalesce(z.verfuegbar, 0)) END AS verf"
+              " FROM rezepte r"
+              " LEFT JOIN rezeptezutaten l ON l.rezeptid = r.id"
+              " LEFT JOIN zutaten z ON z.id = l.zutatid"
+              " GROUP BY r.id"
+              " HAVING (?1 = '' OR instr(lower(r.name), ?1) > 0"
+              "         OR (?2 AND max(coalesce(instr(lower(z.name), ?1), 0)) > 0))"
+              "    AND (?3 = 0 OR (count(l.rezeptid) > 0 AND alk = (?3 = 1)))"
+              "    AND (?4 = 0 OR (count(l.rezeptid) > 0 AND verf = 1))"
+              " ORDER BY r.name COLLATE mixolino, r.id"));
   bindtext(*query, 1, platform::lower(platform::trim(settings.suchbegriff)));
   sqlite3_bind_int(*query, 2, settings.bereich == catalogue::Suchbereich::rezeptzusaetzlich);
-  sqlite3_bind_int(*query, 3, settings.alkohol == catalogue::Alkoholwahl::ja     ? 1
-                              : settings.alkohol == catalogue::Alkoholwahl::nein ? 2
-                                                                                 : 0);
+  sqlite3_bind_int(*query, 3,
+                   settings.alkohol == catalogue::Alkoholwahl::ja     ? 1
+                   : settings.alkohol == catalogue::Alkoholwahl::nein ? 2
+                                                                      : 0);
   sqlite3_bind_int(*query, 4, settings.nurverfuegbar);
   std::vector<catalogue::ResultRow> rows;
   int code = SQLITE_ROW;
@@ -211,9 +212,9 @@ std::vector<catalogue::ResultRow> SqlitePeer::search(const catalogue::SearchSett
 
 std::size_t SqlitePeer::openrecipe(int id) {
   Statement name(prepare("SELECT name FROM rezepte WHERE id = ?1"));
-  Statement lines(prepare(
-      "SELECT l.menge, l.einheit, z.name, z.verfuegbar, z.alkoholisch FROM rezeptezutaten l"
-      " LEFT JOIN zutaten z ON z.id = l.zutatid WHERE l.rezeptid = ?1 ORDER BY l.rowid"));
+  Statement lines(
+      prepare("SELECT l.menge, l.einheit, z.name, z.verfuegbar, z.alkoholisch FROM rezeptezutaten l"
+              " LEFT JOIN zutaten z ON z.id = l.zutatid WHERE l.rezeptid = ?1 ORDER BY l.rowid"));
   Statement preparation(prepare("SELECT text FROM zubereitungen WHERE rezeptid = ?1"));
   std::size_t bytes = 0;
   for (const Statement* query : {&name, &lines, &preparation}) {

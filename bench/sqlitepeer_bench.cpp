@@ -113,7 +113,8 @@ int peakchild(const std::string& side, const std::string& path, int fd) {
     catalogue::Catalogue catalogue(path, quiet.splash, quiet.application);
     catalogue.StarttimerTimer();
     testsupport::SilentProgress progress;
-    if (search) peak.hits = static_cast<long long>(catalogue::b_suchenClick(catalogue, emptyterm, progress).rows.size());
+    if (search)
+      peak.hits = static_cast<long long>(catalogue::b_suchenClick(catalogue, emptyterm, progress).rows.size());
     peak.kb = peakkb();
   } else {
     bench::SqlitePeer peer(path);
@@ -182,8 +183,8 @@ bool samerows(catalogue::Catalogue& catalogue, bench::SqlitePeer& peer) {
   return true;
 }
 
-void printtable(int recipes, double tablemb, double sqlitemb, const std::vector<Figure>& figures,
-                double loadpeak, double peakmixolino, bool same) {
+void printtable(int recipes, double tablemb, double sqlitemb, const std::vector<Figure>& figures, double loadpeak,
+                double peakmixolino, bool same) {
   std::printf("\n%d recipes: table files %.1f MB, SQLite file %.1f MB; same rows from both in %zu searches: %s\n",
               recipes, tablemb, sqlitemb, checkedsearches().size(), same ? "yes" : "NO");
   std::printf("| %-44s | %10s | %10s | %6s |\n", "figure", "Mixolino", "SQLite", "ratio");
@@ -195,9 +196,12 @@ void printtable(int recipes, double tablemb, double sqlitemb, const std::vector<
     const bool memory = figure.name.starts_with("peak");
     const auto shown = [memory](double value) {
       char text[32];
-      if (memory) std::snprintf(text, sizeof text, "%.1f MB", value);
-      else if (value >= 1) std::snprintf(text, sizeof text, "%.2f s", value);
-      else std::snprintf(text, sizeof text, "%.1f ms", value * 1000);
+      if (memory)
+        std::snprintf(text, sizeof text, "%.1f MB", value);
+      else if (value >= 1)
+        std::snprintf(text, sizeof text, "%.2f s", value);
+      else
+        std::snprintf(text, sizeof text, "%.1f ms", value * 1000);
       return std::string(text);
     };
     std::printf("| %-44s | %10s | %10s | %6.2f |\n", figure.name.c_str(), shown(ours).c_str(), shown(theirs).c_str(),

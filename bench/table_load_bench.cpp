@@ -32,8 +32,9 @@ std::string writetable(const std::string& path, int count) {
   out << "#DB" << A << platform::zeropadded(count, 10) << A << "A" << A << "2" << A;
   for (int i = 1; i <= count; ++i) {
     const std::string pos = platform::zeropadded(i, 10);
-    out << "\r\n" << B << pos << B << "0" << A << pos << A << "Name" << platform::zeropadded(i % 10000000, 7) << B
-        << "0" << B << "1" << B << A;
+    out << "\r\n"
+        << B << pos << B << "0" << A << pos << A << "Name" << platform::zeropadded(i % 10000000, 7) << B << "0" << B
+        << "1" << B << A;
   }
   return path;
 }
@@ -101,8 +102,8 @@ int main(int argc, char** argv) {
   if (!mkdtemp(pattern.data())) return 1;
   const std::string folder = pattern + "/";
 
-  std::printf("%10s %8s %8s %8s %8s %7s %10s %9s %9s\n", "records", "file MB", "load s", "cpu s", "read s",
-              "ratio", "ns/record", "peak MB", "peak/file");
+  std::printf("%10s %8s %8s %8s %8s %7s %10s %9s %9s\n", "records", "file MB", "load s", "cpu s", "read s", "ratio",
+              "ns/record", "peak MB", "peak/file");
   for (const int count : {10000, 100000, 1000000}) {
     const std::string name = "c_bench" + std::to_string(count);
     const std::string path = writetable(folder + name + ".db", count);

@@ -161,9 +161,8 @@ int main(int argc, char** argv) {
   }
   std::printf("%-42s %9s %9s %12s\n", "workload", "changes", "seconds", "changes/s");
   for (const Workload& workload : workloads) {
-    const int changes = workload.key == std::string("update-small") || workload.key == std::string("update-large")
-                            ? 20000
-                            : 100000;
+    const int changes =
+        workload.key == std::string("update-small") || workload.key == std::string("update-large") ? 20000 : 100000;
     const double took = seconds(workload, changes);
     std::printf("%-42s %9d %9.3f %12.0f\n", workload.label, changes, took, changes / took);
   }

@@ -33,6 +33,8 @@ std::string janein(bool flag) { return flag ? "Ja  " : "Nein"; }
 
 std::string flagtojanein(bool flag) { return flag ? "Ja" : "Nein"; }
 
-std::string janeintoflag(const std::string& shown) { return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0"; }
+std::string janeintoflag(const std::string& shown) {
+  return platform::upper(platform::trim(shown)) == "JA" ? "1" : "0";
+}
 
 }  // namespace catalogue

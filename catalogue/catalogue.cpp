@@ -95,9 +95,9 @@ Outcome Catalogue::maywrite() const {
         return Outcome::failed(std::string(
             "Die Datenbank ist nur zum Lesen geöffnet. Die andere Kopie von Mixolino ist inzwischen beendet: nach "
             "einem Neustart von Mixolino kann sie wieder geändert werden. Es wurde nichts geändert."_cp));
-      return Outcome::failed(std::string(
-          "Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
-          "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
+      return Outcome::failed(
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil eine andere Kopie von Mixolino (oder ein anderes "
+                      "Programm) sie gerade benutzt. Es wurde nichts geändert."_cp));
     case ReadOnly::notwritable:
       return Outcome::failed(std::string(
           "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben werden können (keine "

@@ -260,8 +260,7 @@ std::vector<Einkaufsschritt> einkaufsplan(std::vector<const Fehlend*> offen, Zut
 Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, Rezeptetabelle c_rezepte) {
   Einkaufstipp out;
   for (const int32_t slot : gruppe.zutaten) out.zutaten.push_back(alle.name(slot));
-  for (const int32_t row : gruppe.rezepte)
-    out.rezepte.emplace_back(leserezept(c_rezepte, row).name());
+  for (const int32_t row : gruppe.rezepte) out.rezepte.emplace_back(leserezept(c_rezepte, row).name());
   if (out.rezepte.size() > 1) {
     std::vector<std::pair<std::string, std::string>> sortiert;  // sort key, name
     for (std::string& name : out.rezepte) sortiert.emplace_back(platform::namesortkey(name), std::move(name));

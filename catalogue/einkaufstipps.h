@@ -30,10 +30,10 @@ struct Einkaufsschritt {
 };
 
 struct Einkaufstipps {
-  int64_t mixbar = 0;               // recipes with lines whose ingredients are all available
-  bool keinerezepte = true;         // no recipe has a line: there is nothing to buy for
-  bool nichtsverfuegbar = true;     // no ingredient is marked available
-  std::vector<Einkaufstipp> eine;   // recipes missing exactly one ingredient
+  int64_t mixbar = 0;              // recipes with lines whose ingredients are all available
+  bool keinerezepte = true;        // no recipe has a line: there is nothing to buy for
+  bool nichtsverfuegbar = true;    // no ingredient is marked available
+  std::vector<Einkaufstipp> eine;  // recipes missing exactly one ingredient
   // The best maxpaare pairs by all the recipes buying both completes: those
   // missing exactly one of the two and those missing exactly both.
   std::vector<Einkaufstipp> paare;
@@ -60,8 +60,7 @@ inline constexpr std::size_t planschritte = 5;
 // result list's order (a pair by its first name, then its second), then by
 // the ingredients' places in c_zutaten, so that equal names keep a fixed order.
 // A purchase of the plan that ties with another is chosen by the same order.
-Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten,
-                            Zutatentabelle c_zutaten);
+Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);
 
 }  // namespace catalogue

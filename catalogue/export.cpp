@@ -18,9 +18,9 @@ constexpr const char* tempsuffix = ".mixolino-neu";
 
 // What the export looks up by id, gathered in one pass over each table.
 struct Verzeichnis {
-  std::unordered_map<int32_t, std::string_view> zutatnamen;      // the later row of an id wins
-  std::unordered_map<int32_t, std::vector<int32_t>> zeilen;      // link rows of a recipe, in order
-  std::unordered_map<int32_t, std::string_view> zubereitungen;   // the first row of an id wins
+  std::unordered_map<int32_t, std::string_view> zutatnamen;     // the later row of an id wins
+  std::unordered_map<int32_t, std::vector<int32_t>> zeilen;     // link rows of a recipe, in order
+  std::unordered_map<int32_t, std::string_view> zubereitungen;  // the first row of an id wins
 };
 
 Verzeichnis verzeichnis(const Catalogue& catalogue) {
@@ -65,8 +65,8 @@ void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichni
     std::vector<int32_t> links = zeilen->second;
     insatzfolge(catalogue.c_rezeptezutaten(), links);
     for (const int32_t link : links) {
-      const auto name = v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.rezeptezutaten(), link).zutatid(),
-                                                   linkersatz));
+      const auto name =
+          v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.rezeptezutaten(), link).zutatid(), linkersatz));
       // A line whose ingredient is gone has no name, and no line could bring it back.
       if (name == v.zutatnamen.end() || name->second.empty()) continue;
       zutatzeile(text, lesemenge(catalogue.rezeptezutaten(), link), name->second);

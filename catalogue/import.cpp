@@ -135,8 +135,7 @@ class Importer {
     if (text.empty()) return Outcome::ok();
     std::vector<std::string> row = {std::to_string(recipeid_), std::move(text)};
     static_assert(zubereitungspalte::rezeptid == 0 && zubereitungspalte::text == 1 && zubereitungspalte::anzahl == 2);
-    if (!catalogue_.c_zubereitungen().addrow(row))
-      return Outcome::failed("c_zubereitungen db_addrow fehlgeschlagen");
+    if (!catalogue_.c_zubereitungen().addrow(row)) return Outcome::failed("c_zubereitungen db_addrow fehlgeschlagen");
     return Outcome::ok();
   }
 
@@ -162,8 +161,7 @@ class Importer {
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
     link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
-    if (!catalogue_.c_rezeptezutaten().addrow(link_))
-      return writefailed("c_rezeptezutaten db_addrow fehlgeschlagen");
+    if (!catalogue_.c_rezeptezutaten().addrow(link_)) return writefailed("c_rezeptezutaten db_addrow fehlgeschlagen");
     return Outcome::ok();
   }
 
@@ -178,7 +176,7 @@ class Importer {
   int64_t recipeid_;
   int recipecount_ = 0;
   IngredientLookup ingredients_;
-  std::string key_;                          // the name looked up, upper-cased
+  std::string key_;  // the name looked up, upper-cased
   std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
@@ -186,8 +184,7 @@ class Importer {
 // the last one handed, or the one that could not be read. Only a regular file
 // is read, and only a bounded part of it at a time.
 Outcome importlines(const std::string& path, Importer& importer, std::string& line) {
-  const std::unique_ptr<platform::File> file =
-      platform::File::open(path, platform::File::Access::readonlyregularfile);
+  const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonlyregularfile);
   if (!file) return Outcome::ioerror();
   ImportLines lines(*file);
   std::string raw;

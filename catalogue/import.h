@@ -50,14 +50,14 @@ class ImportLines {
   void decidecoding(std::string_view line);
 
   platform::File* file_ = nullptr;
-  int64_t offset_ = 0;     // of the next chunk in the file
-  std::string buffer_;     // the chunks read and not yet walked past
-  std::string_view rest_;  // the bytes not yet walked past
+  int64_t offset_ = 0;       // of the next chunk in the file
+  std::string buffer_;       // the chunks read and not yet walked past
+  std::string_view rest_;    // the bytes not yet walked past
   std::size_t scanned_ = 0;  // bytes at the front of rest_ known to hold no line end
-  bool ended_ = false;     // nothing more to read
-  bool decided_ = false;   // UTF-8 or not
+  bool ended_ = false;       // nothing more to read
+  bool decided_ = false;     // UTF-8 or not
   bool utf8_ = false;
-  bool started_ = false;   // a line was given
+  bool started_ = false;  // a line was given
   Outcome outcome_ = Outcome::ok();
 };
 

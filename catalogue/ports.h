@@ -11,7 +11,7 @@ namespace catalogue {
 class SplashPort {
  public:
   virtual ~SplashPort() = default;
-  virtual void show() = 0;   // without waiting, repainted at once
+  virtual void show() = 0;  // without waiting, repainted at once
   virtual void close() = 0;
 };
 

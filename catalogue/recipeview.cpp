@@ -70,8 +70,8 @@ bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);
   if (line.size() < infozeilenbreite) line.resize(infozeilenbreite, ' ');
-  return line + "(alkoholisch:" + janein(entry.alkoholisch) + std::string(" verfügbar:"_cp) +
-         janein(entry.verfuegbar) + ")";
+  return line + "(alkoholisch:" + janein(entry.alkoholisch) + std::string(" verfügbar:"_cp) + janein(entry.verfuegbar) +
+         ")";
 }
 
 std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {

@@ -28,8 +28,7 @@ using rrezept = std::vector<rrezepteintrag>;
 
 // Empties list and fills it with the recipe's lines by scanning the link and
 // ingredient tables; true when the recipe has at least one line.
-bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
-                rrezept& list);
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list);
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
 // One line of the info box: quantity, unit and name, padded to 30, then the

@@ -68,7 +68,8 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
   // A name line that reads as the start of the ingredient list is one that
   // an import of a hand-edited file misreads.
   if (platform::upper(entwurf.name) == "ZUTATEN:")
-    return Outcome::failed("Name: " + wort(entwurf.name) + std::string(" ist als Name eines Rezeptes nicht möglich."_cp));
+    return Outcome::failed("Name: " + wort(entwurf.name) +
+                           std::string(" ist als Name eines Rezeptes nicht möglich."_cp));
   std::vector<Zutatenzeile> zeilen;
   for (std::size_t i = 0; i < entwurf.zeilen.size(); ++i) {
     const Zutatenzeile& roh = entwurf.zeilen[i];
@@ -179,7 +180,7 @@ Outcome schreibezubereitung(TdbdynGrid& c_zubereitungen, int32_t id, const std::
   values[zubereitungspalte::text] = text;
   if (row >= 0 && c_zubereitungen.cellview(zubereitungspalte::text, row) == text) return Outcome::ok();
   return (row < 0 ? c_zubereitungen.addrow(values) : c_zubereitungen.updaterow(row, values)) ? Outcome::ok()
-                                                                                              : Outcome::failed();
+                                                                                             : Outcome::failed();
 }
 
 // The rows of the recipe as one command on the disk.
@@ -228,9 +229,8 @@ bool RezepteditModel::oeffnen(const std::string& id) {
 }
 
 int32_t RezepteditModel::neuezeile(int32_t row) {
-  const auto at = row < 0 || row >= static_cast<int32_t>(entwurf_.zeilen.size())
-                      ? entwurf_.zeilen.size()
-                      : static_cast<std::size_t>(row) + 1;
+  const auto at = row < 0 || row >= static_cast<int32_t>(entwurf_.zeilen.size()) ? entwurf_.zeilen.size()
+                                                                                 : static_cast<std::size_t>(row) + 1;
   entwurf_.zeilen.insert(entwurf_.zeilen.begin() + static_cast<std::ptrdiff_t>(at), Zutatenzeile{});
   return static_cast<int32_t>(at);
 }

@@ -90,8 +90,8 @@ class Rezeptindex {
 
   Idslots zutatslots_;  // ingredient id -> its slot in zutaten_
   std::vector<Zutat> zutaten_;
-  Idslots gruppen_;  // recipe id -> group
-  std::vector<int32_t> beginn_;                    // group -> its first line in zeilen_; one more at the end
+  Idslots gruppen_;              // recipe id -> group
+  std::vector<int32_t> beginn_;  // group -> its first line in zeilen_; one more at the end
   std::vector<int32_t> zeilen_;
   const Zutat keinezutat_;
 };

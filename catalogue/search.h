@@ -15,7 +15,7 @@
 namespace catalogue {
 
 enum class Suchbereich { nurcocktailname, rezeptzusaetzlich };  // r_nurcocktailname / r_rezeptzusaetzlich
-enum class Alkoholwahl { egal, ja, nein };                        // c_alk_egal / c_alk_ja / c_alk_nein
+enum class Alkoholwahl { egal, ja, nein };                      // c_alk_egal / c_alk_ja / c_alk_nein
 
 struct SearchSettings {
   std::string suchbegriff;  // e_suchbegriff as typed; trimmed and lower-cased by the search

@@ -23,9 +23,7 @@ bool wirdausgefuehrt(const Aufloespaar& paar) { return paar.quelle >= 0 && paar.
 int32_t zahl(std::string_view text) { return idnummer(text, -1); }
 
 // Text order of the sort: a-z as A-Z, then unsigned bytes; a prefix first.
-bool textvor(const std::string& a, const std::string& b) {
-  return platform::upper(a) < platform::upper(b);
-}
+bool textvor(const std::string& a, const std::string& b) { return platform::upper(a) < platform::upper(b); }
 
 // Numeric order of the sort: larger counts first, text that is no number as 0.
 bool zahlvor(const std::string& a, const std::string& b) { return idnummer(a, 0) > idnummer(b, 0); }
@@ -234,13 +232,12 @@ void ZutateneditModel::pickmergetarget() {
         return frueher.quelle == paar.ziel && wirdausgefuehrt(frueher);
       });
   if (zielwirdaufgeloest) {
-    platform::showwarning(std::string(
-        "Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp));
+    platform::showwarning(
+        std::string("Die gewählte Zutat wird bereits aufgelöst, auf sie können keine Einträge geschoben werden!"_cp));
     return;
   }
-  if (!platform::askquestion("Wollen Sie " + quelle[name] +
-                             std::string(" auflösen und die Rezeptreferenzen auf "_cp) + cell(name, selectedrow_) +
-                             " schieben?"))
+  if (!platform::askquestion("Wollen Sie " + quelle[name] + std::string(" auflösen und die Rezeptreferenzen auf "_cp) +
+                             cell(name, selectedrow_) + " schieben?"))
     return;
   if (paar.quelle == paar.ziel) {
     paar = {-1, -1};

@@ -49,7 +49,7 @@ class ZutateneditModel {
   const std::string& caption() const { return caption_; }  // "Zutaten (" + n + ")"
   // The headers stand apart from the rows: rows count from 0, one per
   // ingredient the filter shows, and -1 means no row.
-  static const std::string& header(int32_t col);            // "" for a column not shown
+  static const std::string& header(int32_t col);  // "" for a column not shown
   int32_t rowcount() const;
   const std::string& cell(int32_t col, int32_t row) const;  // "" outside the grid
 
@@ -82,7 +82,7 @@ class ZutateneditModel {
   bool b_okClick();
 
   bool aufloesmodus() const { return aufloesmodus_; }  // show the pointing hand
-  int32_t aufloeszeile() const;  // the shown row of the merge source; -1 when none is shown
+  int32_t aufloeszeile() const;                        // the shown row of the merge source; -1 when none is shown
   const std::vector<Aufloespaar>& aufloesliste() const { return aufloesliste_; }
 
  private:
@@ -101,14 +101,14 @@ class ZutateneditModel {
 
   Catalogue& catalogue_;
   std::string caption_;
-  std::vector<Gridzeile> grid_;       // every row, in the order of the last sort
-  std::vector<Gridzeile> gefuellt_;   // every row as filled, in table order
-  std::string filter_;                // lower case
-  std::vector<int32_t> gezeigt_;      // the rows of grid_ the filter shows, in grid order
+  std::vector<Gridzeile> grid_;      // every row, in the order of the last sort
+  std::vector<Gridzeile> gefuellt_;  // every row as filled, in table order
+  std::string filter_;               // lower case
+  std::vector<int32_t> gezeigt_;     // the rows of grid_ the filter shows, in grid order
   int32_t selectedrow_ = 0;
   int32_t selectedcol_ = 1;
   bool aufloesmodus_ = false;
-  int32_t aufloesquelle_ = -1;        // the merge source's row in grid_
+  int32_t aufloesquelle_ = -1;  // the merge source's row in grid_
   std::vector<Aufloespaar> aufloesliste_;
 };
 

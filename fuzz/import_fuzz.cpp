@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& log = environment.messages.log;
   if (log.empty()) std::abort();
   const testsupport::Message& last = log.back();
-  const bool success = last.kind == testsupport::Message::Kind::information &&
-                       startswith(last.text, "Import wurde ausgef\xFChrt, ");
+  const bool success =
+      last.kind == testsupport::Message::Kind::information && startswith(last.text, "Import wurde ausgef\xFChrt, ");
   const bool failure = last.kind == testsupport::Message::Kind::warning &&
                        startswith(last.text, "Fehler beim Importieren der Datei bei Zeile \n\r");
   if (!success && !failure) {

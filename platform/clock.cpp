@@ -1,9 +1,9 @@
 #include "platform/clock.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <ctime>
-#include <chrono>
 #include <thread>
 
 #include "platform/text.h"

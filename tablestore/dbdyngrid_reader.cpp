@@ -40,7 +40,13 @@ std::string invalidfile(const char* reason) {
 class TdbdynGrid::Reader {
  public:
   Reader(TdbdynGrid& table, int32_t index, OpenFile& entry, const std::string& path, bool readonly)
-      : table_(table), index_(index), entry_(entry.record), file_(*entry.record.file()), path_(path), readonly_(readonly), line_(table.linebuffer_.get()) {
+      : table_(table),
+        index_(index),
+        entry_(entry.record),
+        file_(*entry.record.file()),
+        path_(path),
+        readonly_(readonly),
+        line_(table.linebuffer_.get()) {
     const int32_t rows = table.getrowcount();
     const bool lastisplaceholder = rows > 0 && table.rows_[static_cast<std::size_t>(rows - 1)].state == 0;
     rowindex_ = lastisplaceholder ? rows - 2 : rows - 1;
@@ -196,8 +202,7 @@ class TdbdynGrid::Reader {
 
   // Pos and Flag of a record as the subfield walk reads them from the bytes
   // between its start mark and its first 0xA1; values starts behind that 0xA1.
-  static void readhead(std::string_view line, std::string_view& pos, std::string_view& flag,
-                       std::string_view& values) {
+  static void readhead(std::string_view line, std::string_view& pos, std::string_view& flag, std::string_view& values) {
     if (plainhead(line, pos, flag, values)) return;
     values = line.substr(posoffset);
     const std::string_view prefix = nextfield(values);
@@ -320,9 +325,8 @@ class TdbdynGrid::Reader {
         written == countend ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!";
     // "sol" with one l, and the blank before the line break, as the warning
     // has always read: users know it by these words, so they stay.
-    platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " +
-                          messagebreak + std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak +
-                          outcome);
+    platform::showwarning("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) " + messagebreak +
+                          std::to_string(counted_) + " / " + std::to_string(dc_) + messagebreak + outcome);
   }
 
   // True when the file starts with the magic, 0xA1, the ten bytes of DC and
@@ -346,7 +350,7 @@ class TdbdynGrid::Reader {
   int32_t length_ = 0;  // bytes kept in line_
   int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
   int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
-  std::string cells_;  // rowcells' buffer
+  std::string cells_;   // rowcells' buffer
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;

@@ -14,7 +14,7 @@ using recordformat::messagebreak;
 
 namespace {
 
-constexpr int32_t rowstep = 1000;      // columns and DBfields grow in steps of this many rows
+constexpr int32_t rowstep = 1000;         // columns and DBfields grow in steps of this many rows
 constexpr std::size_t subfieldcap = 255;  // getsubfield never gives more bytes
 
 uint64_t laststamp = 0;  // the last change stamp given to any table
@@ -47,9 +47,8 @@ bool samepath(std::string_view a, std::string_view b) {
 // "Fehler beim <action> von: <path>!" and the reason of the last failed file operation.
 std::string fileerror(const std::string& action, const std::string& path) {
   const int code = platform::lasterror();
-  const std::string reason = code == platform::errinuse
-                                 ? "Datei wird von einem anderen Prozess belegt! "
-                                 : platform::errortext(code);
+  const std::string reason =
+      code == platform::errinuse ? "Datei wird von einem anderen Prozess belegt! " : platform::errortext(code);
   return "Fehler beim " + action + " von: " + path + "!" + messagebreak + reason + "(err=" + std::to_string(code) + ")";
 }
 
@@ -67,9 +66,7 @@ std::string readonlywarning(const std::string& path, int reason) {
 }  // namespace
 
 TdbdynGrid::TdbdynGrid(std::string name)
-    : name_(std::move(name)),
-      readbuffer_(new char[readbuffersize]),
-      linebuffer_(new char[linebuffersize]) {
+    : name_(std::move(name)), readbuffer_(new char[readbuffersize]), linebuffer_(new char[linebuffersize]) {
   clear();
 }
 
@@ -388,7 +385,8 @@ bool TdbdynGrid::loadall() {
 
 bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= dbfiles_.size()) {
-    showerror("tdbdyngrid: db_addloadfromfile: Index (" + std::to_string(index) + std::string(") außerhalb Bereich!"_cp));
+    showerror("tdbdyngrid: db_addloadfromfile: Index (" + std::to_string(index) +
+              std::string(") außerhalb Bereich!"_cp));
     return false;
   }
   const std::string& path = dbfiles_[static_cast<std::size_t>(index)].path;

@@ -220,7 +220,7 @@ class TdbdynGrid {
   // is now noted in the row and in freeslots.
   Outcome carryout(int32_t row, const std::string& filename, Values values);
   Outcome create(int32_t row, const std::string& filename, Values values);   // "C"
-  Outcome erase(int32_t row);                                                 // "D"
+  Outcome erase(int32_t row);                                                // "D"
   Outcome rewrite(int32_t row, const std::string& filename, Values values);  // "U"
   // Writes a record with the given Pos into the first free slot of the file
   // that fits, or appends it; answers its slot.
@@ -269,6 +269,6 @@ class TdbdynGrid {
   std::unique_ptr<char[]> readbuffer_;
   std::unique_ptr<char[]> linebuffer_;
   std::vector<std::string_view> views_;  // the cells of the row updatefile writes
-  std::string cellsbuffer_;               // the cells storevalues puts into a row
+  std::string cellsbuffer_;              // the cells storevalues puts into a row
   std::vector<OpenFile> openfiles_;
 };

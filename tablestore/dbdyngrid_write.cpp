@@ -229,8 +229,7 @@ TdbdynGrid::Outcome TdbdynGrid::carryout(int32_t row, const std::string& filenam
     case 'D': return erase(row).named("Fehler in _del!");
     case 'N': return Outcome::ok();
     case 'U': return rewrite(row, filename, values);
-    default:
-      return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
+    default: return Outcome::failed("dbdaten in " + number(row) + std::string(" ungültig! ("_cp) + DBfields(row) + ")");
   }
 }
 
@@ -325,8 +324,8 @@ TdbdynGrid::Outcome TdbdynGrid::overwriteinplace(tablestore::RecordFile& file, S
 
 // Into a free slot: the new record, not yet live, then the old one flagged
 // deleted, then the new one turned live.
-TdbdynGrid::Outcome TdbdynGrid::movetoslot(tablestore::RecordFile& file, int64_t oldoffset,
-                                           std::string_view oldpos, Slot slot, std::size_t length) {
+TdbdynGrid::Outcome TdbdynGrid::movetoslot(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos,
+                                           Slot slot, std::size_t length) {
   std::memset(linebuffer_.get() + length, fillbyte, slot.length - length);
   const Outcome written = file.writeat(slot.offset, {linebuffer_.get(), slot.length});
   if (written) return swaplive(file, oldoffset, oldpos, slot);
@@ -336,8 +335,8 @@ TdbdynGrid::Outcome TdbdynGrid::movetoslot(tablestore::RecordFile& file, int64_t
 
 // Appended: the new record, not yet live, with the record count raised, then
 // the old one flagged deleted, then the new one turned live.
-TdbdynGrid::Outcome TdbdynGrid::movetoend(tablestore::RecordFile& file, int64_t oldoffset,
-                                          std::string_view oldpos, std::size_t length) {
+TdbdynGrid::Outcome TdbdynGrid::movetoend(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos,
+                                          std::size_t length) {
   const Outcome appended = file.appendrecord({linebuffer_.get(), length}, false);
   return appended ? swaplive(file, oldoffset, oldpos, appended.slot) : appended;
 }
@@ -346,8 +345,8 @@ TdbdynGrid::Outcome TdbdynGrid::movetoend(tablestore::RecordFile& file, int64_t 
 // Should either fail, the old record is made live again and the new one
 // deleted; if even that fails, the next load still finds exactly one of them
 // live.
-TdbdynGrid::Outcome TdbdynGrid::swaplive(tablestore::RecordFile& file, int64_t oldoffset,
-                                         std::string_view oldpos, Slot slot) {
+TdbdynGrid::Outcome TdbdynGrid::swaplive(tablestore::RecordFile& file, int64_t oldoffset, std::string_view oldpos,
+                                         Slot slot) {
   Outcome swapped = file.deletemark(oldoffset);
   if (swapped) swapped = file.makelive(slot.offset);
   if (swapped) return Outcome::ok(slot);

@@ -90,7 +90,7 @@ class RecordFile {
 
   std::unique_ptr<platform::File> file_;
   std::unique_ptr<FileStage> stage_;
-  int64_t ownend_ = -1;  // the file's size as the last append left it; -1: not known
+  int64_t ownend_ = -1;   // the file's size as the last append left it; -1: not known
   std::string appended_;  // CR LF and the record of an append, sent in one write
 };
 

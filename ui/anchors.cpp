@@ -34,9 +34,9 @@ void Anchors::place(const Anchor& anchor) {
   const QSize now = anchor.control->parentWidget()->size();
   const auto [x, width] = follow(anchor.design.x(), anchor.design.width(), now.width() - anchor.parentdesign.width(),
                                  anchor.edges & left, anchor.edges & right);
-  const auto [y, height] = follow(anchor.design.y(), anchor.design.height(),
-                                  now.height() - anchor.parentdesign.height(), anchor.edges & top,
-                                  anchor.edges & bottom);
+  const auto [y, height] =
+      follow(anchor.design.y(), anchor.design.height(), now.height() - anchor.parentdesign.height(), anchor.edges & top,
+             anchor.edges & bottom);
   anchor.control->setGeometry(x, y, width, height);
 }
 

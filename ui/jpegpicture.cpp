@@ -19,9 +19,7 @@ struct Decoder {
   ErrorManager error;
 };
 
-extern "C" void jumponerror(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+extern "C" void jumponerror(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 // Warnings (cut-off or corrupt data) are counted by libjpeg and judged after
 // decoding; nothing is printed.

@@ -5,8 +5,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDatabase>
@@ -332,9 +332,8 @@ void TMainform::createresultlist() {
   Rezeptlschen1->setObjectName(QStringLiteral("Rezeptlschen1"));
   connect(Rezeptlschen1, &QAction::triggered, this, &TMainform::Rezeptlschen1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ListView_erg, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at));
-  });
+  connect(ListView_erg, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at)); });
 }
 
 void TMainform::createinfobox() {
@@ -405,10 +404,10 @@ void TMainform::createmenus() {
 
 void TMainform::createrezeptemenu() {
   Rezepte1 = addmenu("Rezepte1", QStringLiteral("&Rezepte"));
-  Rezepteimportieren1 = addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp),
-                                 &TMainform::Rezepteimportieren1Click);
-  Rezepteexportieren1 = addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp),
-                                 &TMainform::Rezepteexportieren1Click);
+  Rezepteimportieren1 =
+      addentry(Rezepte1, "Rezepteimportieren1", toqt("Rezepte &importieren…"_cp), &TMainform::Rezepteimportieren1Click);
+  Rezepteexportieren1 =
+      addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp), &TMainform::Rezepteexportieren1Click);
   Datenbanksichern1 =
       addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
   Rezepte1->addSeparator();
@@ -478,9 +477,8 @@ void TMainform::createexportdialogs() {
 }
 
 void TMainform::settaborder() {
-  QWidget* const order[] = {e_suchbegriff, c_alk_egal,        c_alk_ja,            c_alk_nein,
-                            c_nurverfuegbar, b_suchen,        r_nurcocktailname,   r_rezeptzusaetzlich,
-                            ListView_erg,    b_info_x,        infomemo};
+  QWidget* const order[] = {e_suchbegriff,     c_alk_egal,          c_alk_ja,     c_alk_nein, c_nurverfuegbar, b_suchen,
+                            r_nurcocktailname, r_rezeptzusaetzlich, ListView_erg, b_info_x,   infomemo};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -209,7 +209,7 @@ class TMainform : public QMainWindow,
   ResultlistModel* resultrows_ = nullptr;
   Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
   bool closed_ = false;
-  std::string infoid_;  // the recipe the info box shows
+  std::string infoid_;    // the recipe the info box shows
   QString importfolder_;  // of the last import's file in this run
 };
 

@@ -14,9 +14,9 @@ class TMemoform : public QDialog {
  public:
   explicit TMemoform(QWidget* parent = nullptr);
 
-  void clearmemo();                         // no lines at all
-  void addline(const std::string& line);    // Windows-1252, one line at the end
-  void showmodal();                         // returns when the user closes it
+  void clearmemo();                       // no lines at all
+  void addline(const std::string& line);  // Windows-1252, one line at the end
+  void showmodal();                       // returns when the user closes it
 
   QPlainTextEdit* Memo = nullptr;
 

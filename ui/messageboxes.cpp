@@ -46,9 +46,7 @@ void showokbox(QMessageBox::Icon icon, const char* title, const std::string& tex
 
 void QtMessages::warning(const std::string& text) { showokbox(QMessageBox::Warning, "Warnung", text); }
 
-void QtMessages::information(const std::string& text) {
-  showokbox(QMessageBox::Information, "Information", text);
-}
+void QtMessages::information(const std::string& text) { showokbox(QMessageBox::Information, "Information", text); }
 
 bool QtMessages::question(const std::string& text) {
   QMessageBox box(QApplication::activeWindow());

@@ -96,8 +96,8 @@ Trezeptedit::Trezeptedit(catalogue::Catalogue& catalogue, QWidget* parent)
   createlinebuttons();
   createbuttons();
   // As the fields stand from the top: the name, the lines, the preparation.
-  QWidget* const order[] = {e_name,          zutatengrid,  b_zeileneu,  b_zeileloeschen, b_zeilehoch,
-                            b_zeilerunter,   m_zubereitung, b_speichern, b_abbrechen};
+  QWidget* const order[] = {e_name,        zutatengrid,   b_zeileneu,  b_zeileloeschen, b_zeilehoch,
+                            b_zeilerunter, m_zubereitung, b_speichern, b_abbrechen};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

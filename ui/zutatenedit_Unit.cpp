@@ -91,8 +91,7 @@ void Tzutatenedit::creategrid() {
   zutatengrid->setSelectionMode(QAbstractItemView::SingleSelection);
   zutatengrid->setSelectionBehavior(QAbstractItemView::SelectItems);
   zutatengrid->setWordWrap(false);
-  connect(zutatengrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          &Tzutatenedit::zutatengridSelect);
+  connect(zutatengrid->selectionModel(), &QItemSelectionModel::currentChanged, this, &Tzutatenedit::zutatengridSelect);
   zutatengrid->installEventFilter(this);  // Space
 }
 
@@ -178,13 +177,9 @@ void Tzutatenedit::anzeigen(bool extras) {
 void Tzutatenedit::reject() {
   if (model_->geaendert()) {
     switch (platform::askyesnocancel(std::string("Änderungen speichern?"_cp))) {
-      case platform::Antwort::ja:
-        b_okClick();
-        return;
-      case platform::Antwort::nein:
-        break;
-      case platform::Antwort::abbrechen:
-        return;
+      case platform::Antwort::ja: b_okClick(); return;
+      case platform::Antwort::nein: break;
+      case platform::Antwort::abbrechen: return;
     }
   }
   QDialog::reject();

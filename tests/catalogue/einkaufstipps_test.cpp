@@ -29,10 +29,15 @@ Rows lines(const std::string& rezept, const std::vector<std::string>& zutaten) {
 TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   Rows links;
   for (const auto& [rezept, zutaten] : std::vector<std::pair<std::string, std::vector<std::string>>>{
-           {"10", {"1", "5", "2"}}, {"11", {"1", "2", "4", "3"}}, {"12", {"1", "5"}},
+           {"10", {"1", "5", "2"}},
+           {"11", {"1", "2", "4", "3"}},
+           {"12", {"1", "5"}},
            {"13", {"4", "4"}},   // the same ingredient twice misses it once
            {"14", {"3", "99"}},  // 99 has no row: nothing completes it
-           {"16", {"1", "2", "7"}}, {"17", {"1", "3"}}, {"18", {"3", "5"}}, {"19", {"5"}},
+           {"16", {"1", "2", "7"}},
+           {"17", {"1", "3"}},
+           {"18", {"3", "5"}},
+           {"19", {"5"}},
            {"20", {"4", "3", "5"}}})  // three missing
     for (const auto& row : lines(rezept, zutaten)) links.push_back(row);
   load({{"1", packed({"Rum", "1"})},
@@ -43,10 +48,17 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
         {"7", packed({"Grenadine", "0"})},
         {"7", packed({"Grenadine", "1"})}},  // the later row counts
        links,
-       {{"10", packed({"Cuba Libre"})}, {"11", packed({"Mojito"})}, {"12", packed({"Rum Cola"})},
-        {"13", packed({"Minzwasser"})}, {"14", packed({"Geheimnis"})}, {"15", packed({"Leer"})},
-        {"16", packed({"Daiquiri"})}, {"17", packed({"Highball"})}, {"18", packed({"Soda Cola"})},
-        {"19", packed({"cola light"})}, {"20", packed({"Zuviel"})}});
+       {{"10", packed({"Cuba Libre"})},
+        {"11", packed({"Mojito"})},
+        {"12", packed({"Rum Cola"})},
+        {"13", packed({"Minzwasser"})},
+        {"14", packed({"Geheimnis"})},
+        {"15", packed({"Leer"})},
+        {"16", packed({"Daiquiri"})},
+        {"17", packed({"Highball"})},
+        {"18", packed({"Soda Cola"})},
+        {"19", packed({"cola light"})},
+        {"20", packed({"Zuviel"})}});
 
   const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
   EXPECT_EQ(tipps.mixbar, 1);
@@ -56,11 +68,10 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
                                                    {{"Soda"}, {"Highball"}}}));
   // A pair brings the recipes missing exactly one of the two and those
   // missing exactly both; Cola + Minze is missed by no recipe as a pair.
-  EXPECT_EQ(tipps.paare,
-            (std::vector<Einkaufstipp>{
-                {{"Cola", "Soda"}, {"cola light", "Cuba Libre", "Highball", "Rum Cola", "Soda Cola"}},
-                {{"Cola", "Minze"}, {"cola light", "Cuba Libre", "Minzwasser", "Rum Cola"}},
-                {{"Minze", "Soda"}, {"Highball", "Minzwasser", "Mojito"}}}));
+  EXPECT_EQ(tipps.paare, (std::vector<Einkaufstipp>{
+                             {{"Cola", "Soda"}, {"cola light", "Cuba Libre", "Highball", "Rum Cola", "Soda Cola"}},
+                             {{"Cola", "Minze"}, {"cola light", "Cuba Libre", "Minzwasser", "Rum Cola"}},
+                             {{"Minze", "Soda"}, {"Highball", "Minzwasser", "Mojito"}}}));
   // Cola completes 3; then Soda completes Highball and Soda Cola; then Minze
   // completes Minzwasser, Mojito and Zuviel; nothing is left to complete.
   EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Cola", 3, 3}, {"Soda", 2, 5}, {"Minze", 3, 8}}));
@@ -84,10 +95,12 @@ TEST_F(EinkaufstippsTest, TiesGoByNameInPairsAndPlan) {
   for (const auto& [rezept, zutaten] : std::vector<std::pair<std::string, std::vector<std::string>>>{
            {"1", {"1", "2"}}, {"2", {"1", "3"}}, {"3", {"2", "3"}}, {"4", {"1", "4"}}})
     for (const auto& row : lines(rezept, zutaten)) links.push_back(row);
-  load({{"1", packed({"Rum", "1"})}, {"2", packed({"Zitrone", "0"})}, {"3", packed({"Eis", "0"})},
+  load({{"1", packed({"Rum", "1"})},
+        {"2", packed({"Zitrone", "0"})},
+        {"3", packed({"Eis", "0"})},
         {"4", packed({"Minze", "0"})}},
-       links, {{"1", packed({"Sour"})}, {"2", packed({"On the Rocks"})}, {"3", packed({"Slush"})},
-               {"4", packed({"Mojito"})}});
+       links,
+       {{"1", packed({"Sour"})}, {"2", packed({"On the Rocks"})}, {"3", packed({"Slush"})}, {"4", packed({"Mojito"})}});
   const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
   EXPECT_EQ(tipps.paare, (std::vector<Einkaufstipp>{{{"Eis", "Zitrone"}, {"On the Rocks", "Slush", "Sour"}},
                                                     {{"Eis", "Minze"}, {"Mojito", "On the Rocks"}},

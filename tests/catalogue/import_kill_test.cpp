@@ -12,15 +12,15 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <set>
 #include <random>
+#include <set>
 
+#include "catalogue/rating.h"
+#include "catalogue/rezeptedit_model.h"
+#include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
-#include "catalogue/zutatenedit_model.h"
-#include "catalogue/rating.h"
-#include "catalogue/rezeptedit_model.h"
 #include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
 
@@ -87,7 +87,8 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
     std::size_t complete = 0;
     while (complete < expected.size() && expected[complete].first < recipes) ++complete;
     EXPECT_GE(static_cast<std::size_t>(links), complete) << "lines of a completed recipe are missing";
-    EXPECT_LE(static_cast<std::size_t>(links), complete + file.recipes[static_cast<std::size_t>(recipes - 1)].lines.size());
+    EXPECT_LE(static_cast<std::size_t>(links),
+              complete + file.recipes[static_cast<std::size_t>(recipes - 1)].lines.size());
   } else {
     EXPECT_EQ(links, 0);
   }
@@ -211,7 +212,8 @@ Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::st
   for (int32_t row = 0; row < links.getrowcount(); ++row) {
     const auto merged = merges.find(links.getcell(1, row));
     const std::string zutat = merged == merges.end() ? links.getcell(1, row) : merged->second;
-    if (!links.DBfields(row).empty()) out.lines.insert(links.getcell(0, row) + "|" + zutat + "|" + links.getcell(2, row));
+    if (!links.DBfields(row).empty())
+      out.lines.insert(links.getcell(0, row) + "|" + zutat + "|" + links.getcell(2, row));
   }
   return out;
 }
@@ -310,7 +312,8 @@ TEST_F(ImportKill, KilledEditorSaveLosesNoRow) {
     EXPECT_TRUE(start());
     for (const std::string& warning : messages.warnings())
       EXPECT_TRUE(warning.find("Datenanzahl stimmt nicht!") != std::string::npos &&
-                  warning.ends_with("Fehler wurde korrigiert!")) << warning;
+                  warning.ends_with("Fehler wurde korrigiert!"))
+          << warning;
     const Saved found = saved(*catalogue, merges);
     catalogue->FormCloseQuery();
     return found;
@@ -416,7 +419,8 @@ class Powercut : public testsupport::CatalogueFixture {
   // rows of empty cells (deleted ones stay so until the next load) left out.
   static std::vector<std::string> cells(catalogue::Catalogue& cat) {
     std::vector<std::string> all;
-    for (const TdbdynGrid* table : {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen()}) {
+    for (const TdbdynGrid* table :
+         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen()}) {
       for (int32_t row = 0; row < table->getrowcount(); ++row) {
         std::string cells = table->name() + "|";
         for (int32_t col = 0; col < table->getcolcount(); ++col) cells += table->getcell(col, row) + "|";
@@ -500,7 +504,8 @@ TEST_F(Powercut, EveryFailingFileOperationOfAMergeOrAnImport) {
 }
 
 TEST_F(Powercut, AnImportOfAFewRecipes) {
-  cutthrough([&] { importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitrone\r\n\r\nMojito\r\nZutaten:\r\nMinze\r\n"); });
+  cutthrough(
+      [&] { importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n2 cl Zitrone\r\n\r\nMojito\r\nZutaten:\r\nMinze\r\n"); });
 }
 
 // A change with a new ingredient and a preparation, then a delete.

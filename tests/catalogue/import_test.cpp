@@ -42,13 +42,18 @@ std::string successbox(int count) {
 
 // A record line of a table file as the writer appends it.
 std::string record(int pos, const std::vector<std::string>& values) {
-  std::string bytes = "\r\n\xBF" + platform::zeropadded(pos, 10) + "\xBF" "0\xA1";
+  std::string bytes = "\r\n\xBF" + platform::zeropadded(pos, 10) +
+                      "\xBF"
+                      "0\xA1";
   for (const std::string& v : values) bytes += v + "\xA1";
   return bytes;
 }
 
 std::string header(int count, int columns) {
-  return "#DB\xA1" + platform::zeropadded(count, 10) + "\xA1" "A\xA1" + std::to_string(columns) + "\xA1";
+  return "#DB\xA1" + platform::zeropadded(count, 10) +
+         "\xA1"
+         "A\xA1" +
+         std::to_string(columns) + "\xA1";
 }
 
 class Import : public testsupport::CatalogueFixture {
@@ -89,7 +94,8 @@ TEST_F(Import, ExampleFillsAllThreeTablesAndTheirFiles) {
   const Rows expectedrecipes = {{"1", packed("Sommerdrink", "0")}};
   const Rows expectedingredients = {
       {"1", packed("Rum", "0", "0")}, {"2", packed("Zitronensaft", "0", "0")}, {"3", packed("Eis", "0", "0")}};
-  const Rows expectedlinks = {{"1", "1", packed("4", "cl")}, {"1", "2", packed("2", "cl")}, {"1", "3", packed("0", "-")}};
+  const Rows expectedlinks = {
+      {"1", "1", packed("4", "cl")}, {"1", "2", packed("2", "cl")}, {"1", "3", packed("0", "-")}};
   EXPECT_EQ(recipes(), expectedrecipes);
   EXPECT_EQ(ingredients(), expectedingredients);
   EXPECT_EQ(links(), expectedlinks);
@@ -150,14 +156,14 @@ TEST_F(Import, EmptyAndBlankFilesImportNothingSuccessfully) {
 
 TEST_F(Import, BlockStructureFollowsBlankLinesAndMarkers) {
   importtext(
-      "\r\n\r\n  Erster  \r\n"   // leading blank lines are skipped; the name is trimmed
-      "zutaten:\r\n"               // marker in lower case
-      "4 cl   Rum\r\n"             // blanks between unit and name are harmless
+      "\r\n\r\n  Erster  \r\n"            // leading blank lines are skipped; the name is trimmed
+      "zutaten:\r\n"                      // marker in lower case
+      "4 cl   Rum\r\n"                    // blanks between unit and name are harmless
       "zubereitung :  Mit \xBF Eis \r\n"  // a preparation, cleaned as names are
-      "\r\n"                       // a blank line ends the list
+      "\r\n"                              // a blank line ends the list
       "Zweiter\r\nZUTATEN:\r\n"
-      "Zutaten:\r\n"               // a marker inside the list is an ingredient
-      "1 BL Zubereitungssirup\r\n" // ends the list: not stored
+      "Zutaten:\r\n"                // a marker inside the list is an ingredient
+      "1 BL Zubereitungssirup\r\n"  // ends the list: not stored
       "Dritter\r\n\tZutaten:\t\r\n"
       "Eis\r\n"
       "ZUBEREITUNG\r\n"
@@ -195,10 +201,14 @@ TEST_F(Import, IngredientLinesNeedQuantityUnitAndName) {
     EXPECT_EQ(messages.warnings(), std::vector<std::string>{errorbox(platform::trim(line), "Format Fehler (1)!")});
   }
   messages.clear();
-  importtext("Sour\r\nZutaten:\r\n1/2 St\xFC" "ck Limette  gepresst\r\nLimettensaft\r\n");
+  importtext(
+      "Sour\r\nZutaten:\r\n1/2 St\xFC"
+      "ck Limette  gepresst\r\nLimettensaft\r\n");
   EXPECT_EQ(lastbox(), successbox(1));
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Limette  gepresst", "Limettensaft"}));
-  EXPECT_EQ(links()[0][2], packed("1/2", "St\xFC" "ck"));
+  EXPECT_EQ(links()[0][2], packed("1/2",
+                                  "St\xFC"
+                                  "ck"));
 }
 
 TEST_F(Import, ErrorInTheFifthRecipeKeepsWhatWasWritten) {
@@ -220,8 +230,9 @@ TEST_F(Import, ErrorInTheFifthRecipeKeepsWhatWasWritten) {
 }
 
 TEST_F(Import, IngredientsMatchAcrossAsciiCaseButNotAcrossUmlautCase) {
-  importtext("A\r\nZutaten:\r\n4 cl Rum\r\n1 cl RUM\r\n1 Dash rum\r\n2 cl \xC4pfelsaft\r\n2 cl \xE4pfelsaft\r\n"
-             "2 cl \xE4PFELSAFT\r\n");
+  importtext(
+      "A\r\nZutaten:\r\n4 cl Rum\r\n1 cl RUM\r\n1 Dash rum\r\n2 cl \xC4pfelsaft\r\n2 cl \xE4pfelsaft\r\n"
+      "2 cl \xE4PFELSAFT\r\n");
   EXPECT_EQ(lastbox(), successbox(1));
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "\xC4pfelsaft", "\xE4pfelsaft"}));
   std::vector<std::string> linked;
@@ -240,32 +251,40 @@ TEST_F(Import, SameFileTwiceGivesNewRecipesButNoNewIngredients) {
 }
 
 TEST_F(Import, AnyLineEndEndsALineAndCtrlZEndsTheFile) {
-  importtext("Lf\nZutaten:\n4 cl Rum\n\nCr\rZutaten:\r2 cl Gin\r\rCrLf\r\nZutaten:\r\nEis\x1A" "Danach\r\nZutaten:\r\n");
+  importtext(
+      "Lf\nZutaten:\n4 cl Rum\n\nCr\rZutaten:\r2 cl Gin\r\rCrLf\r\nZutaten:\r\nEis\x1A"
+      "Danach\r\nZutaten:\r\n");
   EXPECT_EQ(lastbox(), successbox(3));
   EXPECT_EQ(recipenames(), (std::vector<std::string>{"Lf", "Cr", "CrLf"}));
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Rum", "Gin", "Eis"}));
 }
 
 TEST_F(Import, SubfieldSeparatorInAValueBecomesABlank) {
-  importtext("Sour\xBFX\r\nZutaten:\r\n4\xBF" "5 c\xBFl Rum\xBF" "1\r\n");
+  importtext(
+      "Sour\xBFX\r\nZutaten:\r\n4\xBF"
+      "5 c\xBFl Rum\xBF"
+      "1\r\n");
   EXPECT_EQ(lastbox(), successbox(1));
   EXPECT_EQ(recipes()[0][1], packed("Sour X", "0"));
   EXPECT_EQ(ingredients()[0][1], packed("Rum 1", "0", "0"));
   EXPECT_EQ(links()[0][2], packed("4 5", "c l"));
   // The mended name is the one matched later.
-  importtext("Sour\r\nZutaten:\r\n1 cl rum\xBF" "1\r\n");
+  importtext(
+      "Sour\r\nZutaten:\r\n1 cl rum\xBF"
+      "1\r\n");
   EXPECT_EQ(ingredients().size(), 1u);
 }
 
 // A name is looked up as the table will store and read it back: bytes that
 // become blanks at the edges are trimmed, inner ones match a blank.
 TEST_F(Import, NamesWithBytesTheTableBlanksAreMatchedAsStored) {
-  importtext("A\r\nZutaten:\r\n4 cl Rum\xBF\r\n2 cl Rum\r\n1 cl Rum\xA1\r\n1 cl Caipi\xA1rinha\r\n1 cl CAIPI rinha\r\n"
-             "Eis\xBF\r\n1 St Eis\r\n");
+  importtext(
+      "A\r\nZutaten:\r\n4 cl Rum\xBF\r\n2 cl Rum\r\n1 cl Rum\xA1\r\n1 cl Caipi\xA1rinha\r\n1 cl CAIPI rinha\r\n"
+      "Eis\xBF\r\n1 St Eis\r\n");
   EXPECT_EQ(lastbox(), successbox(1));
-  EXPECT_EQ(ingredients(), (Rows{{"1", packed("Rum", "0", "0")},
-                                 {"2", packed("Caipi rinha", "0", "0")},
-                                 {"3", packed("Eis", "0", "0")}}));
+  EXPECT_EQ(
+      ingredients(),
+      (Rows{{"1", packed("Rum", "0", "0")}, {"2", packed("Caipi rinha", "0", "0")}, {"3", packed("Eis", "0", "0")}}));
   std::vector<std::string> linked;
   for (const auto& l : links()) linked.push_back(l[1]);
   EXPECT_EQ(linked, (std::vector<std::string>{"1", "1", "1", "2", "2", "3", "3"}));
@@ -284,7 +303,8 @@ TEST_F(Import, NamesWithBytesTheTableBlanksAreMatchedAsStored) {
 
 TEST_F(Import, Utf8FilesAreReadAsWindows1252) {
   // Valid UTF-8 with umlauts, no byte order mark.
-  importtext("Kr\xC3\xA4uterdrink\r\nZutaten:\r\n2 cl Kr\xC3\xA4uterlik\xC3\xB6r\r\n1 St \xE2\x82\xAC\xE2\x86\x92X\r\n");
+  importtext(
+      "Kr\xC3\xA4uterdrink\r\nZutaten:\r\n2 cl Kr\xC3\xA4uterlik\xC3\xB6r\r\n1 St \xE2\x82\xAC\xE2\x86\x92X\r\n");
   EXPECT_EQ(recipenames().back(), "Kr\xE4uterdrink");
   EXPECT_EQ(ingredientnames(), (std::vector<std::string>{"Kr\xE4uterlik\xF6r", "\x80?X"}));
   // A byte order mark alone makes a file UTF-8; it is not part of the first name.
@@ -324,9 +344,9 @@ TEST_F(Import, ALineLongerThanAnyRecordEndsTheImport) {
   ASSERT_TRUE(platform::File::create(path)->truncate(int64_t{64} << 30));
   importfile.path = path;
   catalogue::Importieren1Click(*catalogue, importfile);
-  EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
-                              {testsupport::Message::Kind::warning,
-                               errorbox("", std::string("Zeile ist länger als 1048576 Bytes!"_cp))}}));
+  EXPECT_EQ(messages.log,
+            (std::vector<testsupport::Message>{{testsupport::Message::Kind::warning,
+                                                errorbox("", std::string("Zeile ist länger als 1048576 Bytes!"_cp))}}));
   EXPECT_EQ(recipes(), (Rows{{"", ""}}));
 }
 
@@ -346,8 +366,10 @@ TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
 }
 
 TEST_F(Import, IdsContinueAfterTheLargestNumericId) {
-  std::vector<std::vector<std::string>> zutaten = {{"abc", packed("Rum", "1", "1")}, {" 7", packed(" rUM ", "0", "1")},
-                                                   {"$10", packed("Gin", "0", "0")}, {"3", packed("Gin", "1", "1")}};
+  std::vector<std::vector<std::string>> zutaten = {{"abc", packed("Rum", "1", "1")},
+                                                   {" 7", packed(" rUM ", "0", "1")},
+                                                   {"$10", packed("Gin", "0", "0")},
+                                                   {"3", packed("Gin", "1", "1")}};
   for (auto& row : zutaten) ASSERT_TRUE(catalogue->c_zutaten().addrow(row));
   std::vector<std::string> recipe = {"41", packed("Alt", "5")};
   ASSERT_TRUE(catalogue->c_rezepte().addrow(recipe));
@@ -358,7 +380,8 @@ TEST_F(Import, IdsContinueAfterTheLargestNumericId) {
   EXPECT_EQ(lastbox(), successbox(1));
   EXPECT_EQ(recipes().back()[0], "42");
   // Rum: the row with id abc is passed over; Gin: the first row wins, its id read as a number.
-  EXPECT_EQ(links(), (Rows{{"42", "7", packed("4", "cl")}, {"42", "16", packed("2", "cl")}, {"42", "17", packed("0", "-")}}));
+  EXPECT_EQ(links(),
+            (Rows{{"42", "7", packed("4", "cl")}, {"42", "16", packed("2", "cl")}, {"42", "17", packed("0", "-")}}));
   EXPECT_EQ(ingredients().back(), (std::vector<std::string>{"17", packed("Eis", "0", "0")}));
 }
 
@@ -538,8 +561,9 @@ TEST_F(Export, TheSampleComesBackAsItWasWrittenAndImportsToTheSameTables) {
 
 TEST_F(Export, AwkwardNamesSurviveTheRoundTrip) {
   std::string text = testsupport::generaterecipes(40, 15, 5).text;
-  text += "  Caf\xE9  au \xBF Lait \r\nZutaten:\r\n2 cl  Kr\xE4uterlik\xF6r  alt\r\n0 - Crushed Eis\r\nEis\r\n"
-          "Zubereitung:Mit \xBF R\xFChren\r\n\r\nOhne\r\nZutaten:\r\n";
+  text +=
+      "  Caf\xE9  au \xBF Lait \r\nZutaten:\r\n2 cl  Kr\xE4uterlik\xF6r  alt\r\n0 - Crushed Eis\r\nEis\r\n"
+      "Zubereitung:Mit \xBF R\xFChren\r\n\r\nOhne\r\nZutaten:\r\n";
   importtext(text);
   const std::vector<Rows> before = alltables();
   const std::string exported = catalogue::exporttext(*catalogue);
@@ -559,8 +583,8 @@ TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
   platform::faults::arm(2, platform::errdiskfull);  // the write after the file's creation
   catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
   platform::faults::disarm();
-  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path +
-                                                          "!\n\r" + platform::errortext(platform::errdiskfull)});
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path + "!\n\r" +
+                                                          platform::errortext(platform::errdiskfull)});
   std::set<std::string> left;  // neither the file nor its temporary one
   for (const auto& entry : std::filesystem::directory_iterator(folder.path())) left.insert(entry.path().filename());
   EXPECT_EQ(left, (std::set<std::string>{"db", "import.txt"}));

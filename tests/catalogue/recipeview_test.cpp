@@ -41,9 +41,7 @@ class RecipeViewTest : public testsupport::CatalogueFixture {
 };
 
 TEST_F(RecipeViewTest, LaderezeptCollectsTheLinesInLinkOrderWithTheirIngredients) {
-  load({{"1", packed({"Rum", "0", "1"})},
-        {"2", packed({"Limette", "1", "0"})},
-        {"3", packed({"Zucker", " 1 ", "2"})}},
+  load({{"1", packed({"Rum", "0", "1"})}, {"2", packed({"Limette", "1", "0"})}, {"3", packed({"Zucker", " 1 ", "2"})}},
        {{"7", "2", packed({"1/2", "-"})},
         {"8", "1", packed({"4", "cl"})},
         {"7", "3", packed({"0", "BL"})},
@@ -90,8 +88,7 @@ TEST_F(RecipeViewTest, InfoLinesArePaddedTo30AndCarryTheTwoFlags) {
 }
 
 TEST_F(RecipeViewTest, ZeigecocktailGivesOneLinePerEntryOrWarnsWhenTheRecipeHasNone) {
-  load({{"1", packed({"Rum", "0", "1"})}},
-       {{"7", "1", packed({"4", "cl"})}, {"7", "1", packed({"2", "cl"})}},
+  load({{"1", packed({"Rum", "0", "1"})}}, {{"7", "1", packed({"4", "cl"})}, {"7", "1", packed({"2", "cl"})}},
        {{"7", packed({"Doppelt"})}, {"8", packed({"Leer"})}});
   const auto lines = catalogue::zeigecocktail(*catalogue, "7");
   ASSERT_TRUE(lines.has_value());

@@ -9,8 +9,8 @@
 
 namespace {
 
-using catalogue::Rezeptentwurf;
 using catalogue::RezepteditModel;
+using catalogue::Rezeptentwurf;
 using catalogue::Zutatenzeile;
 
 std::string cp(std::string_view utf8) { return platform::utf8tocp1252(utf8); }
@@ -50,8 +50,10 @@ TEST_F(RezepteditTest, RefusesWhatTheImportWouldNotReadBackAndWritesNothing) {
       {{"", " \x01 ", {}, ""}, "Name: Bitte geben Sie dem Rezept einen Namen."},
       {{"", "zutaten:", {}, ""}, cp("Name: „zutaten:“ ist als Name eines Rezeptes nicht möglich.")},
       {{"", "X", {{}, {"4", "cl", ""}}, ""}, "Zutatenzeile 2: Bitte geben Sie eine Zutat an."},
-      {{"", "X", {{"1 1/2", "cl", "Rum"}}, ""}, cp("Zutatenzeile 1: Die Menge „1 1/2“ darf kein Leerzeichen enthalten.")},
-      {{"", "X", {{"1", "c\xBFl", "Rum"}}, ""}, cp("Zutatenzeile 1: Die Einheit „c l“ darf kein Leerzeichen enthalten.")},
+      {{"", "X", {{"1 1/2", "cl", "Rum"}}, ""},
+       cp("Zutatenzeile 1: Die Menge „1 1/2“ darf kein Leerzeichen enthalten.")},
+      {{"", "X", {{"1", "c\xBFl", "Rum"}}, ""},
+       cp("Zutatenzeile 1: Die Einheit „c l“ darf kein Leerzeichen enthalten.")},
       {{"", "X", {{"1", "cl", "Zubereitungssirup"}}, ""},
        cp("Zutatenzeile 1: Die Zutat „Zubereitungssirup“ darf das Wort „Zubereitung“ nicht enthalten.")},
   };
@@ -69,7 +71,8 @@ TEST_F(RezepteditTest, RefusesWhatTheImportWouldNotReadBackAndWritesNothing) {
 TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   RezepteditModel model(*catalogue);
   ASSERT_TRUE(model.oeffnen("1"));
-  EXPECT_EQ(model.entwurf().zeilen, (std::vector<Zutatenzeile>{{"4", "cl", "Rum"}, {"2", "BL", "Zucker"}, {"", "", "Minze"}}));
+  EXPECT_EQ(model.entwurf().zeilen,
+            (std::vector<Zutatenzeile>{{"4", "cl", "Rum"}, {"2", "BL", "Zucker"}, {"", "", "Minze"}}));
   model.entwurf().name = " Mojito\xBF Royal\r";
   model.entwurf().zubereitung = "Umr\xFChren";
   // The first line no longer fits its old record's slot: the file holds the
@@ -79,13 +82,17 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   ASSERT_TRUE(model.speichern());
   EXPECT_FALSE(model.geaendert());
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1", "Mojito  Royal", {{"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "Rum"}}, "Umr\xFChren"}));
+  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1",
+                                          "Mojito  Royal",
+                                          {{"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "Rum"}},
+                                          "Umr\xFChren"}));
   EXPECT_EQ(catalogue::ergebniszeile(*catalogue, "1")->wertung, "* * * *");
   // The unit left empty is stored as the import stores a line without one.
   std::vector<std::string> row;
   const std::vector<std::string> rum{"1", "1", testsupport::packed({"4", "-"})};
   int32_t r = 0;
-  while (r < catalogue->c_rezeptezutaten().getrowcount() && (catalogue->c_rezeptezutaten().getrow(r, row), row != rum)) ++r;
+  while (r < catalogue->c_rezeptezutaten().getrowcount() && (catalogue->c_rezeptezutaten().getrow(r, row), row != rum))
+    ++r;
   EXPECT_LT(r, catalogue->c_rezeptezutaten().getrowcount());
   // The new ingredient is not available and not alcoholic; "RUM" is the known "Rum".
   const TdbdynGrid& zutaten = catalogue->c_zutaten();
@@ -119,7 +126,8 @@ TEST_F(RezepteditTest, NewRecipeGetsTheNextIdAndNoRating) {
   model.entwurf() = {"", "Zombie", {{"4", "cl", "Rum"}, {}, {"", "cl", "Limette"}}, "Kurz\r\nsch\xFCtteln"};
   ASSERT_TRUE(model.speichern());
   EXPECT_EQ(model.entwurf().id, "3");
-  EXPECT_EQ(reloaded("3"), (Rezeptentwurf{"3", "Zombie", {{"4", "cl", "Rum"}, {"", "cl", "Limette"}}, "Kurz  sch\xFCtteln"}));
+  EXPECT_EQ(reloaded("3"),
+            (Rezeptentwurf{"3", "Zombie", {{"4", "cl", "Rum"}, {"", "cl", "Limette"}}, "Kurz  sch\xFCtteln"}));
   EXPECT_EQ(catalogue->c_rezepte().getcell(1, 2), testsupport::packed({"Zombie", "0"}));
 }
 

@@ -35,14 +35,16 @@ class RandomCatalogue {
   // Ids: mostly small numbers, so that they repeat, and some that are no
   // number or are spelled differently or are the negative stand-ins.
   std::string id() {
-    static const std::vector<std::string> odd = {"", "abc", " 3", "03", "+4", "-1", "-2", "$A", "0", "7x", " ", "123456"};
+    static const std::vector<std::string> odd = {"",   "abc", " 3", "03", "+4", "-1",
+                                                 "-2", "$A",  "0",  "7x", " ",  "123456"};
     if (chance(15)) return pick(odd);
     return std::to_string(number(1, 14));
   }
 
   std::string name() {
-    static const std::vector<std::string> parts = {"rum", "Rum", "RUM", "gin", "Gin", platform::utf8tocp1252("Öl"),
-                                                   platform::utf8tocp1252("öl"), " ", "-", "'", "a", "B", "Mai Tai"};
+    static const std::vector<std::string> parts = {
+        "rum", "Rum", "RUM", "gin", "Gin",    platform::utf8tocp1252("Öl"), platform::utf8tocp1252("öl"), " ",
+        "-",   "'",   "a",   "B",   "Mai Tai"};
     std::string text;
     for (int i = number(0, 3); i > 0; --i) text += pick(parts);
     return text;
@@ -52,21 +54,24 @@ class RandomCatalogue {
 
   Rows zutaten() {
     Rows rows;
-    for (int i = number(0, 16); i > 0; --i) rows.push_back(chance(8) ? emptyrow(2) : Rows::value_type{id(), packed({name(), flag(), flag()})});
+    for (int i = number(0, 16); i > 0; --i)
+      rows.push_back(chance(8) ? emptyrow(2) : Rows::value_type{id(), packed({name(), flag(), flag()})});
     return finished(rows, 2);
   }
 
   Rows links() {
     Rows rows;
     for (int i = number(0, 40); i > 0; --i)
-      rows.push_back(chance(8) ? emptyrow(3) : Rows::value_type{id(), id(), packed({pick({"4", "0", "1/2"}), pick({"cl", "-"})})});
+      rows.push_back(chance(8) ? emptyrow(3)
+                               : Rows::value_type{id(), id(), packed({pick({"4", "0", "1/2"}), pick({"cl", "-"})})});
     return finished(rows, 3);
   }
 
   Rows rezepte() {
     Rows rows;
     for (int i = number(0, 14); i > 0; --i)
-      rows.push_back(chance(8) ? emptyrow(2) : Rows::value_type{id(), packed({name(), pick({"0", "3", "5", "x", ""})})});
+      rows.push_back(chance(8) ? emptyrow(2)
+                               : Rows::value_type{id(), packed({name(), pick({"0", "3", "5", "x", ""})})});
     return finished(rows, 2);
   }
 
@@ -105,7 +110,9 @@ class RandomCatalogue {
   T pick(const std::vector<T>& values) {
     return values[static_cast<std::size_t>(number(0, static_cast<int>(values.size()) - 1))];
   }
-  std::string pick(std::initializer_list<const char*> values) { return pick(std::vector<std::string>(values.begin(), values.end())); }
+  std::string pick(std::initializer_list<const char*> values) {
+    return pick(std::vector<std::string>(values.begin(), values.end()));
+  }
 
   static Rows::value_type emptyrow(int columns) { return Rows::value_type(static_cast<std::size_t>(columns)); }
 

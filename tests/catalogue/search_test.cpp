@@ -97,8 +97,7 @@ TEST_F(SearchTest, TermIsTrimmedAndMatchesAsciiCaseInsensitiveSubstrings) {
 TEST_F(SearchTest, WiderScopeAlsoSearchesIngredientNamesButNotQuantities) {
   loadbar();
   SearchSettings settings{"rum", Suchbereich::rezeptzusaetzlich};
-  EXPECT_EQ(captions(suche(settings)),
-            (std::vector<std::string>{"Daiquiri", "Mojito", "rum punch", "RUM-Glas leer"}));
+  EXPECT_EQ(captions(suche(settings)), (std::vector<std::string>{"Daiquiri", "Mojito", "rum punch", "RUM-Glas leer"}));
   settings.suchbegriff = cp("weiß");
   EXPECT_EQ(captions(suche(settings)), (std::vector<std::string>{"Mojito"}));
   settings.suchbegriff = "cl";

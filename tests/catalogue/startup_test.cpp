@@ -4,11 +4,11 @@
 
 #include "catalogue/beispiel.h"
 #include "catalogue/rating.h"
+#include "catalogue/tables.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/folderlock.h"
-#include "catalogue/tables.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/powercut.h"
 
@@ -21,7 +21,12 @@ using testsupport::readfile;
 
 const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"};
 
-std::string header(int columns) { return "#DB\xA1" "0000000000\xA1" "A\xA1" + std::to_string(columns) + "\xA1"; }
+std::string header(int columns) {
+  return "#DB\xA1"
+         "0000000000\xA1"
+         "A\xA1" +
+         std::to_string(columns) + "\xA1";
+}
 
 // Whether another process can take the folder's lock just now.
 bool anotherprocesscanlock(const std::string& folder) {
@@ -59,7 +64,8 @@ class Startup : public testsupport::CatalogueFixture {
 
   // The load's warning for a table file opened read-only.
   static std::string readonlywarning(const std::string& cause) {
-    return cause + std::string("!\n\rDie Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
+    return cause +
+           std::string("!\n\rDie Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp);
   }
 
   std::string overwritequestion(const std::string& name) const {
@@ -122,8 +128,13 @@ TEST_F(Startup, SplashStaysAtLeastOneSecond) {
 TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
   firstrun();
   const std::string kept = header(2);
-  testsupport::writefile(tablefile("c_rezepte"),
-                         kept.substr(0, 4) + "0000000001" + kept.substr(14) + "\r\n\xBF" "0000000001\xBF" "0\xA1" "1\xA1" "Sour\xBF" "0\xBF\xBF\xBF\xBF\xA1");
+  testsupport::writefile(tablefile("c_rezepte"), kept.substr(0, 4) + "0000000001" + kept.substr(14) +
+                                                     "\r\n\xBF"
+                                                     "0000000001\xBF"
+                                                     "0\xA1"
+                                                     "1\xA1"
+                                                     "Sour\xBF"
+                                                     "0\xBF\xBF\xBF\xBF\xA1");
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "1");
@@ -141,7 +152,7 @@ TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   EXPECT_EQ(application.ended, 1);
   EXPECT_EQ(splash.closed, 0);
   EXPECT_FALSE(platform::fileexists(tablefile("c_rezeptezutaten")));  // not created behind the user's back
-  EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                          // loaded before the failure
+  EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                        // loaded before the failure
 }
 
 // The sample is offered only to a database the start-up has just made.
@@ -150,8 +161,9 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   ASSERT_TRUE(catalogue->neuangelegt());
   messages.answers = {true};
   catalogue::beispielanbieten(*catalogue, MIXOLINO_SAMPLE_DATA "/");
-  EXPECT_EQ(messages.questions(), std::vector<std::string>{
-      "Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
+  EXPECT_EQ(
+      messages.questions(),
+      std::vector<std::string>{"Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
   EXPECT_EQ(messages.informations(),
             std::vector<std::string>{std::string("Import wurde ausgeführt, 218 Einträge verarbeitet!"_cp)});
   EXPECT_TRUE(messages.warnings().empty());
@@ -160,7 +172,8 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   std::set<std::string> marked;
   const catalogue::Zutatentabelle zutaten = catalogue->zutaten();
   for (int32_t row = 0; row < zutaten->getrowcount(); ++row)
-    if (catalogue::lesezutat(zutaten, row).alkoholisch()) marked.insert(std::string(catalogue::lesezutat(zutaten, row).name()));
+    if (catalogue::lesezutat(zutaten, row).alkoholisch())
+      marked.insert(std::string(catalogue::lesezutat(zutaten, row).name()));
   EXPECT_EQ(marked.size(), static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
   EXPECT_TRUE(marked.contains("Wodka"));
   EXPECT_FALSE(marked.contains("Limettensaft"));
@@ -184,7 +197,12 @@ TEST_F(Startup, OlderDatabaseGetsThePreparationTableSilently) {
 
 TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
   firstrun();
-  testsupport::writefile(tablefile("c_rezepte"), header(2) + "\r\n\xBF" "0000000001\xBF" "0\xA1" "1\xA1" "x\xA1");
+  testsupport::writefile(tablefile("c_rezepte"), header(2) +
+                                                     "\r\n\xBF"
+                                                     "0000000001\xBF"
+                                                     "0\xA1"
+                                                     "1\xA1"
+                                                     "x\xA1");
   ASSERT_TRUE(platform::deletefile(statusfile()));
 
   // Yes, then No: the program ends, the second file and the status file stay as they were.
@@ -213,7 +231,8 @@ TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
 TEST_F(Startup, DatabaseFolderThatCannotBeCreatedEndsTheProgram) {
   catalogue = std::make_unique<catalogue::Catalogue>(folder.path() + "missing/mixolino", splash, application);
   EXPECT_FALSE(start());
-  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Erzeugen von " + folder.path() + "missing/db/!"});
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Fehler beim Erzeugen von " + folder.path() + "missing/db/!"});
   EXPECT_EQ(application.ended, 1);
   EXPECT_FALSE(platform::directoryexists(folder.path() + "missing"));  // one level only
 }
@@ -298,12 +317,14 @@ TEST_F(Startup, ACopyWithoutAllFourTablesChangesNothingAndSaysWhy) {
                                 readfile(tablefile(tablenames[2])), readfile(tablefile(tablenames[3]))};
   EXPECT_TRUE(start());
   EXPECT_GE(clock.elapsedms, 5000);  // waited for the folder, then went on
-  EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
-                                     "Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " +
-                                     tablefile("c_zubereitungen"))});
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{readonlywarning("Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " +
+                                                     tablefile("c_zubereitungen"))});
   messages.clear();
   importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
-  struct : catalogue::RatingPort { bool anzeigen(int&) override { return true; } } dialog;
+  struct : catalogue::RatingPort {
+    bool anzeigen(int&) override { return true; }
+  } dialog;
   catalogue::Wertungndern1Click(*catalogue, "1", dialog);
   EXPECT_FALSE(catalogue::ZutateneditModel(*catalogue).b_okClick());
   catalogue->DBreset1Click();
@@ -372,9 +393,9 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
   EXPECT_TRUE(start());
   EXPECT_TRUE(lockfree);
-  EXPECT_EQ(messages.warnings(), std::vector<std::string>{readonlywarning(
-                                     "Achtung: " + tablefile("c_zutaten") +
-                                     " kann nicht beschrieben werden (Dateizugriff verweigert)")});
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{readonlywarning("Achtung: " + tablefile("c_zutaten") +
+                                                     " kann nicht beschrieben werden (Dateizugriff verweigert)")});
   EXPECT_EQ(catalogue->readonly(), catalogue::Catalogue::ReadOnly::notwritable);
 }
 
@@ -385,7 +406,11 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
 // moment, inside the load, no other copy may take the folder.
 TEST_F(Startup, TheFolderStaysLockedWhileTheTablesLoad) {
   firstrun();
-  testsupport::writefile(tablefile("c_rezepte"), "#DB\xA1" "0000000007\xA1" "A\xA1" "2\xA1");
+  testsupport::writefile(tablefile("c_rezepte"),
+                         "#DB\xA1"
+                         "0000000007\xA1"
+                         "A\xA1"
+                         "2\xA1");
   std::vector<bool> locked;
   testsupport::powercut::record(dbfolder());
   testsupport::powercut::watch([&](const testsupport::powercut::Event& event) {

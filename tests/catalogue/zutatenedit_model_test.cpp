@@ -77,7 +77,8 @@ class ZutateneditTest : public testsupport::CatalogueFixture {
   std::vector<std::pair<std::string, std::string>> zutaten() {
     std::vector<std::pair<std::string, std::string>> out;
     TdbdynGrid& table = catalogue->c_zutaten();
-    for (int32_t row = 0; row < table.getrowcount(); ++row) out.emplace_back(table.getcell(0, row), table.getcell(1, row));
+    for (int32_t row = 0; row < table.getrowcount(); ++row)
+      out.emplace_back(table.getcell(0, row), table.getcell(1, row));
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -270,8 +271,9 @@ TEST_F(ZutateneditTest, RenameAsksWithTheNameAndKeepsTheTextAsTyped) {
   model->select(1, 1);
   messages.inputs.push_back({true, "  Dry Gin "});
   model->Zutatumbenennen1Click();
-  EXPECT_EQ(messages.log, (std::vector<testsupport::Message>{
-                              {testsupport::Message::Kind::inputbox, "umbenennen|Bitte Namen eingeben:"}}));
+  EXPECT_EQ(
+      messages.log,
+      (std::vector<testsupport::Message>{{testsupport::Message::Kind::inputbox, "umbenennen|Bitte Namen eingeben:"}}));
   EXPECT_EQ(messages.prefills, std::vector<std::string>{"Gin"});
   EXPECT_EQ(model->cell(0, 1), "  Dry Gin ");
   // Cancel keeps the name; without a selected row nothing is renamed at all.
@@ -294,9 +296,10 @@ TEST_F(ZutateneditTest, PickingAMergeAsksAndRecordsThePairOfKeys) {
   open();
   model->select(1, 1);
   model->zutataufloesenClick();
-  EXPECT_EQ(messages.informations(),
-            std::vector<std::string>{std::string(
-                "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp)});
+  EXPECT_EQ(
+      messages.informations(),
+      std::vector<std::string>{std::string(
+          "Bitte machen Sie jetzt einen Doppelklick auf die Zutat die der vorher gewählten Zutat entspicht!"_cp)});
   EXPECT_TRUE(model->aufloesmodus());
   EXPECT_EQ(model->aufloeszeile(), 1);
   // A double-click without a selected row does nothing; the pick goes on.
@@ -308,9 +311,9 @@ TEST_F(ZutateneditTest, PickingAMergeAsksAndRecordsThePairOfKeys) {
   model->select(0, 3);
   messages.answers.push_back(true);
   model->zutatengridDblClick();
-  EXPECT_EQ(messages.questions(),
-            std::vector<std::string>{
-                std::string("Wollen Sie Rhum auflösen und die Rezeptreferenzen auf Rum schieben?"_cp)});
+  EXPECT_EQ(
+      messages.questions(),
+      std::vector<std::string>{std::string("Wollen Sie Rhum auflösen und die Rezeptreferenzen auf Rum schieben?"_cp)});
   EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{12, 11}}));
   EXPECT_FALSE(model->aufloesmodus());
   EXPECT_EQ(model->aufloeszeile(), -1);
@@ -385,8 +388,7 @@ TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
   messages.inputs.push_back({true, "  Pfefferminze  "});
   model->Zutatumbenennen1Click();
   model->b_okClick();
-  EXPECT_EQ(messages.informations(),
-            std::vector<std::string>{std::string("3 Zutateneinträge geändert!"_cp)});
+  EXPECT_EQ(messages.informations(), std::vector<std::string>{std::string("3 Zutateneinträge geändert!"_cp)});
   EXPECT_EQ(application.armed, 1);
   reload();
   EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{
@@ -405,7 +407,8 @@ TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
 // The filter picks rows by name as the search does (trimmed, a-z in any
 // case); flags, sort and merge act on the rows shown, the save on all.
 TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
-  load({{"1", packed({cp("Weißer Rum"), "0", "0"})}, {"2", packed({"Rohrzucker", "0", "0"})},
+  load({{"1", packed({cp("Weißer Rum"), "0", "0"})},
+        {"2", packed({"Rohrzucker", "0", "0"})},
         {"3", packed({"Rum", "0", "0"})}},
        {{"9", "3", packed({"4", "cl"})}});
   open();
@@ -444,7 +447,9 @@ TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
 }
 
 TEST_F(ZutateneditTest, TwoMergesInAChainMoveEverythingToTheLastTarget) {
-  load({{"1", packed({"A", "1", "0"})}, {"2", packed({"B", "1", "0"})}, {"3", packed({"C", "1", "0"})},
+  load({{"1", packed({"A", "1", "0"})},
+        {"2", packed({"B", "1", "0"})},
+        {"3", packed({"C", "1", "0"})},
         {"4", packed({"D", "1", "0"})}},
        {{"10", "1", packed({"1"})},
         {"10", "3", packed({"1"})},
@@ -460,9 +465,8 @@ TEST_F(ZutateneditTest, TwoMergesInAChainMoveEverythingToTheLastTarget) {
   messages.clear();
   model->b_okClick();
   // A's two lines move twice (to B, then with B's two to C): 2 + 4.
-  EXPECT_EQ(messages.informations(),
-            std::vector<std::string>{std::string(
-                "6 Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp)});
+  EXPECT_EQ(messages.informations(), std::vector<std::string>{std::string(
+                                         "6 Rezeptreferenzen geändert, gewählte Zutat(en) wurden ggf. aufgelöst!"_cp)});
   EXPECT_TRUE(messages.warnings().empty());
   reload();
   std::vector<std::string> keys = linkkeys();
@@ -550,9 +554,9 @@ TEST_F(ZutateneditTest, OnAFullDiskTheStepFailsWhole) {
   EXPECT_EQ(messages.warnings().size(), 1u);  // the commit's
   EXPECT_TRUE(messages.informations().empty());
   reload();
-  EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{{"1", packed({"A", "0", "0"})},
-                                                                          {"2", packed({"B", "0", "0"})},
-                                                                          {"3", packed({"C", "0", "0"})}}));
+  EXPECT_EQ(zutaten(),
+            (std::vector<std::pair<std::string, std::string>>{
+                {"1", packed({"A", "0", "0"})}, {"2", packed({"B", "0", "0"})}, {"3", packed({"C", "0", "0"})}}));
 }
 
 }  // namespace

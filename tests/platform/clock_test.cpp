@@ -16,7 +16,8 @@ TEST(Clock, DaysCountFromTheLastDaysOf1899) {
   EXPECT_EQ(encodedatetime(2025, 1, 1, 0, 0, 0), 45658.0);
   EXPECT_EQ(encodedatetime(2024, 3, 1, 0, 0, 0) - encodedatetime(2024, 2, 28, 0, 0, 0), 2.0);  // leap day
   EXPECT_DOUBLE_EQ(encodedatetime(2025, 1, 1, 12, 0, 0), 45658.5);
-  EXPECT_NEAR(encodedatetime(2025, 1, 1, 0, 0, 1) - encodedatetime(2025, 1, 1, 0, 0, 0), platform::onesecond, 1e-10);  // microseconds at this day count
+  EXPECT_NEAR(encodedatetime(2025, 1, 1, 0, 0, 1) - encodedatetime(2025, 1, 1, 0, 0, 0), platform::onesecond,
+              1e-10);  // microseconds at this day count
 }
 
 TEST(Clock, FormatsDayMonthYearAndTwentyFourHourTime) {
@@ -34,8 +35,8 @@ TEST(Clock, SystemClockGivesTheLocalTime) {
   const std::time_t seconds = std::time(nullptr);
   std::tm local{};
   ::localtime_r(&seconds, &local);
-  const double expected = encodedatetime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                         local.tm_min, local.tm_sec);
+  const double expected =
+      encodedatetime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
   EXPECT_LT(std::fabs(platform::now() - expected), 2 * platform::onesecond);
 }
 

@@ -44,7 +44,9 @@ class FileLayer : public testing::Test {
 TEST(ErrorTexts, FollowTheErrorNumber) {
   EXPECT_EQ(platform::errortext(2), "Datei nicht gefunden");
   EXPECT_EQ(platform::errortext(3), "Ung\xFCltiger Dateiname");
-  EXPECT_EQ(platform::errortext(4), "Zu viele ge\xF6" "ffnete Dateien");
+  EXPECT_EQ(platform::errortext(4),
+            "Zu viele ge\xF6"
+            "ffnete Dateien");
   EXPECT_EQ(platform::errortext(5), "Dateizugriff verweigert");
   EXPECT_EQ(platform::errortext(100), "Versuch hinter dem Dateiende zu lesen");
   EXPECT_EQ(platform::errortext(101), "Zu wenig Speicherplatz");

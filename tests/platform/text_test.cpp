@@ -38,7 +38,8 @@ TEST(Text, StrtointAcceptsDecimalHexAndSigns) {
 
 TEST(Text, StrtointRejectsWhatIsNoNumber) {
   int32_t v = 99;
-  for (const char* bad : {"", " ", "-", "$", "0x", "12a", "1 ", "2147483648", "-2147483649", "9999999999", "1.5", "\t1"})
+  for (const char* bad :
+       {"", " ", "-", "$", "0x", "12a", "1 ", "2147483648", "-2147483649", "9999999999", "1.5", "\t1"})
     EXPECT_FALSE(strtoint(bad, v)) << bad;
   EXPECT_EQ(v, 99);
 }
@@ -50,7 +51,9 @@ TEST(Text, ZeroPadding) {
 
 TEST(Codepage, LiteralsBecomeWindows1252AtCompileTime) {
   constexpr std::string_view text = "Übergebene € „x“ ß"_cp;
-  EXPECT_EQ(std::string(text), "\xDC" "bergebene \x80 \x84x\x93 \xDF");
+  EXPECT_EQ(std::string(text),
+            "\xDC"
+            "bergebene \x80 \x84x\x93 \xDF");
 }
 
 TEST(Codepage, RoundTripAndUnmappableCharacters) {
@@ -74,7 +77,7 @@ TEST(Codepage, EveryByteSurvivesATripThroughUnicode) {
 TEST(Codepage, MultibyteUtf8Detection) {
   EXPECT_TRUE(platform::ismultibyteutf8("K\xC3\xA4se"));
   EXPECT_FALSE(platform::ismultibyteutf8("plain ascii"));
-  EXPECT_FALSE(platform::ismultibyteutf8("K\xE4se"));            // Windows-1252
-  EXPECT_FALSE(platform::ismultibyteutf8("K\xC3\xA4se \xE4"));   // mixed: not UTF-8
-  EXPECT_FALSE(platform::ismultibyteutf8("\xC0\xAF"));           // overlong
+  EXPECT_FALSE(platform::ismultibyteutf8("K\xE4se"));           // Windows-1252
+  EXPECT_FALSE(platform::ismultibyteutf8("K\xC3\xA4se \xE4"));  // mixed: not UTF-8
+  EXPECT_FALSE(platform::ismultibyteutf8("\xC0\xAF"));          // overlong
 }

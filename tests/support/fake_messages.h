@@ -77,10 +77,10 @@ class FakeMessages : public platform::MessagePort {
   };
 
   std::vector<Message> log;
-  std::deque<bool> answers;         // scripted answers to questions; none left means "No"
+  std::deque<bool> answers;                // scripted answers to questions; none left means "No"
   std::deque<platform::Antwort> threeway;  // answers to yes/no/cancel; none left means "Nein"
-  std::deque<InputAnswer> inputs;   // scripted answers to input boxes; none left means "Abbrechen"
-  std::vector<std::string> prefills;  // what each input box was prefilled with
+  std::deque<InputAnswer> inputs;          // scripted answers to input boxes; none left means "Abbrechen"
+  std::vector<std::string> prefills;       // what each input box was prefilled with
   std::function<void(const Message&)> onshow;
 };
 

@@ -55,7 +55,8 @@ inline catalogue::SearchResult plainsearch(catalogue::Rezeptetabelle rezepte, ca
       if (settings.alkohol == Alkoholwahl::nein) alkok = !alk;
     }
     if (termok && alkok && verfok)
-      result.rows.push_back({name, catalogue::wertungtostern(rating), catalogue::janein(alk), catalogue::janein(all), id});
+      result.rows.push_back(
+          {name, catalogue::wertungtostern(rating), catalogue::janein(alk), catalogue::janein(all), id});
   }
   std::stable_sort(result.rows.begin(), result.rows.end(), [](const ResultRow& a, const ResultRow& b) {
     return platform::comparenames(a.caption, b.caption) < 0;
@@ -67,7 +68,8 @@ inline catalogue::SearchResult plainsearch(catalogue::Rezeptetabelle rezepte, ca
 
 // The editor's rows exactly as described: one scan of the links per ingredient.
 inline std::vector<catalogue::Gridzeile> plainrows(catalogue::Zutatentabelle zutaten,
-                                                   catalogue::Rezeptezutatentabelle links, RecordingProgress& progress) {
+                                                   catalogue::Rezeptezutatentabelle links,
+                                                   RecordingProgress& progress) {
   std::vector<catalogue::Gridzeile> rows;
   const int32_t n = zutaten->getrowcount();
   for (int32_t f = 1; f <= n; ++f) {

@@ -110,8 +110,8 @@ Disk build(const std::map<std::string, Filecut>& files, const std::vector<Page>&
     for (const Page& page : chosen) {
       if (page.file != name || !file.current) continue;
       const int64_t from = page.index * pagesize;
-      int64_t to = std::min<int64_t>({from + pagesize, static_cast<int64_t>(bytes.size()),
-                                      static_cast<int64_t>(file.current->size())});
+      int64_t to = std::min<int64_t>(
+          {from + pagesize, static_cast<int64_t>(bytes.size()), static_cast<int64_t>(file.current->size())});
       if (torn && torn->file == name && torn->index == page.index) to = std::min(to, from + tornat);
       if (from < to) std::copy(file.current->begin() + from, file.current->begin() + to, bytes.begin() + from);
     }
@@ -190,12 +190,12 @@ std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& rand
 
 // The calls the platform layer makes, logged and passed on to the next
 // definition (libc's, or a sanitizer's in front of it).
-#define MIXOLINO_LOGGED(result, name, params, args, kind, offset, bytes)                               \
-  extern "C" result name params {                                                                     \
-    static const auto next = testsupport::powercut::real<result(*) params>(#name);                    \
-    const result done = next args;                                                                    \
+#define MIXOLINO_LOGGED(result, name, params, args, kind, offset, bytes)                                      \
+  extern "C" result name params {                                                                             \
+    static const auto next = testsupport::powercut::real<result(*) params>(#name);                            \
+    const result done = next args;                                                                            \
     if (done > 0 || (done == 0 && kind != Kind::write)) testsupport::powercut::note(fd, kind, offset, bytes); \
-    return done;                                                                                      \
+    return done;                                                                                              \
   }
 using Kind = testsupport::powercut::Event::Kind;
 MIXOLINO_LOGGED(ssize_t, pwrite, (int fd, const void* buffer, size_t count, off_t offset), (fd, buffer, count, offset),

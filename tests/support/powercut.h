@@ -27,7 +27,7 @@ namespace testsupport::powercut {
 struct Event {
   enum class Kind { write, truncate, sync, remove };
   Kind kind;
-  std::string file;  // the name in the folder
+  std::string file;    // the name in the folder
   int64_t offset = 0;  // a write's offset, a truncate's length
   std::string bytes;
 };
@@ -36,7 +36,7 @@ struct Event {
 using Disk = std::map<std::string, std::string>;
 
 void record(const std::string& folder);  // starts a new log
-void stop();  // and ends the watch
+void stop();                             // and ends the watch
 // Called with each event as it is logged, while the file call is under way.
 void watch(std::function<void(const Event&)> onevent);
 const std::vector<Event>& events();

@@ -39,7 +39,13 @@ inline std::string madeupword(std::mt19937& random) {
 // from the given number of distinct ingredient names.
 inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) {
   static const char* const quantities[] = {"1", "2", "4", "1/2", "6", "0,5"};
-  static const char* const units[] = {"cl", "BL", "TL", "St\xFC" "ck", "Spritzer", "Scheibe"};
+  static const char* const units[] = {"cl",
+                                      "BL",
+                                      "TL",
+                                      "St\xFC"
+                                      "ck",
+                                      "Spritzer",
+                                      "Scheibe"};
   static const char* const stems[] = {"Rum", "Kr\xE4uterlik\xF6r", "Zitronensaft", "Sirup", "Gin", "\xC4pfelsaft"};
   std::mt19937 random(seed);
   const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
@@ -60,9 +66,11 @@ inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) 
       }
       recipe.lines.push_back(line);
     }
-    recipe.zubereitung = "Alle Zutaten mit Eisw\xFCrfeln im Shaker kr\xE4" "ftig sch\xFCtteln, in ein vorgek\xFChltes Glas "
-                         "abseihen, mit " + recipe.lines[0].name + " garnieren und gleich servieren (Nr. " +
-                         std::to_string(r) + ").";
+    recipe.zubereitung =
+        "Alle Zutaten mit Eisw\xFCrfeln im Shaker kr\xE4"
+        "ftig sch\xFCtteln, in ein vorgek\xFChltes Glas "
+        "abseihen, mit " +
+        recipe.lines[0].name + " garnieren und gleich servieren (Nr. " + std::to_string(r) + ").";
     file.text += "Zubereitung: " + recipe.zubereitung + "\r\n\r\n";
     file.recipes.push_back(std::move(recipe));
   }

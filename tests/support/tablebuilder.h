@@ -17,8 +17,7 @@ using Rows = std::vector<std::vector<std::string>>;
 // A packed cell of five subfields whose first ones hold the values.
 inline std::string packed(const std::vector<std::string>& values) {
   std::string text = TdbdynGrid::newsubfields(5);
-  for (std::size_t i = 0; i < values.size(); ++i)
-    TdbdynGrid::setsubfield(text, static_cast<int32_t>(i + 1), values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i) TdbdynGrid::setsubfield(text, static_cast<int32_t>(i + 1), values[i]);
   return text;
 }
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "platform/text.h"
-#include "tablestore/dbdyngrid_unit.h"
 #include "readeroutcome.h"
 #include "tablefiles.h"
+#include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
 
 using namespace tablefiles;

@@ -5,8 +5,8 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "tablestore/dbdyngrid_unit.h"
 #include "tablefiles.h"
+#include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
 
 using namespace tablefiles;
@@ -85,8 +85,8 @@ TEST_F(Loading, CreatingAFileThatIsHeldOpenIsRefused) {
   TdbdynGrid other("c_test");
   messages.answers = {true};
   EXPECT_FALSE(other.db_createfile(path, 2));
-  EXPECT_EQ(messages.warnings(), Texts{"Fehler beim Erstellen von: " + path +
-                                       "!\n\rDatei wird von einem anderen Prozess belegt! (err=32)"});
+  EXPECT_EQ(messages.warnings(),
+            Texts{"Fehler beim Erstellen von: " + path + "!\n\rDatei wird von einem anderen Prozess belegt! (err=32)"});
   EXPECT_EQ(readbytes(path), fixture("two_records"));
   holder.db_close();
 }

@@ -31,7 +31,8 @@ TEST(Model, RowCapacityGrowsInStepsOfThousand) {
   testsupport::FakeMessages messages;
   TdbdynGrid table("t");
   table.setcolcount(2);
-  const std::pair<int32_t, int32_t> cases[] = {{1, 1000}, {1000, 1000}, {1001, 2000}, {2500, 3000}, {0, 0}, {999, 1000}};
+  const std::pair<int32_t, int32_t> cases[] = {{1, 1000},    {1000, 1000}, {1001, 2000},
+                                               {2500, 3000}, {0, 0},       {999, 1000}};
   for (auto [rows, capacity] : cases) {
     table.setrowcount(rows);
     EXPECT_EQ(table.getrowcount(), rows);
@@ -52,9 +53,9 @@ TEST(Model, NegativeCountsAreRefusedWithAMessage) {
   table.setrowcount(-2);
   EXPECT_EQ(table.getcolcount(), 3);
   EXPECT_EQ(table.getrowcount(), 7);
-  EXPECT_EQ(messages.warnings(), (std::vector<std::string>{
-                                     "tdbdyngrid: setcolcount: Wert unterschreitet 0!\n\rQuelle:c_rezepte",
-                                     "tdbdyngrid: setrowcount: Wert unterschreitet 0!\n\rQuelle:c_rezepte"}));
+  EXPECT_EQ(messages.warnings(),
+            (std::vector<std::string>{"tdbdyngrid: setcolcount: Wert unterschreitet 0!\n\rQuelle:c_rezepte",
+                                      "tdbdyngrid: setrowcount: Wert unterschreitet 0!\n\rQuelle:c_rezepte"}));
 }
 
 TEST(Model, GetcellOutsideTheTableShowsOneMessage) {
@@ -69,12 +70,13 @@ TEST(Model, GetcellOutsideTheTableShowsOneMessage) {
   std::string_view cells[3] = {"x", "x", "x"};
   table.rowviews(0, cells);  // a whole row asked for one column too many
   EXPECT_EQ(cells[2], "");
-  EXPECT_EQ(messages.warnings(), (std::vector<std::string>{
-                                     std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
-                                     std::string("tdbdyngrid: getcell: row (3) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
-                                     std::string("tdbdyngrid: getcell: col (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
-                                     std::string("tdbdyngrid: getcell: row (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
-                                     std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp)}));
+  EXPECT_EQ(messages.warnings(),
+            (std::vector<std::string>{
+                std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
+                std::string("tdbdyngrid: getcell: row (3) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
+                std::string("tdbdyngrid: getcell: col (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
+                std::string("tdbdyngrid: getcell: row (-1) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp),
+                std::string("tdbdyngrid: getcell: col (2) außerhalb Bereich!\n\rQuelle:c_zutaten"_cp)}));
 }
 
 TEST(Model, ShrinkingColumnsKeepsTheOthers) {
@@ -154,7 +156,10 @@ TEST(Subfields, NewsubfieldsAndCleantext) {
   EXPECT_EQ(TdbdynGrid::newsubfields(5), S + S + S + S + S);
   EXPECT_EQ(TdbdynGrid::newsubfields(0), "");
   EXPECT_EQ(TdbdynGrid::newsubfields(-3), "");
-  EXPECT_EQ(TdbdynGrid::cleantext(std::string("a\xA1" "b\r\n", 5)), "a b  ");
+  EXPECT_EQ(TdbdynGrid::cleantext(std::string("a\xA1"
+                                              "b\r\n",
+                                              5)),
+            "a b  ");
   EXPECT_EQ(TdbdynGrid::cleantext(std::string("\0\x01\x02\xBF", 4)), std::string("  \x02\xBF", 4));
 }
 

@@ -162,8 +162,8 @@ class ReferenceReader {
 
   void countcheck() {
     if (counted_ == dc_) return;
-    const bool inplace = bytes_.size() >= 15 && platform::upper(bytes_.substr(0, 3)) == "#DB" && bytes_[3] == A[0] &&
-                         bytes_[14] == A[0];
+    const bool inplace =
+        bytes_.size() >= 15 && platform::upper(bytes_.substr(0, 3)) == "#DB" && bytes_[3] == A[0] && bytes_[14] == A[0];
     e_.warnings.push_back("Warnung beim Laden von " + path_ + ": Datenanzahl stimmt nicht! (ist/sol) \n\r" +
                           std::to_string(counted_) + " / " + std::to_string(dc_) + "\n\r" +
                           (inplace ? "Fehler wurde korrigiert!" : "Fehler konnte nicht korrigiert werden!"));
@@ -196,7 +196,10 @@ class FileMaker {
     if (!body.empty() && chance(10)) body.pop_back();  // the file ends inside a value
     std::string dc = platform::zeropadded(chance(70) ? records : pick(0, 20), 10);
     if (chance(5)) dc = " " + dc.substr(1);
-    std::string head = std::string(chance(10) ? "#db" : "#DB") + A + dc + A + (chance(3) ? "B" : chance(10) ? "a" : "A") +
+    std::string head = std::string(chance(10) ? "#db" : "#DB") + A + dc + A +
+                       (chance(3)    ? "B"
+                        : chance(10) ? "a"
+                                     : "A") +
                        A + std::to_string(columns) + A;
     return (chance(3) ? "\n" : "") + head + body;
   }

@@ -4,8 +4,8 @@
 
 #include "platform/codepage.h"
 #include "platform/text.h"
-#include "tablestore/dbdyngrid_unit.h"
 #include "tablefiles.h"
+#include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
 
 using namespace tablefiles;
@@ -183,10 +183,9 @@ TEST(Reader, BadHeadersAreRefused) {
 }
 
 TEST(Reader, BadRecordPrefixesAreRefusedWithTheirText) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"pos9", "Lesefehler(Pos) bei 1 (000000001)"},
-      {"pos_overflow", "Lesefehler(Pos) bei 1 (9999999999)"},
-      {"bad_flag", "Lesefehler(Flag) bei 1 (ja)"}};
+  const std::pair<const char*, const char*> cases[] = {{"pos9", "Lesefehler(Pos) bei 1 (000000001)"},
+                                                       {"pos_overflow", "Lesefehler(Pos) bei 1 (9999999999)"},
+                                                       {"bad_flag", "Lesefehler(Flag) bei 1 (ja)"}};
   for (auto [name, text] : cases) {
     Loaded t(name);
     EXPECT_FALSE(t.ok) << name;
@@ -200,7 +199,8 @@ TEST(Reader, WrongRecordCountIsCorrectedInPlace) {
   Loaded t("count_wrong");
   ASSERT_TRUE(t.ok);
   EXPECT_EQ(t.messages.warnings(),
-            Texts{"Warnung beim Laden von " + t.path + ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\rFehler wurde korrigiert!"});
+            Texts{"Warnung beim Laden von " + t.path +
+                  ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\rFehler wurde korrigiert!"});
   std::string expected = fixture("count_wrong");
   expected.replace(4, 10, "0000000002");
   EXPECT_EQ(readbytes(t.path), expected);
@@ -213,8 +213,9 @@ TEST(Reader, AHeaderNotAtItsPlaceIsNotOverwritten) {
   for (const char* name : {"count_wrong_shifted", "count_wrong_blank"}) {
     Loaded t(name);
     ASSERT_TRUE(t.ok) << name;
-    EXPECT_EQ(t.messages.warnings(), Texts{"Warnung beim Laden von " + t.path +
-                                           ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\rFehler konnte nicht korrigiert werden!"})
+    EXPECT_EQ(t.messages.warnings(),
+              Texts{"Warnung beim Laden von " + t.path +
+                    ": Datenanzahl stimmt nicht! (ist/sol) \n\r2 / 3\n\rFehler konnte nicht korrigiert werden!"})
         << name;
     EXPECT_EQ(readbytes(t.path), fixture(name)) << name;
     EXPECT_EQ(t.table.getrowcount(), 2) << name;
@@ -243,8 +244,7 @@ TEST(Reader, FilesLargerThanOneChunkAreReadWhole) {
   ScratchFolder folder;
   testsupport::FakeMessages messages;
   std::string bytes = header("0000060000", "2");
-  for (int i = 1; i <= 60000; ++i)
-    bytes += "\r\n" + record(platform::zeropadded(i, 10), "0", {std::to_string(i), "v"});
+  for (int i = 1; i <= 60000; ++i) bytes += "\r\n" + record(platform::zeropadded(i, 10), "0", {std::to_string(i), "v"});
   ASSERT_GT(bytes.size(), 1048577u);
   writebytes(folder.file("c_many.db"), bytes);
   TdbdynGrid table("c_many");
@@ -259,7 +259,8 @@ TEST(Reader, FilesLargerThanOneChunkAreReadWhole) {
   for (int32_t row = 0; row < 59999; row += 1013) {
     const auto offset = std::stoul(TdbdynGrid::getsubfield(table.DBfields(row), 5));
     const auto length = std::stoul(TdbdynGrid::getsubfield(table.DBfields(row), 6));
-    EXPECT_EQ(bytes.substr(offset, length), record(platform::zeropadded(row + 1, 10), "0", {std::to_string(row + 1), "v"}));
+    EXPECT_EQ(bytes.substr(offset, length),
+              record(platform::zeropadded(row + 1, 10), "0", {std::to_string(row + 1), "v"}));
   }
 }
 

@@ -46,7 +46,11 @@ inline bool isexpected(const std::string& text, const std::string& table, const 
 // "0"), or its head became the delete mark.
 inline bool onlysettled(const std::string& input, const std::string& after) {
   if (input.size() != after.size()) return false;
-  const std::string mark = "\xBF" "0000000000" "\xBF" "1";
+  const std::string mark =
+      "\xBF"
+      "0000000000"
+      "\xBF"
+      "1";
   for (std::size_t i = 0; i < input.size(); ++i) {
     if (input[i] == after[i]) continue;
     bool settled = false;

@@ -142,9 +142,8 @@ TEST_F(RowChanges, AFailedAddLeavesANewRowThatALaterUpdateWrites) {
   ASSERT_EQ(std::rename(path.c_str(), away.c_str()), 0);
 
   EXPECT_FALSE(add({"2", "b"}));
-  EXPECT_EQ(messages.warnings(),
-            (Texts{"tdbdyngrid: updatefile: " + path + " existiert nicht!",
-                   "tdbdyngrid: addrow: row (1) Fehler beim Updaten der Datei!" + source(name)}));
+  EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: updatefile: " + path + " existiert nicht!",
+                                        "tdbdyngrid: addrow: row (1) Fehler beim Updaten der Datei!" + source(name)}));
   EXPECT_EQ(table.getrowcount(), 2);
   EXPECT_EQ(cells(table, 1), (Row{"2", "b"}));
   EXPECT_EQ(table.DBfields(1), fields({"C", "x", "x", "x", "x", "x"}));
@@ -173,9 +172,8 @@ TEST_F(RowChanges, AnUnbufferedFieldStopsEveryWriteBackEvenADelete) {
   start(file);
   ASSERT_EQ(cells(table, 0), (Row{"1", "\x01"}));
   EXPECT_FALSE(table.delrow(0));
-  EXPECT_EQ(messages.warnings(),
-            (Texts{"interner dbfehler: insrow daten beinhaltet nicht gepuffertes feld!",
-                   "tdbdyngrid: delrow: row (0) Fehler beim Updaten der Datei!" + source(name)}));
+  EXPECT_EQ(messages.warnings(), (Texts{"interner dbfehler: insrow daten beinhaltet nicht gepuffertes feld!",
+                                        "tdbdyngrid: delrow: row (0) Fehler beim Updaten der Datei!" + source(name)}));
   EXPECT_EQ(state(table, 0), "D");
   EXPECT_EQ(cells(table, 0), (Row{"1", "\x01"}));
   EXPECT_EQ(bytes(), file);

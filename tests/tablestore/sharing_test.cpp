@@ -8,8 +8,8 @@
 
 #include "platform/codepage.h"
 #include "platform/file.h"
-#include "tablestore/dbdyngrid_unit.h"
 #include "tablefiles.h"
+#include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
 
 using namespace tablefiles;
@@ -121,8 +121,8 @@ TEST(Sharing, AFileHeldByAnotherProcessCannotBeCreatedOver) {
   messages.answers = {true};
   TdbdynGrid table("c_test");
   EXPECT_FALSE(table.db_createfile(path, 2));
-  EXPECT_EQ(messages.warnings(), Texts{"Fehler beim Erstellen von: " + path +
-                                       "!\n\rDatei wird von einem anderen Prozess belegt! (err=32)"});
+  EXPECT_EQ(messages.warnings(),
+            Texts{"Fehler beim Erstellen von: " + path + "!\n\rDatei wird von einem anderen Prozess belegt! (err=32)"});
   EXPECT_EQ(readbytes(path), fixture("two_records"));
 
   // Once the other process lets go, the file is ours again.
@@ -155,7 +155,8 @@ TEST(Sharing, OurLockSurvivesOurOwnAvailabilityProbes) {
   }));
 
   table.db_close();
-  EXPECT_TRUE(inchild([&] { return platform::File::open(path, platform::File::Access::readwritedenywrite) != nullptr; }));
+  EXPECT_TRUE(
+      inchild([&] { return platform::File::open(path, platform::File::Access::readwritedenywrite) != nullptr; }));
   EXPECT_TRUE(messages.log.empty());
 }
 

@@ -22,10 +22,10 @@ using Rows = std::vector<Row>;
 using platform::faults::Tear;
 
 const Row mojito{"1", "Mojito mit Minze, Limette, Rohrzucker und Rum"};
-const Row daiquiri{"2", "Daiquiri"};                // a Pos of 7 digits: a torn delete mark shows
-const Row filler{"9", std::string(3920, 'x')};      // puts the next record's head across offset 4096
-const Row caipirinha{"3", "Caipirinha"};            // another Pos of 7 digits
-const Row gimlet{"4", "Gimlet"};                    // fits the free slot
+const Row daiquiri{"2", "Daiquiri"};            // a Pos of 7 digits: a torn delete mark shows
+const Row filler{"9", std::string(3920, 'x')};  // puts the next record's head across offset 4096
+const Row caipirinha{"3", "Caipirinha"};        // another Pos of 7 digits
+const Row gimlet{"4", "Gimlet"};                // fits the free slot
 const Row longdrink{"5", "Long Island Iced Tea mit Cola und Zitronenscheibe"};  // does not
 const Row afterwards{"6", "Sidecar"};
 
@@ -59,7 +59,7 @@ Rows liverows(const TdbdynGrid& table) {
 struct Change {
   const char* label;
   std::function<void(TdbdynGrid&)> run;
-  Rows after;  // the live rows once the change is complete
+  Rows after;            // the live rows once the change is complete
   bool ownslot = false;  // the new record goes over the old one
 };
 
@@ -67,13 +67,27 @@ struct Change {
 void PrintTo(const Change& change, std::ostream* out) { *out << change.label; }
 
 Change update(const char* label, int32_t row, const Row& values, bool ownslot = false) {
-  return {label, [row, values](TdbdynGrid& table) { Row v = values; table.updaterow(row, v); },
+  return {label,
+          [row, values](TdbdynGrid& table) {
+            Row v = values;
+            table.updaterow(row, v);
+          },
           replaced(static_cast<std::size_t>(row), values), ownslot};
 }
 
 const Change changes[] = {
-    {"add_into_the_free_slot", [](TdbdynGrid& table) { Row v = gimlet; table.addrow(v); }, sorted({mojito, daiquiri, filler, caipirinha, gimlet})},
-    {"add_appended", [](TdbdynGrid& table) { Row v = longdrink; table.addrow(v); }, sorted({mojito, daiquiri, filler, caipirinha, longdrink})},
+    {"add_into_the_free_slot",
+     [](TdbdynGrid& table) {
+       Row v = gimlet;
+       table.addrow(v);
+     },
+     sorted({mojito, daiquiri, filler, caipirinha, gimlet})},
+    {"add_appended",
+     [](TdbdynGrid& table) {
+       Row v = longdrink;
+       table.addrow(v);
+     },
+     sorted({mojito, daiquiri, filler, caipirinha, longdrink})},
     {"delete", [](TdbdynGrid& table) { table.delrow(1); }, {mojito, filler, caipirinha}},
     update("update_into_its_own_slot", 0, {"1", "Virgin Mojito mit Minze, Limette und Zucker"}, true),
     update("update_into_another_slot", 1, {"2", "Daiquiri Natur"}),
@@ -109,7 +123,8 @@ class Death : public TableFile, public testing::WithParamInterface<std::tuple<Ch
     TdbdynGrid fresh{name};
     EXPECT_TRUE(fresh.db_init(folder.path(), {name})) << "death at call " << nth;
     for (const std::string& warning : messages.warnings()) {
-      EXPECT_NE(warning.find("Datenanzahl stimmt nicht!"), std::string::npos) << "death at call " << nth << ": " << warning;
+      EXPECT_NE(warning.find("Datenanzahl stimmt nicht!"), std::string::npos)
+          << "death at call " << nth << ": " << warning;
       EXPECT_TRUE(warning.ends_with("Fehler wurde korrigiert!")) << warning;
     }
     Rows rows = liverows(fresh);
@@ -148,15 +163,18 @@ TEST_P(Death, AtEveryFileOperationLeavesEveryRowOldOrNew) {
     writebytes(path, startfile());
     if (!childdiesat(nth)) break;
     const Rows rows = loadafterdeath(nth);
-    if (rows != sorted(before) && rows != after && mixed(rows)) ++mixes;
-    else EXPECT_TRUE(rows == sorted(before) || rows == after) << "death at call " << nth << ": " << rows.size() << " rows";
+    if (rows != sorted(before) && rows != after && mixed(rows))
+      ++mixes;
+    else
+      EXPECT_TRUE(rows == sorted(before) || rows == after) << "death at call " << nth << ": " << rows.size() << " rows";
   }
   EXPECT_GT(nth, 3) << "the change never reached the file";
   EXPECT_LT(nth, 100) << "the change never completed";
   if (mixes > 0) std::cout << "records of old and new bytes after " << mixes << " of " << nth - 1 << " deaths\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(WriteBack, Death, testing::Combine(testing::ValuesIn(changes), testing::Values(Tear::half, Tear::pageboundary)),
+INSTANTIATE_TEST_SUITE_P(WriteBack, Death,
+                         testing::Combine(testing::ValuesIn(changes), testing::Values(Tear::half, Tear::pageboundary)),
                          [](const auto& test) {
                            return std::string(std::get<0>(test.param).label) +
                                   (std::get<1>(test.param) == Tear::half ? "_half" : "_pages");

@@ -257,10 +257,9 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   ASSERT_GT(written.size(), 10u);
   ASSERT_LT(written.size(), 1000u);
   const int32_t failedrow = table.getrowcount() - 1;
-  EXPECT_EQ(messages.warnings(),
-            (Texts{"tdbdyngrid: updatefile: Zu wenig Speicherplatz" + source("c_rezepte"),
-                   "tdbdyngrid: addrow: row (" + std::to_string(failedrow) + ") Fehler beim Updaten der Datei!" +
-                       source("c_rezepte")}));
+  EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: updatefile: Zu wenig Speicherplatz" + source("c_rezepte"),
+                                        "tdbdyngrid: addrow: row (" + std::to_string(failedrow) +
+                                            ") Fehler beim Updaten der Datei!" + source("c_rezepte")}));
   EXPECT_EQ(readbytes(path), filebefore);  // the torn append was cut off
 
   // A record that grows needs new space: its old record must stay.

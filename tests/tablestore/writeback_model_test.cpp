@@ -34,7 +34,8 @@ class RandomChanges {
       const int longest = chance(10) ? 80 : 12;
       int length = std::uniform_int_distribution<int>(c == 0 ? 1 : 0, longest)(random_);
       std::string value;
-      while (length-- > 0) value += alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random_)];
+      while (length-- > 0)
+        value += alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random_)];
       out.push_back(value);
     }
     return out;

@@ -43,7 +43,9 @@ inline std::string deletedhead() { return B + pos10(0) + B + "1"; }
 // What the table store appends to a message: line break, "Quelle:" and the name.
 inline std::string source(const std::string& name) { return "\n\rQuelle:" + name; }
 
-inline std::string state(const TdbdynGrid& table, int32_t row) { return TdbdynGrid::getsubfield(table.DBfields(row), 1); }
+inline std::string state(const TdbdynGrid& table, int32_t row) {
+  return TdbdynGrid::getsubfield(table.DBfields(row), 1);
+}
 
 inline Row cells(const TdbdynGrid& table, int32_t row) {
   Row out;

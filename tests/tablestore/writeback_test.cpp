@@ -32,8 +32,8 @@ TEST_F(WriteBack, WorkedSequenceOnANewFile) {
 
   // 3. A new 19-byte record fills the free slot exactly; DC stays.
   ASSERT_TRUE(add({"2", "xy"}));
-  EXPECT_EQ(bytes(), header(2, 2) + "\r\n" + record(pos10(2), "0", {"2", "xy"}) + "\r\n" +
-                         record(pos10(1), "0", {"1", "abc"}));
+  EXPECT_EQ(bytes(),
+            header(2, 2) + "\r\n" + record(pos10(2), "0", {"2", "xy"}) + "\r\n" + record(pos10(1), "0", {"1", "abc"}));
   EXPECT_EQ(bytes().size(), 62u);
   EXPECT_EQ(table.DBfields(1), fields({"N", name, pos10(2), "0", "21", "19"}));
   EXPECT_EQ(table.freeslots().at(static_cast<std::size_t>(table.lastfreeslot())), "");
@@ -134,10 +134,10 @@ TEST_F(WriteBack, FirstFitSeesEveryFreeSlotAfterLoadingAgainIntoTheSameTable) {
 // Two files in one table: new rows go to the file loaded last, changes stay in
 // the file of their row, and a slot of one file never takes another's record.
 TEST_F(WriteBack, FilesOfOneTableKeepTheirRecordsApart) {
-  const std::string a1 = record(pos10(1), "0", {"1", "a"});        // 18 bytes at 21
+  const std::string a1 = record(pos10(1), "0", {"1", "a"});                    // 18 bytes at 21
   const std::string big = record(pos10(0), "1", {"9", std::string(30, 'q')});  // 47 bytes at 41
   const std::string a2 = record(pos10(2), "0", {"2", "a"});
-  const std::string b1 = record(pos10(1), "0", {"7", "x"});        // 18 bytes at 21
+  const std::string b1 = record(pos10(1), "0", {"7", "x"});  // 18 bytes at 21
   const std::string b2 = record(pos10(2), "0", {"6", "w"});
   writebytes(folder.file("a.db"), header(3, 2) + "\r\n" + a1 + "\r\n" + big + "\r\n" + a2);
   writebytes(folder.file("b.db"), header(2, 2) + "\r\n" + b1 + "\r\n" + b2);
@@ -217,8 +217,9 @@ TEST_F(WriteBack, RecordsLongerThanTheLineBufferAreRefused) {
   start(header(0, 2));
   ASSERT_TRUE(add({"1", "a"}));
   const std::string before = bytes();
-  const std::string toolong = std::string("tdbdyngrid: updatefile: Datensatz zu lang (102401 Bytes, höchstens "
-                                          "102400 Bytes)!"_cp) +
+  const std::string toolong = std::string(
+                                  "tdbdyngrid: updatefile: Datensatz zu lang (102401 Bytes, höchstens "
+                                  "102400 Bytes)!"_cp) +
                               source(name);
 
   EXPECT_FALSE(add({"2", std::string(102384, 'v')}));
@@ -285,9 +286,10 @@ TEST_F(WriteBack, WhileAnotherProcessHoldsTheFileChangesStayInMemory) {
   ASSERT_TRUE(other.holding());
 
   ASSERT_TRUE(table.db_init(folder.path(), {name}));
-  EXPECT_EQ(messages.warnings(),
-            Texts{"Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!\n\r" +
-                  std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp)});
+  EXPECT_EQ(
+      messages.warnings(),
+      Texts{"Achtung: ein anderer Prozess blockiert den Schreibzugriff auf " + path + "!\n\r" +
+            std::string("Die Datei wurde im Lesemodus geöffnet (Rückschreiben von Daten ist nicht möglich)!"_cp)});
   messages.clear();
 
   EXPECT_TRUE(add({"3", "c"}));

@@ -2,11 +2,13 @@
 // start-up, import through the open-file dialog, search settings, the result
 // list, the info box, the rating, the menus and shortcuts, and the close.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,12 +19,10 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
-#include <QCheckBox>
 #include <QSlider>
-#include <QTemporaryDir>
-#include <QHeaderView>
-#include <QTest>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 #include <fstream>
 
@@ -154,8 +154,9 @@ class MainUnitTest : public QObject {
     QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
     QTRY_VERIFY(!splashform->isVisible());
     // The new, empty database is offered the sample; "Nein" leaves it empty.
-    QTRY_COMPARE(messages.questions(), std::vector<std::string>{
-        "Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
+    QTRY_COMPARE(
+        messages.questions(),
+        std::vector<std::string>{"Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"});
     QCOMPARE(messages.log.size(), std::size_t(1));
     QCOMPARE(form->catalogue().c_rezepte().getcell(0, 0), std::string());
     messages.clear();
@@ -232,11 +233,11 @@ class MainUnitTest : public QObject {
           entries << shown(*entry);
           names << entry->objectName();
         }
-    QCOMPARE(entries, (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
-                                   QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
-                                   QString::fromUtf8("Neues Rezept…"),
-                                   QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
-                                   "Programmbeschreibung", QString::fromUtf8("Über")}));
+    QCOMPARE(entries,
+             (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
+                          QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
+                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Datenbank löschen"),
+                          "Daten Importieren", "Einheiten", "Programmbeschreibung", QString::fromUtf8("Über")}));
     QCOMPARE(names.mid(3, 4),
              (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
@@ -360,8 +361,8 @@ class MainUnitTest : public QObject {
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     QVERIFY(form->GB_info->isVisible());
     QCOMPARE(form->GB_info->title(), QStringLiteral("Info: Zombie"));
-    QCOMPARE(lines(*form->infomemo),
-             (QStringList{viewline("4 cl Rum", true, false), viewline(QString::fromUtf8("2 cl Kräuterlikör"), true, false)}));
+    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("4 cl Rum", true, false),
+                                                  viewline(QString::fromUtf8("2 cl Kräuterlikör"), true, false)}));
     QCOMPARE(lines(*form->infomemo).first().size(), 63);
 
     form->b_info_x->click();
@@ -372,9 +373,9 @@ class MainUnitTest : public QObject {
     const QRect row = form->ListView_erg->visualRect(form->ListView_erg->currentIndex());
     QTest::mouseDClick(form->ListView_erg->viewport(), Qt::LeftButton, {}, row.center());
     QVERIFY(form->GB_info->isVisible());
-    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("4 cl Rum", true, false),
-                                                  viewline("2 cl Zitronensaft", false, false),
-                                                  viewline("Eis", false, false), "", "auf Eis"}));
+    QCOMPARE(lines(*form->infomemo),
+             (QStringList{viewline("4 cl Rum", true, false), viewline("2 cl Zitronensaft", false, false),
+                          viewline("Eis", false, false), "", "auf Eis"}));
     QVERIFY(messages.log.empty());
   }
 
@@ -499,7 +500,8 @@ class MainUnitTest : public QObject {
     search();
     select("Daiquiri");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
-    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("Rum", true, false), viewline("2  Zitronensaft", false, false)}));
+    QCOMPARE(lines(*form->infomemo),
+             (QStringList{viewline("Rum", true, false), viewline("2  Zitronensaft", false, false)}));
 
     ModalAnswer change([&](QWidget* modal) {
       if (modal != rezeptedit.get()) return false;
@@ -512,13 +514,15 @@ class MainUnitTest : public QObject {
     form->Rezeptbearbeiten1->trigger();
     QVERIFY(change.done);
     const QModelIndex row = form->ListView_erg->currentIndex();
-    QCOMPARE((QStringList{cell(row, 0), cell(row, 2), cell(row, 3)}), (QStringList{"Daiquiri Natural", "Nein", "Nein"}));
+    QCOMPARE((QStringList{cell(row, 0), cell(row, 2), cell(row, 3)}),
+             (QStringList{"Daiquiri Natural", "Nein", "Nein"}));
     QCOMPARE(lines(*form->infomemo), QStringList{viewline("2  Zitronensaft", false, false)});
 
     messages.clear();
     messages.answers = {true};
     QTest::keyClick(form->ListView_erg, Qt::Key_Delete);
-    QCOMPARE(messages.questions(), std::vector<std::string>{std::string("Soll das Rezept „Daiquiri Natural“ gelöscht werden?"_cp)});
+    QCOMPARE(messages.questions(),
+             std::vector<std::string>{std::string("Soll das Rezept „Daiquiri Natural“ gelöscht werden?"_cp)});
     QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
     QVERIFY(!form->GB_info->isVisible());
     messages.clear();
@@ -562,11 +566,12 @@ class MainUnitTest : public QObject {
     setflag("Wasser", 2);
     view();
     // Apfelsaft and Kräuterlikör tie in the plan: the name decides.
-    QCOMPARE(shown, (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
-                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "", "Zwei Zutaten zusammen:",
-                                 QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"), "    Apfelschorle, Zombie",
-                                 "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "", "Einkaufsplan",
-                                 "1. Apfelsaft: +1 (1)", QString::fromUtf8("2. Kräuterlikör: +1 (2)")}));
+    QCOMPARE(shown,
+             (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
+                          QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
+                          "Zwei Zutaten zusammen:", QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"),
+                          "    Apfelschorle, Zombie", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "",
+                          "Einkaufsplan", "1. Apfelsaft: +1 (1)", QString::fromUtf8("2. Kräuterlikör: +1 (2)")}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
     QVERIFY(ui::toqt(ui::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2])
                 .startsWith(QString::fromUtf8("Noch sind keine Rezepte vorhanden: im Menü \"Debug\"")));
@@ -604,8 +609,8 @@ class MainUnitTest : public QObject {
 
     const std::vector<std::string>& beschreibung = ui::programmbeschreibungzeilen();
     QCOMPARE(beschreibung.size(), std::size_t(10));
-    QCOMPARE(beschreibung[6],
-             std::string("- die Zutaten k\xF6nnen \xFC" "ber das Men\xFC \"Zutaten bearbeiten\" bearbeitet werden"));
+    QCOMPARE(beschreibung[6], std::string("- die Zutaten k\xF6nnen \xFC"
+                                          "ber das Men\xFC \"Zutaten bearbeiten\" bearbeitet werden"));
     QCOMPARE(beschreibung[7].substr(0, 3), std::string("  ("));
     QCOMPARE(beschreibung[9], std::string("Das Programm sollte selbsterkl\xE4rend sein."));
   }

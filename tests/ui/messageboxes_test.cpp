@@ -126,7 +126,8 @@ class MessageBoxesTest : public QObject {
       QCOMPARE(seen.title, QStringLiteral("Bestätigung"));
       QCOMPARE(seen.text, QStringLiteral("Änderungen speichern?"));
       seen.buttons.sort();  // the box orders them by role
-      QCOMPARE(seen.buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("Abbrechen")}));
+      QCOMPARE(seen.buttons,
+               (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein"), QStringLiteral("Abbrechen")}));
       QCOMPARE(seen.defaultbutton, QStringLiteral("&Ja"));
     }
   }

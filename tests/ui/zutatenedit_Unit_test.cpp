@@ -299,7 +299,8 @@ class ZutateneditTest : public QObject {
 
   void renameGoesThroughTheInputBox() {
     Kueche kueche;
-    kueche.messages.inputs = {{true, std::string("Wei\xDF" "er Rum")}};
+    kueche.messages.inputs = {{true, std::string("Wei\xDF"
+                                                 "er Rum")}};
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QString shown;
     imfenster(editor, true, [&] {
