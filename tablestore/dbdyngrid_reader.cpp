@@ -1,6 +1,6 @@
 // The reader of table files: walks a file once, front to back, in chunks of
 // the table's read buffer, assembles lines in its line buffer and rebuilds
-// rows, DBfields and freeslots from them. Errors stop it as a readerror.
+// rows, DBfields and freeslots from them. Errors stop it as a Readerror.
 #include <algorithm>
 #include <cstring>
 #include <unordered_set>
@@ -74,7 +74,7 @@ class TdbdynGrid::Reader {
   }
 
  private:
-  [[noreturn]] static void fail(std::string text) { throw readerror{std::move(text)}; }
+  [[noreturn]] static void fail(std::string text) { throw Readerror{std::move(text)}; }
   // The error of the last failed file operation, as the load shows it.
   [[noreturn]] static void failio() { fail(platform::errortext(platform::lasterror())); }
 

@@ -400,7 +400,7 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   if (readonly) platform::showwarning(readonlywarning(path, findopenfile(path)->readonlyreason));
   try {
     readfile(index, *findopenfile(path), path, readonly);
-  } catch (const readerror& error) {
+  } catch (const Readerror& error) {
     showerror("tdbdyngrid: db_addloadfromfile: " + error.text);
     return false;
   }

@@ -167,7 +167,7 @@ class TdbdynGrid {
 
   // --- loading ---
   // An error of the reader: stops the load; db_addloadfromfile shows text.
-  struct readerror {
+  struct Readerror {
     std::string text;
   };
   class Reader;  // walks one table file, dbdyngrid_reader.cpp
