@@ -117,39 +117,43 @@ class TMainform::ProgressForwarder : public catalogue::ProgressPort {
 // spelling "Schuß" and "Meßglas", and the uneven runs of blanks and tabs that
 // line the columns up only at the viewer's tab stops. Correcting or
 // re-aligning them changes what the user knows.
+constexpr std::string_view einheiten[] = {
+    "Cocktail Maße & Einheiten"_cp,
+    "",
+    "cl \t  Centiliter \t\t1 cl = 0,01 Liter",
+    "ml \t  Mililiter \t                \t10 ml = 1 cl",
+    "Dash \t  1 Spritzer \t\t1 Dash = 0,1 cl",
+    "BL \t  Barlöffel    \t\t1 BL = 0,25 cl"_cp,
+    "TL \t  Teelöffel \t\t1 TL = 2 BL"_cp,
+    "Schuß \t  ----- \t                \t1 Schuß = 1 cl"_cp,
+    "EL \t  Eßlöffel \t                \t1 EL = 1,5 cl"_cp,
+    "Meßglas    -----                     \t\t1 Meßglas = 2 cl"_cp,
+    "Jigger \t  amerik. Whiskymaß \t4,2 cl"_cp,
+    "Gill \t  brit.  Whiskymaß             \t3,6 cl"_cp,
+    "Ounce \t  -----                      \t\t2,8 cl",
+    "Pony \t  gleich Ounce \t\t2,8 cl",
+};
+
 const std::vector<std::string>& einheitenzeilen() {
-  static const std::vector<std::string> lines = {
-      std::string("Cocktail Maße & Einheiten"_cp),
-      "",
-      "cl \t  Centiliter \t\t1 cl = 0,01 Liter",
-      "ml \t  Mililiter \t                \t10 ml = 1 cl",
-      "Dash \t  1 Spritzer \t\t1 Dash = 0,1 cl",
-      std::string("BL \t  Barlöffel    \t\t1 BL = 0,25 cl"_cp),
-      std::string("TL \t  Teelöffel \t\t1 TL = 2 BL"_cp),
-      std::string("Schuß \t  ----- \t                \t1 Schuß = 1 cl"_cp),
-      std::string("EL \t  Eßlöffel \t                \t1 EL = 1,5 cl"_cp),
-      std::string("Meßglas    -----                     \t\t1 Meßglas = 2 cl"_cp),
-      std::string("Jigger \t  amerik. Whiskymaß \t4,2 cl"_cp),
-      std::string("Gill \t  brit.  Whiskymaß             \t3,6 cl"_cp),
-      "Ounce \t  -----                      \t\t2,8 cl",
-      "Pony \t  gleich Ounce \t\t2,8 cl",
-  };
+  static const std::vector<std::string> lines(std::begin(einheiten), std::end(einheiten));
   return lines;
 }
 
+constexpr std::string_view programmbeschreibung[] = {
+    "Features:",
+    "",
+    "- die DB umfasst mehr als 1400 Rezepte",
+    "- Suche über Suchbegriff, Alkoholhaltigkeit und Verfügbarkeit möglich"_cp,
+    "- Cocktails sind über die rechte Maustaste im Suchergebnis bewertbar"_cp,
+    "- Zutaten der Cocktails werden bei Doppelklick auf Suchergebniseinträge angezeigt"_cp,
+    "- die Zutaten können über das Menü \"Zutaten bearbeiten\" bearbeitet werden"_cp,
+    "  (Angabe welche Zutaten verfügbar sind per Doppelklick auf die Einträge)"_cp,
+    "",
+    "Das Programm sollte selbsterklärend sein."_cp,
+};
+
 const std::vector<std::string>& programmbeschreibungzeilen() {
-  static const std::vector<std::string> lines = {
-      "Features:",
-      "",
-      "- die DB umfasst mehr als 1400 Rezepte",
-      std::string("- Suche über Suchbegriff, Alkoholhaltigkeit und Verfügbarkeit möglich"_cp),
-      std::string("- Cocktails sind über die rechte Maustaste im Suchergebnis bewertbar"_cp),
-      std::string("- Zutaten der Cocktails werden bei Doppelklick auf Suchergebniseinträge angezeigt"_cp),
-      std::string("- die Zutaten können über das Menü \"Zutaten bearbeiten\" bearbeitet werden"_cp),
-      std::string("  (Angabe welche Zutaten verfügbar sind per Doppelklick auf die Einträge)"_cp),
-      "",
-      std::string("Das Programm sollte selbsterklärend sein."_cp),
-  };
+  static const std::vector<std::string> lines(std::begin(programmbeschreibung), std::end(programmbeschreibung));
   return lines;
 }
 
