@@ -95,7 +95,10 @@ bool ismultibyteutf8(std::string_view text);
 
 }  // namespace platform
 
+// Not constexpr: clang 14 crashes when it tries a local variable's
+// initializer as a constant expression through it. The bytes are converted
+// at compile time all the same, by the consteval conversion above.
 template <platform::Utf8Literal S>
-constexpr std::string_view operator""_cp() {
+std::string_view operator""_cp() {
   return {platform::cp1252literalv<S>.bytes, platform::cp1252literalv<S>.size};
 }

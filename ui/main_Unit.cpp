@@ -117,7 +117,7 @@ class TMainform::ProgressForwarder : public catalogue::ProgressPort {
 // spelling "Schuß" and "Meßglas", and the uneven runs of blanks and tabs that
 // line the columns up only at the viewer's tab stops. Correcting or
 // re-aligning them changes what the user knows.
-constexpr std::string_view einheiten[] = {
+const std::string_view einheiten[] = {
     "Cocktail Maße & Einheiten"_cp,
     "",
     "cl \t  Centiliter \t\t1 cl = 0,01 Liter",
@@ -139,7 +139,7 @@ const std::vector<std::string>& einheitenzeilen() {
   return lines;
 }
 
-constexpr std::string_view programmbeschreibung[] = {
+const std::string_view programmbeschreibung[] = {
     "Features:",
     "",
     "- die DB umfasst mehr als 1400 Rezepte",

@@ -39,13 +39,7 @@ inline std::string madeupword(std::mt19937& random) {
 // from the given number of distinct ingredient names.
 inline GeneratedFile generaterecipes(int count, int ingredients, unsigned seed) {
   static const char* const quantities[] = {"1", "2", "4", "1/2", "6", "0,5"};
-  static const char* const units[] = {"cl",
-                                      "BL",
-                                      "TL",
-                                      "St\xFC"
-                                      "ck",
-                                      "Spritzer",
-                                      "Scheibe"};
+  static const char* const units[] = {"cl", "BL", "TL", "St\xFC\x63k", "Spritzer", "Scheibe"};  // \x63: "c"
   static const char* const stems[] = {"Rum", "Kr\xE4uterlik\xF6r", "Zitronensaft", "Sirup", "Gin", "\xC4pfelsaft"};
   std::mt19937 random(seed);
   const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };

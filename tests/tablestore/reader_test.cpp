@@ -170,8 +170,7 @@ TEST(Reader, HeaderInLowerCaseIsAccepted) {
 }
 
 TEST(Reader, BadHeadersAreRefused) {
-  // Escaped, not converted with _cp: clang 14 crashes on that literal here.
-  const std::string invalid = "Dies ist keine f\xFCr diesen Betriebsmodus g\xFCltige Datei! ";
+  const std::string invalid = std::string("Dies ist keine für diesen Betriebsmodus gültige Datei! "_cp);
   const std::pair<const char*, const char*> cases[] = {
       {"bad_magic", "(HEADER)"}, {"bad_rev", "(REV)"}, {"bad_dc", "(DC)"}, {"bad_cc", "(CC)"}, {"huge_cc", "(CC)"}};
   for (auto [name, reason] : cases) {
