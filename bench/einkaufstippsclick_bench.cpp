@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/programwindows.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/einkaufstipps.h"
 #include "catalogue/import.h"
@@ -33,21 +34,6 @@
 namespace {
 
 constexpr int rounds = 5;
-
-// The generated recipes imported into folder/db/ beside folder/mixolino.
-void importcatalogue(const std::string& folder, int recipes) {
-  testsupport::FakeClock clock;
-  testsupport::FakeMessages messages;
-  testsupport::FakeSplash splash;
-  testsupport::FakeApplication application;
-  testsupport::FakeImportFile file;
-  file.path = folder + "import.txt";
-  testsupport::writefile(*file.path, testsupport::generaterecipes(recipes, 3000, 1).text);
-  catalogue::Catalogue catalogue(folder + "mixolino", splash, application);
-  catalogue.StarttimerTimer();
-  catalogue::Importieren1Click(catalogue, file);
-  catalogue.FormCloseQuery();
-}
 
 // Marks the ingredient of each table row available when da says so.
 template <typename Da>
@@ -121,17 +107,6 @@ class ClickWatch : public QObject {
   Click* click_ = nullptr;
 };
 
-void settle(int ms) {
-  QElapsedTimer waited;
-  waited.start();
-  while (waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // The computation alone, wall clock and processor time.
 std::pair<double, double> computation(const catalogue::Catalogue& catalogue) {
   QElapsedTimer clock;
@@ -146,22 +121,13 @@ std::pair<double, double> computation(const catalogue::Catalogue& catalogue) {
 int main(int argc, char** argv) {
   const int recipes = argc > 1 ? std::atoi(argv[1]) : 140000;
   const testsupport::TempFolder scratch;
-  importcatalogue(scratch.path(), recipes);
+  bench::importcatalogue(scratch.path(), recipes);
 
   int qtargc = 1;
   QApplication app(qtargc, argv);
   testsupport::FakeMessages messages;  // no message box is expected; none may block
-  ui::TMainform mainform(scratch.path() + "mixolino");
-  ui::Tzutatenedit zutatenedit(mainform.catalogue(), mainform.progressport(), &mainform);
-  ui::Tfortschrittform fortschrittform(&mainform);
-  ui::Tsplashform splashform(&mainform);
-  ui::TMemoform memoform(&mainform);
-  ui::Twertungsform wertungsform(&mainform);
-  mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform});
-  mainform.show();
-  while (mainform.catalogue().c_rezepte().getrowcount() != recipes || splashform.isVisible())
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  settle(500);
+  bench::Programwindows windows(scratch.path() + "mixolino", recipes);
+  ui::TMainform& mainform = windows.mainform;
 
   struct Fall {
     const char* name;
@@ -191,13 +157,13 @@ int main(int argc, char** argv) {
       paintedcpu.push_back(click.paintedcpu);
       shown.push_back(click.shown);
       lines = click.lines;
-      settle(300);
+      bench::settle(300);
       const auto [wall, cpu] = computation(mainform.catalogue());
       alone.push_back(wall);
       alonecpu.push_back(cpu);
     }
-    std::printf("| %-15s | %16.1f | %11.1f | %14.1f | %17.1f | %11.1f | %5d |\n", fall.name, median(painted),
-                median(paintedcpu), median(shown), median(alone), median(alonecpu), lines);
+    std::printf("| %-15s | %16.1f | %11.1f | %14.1f | %17.1f | %11.1f | %5d |\n", fall.name, bench::median(painted),
+                bench::median(paintedcpu), bench::median(shown), bench::median(alone), bench::median(alonecpu), lines);
   }
   mainform.close();
   return 0;

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/programwindows.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/import.h"
 #include "catalogue/search.h"
@@ -42,21 +43,6 @@ double searchwithoutprogress(const catalogue::Catalogue& catalogue) {
   clock.start();
   catalogue::b_suchenClick(catalogue, catalogue::SearchSettings{}, progress);
   return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
-// The generated recipes imported into folder/db/ beside folder/mixolino.
-void importcatalogue(const std::string& folder, int recipes) {
-  testsupport::FakeClock clock;
-  testsupport::FakeMessages messages;
-  testsupport::FakeSplash splash;
-  testsupport::FakeApplication application;
-  testsupport::FakeImportFile file;
-  file.path = folder + "import.txt";
-  testsupport::writefile(*file.path, testsupport::generaterecipes(recipes, 3000, 1).text);
-  catalogue::Catalogue catalogue(folder + "mixolino", splash, application);
-  catalogue.StarttimerTimer();
-  catalogue::Importieren1Click(catalogue, file);
-  catalogue.FormCloseQuery();
 }
 
 // The times of one click, in ms from its start. The list's model is reset
@@ -121,40 +107,20 @@ class ClickWatch : public QObject {
   QEventLoop* loop_ = nullptr;
 };
 
-void settle(int ms) {
-  QElapsedTimer waited;
-  waited.start();
-  while (waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const int recipes = argc > 1 ? std::atoi(argv[1]) : 140000;
   const testsupport::TempFolder scratch;
-  importcatalogue(scratch.path(), recipes);
+  bench::importcatalogue(scratch.path(), recipes);
 
   int qtargc = 1;
   QApplication app(qtargc, argv);
   testsupport::FakeMessages messages;  // no message box is expected; none may block
-  ui::TMainform mainform(scratch.path() + "mixolino");
-  ui::Tzutatenedit zutatenedit(mainform.catalogue(), mainform.progressport(), &mainform);
-  ui::Tfortschrittform fortschrittform(&mainform);
-  ui::Tsplashform splashform(&mainform);
-  ui::TMemoform memoform(&mainform);
-  ui::Twertungsform wertungsform(&mainform);
-  mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform});
-  mainform.show();
-  while (mainform.catalogue().c_rezepte().getrowcount() != recipes || splashform.isVisible())
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  settle(500);
+  bench::Programwindows windows(scratch.path() + "mixolino", recipes);
+  ui::TMainform& mainform = windows.mainform;
 
-  ClickWatch watch(&fortschrittform, mainform.findChild<QAbstractItemView*>(QStringLiteral("ListView_erg")));
+  ClickWatch watch(&windows.fortschrittform, mainform.findChild<QAbstractItemView*>(QStringLiteral("ListView_erg")));
   std::vector<double> total, clearing, search, list, painting, searchalone;
   std::printf("%s platform, %d recipes, times in ms\n", qPrintable(QGuiApplication::platformName()), recipes);
   std::printf(
@@ -173,14 +139,15 @@ int main(int argc, char** argv) {
     search.push_back(click.searchend - click.cleared);
     list.push_back(click.returned - click.searchend);
     painting.push_back(click.painted - click.returned);
-    settle(300);
+    bench::settle(300);
     searchalone.push_back(searchwithoutprogress(mainform.catalogue()));
     std::printf("| %5d | %16.1f | %17.1f | %6.1f | %17.1f | %8.1f | %34.1f |\n", round + 1, total.back(),
                 clearing.back(), search.back(), list.back(), painting.back(), searchalone.back());
-    settle(300);
+    bench::settle(300);
   }
-  std::printf("| median| %16.1f | %17.1f | %6.1f | %17.1f | %8.1f | %34.1f |\n", median(total), median(clearing),
-              median(search), median(list), median(painting), median(searchalone));
+  std::printf("| median| %16.1f | %17.1f | %6.1f | %17.1f | %8.1f | %34.1f |\n", bench::median(total),
+              bench::median(clearing), bench::median(search), bench::median(list), bench::median(painting),
+              bench::median(searchalone));
   mainform.close();
   return 0;
 }
