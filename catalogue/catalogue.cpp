@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/messages.h"
+#include "tablestore/journalformat.h"
 
 namespace catalogue {
 
@@ -29,6 +30,12 @@ constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte:
                                                       {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
 
 constexpr const char* statusname = "status.txt";
+
+std::vector<std::string> tablefilenames() {
+  std::vector<std::string> names;
+  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
+  return names;
+}
 
 // How long, in seconds, a start-up waits for another copy's start-up to load
 // its tables, then for another copy's command to put its changes on the disk;
@@ -88,6 +95,7 @@ Catalogue::ReadOnly Catalogue::readonly() const {
 }
 
 Outcome Catalogue::maywrite() const {
+  if (!blocked_.empty()) return Outcome::failed(blocked_);
   switch (readonly()) {
     case ReadOnly::no: return Outcome::ok();
     case ReadOnly::inuse:
@@ -146,6 +154,7 @@ void Catalogue::StarttimerTimer() {
 Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {
   for (TdbdynGrid* table : tables()) table->db_close();
   journal_.close();
+  blocked_.clear();
   if (const Outcome recovered = recoverjournal(); !recovered) return {recovered};
   const bool neu = !platform::fileexists(statusfile());
   if (neu) {
@@ -160,6 +169,7 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
   }
   const Step loaded{loadtables()};
   neuangelegt_ = neu && loaded.outcome;
+  if (loaded.outcome && blocked_.empty() && readonly() == ReadOnly::no) openjournal();
   return loaded;
 }
 
@@ -183,9 +193,40 @@ Outcome Catalogue::createfolder(const std::string& folder) {
 }
 
 Outcome Catalogue::recoverjournal() {
-  if (!tablesfree() || tablestore::JournalReader(dbfolder()).recover()) return Outcome::ok();
+  using Recovery = tablestore::JournalReader::Recovery;
+  if (!tablesfree()) return Outcome::ok();
+  const Recovery recovery = tablestore::JournalReader(dbfolder(), tablefilenames()).recover();
+  if (recovery == Recovery::done) return Outcome::ok();
+  if (recovery == Recovery::untrusted) {
+    const std::string journal = dbfolder() + journalformat::filename;
+    block(std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) + journal +
+              std::string(", die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist beschädigt. Sie "
+                          "wird nicht angewendet und bleibt, wie sie ist; die Datenbank ist nur zum Lesen geöffnet. "
+                          "Prüfen Sie die Rezepte: sind sie vollständig, beenden Sie Mixolino und löschen Sie die "
+                          "Datei; sonst ersetzen Sie den Ordner db durch eine Sicherung."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht nicht zu Ende "
+                      "geführt worden ist (siehe die Meldung beim Start). Es wurde nichts geändert."_cp));
+    return Outcome::ok();
+  }
   platform::showwarning(platform::errortext(platform::lasterror()));
   return Outcome::failed("Fehler beim DB-Init!");
+}
+
+void Catalogue::openjournal() {
+  if (journal_.open()) return;
+  const std::string journal = dbfolder() + journalformat::filename;
+  block(std::string("Die Datei "_cp) + journal + " kann nicht angelegt werden (" +
+            platform::errortext(platform::lasterror()) +
+            std::string("). Ohne sie ließe sich ein Befehl, den ein Stromausfall unterbricht, nicht rückgängig "
+                        "machen: die Datenbank ist deshalb nur zum Lesen geöffnet."_cp),
+        std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + journal +
+            std::string(" nicht angelegt werden kann. Es wurde nichts geändert."_cp));
+}
+
+void Catalogue::block(const std::string& box, const std::string& warning) {
+  if (!blocked_.empty()) return;
+  blocked_ = warning;
+  platform::showwarning(box);
 }
 
 bool Catalogue::othercopyended() const {
@@ -280,6 +321,11 @@ Outcome Catalogue::flush() {
   std::string source = journal_.failedfile();
   if (source.ends_with(".db")) source.resize(source.size() - 3);
   platform::showwarning("tdbdyngrid: flushfiles: " + reason + "\n\rQuelle:" + source);
+  if (journal_.pending())
+    block(std::string("Die Änderung konnte nicht rückgängig gemacht werden. Das geschieht beim nächsten Start von "
+                      "Mixolino; bis dahin ist die Datenbank nur zum Lesen geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil eine unvollendete Änderung erst beim nächsten "
+                      "Start von Mixolino rückgängig gemacht werden kann. Es wurde nichts geändert."_cp));
   discard();
   return Outcome::failed(reason);
 }

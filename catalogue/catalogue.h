@@ -128,7 +128,13 @@ class Catalogue {
   static Outcome createfolder(const std::string& folder);
   // A journal that a command interrupted by a power cut or a kill left is
   // undone before anything loads, by the copy that will write the tables.
+  // One that cannot be trusted stays, and this copy only reads.
   Outcome recoverjournal();
+  // The journal made ready for the first command; without one this copy only reads.
+  void openjournal();
+  // This copy writes nothing from now on, for the reason the warning gives;
+  // the box says why once.
+  void block(const std::string& box, const std::string& warning);
   bool anytablefilepresent() const;
   Outcome createtablefiles();
   Outcome createmissingtablefiles();
@@ -150,6 +156,9 @@ class Catalogue {
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;
+  // Why this copy writes nothing though it holds its tables: a journal waits
+  // to be undone or cannot be had. Empty when nothing blocks it.
+  std::string blocked_;
 };
 
 }  // namespace catalogue

@@ -24,6 +24,7 @@ struct FaultPlan {
   bool fired = false;
   bool death = false;  // the call ends the process instead of failing
   faults::Tear tear = faults::Tear::half;
+  bool onward = false;  // every call after the one that fired fails too
 } plan;
 
 bool syncsskipped = false;
@@ -34,6 +35,10 @@ constexpr int64_t pagesize = 4096;
 // that must end the process does so itself, after writing part of its bytes.
 bool faultnow(bool iswrite = false) {
   ++plan.calls;
+  if (plan.onward && plan.fired) {
+    lasterrorcode = plan.code;
+    return true;
+  }
   if (plan.countdown == 0) return false;
   if (--plan.countdown > 0) return false;
   if (plan.death && !iswrite) ::_exit(faults::deathstatus);
@@ -54,7 +59,8 @@ int errorcodefromerrno(int errnum) {
     case ENFILE: return errtoomanyfiles;
     case EACCES:
     case EPERM:
-    case EROFS: return erraccessdenied;
+    case EROFS:
+    case ELOOP: return erraccessdenied;  // a link where a file must be
     case EWOULDBLOCK: return errinuse;
     case ENOSPC:
     case EDQUOT:
@@ -103,13 +109,14 @@ int lasterror() { return lasterrorcode; }
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
   if (faultnow()) return nullptr;
   const bool readwrite = access == Access::readwritedenywrite;
-  const bool regularonly = access == Access::readonlyregularfile;
-  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | (regularonly ? O_NONBLOCK : 0));
+  // Only a file the user names may be reached through a link.
+  const int follow = access == Access::readonlyregularfile ? 0 : O_NOFOLLOW;
+  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | follow);
   if (fd < 0) {
     failwitherrno();
     return nullptr;
   }
-  if ((readwrite && !lockdenywrite(fd)) || (regularonly && !isregularfile(fd))) {
+  if (!isregularfile(fd) || (readwrite && !lockdenywrite(fd))) {
     ::close(fd);
     return nullptr;
   }
@@ -118,7 +125,7 @@ std::unique_ptr<File> File::open(const std::string& path, Access access) {
 
 std::unique_ptr<File> File::create(const std::string& path) {
   if (faultnow()) return nullptr;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
   if (fd < 0) {
     failwitherrno();
     return nullptr;
@@ -287,6 +294,11 @@ bool syncfolder(const std::string& path) {
 namespace faults {
 
 void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false, false}; }
+
+void armfrom(long nth, int code) {
+  arm(nth, code);
+  plan.onward = true;
+}
 
 void armdeath(long nth, Tear tear) { plan = FaultPlan{nth, 0, 0, false, false, true, tear}; }
 

@@ -30,15 +30,16 @@ int lasterror();
 
 class File {
  public:
+  // Every access opens only a regular file (erraccessdenied otherwise), and
+  // without waiting, as a FIFO would wait for a writer and a device may
+  // never end. The program's own files are never reached through a link.
   enum class Access {
     // Read and write; other processes may read but not write. On Linux an
     // exclusive flock, which survives other descriptors of the file closing.
     readwritedenywrite,
     // Read only; nothing denied, no lock taken.
     readonlydenynone,
-    // As readonlydenynone, for a file the user names: only a regular file
-    // opens (erraccessdenied otherwise), and without waiting, as a FIFO
-    // would wait for a writer and a device may never end.
+    // As readonlydenynone, for a file the user names: a link to it is followed.
     readonlyregularfile,
   };
 
@@ -47,8 +48,8 @@ class File {
   static std::unique_ptr<File> open(const std::string& path, Access access);
 
   // Creates the file or empties an existing one, opened read/write with the
-  // deny-write lock. A file that another process holds is left alone
-  // (errinuse), since Linux would otherwise truncate it under that process.
+  // deny-write lock; a link in its place is neither followed nor replaced. A file that another process holds is left
+  // alone (errinuse), since Linux would otherwise truncate it under that process.
   static std::unique_ptr<File> create(const std::string& path);
 
   // True when path names a file, not a folder, with one system call (stat):
@@ -100,6 +101,8 @@ bool readwhole(const std::string& path, std::string& bytes);
 // code. A failing write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);
+// As arm, and every call after the nth fails as well: a disk that has gone.
+void armfrom(long nth, int code);
 // How much of a write reaches the file when the process dies in it.
 enum class Tear {
   half,          // half of its bytes: a write torn anywhere

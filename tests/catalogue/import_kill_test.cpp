@@ -468,6 +468,45 @@ TEST_F(Powercut, ARating) {
   cutthrough([&] { ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "1", stars)); });
 }
 
+// A commit whose undo fails as well leaves its journal for the next start,
+// and no later command of the run may overwrite it.
+TEST_F(Powercut, AFailedUndoBlocksWritingUntilTheNextStartUndoesIt) {
+  const powercut::Disk before = powercut::snapshot(dbfolder());
+  const std::string journal = dbfolder() + "journal";
+  Stars stars;
+  const std::string once(
+      "Die Änderung konnte nicht rückgängig gemacht werden. Das geschieht beim nächsten Start von Mixolino; bis dahin "
+      "ist die Datenbank nur zum Lesen geöffnet."_cp);
+  // Every file operation from the nth on fails: the first n that leaves the
+  // journal synced before the tables change.
+  bool blocked = false;
+  for (long nth = 1; nth < 50 && !blocked; ++nth) {
+    powercut::restore(before, dbfolder());
+    ASSERT_TRUE(start());
+    messages.clear();
+    platform::faults::armfrom(nth, platform::errdeviceio);
+    (void)catalogue::Wertungndern1Click(*catalogue, "1", stars);
+    platform::faults::disarm();
+    const std::vector<std::string> warnings = messages.warnings();
+    blocked = std::count(warnings.begin(), warnings.end(), once) == 1;
+  }
+  ASSERT_TRUE(blocked);
+  const std::string pending = testsupport::readfile(journal);
+  EXPECT_NE(pending, "");
+  messages.clear();
+  EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "2", stars));
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{std::string(
+                                     "Die Datenbank ist nur zum Lesen geöffnet, weil eine unvollendete Änderung erst "
+                                     "beim nächsten Start von Mixolino rückgängig gemacht werden kann. Es wurde nichts "
+                                     "geändert."_cp)});
+  EXPECT_EQ(testsupport::readfile(journal), pending);
+  catalogue->FormCloseQuery();
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(tables(powercut::snapshot(dbfolder())), tables(before));
+  EXPECT_EQ(testsupport::readfile(journal), "");
+}
+
 TEST_F(Powercut, AMovingUpdate) {
   cutthrough([&] {
     std::vector<std::string> values = {"2", testsupport::packed({"Cola mit einem viel laengeren Namen", "0", "0"})};

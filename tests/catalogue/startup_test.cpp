@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "catalogue/beispiel.h"
 #include "catalogue/rating.h"
@@ -9,10 +10,13 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/folderlock.h"
+#include "tablestore/journalformat.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/powercut.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 #include <set>
 
 namespace {
@@ -385,9 +389,9 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  // After the four opens that check the tables' locks and the availability
-  // probe: the read/write open.
-  platform::faults::arm(6, platform::erraccessdenied);
+  // After the four opens that check the tables' locks, the empty journal's
+  // open, size and read, and the availability probe: the read/write open.
+  platform::faults::arm(9, platform::erraccessdenied);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
@@ -420,6 +424,108 @@ TEST_F(Startup, TheFolderStaysLockedWhileTheTablesLoad) {
   testsupport::powercut::stop();
   ASSERT_TRUE(started);
   EXPECT_EQ(locked, std::vector<bool>{true});
+}
+
+}  // namespace
+
+namespace {
+
+// A journal with a valid trailer, for one file, its old size and extents.
+std::string journalfor(const std::string& name, uint64_t oldsize,
+                       const std::vector<std::pair<uint64_t, std::string>>& extents) {
+  using namespace journalformat;
+  const auto put = [](std::string& out, uint64_t value, unsigned long width) {
+    for (unsigned long i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  std::string out(magic, magicwidth);
+  put(out, name.size(), namelengthwidth);
+  out += name;
+  put(out, oldsize, sizewidth);
+  put(out, extents.size(), countwidth);
+  for (const auto& [offset, bytes] : extents) {
+    put(out, offset, sizewidth);
+    put(out, bytes.size(), lengthwidth);
+    out += bytes;
+  }
+  const uint64_t length = out.size();
+  const uLong crc = crc32_z(0, reinterpret_cast<const Bytef*>(out.data()), out.size());
+  put(out, length, sizewidth);
+  put(out, crc, crcwidth);
+  return out;
+}
+
+// A journal that no commit wrote is applied nowhere: the copy opens
+// read-only, says so once, and leaves every file as it is.
+TEST_F(Startup, AJournalThatNoCommitWroteIsNotApplied) {
+  ASSERT_TRUE(start());
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  catalogue->FormCloseQuery();
+  catalogue.reset();
+  const std::string outside = folder.path() + "fremd.txt";
+  testsupport::writefile(outside, "fremde Daten");
+  const int64_t size = static_cast<int64_t>(readfile(tablefile("c_rezepte")).size());
+  const std::string journals[] = {
+      journalfor("c_rezepte.db", uint64_t{1} << 40, {}),                       // a terabyte
+      journalfor("c_rezepte.db", 0, {}),                                       // empties the recipes
+      journalfor("status.txt", 4, {{0, "kaputt"}}),                            // not a table
+      journalfor("journal", 0, {}),                                            // itself
+      journalfor("c_rezepte.db", uint64_t(size), {{uint64_t{1} << 63, "x"}}),  // far beyond the file
+      journalfor("c_rezepte.db", uint64_t(size) + 10, {{0, "#DB"}}),           // growth not covered
+      "",                                                                      // a link to a file outside db/
+  };
+  const std::string box = std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) +
+                          dbfolder() +
+                          std::string(
+                              "journal, die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist "
+                              "beschädigt. Sie wird nicht angewendet und bleibt, wie sie ist; die Datenbank "
+                              "ist nur zum Lesen geöffnet. Prüfen Sie die Rezepte: sind sie vollständig, "
+                              "beenden Sie Mixolino und löschen Sie die Datei; sonst ersetzen Sie den Ordner "
+                              "db durch eine Sicherung."_cp);
+  for (const std::string& journal : journals) {
+    std::filesystem::remove(dbfolder() + "journal");
+    if (journal.empty())
+      std::filesystem::create_symlink(outside, dbfolder() + "journal");
+    else
+      testsupport::writefile(dbfolder() + "journal", journal);
+    std::map<std::string, std::string> files;
+    for (const std::string& name : catalogue::Catalogue::datafilenames()) files[name] = readfile(dbfolder() + name);
+    messages.clear();
+    catalogue.reset();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{box});
+    messages.clear();
+    importtext("Mojito\r\nZutaten:\r\nMinze\r\n");
+    EXPECT_EQ(messages.warnings(), std::vector<std::string>{std::string(
+                                       "Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht "
+                                       "nicht zu Ende geführt worden ist (siehe die Meldung beim Start). Es wurde "
+                                       "nichts geändert."_cp)});
+    catalogue->FormCloseQuery();
+    for (const auto& [name, bytes] : files) EXPECT_EQ(readfile(dbfolder() + name), bytes) << name;
+    EXPECT_EQ(readfile(dbfolder() + "journal"), journal.empty() ? "fremde Daten" : journal);
+    EXPECT_EQ(readfile(outside), "fremde Daten");
+  }
+}
+
+// Without a journal no command could be undone: one box at the start says
+// so, and every command refuses in plain words.
+TEST_F(Startup, WithoutAJournalTheCatalogueOnlyReadsAndSaysWhyOnce) {
+  firstrun();
+  ASSERT_TRUE(platform::deletefile(dbfolder() + "journal"));
+  ASSERT_TRUE(platform::createdirectory(dbfolder() + "journal"));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Die Datei " + dbfolder() + "journal kann nicht angelegt werden (" +
+                                     platform::errortext(platform::errinvalidname) +
+                                     std::string("). Ohne sie ließe sich ein Befehl, den ein Stromausfall "
+                                                 "unterbricht, nicht rückgängig machen: die Datenbank ist deshalb "
+                                                 "nur zum Lesen geöffnet."_cp)});
+  messages.clear();
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) +
+                                     dbfolder() +
+                                     std::string("journal nicht angelegt werden kann. Es wurde nichts geändert."_cp)});
+  EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
 }
 
 }  // namespace
