@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 
 #include "platform/codepage.h"
 
@@ -263,6 +266,40 @@ bool renamefile(const std::string& from, const std::string& to) {
   if (faultnow()) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   return failwitherrno();
+}
+
+bool exchangefolders(const std::string& from, const std::string& to) {
+  if (faultnow()) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) return true;
+  return failwitherrno();
+}
+
+bool removefolder(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  if (!error) return true;
+  lasterrorcode = errorcodefromerrno(error.value());
+  return false;
+}
+
+std::vector<std::string> foldernames(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(path, error))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+bool withinfolder(const std::string& path, const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path place = fs::weakly_canonical(path, error);
+  const fs::path home = fs::weakly_canonical(folder, error);
+  const auto [mismatch, ignored] = std::mismatch(home.begin(), home.end(), place.begin(), place.end());
+  if (mismatch == home.end() || (std::next(mismatch) == home.end() && mismatch->empty())) return true;
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    if (fs::equivalent(entry.path(), path, error)) return true;
+  return false;
 }
 
 bool writesynced(const std::string& path, std::string_view bytes) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -91,6 +92,16 @@ bool syncfolder(const std::string& path);
 // Replaces to by from in one step (rename): a reader finds the old file or
 // the new one, never a part of it.
 bool renamefile(const std::string& from, const std::string& to);
+// Swaps two folders in one step (renameat2 with RENAME_EXCHANGE): a reader
+// finds each name with the one folder or the other, never a mix.
+bool exchangefolders(const std::string& from, const std::string& to);
+// Removes a folder with everything in it; true when it is gone.
+bool removefolder(const std::string& path);
+// The names in a folder, without "." and ".."; empty when it cannot be read.
+std::vector<std::string> foldernames(const std::string& path);
+// Whether path is the folder or lies inside it, once links are resolved,
+// or names the same file as one inside it.
+bool withinfolder(const std::string& path, const std::string& folder);
 // Creates or empties the file, writes the bytes and puts them on the disk.
 bool writesynced(const std::string& path, std::string_view bytes);
 // The whole content of a file opened read-only (another copy may hold it).

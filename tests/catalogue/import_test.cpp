@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 
 #include "catalogue/export.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/folderlock.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/recipe_generator.h"
@@ -610,6 +614,99 @@ TEST_F(Export, TheBackupCopiesTablesAndStatusAndStartsAgainWhereCopiedBack) {
   catalogue.reset();
   ASSERT_TRUE(start());
   EXPECT_EQ(alltables(), before);
+}
+
+}  // namespace
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+Files filesin(const std::string& folder) {
+  Files files;
+  for (const std::string& name : platform::foldernames(folder)) files[name] = readfile(folder + "/" + name);
+  return files;
+}
+
+TEST_F(Export, NothingIsWrittenIntoTheDatabaseFolderNorWhileACommandIsUnfinished) {
+  importtext(example);
+  const Files db = filesin(dbfolder());
+  std::filesystem::create_directory_symlink(dbfolder(), folder.path() + "verweis");
+  dialogs.file = dbfolder() + "c_rezepte.db";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  for (const std::string& target : {dbfolder(), folder.path() + "verweis/"}) {
+    dialogs.folder = target;
+    catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  }
+  std::vector<std::string> expected;
+  for (const std::string& target : {dbfolder() + "c_rezepte.db", dbfolder(), folder.path() + "verweis/"})
+    expected.push_back("Nach " + target + std::string(" wird nicht geschrieben: das ist der Ordner der Datenbank "_cp) +
+                       dbfolder() +
+                       std::string(" oder eine Datei darin. Bitte wählen Sie einen Ort außerhalb dieses Ordners. Es "
+                                   "wurde nichts geschrieben."_cp));
+  EXPECT_EQ(messages.warnings(), expected);
+  EXPECT_EQ(filesin(dbfolder()), db);
+
+  // A copy in the middle of a command holds the folder: the backup waits, then gives up.
+  messages.clear();
+  dialogs.folder = folder.path();
+  {
+    const auto writing = platform::FolderLock::trylock(dbfolder());
+    catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  }
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Sichern der Datenbank nach " + folder.path() +
+                                                          std::string("!\n\rEine andere Kopie von Mixolino ändert die "
+                                                                      "Datenbank gerade. Bitte später noch einmal "
+                                                                      "versuchen."_cp)});
+  // A journal of an unfinished command: no backup of a half-done state.
+  messages.clear();
+  testsupport::writefile(dbfolder() + "journal", "halb");
+  dialogs.folder = folder.path();
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Fehler beim Sichern der Datenbank nach " + folder.path() +
+                                     std::string("!\n\rEin unterbrochener Befehl ist noch nicht "
+                                                 "rückgängig gemacht; das geschieht beim nächsten Start "
+                                                 "von Mixolino mit Schreibzugriff. Bis dahin wird nicht "
+                                                 "gesichert."_cp)});
+}
+
+// Killed at any file operation, the backup over an older one leaves the
+// older one or the new one, whole; the next backup clears what is left.
+TEST_F(Export, ABackupIsTheOldOneOrTheNewOneWhole) {
+  importtext(example);
+  const std::string backup = folder.path() + "sicherung/";
+  dialogs.folder = backup;
+  ASSERT_TRUE(platform::createdirectory(backup));
+  testsupport::writefile(backup + "c_rezepte.db.mixolino-neu", "alt");  // left by an older kind of backup
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const Files old = filesin(backup);
+  ASSERT_EQ(old.size(), catalogue::Catalogue::datafilenames().size());
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  Files fresh = filesin(dbfolder());
+  fresh.erase("journal");
+  int deaths = 0;
+  for (long nth = 1; deaths == nth - 1; ++nth) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      platform::faults::armdeath(nth, platform::faults::Tear::half);
+      catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    deaths += WIFEXITED(status) && WEXITSTATUS(status) == platform::faults::deathstatus;
+    const Files now = filesin(backup);
+    EXPECT_TRUE(now == old || now == fresh) << nth;
+  }
+  EXPECT_GT(deaths, 10);
+  testsupport::writefile(folder.path() + "export.txt.mixolino-neu", "halb");
+  dialogs.file = folder.path() + "rezepte.txt";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  EXPECT_EQ(filesin(backup), fresh);
+  const std::vector<std::string> left = platform::foldernames(folder.path());
+  EXPECT_EQ(std::count_if(left.begin(), left.end(), [](const std::string& name) { return name.ends_with("-neu"); }), 0);
 }
 
 }  // namespace
