@@ -31,12 +31,6 @@ constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte:
 
 constexpr const char* statusname = "status.txt";
 
-std::vector<std::string> tablefilenames() {
-  std::vector<std::string> names;
-  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
-  return names;
-}
-
 // How long, in seconds, a start-up waits for another copy's start-up to load
 // its tables, then for another copy's command to put its changes on the disk;
 // and how long a command waits for a copy that is loading.
@@ -67,6 +61,12 @@ std::string Catalogue::programfolder() const { return programfile_.substr(0, pro
 std::string Catalogue::dbfolder() const { return programfolder() + "db" + separator; }
 
 std::string Catalogue::statusfile() const { return dbfolder() + statusname; }
+
+std::vector<std::string> Catalogue::tablefilenames() {
+  std::vector<std::string> names;
+  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
+  return names;
+}
 
 std::vector<std::string> Catalogue::datafilenames() {
   std::vector<std::string> names;
@@ -317,6 +317,37 @@ Outcome Catalogue::flush() {
     for (TdbdynGrid* table : tables()) table->committed();
     return Outcome::ok();
   }
+  return commitfailed();
+}
+
+Outcome Catalogue::replacetables(const std::vector<std::string>& contents) {
+  const Writing writing(*this);
+  const std::vector<std::string> names = tablefilenames();
+  std::vector<std::unique_ptr<tablestore::FileStage>> stages;
+  std::vector<tablestore::Stagedfile> files;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const TdbdynGrid::OpenFile& entry : tables()[i]->openfiles()) {
+      int64_t size = 0;
+      if (!entry.isopen || !entry.path.ends_with("/" + names[i])) continue;
+      if (!entry.record.file()->size(size)) return Outcome::ioerror();
+      tablestore::FileStage& stage = *stages.emplace_back(std::make_unique<tablestore::FileStage>(size));
+      stage.write(0, contents[i]);
+      if (std::ssize(contents[i]) < size) stage.truncate(std::ssize(contents[i]));
+      files.push_back({names[i], entry.record.file(), &stage});
+    }
+  }
+  if (files.size() != names.size()) return Outcome::failed(platform::errortext(platform::errfilenotfound));
+  if (!journal_.commit(files)) return commitfailed();
+  // Tables that do not load again now are loaded by the start-up sequence.
+  for (TdbdynGrid* table : tables()) {
+    if (table->reload()) continue;
+    application_.armstarttimer();
+    break;
+  }
+  return Outcome::ok();
+}
+
+Outcome Catalogue::commitfailed() {
   const std::string reason = platform::errortext(platform::lasterror());
   std::string source = journal_.failedfile();
   if (source.ends_with(".db")) source.resize(source.size() - 3);

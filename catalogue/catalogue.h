@@ -55,6 +55,12 @@ class Catalogue {
   void discard();
   // The bytes the tables hold staged for the next flush.
   std::size_t stagedbytes() const;
+  // The table files' whole contents, one per table in tablefilenames()
+  // order, put in place of theirs as one command through the journal, and
+  // loaded. Failed as flush.
+  Outcome replacetables(const std::vector<std::string>& contents);
+  // The names of the table files, in the order the tables are loaded.
+  static std::vector<std::string> tablefilenames();
 
   // Held by a command while it puts its changes into the table files: the
   // database folder locked exclusively, so that a copy that only reads loads
@@ -140,6 +146,8 @@ class Catalogue {
   Outcome createmissingtablefiles();
   Outcome writestatusfile();
   Outcome loadtables();
+  // A commit that failed: its warning, and the tables as the disk holds them.
+  Outcome commitfailed();
   // A failed step that ends the program: its warning, then the end.
   void abortstartup(const Outcome& failed);
   static void waitforsplash(double start);

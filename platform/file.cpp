@@ -274,6 +274,16 @@ bool exchangefolders(const std::string& from, const std::string& to) {
   return failwitherrno();
 }
 
+std::string makescratchfolder() {
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "mixolino-XXXXXX").string();
+  if (error || ::mkdtemp(pattern.data()) == nullptr) {
+    failwitherrno();
+    return {};
+  }
+  return pattern + "/";
+}
+
 bool removefolder(const std::string& path) {
   std::error_code error;
   std::filesystem::remove_all(path, error);

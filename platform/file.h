@@ -95,6 +95,9 @@ bool renamefile(const std::string& from, const std::string& to);
 // Swaps two folders in one step (renameat2 with RENAME_EXCHANGE): a reader
 // finds each name with the one folder or the other, never a mix.
 bool exchangefolders(const std::string& from, const std::string& to);
+// A new empty folder in the system's folder for temporary files, its path
+// ending in "/"; "" when none can be made.
+std::string makescratchfolder();
 // Removes a folder with everything in it; true when it is gone.
 bool removefolder(const std::string& path);
 // The names in a folder, without "." and ".."; empty when it cannot be read.

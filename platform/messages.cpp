@@ -46,6 +46,10 @@ class Holding : public MessagePort {
     showheld();
     return current->question(text);
   }
+  bool questiondefaultno(const std::string& text) override {
+    showheld();
+    return current->questiondefaultno(text);
+  }
   Antwort yesnocancel(const std::string& text) override {
     showheld();
     return current->yesnocancel(text);

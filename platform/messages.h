@@ -19,6 +19,8 @@ class MessagePort {
   virtual void information(const std::string& text) = 0;
   // Title "Bestätigung", buttons "&Ja" and "&Nein"; true only for "&Ja".
   virtual bool question(const std::string& text) = 0;
+  // As question, with "&Nein" the default button: for a Yes that discards data.
+  virtual bool questiondefaultno(const std::string& text) { return question(text); }
   // Title "Bestätigung", buttons "&Ja", "&Nein" and "Abbrechen"; Escape and
   // the title-bar button count as "Abbrechen".
   virtual Antwort yesnocancel(const std::string& text) = 0;
@@ -49,6 +51,7 @@ class HeldMessages {
 inline void showwarning(const std::string& text) { messages().warning(text); }
 inline void showinformation(const std::string& text) { messages().information(text); }
 inline bool askquestion(const std::string& text) { return messages().question(text); }
+inline bool askquestiondefaultno(const std::string& text) { return messages().questiondefaultno(text); }
 inline Antwort askyesnocancel(const std::string& text) { return messages().yesnocancel(text); }
 
 }  // namespace platform

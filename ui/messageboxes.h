@@ -13,8 +13,12 @@ class QtMessages : public platform::MessagePort {
   void warning(const std::string& text) override;
   void information(const std::string& text) override;
   bool question(const std::string& text) override;
+  bool questiondefaultno(const std::string& text) override;
   platform::Antwort yesnocancel(const std::string& text) override;
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override;
+
+ private:
+  static bool asked(const std::string& text, bool defaultno);
 };
 
 // The longest text the input box takes.

@@ -15,8 +15,10 @@
 #include <random>
 #include <set>
 
+#include "catalogue/export.h"
 #include "catalogue/rating.h"
 #include "catalogue/rezeptedit_model.h"
+#include "catalogue/wiederherstellen.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
@@ -564,6 +566,24 @@ TEST_F(Powercut, ASavedAndADeletedRecipe) {
   cutthrough(erase);
   failthrough(save);
   failthrough(erase);
+}
+
+TEST_F(Powercut, ARestore) {
+  testsupport::TempFolder place;
+  testsupport::FakeExportDialogs dialogs;
+  dialogs.folder = place.path() + "sicherung/";
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  const auto restore = [&] {
+    messages.answers = {true};
+    application.armed = 0;
+    (void)catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs);
+    if (application.armed > 0) {
+      EXPECT_TRUE(start());  // the start-up timer fires
+    }
+  };
+  cutthrough(restore);
+  failthrough(restore);
 }
 
 TEST_F(Powercut, AReset) {

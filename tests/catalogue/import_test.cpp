@@ -9,6 +9,7 @@
 #include <set>
 
 #include "catalogue/export.h"
+#include "catalogue/wiederherstellen.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/folderlock.h"
@@ -707,6 +708,48 @@ TEST_F(Export, ABackupIsTheOldOneOrTheNewOneWhole) {
   EXPECT_EQ(filesin(backup), fresh);
   const std::vector<std::string> left = platform::foldernames(folder.path());
   EXPECT_EQ(std::count_if(left.begin(), left.end(), [](const std::string& name) { return name.ends_with("-neu"); }), 0);
+}
+
+// Restored from a backup: checked first, asked once, shown at once.
+TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
+  importtext(example);
+  const std::string backup = folder.path() + "sicherung/";
+  dialogs.folder = backup;
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const std::vector<Rows> saved = alltables();
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  const std::vector<Rows> changed = alltables();
+  messages.clear();
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));  // answered No
+  EXPECT_EQ(messages.questions(), std::vector<std::string>{"Die Datenbank wird durch die Sicherung in " + backup +
+                                                           std::string(" ersetzt; was seitdem geändert wurde, geht "
+                                                                       "verloren. Soll sie wiederhergestellt "
+                                                                       "werden?"_cp)});
+  EXPECT_EQ(alltables(), changed);
+  messages.answers = {true};
+  EXPECT_TRUE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(messages.informations().back(), "Die Datenbank wurde aus " + backup + " wiederhergestellt.");
+  EXPECT_EQ(alltables(), saved);
+
+  // A damaged or an incomplete backup is not asked about.
+  messages.clear();
+  testsupport::writefile(backup + "c_rezepte.db",
+                         "#DB\xA1"
+                         "0000000007\xA1"
+                         "A\xA1"
+                         "2\xA1");
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  ASSERT_TRUE(platform::deletefile(backup + "status.txt"));
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(messages.warnings(),
+            (std::vector<std::string>{
+                "Die Sicherung in " + backup +
+                    std::string(" ist beschädigt: eine ihrer Tabellen lässt sich nicht fehlerfrei laden. Es wurde "
+                                "nichts geändert."_cp),
+                "Im Ordner " + backup +
+                    std::string(" fehlt die Datei status.txt: das ist keine vollständige Sicherung. Es wurde nichts "
+                                "geändert."_cp)}));
+  EXPECT_EQ(alltables(), saved);
 }
 
 }  // namespace
