@@ -155,7 +155,9 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
   for (TdbdynGrid* table : tables()) table->db_close();
   journal_.close();
   blocked_.clear();
-  if (const Outcome recovered = recoverjournal(); !recovered) return {recovered};
+  refusespecialfiles();
+  const bool free = blocked_.empty() && tablesfree();
+  if (const Outcome recovered = recoverjournal(free); !recovered) return {recovered};
   const bool neu = !platform::fileexists(statusfile());
   if (neu) {
     // Files left behind are offered for overwriting, one question each: no
@@ -164,7 +166,7 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
     if (const Outcome created = createtablefiles(); !created) return {created};
     if (const Outcome written = writestatusfile(); !written) return {written, false};
     if (!lock) lock = lockforstartup(dbfolder());
-  } else if (const Outcome created = createmissingtablefiles(); !created) {
+  } else if (const Outcome created = createmissingtablefiles(free); !created) {
     return {created};
   }
   const Step loaded{loadtables()};
@@ -192,9 +194,22 @@ Outcome Catalogue::createfolder(const std::string& folder) {
   return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
 }
 
-Outcome Catalogue::recoverjournal() {
+void Catalogue::refusespecialfiles() {
+  for (const std::string& name : tablefilenames()) {
+    const std::string path = dbfolder() + name;
+    if (!platform::specialfile(path)) continue;
+    block("Die Datei " + path +
+              std::string(" ist keine gewöhnliche Datei (sondern eine Verknüpfung, eine Pipe oder ein Gerät). Mixolino "
+                          "liest und ersetzt sie nicht: die Tabelle bleibt leer, und die Datenbank ist nur zum Lesen "
+                          "geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + path +
+              std::string(" keine gewöhnliche Datei ist. Es wurde nichts geändert."_cp));
+  }
+}
+
+Outcome Catalogue::recoverjournal(bool free) {
   using Recovery = tablestore::JournalReader::Recovery;
-  if (!tablesfree()) return Outcome::ok();
+  if (!free) return Outcome::ok();
   const Recovery recovery = tablestore::JournalReader(dbfolder(), tablefilenames()).recover();
   if (recovery == Recovery::done) return Outcome::ok();
   if (recovery == Recovery::untrusted) {
@@ -255,11 +270,19 @@ Outcome Catalogue::createtablefiles() {
   return Outcome::ok();
 }
 
-Outcome Catalogue::createmissingtablefiles() {
+Outcome Catalogue::createmissingtablefiles(bool free) {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
     const std::string path = dbfolder() + layout.name + ".db";
-    if (!layout.madewhenmissing || platform::fileexists(path)) continue;
+    if (!layout.madewhenmissing || platform::fileexists(path) || platform::specialfile(path)) continue;
+    if (!free) {
+      block(std::string("Die Datenbank stammt von einer älteren Version von Mixolino: die Datei "_cp) + path +
+                std::string(" fehlt und kann hier nicht angelegt werden. Die Tabelle bleibt leer, und die Datenbank "
+                            "ist nur zum Lesen geöffnet."_cp),
+            std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + path +
+                " fehlt. Es wurde nichts geändert.");
+      continue;
+    }
     if (!tables()[i]->db_createfile(path, layout.columns) || !platform::syncfolder(dbfolder()))
       return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
@@ -279,7 +302,15 @@ Outcome Catalogue::writestatusfile() {
 
 Outcome Catalogue::loadtables() {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
-    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return Outcome::failed("Fehler beim DB-Init!");
+    const TableLayout& layout = tablelayouts[i];
+    const std::string path = dbfolder() + layout.name + ".db";
+    // A table refused above reads as a loaded empty one: its columns and one placeholder row.
+    if (platform::specialfile(path) || (layout.madewhenmissing && !platform::fileexists(path))) {
+      tables()[i]->setcolcount(layout.columns);
+      tables()[i]->setrowcount(1);
+      continue;
+    }
+    if (!tables()[i]->db_init(dbfolder(), {layout.name})) return Outcome::failed("Fehler beim DB-Init!");
   }
   return Outcome::ok();
 }

@@ -135,7 +135,11 @@ class Catalogue {
   // A journal that a command interrupted by a power cut or a kill left is
   // undone before anything loads, by the copy that will write the tables.
   // One that cannot be trusted stays, and this copy only reads.
-  Outcome recoverjournal();
+  // free: whether this copy could take every table file for writing.
+  Outcome recoverjournal(bool free);
+  // A table file that is a link, a FIFO or a device is never read nor
+  // replaced: its table stays empty and this copy only reads.
+  void refusespecialfiles();
   // The journal made ready for the first command; without one this copy only reads.
   void openjournal();
   // This copy writes nothing from now on, for the reason the warning gives;
@@ -143,7 +147,8 @@ class Catalogue {
   void block(const std::string& box, const std::string& warning);
   bool anytablefilepresent() const;
   Outcome createtablefiles();
-  Outcome createmissingtablefiles();
+  // A copy that cannot write leaves a missing newer table empty and only reads.
+  Outcome createmissingtablefiles(bool free);
   Outcome writestatusfile();
   Outcome loadtables();
   // A commit that failed: its warning, and the tables as the disk holds them.

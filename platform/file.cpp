@@ -257,6 +257,11 @@ bool fileexists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool specialfile(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 bool deletefile(const std::string& path) {
   if (::unlink(path.c_str()) == 0) return true;
   return failwitherrno();

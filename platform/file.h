@@ -85,6 +85,9 @@ class File {
 bool directoryexists(const std::string& path);
 bool createdirectory(const std::string& path);  // one level
 bool fileexists(const std::string& path);
+// True when path names a link, a FIFO, a socket or a device: there, but
+// neither a regular file nor a folder. A link is not followed.
+bool specialfile(const std::string& path);
 bool deletefile(const std::string& path);
 // Puts the folder's entries on the disk, so that files created or deleted in
 // it survive a power cut.

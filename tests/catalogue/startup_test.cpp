@@ -529,3 +529,46 @@ TEST_F(Startup, WithoutAJournalTheCatalogueOnlyReadsAndSaysWhyOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table file that is a link is never followed; a newer table that a copy
+// without write access cannot make stays empty. Either way one box, and
+// the copy only reads.
+TEST_F(Startup, ALinkedOrAMissingNewerTableLeavesItEmptyAndTheCopyReadOnly) {
+  firstrun();
+  const std::string outside = folder.path() + "fremd.db";
+  testsupport::writefile(outside, header(2));
+  ASSERT_TRUE(platform::deletefile(tablefile("c_rezepte")));
+  std::filesystem::create_symlink(outside, tablefile("c_rezepte"));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Die Datei " + tablefile("c_rezepte") +
+                                     std::string(" ist keine gewöhnliche Datei (sondern eine Verknüpfung, eine Pipe "
+                                                 "oder ein Gerät). Mixolino liest und ersetzt sie nicht: die Tabelle "
+                                                 "bleibt leer, und die Datenbank ist nur zum Lesen geöffnet."_cp)});
+  EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
+  EXPECT_FALSE(catalogue->maywrite());
+  catalogue->FormCloseQuery();
+  EXPECT_EQ(readfile(outside), header(2));
+
+  // An older database, the first table file not writable (a read-only medium).
+  ASSERT_TRUE(platform::deletefile(tablefile("c_rezepte")));
+  ASSERT_TRUE(platform::renamefile(outside, tablefile("c_rezepte")));
+  ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
+  messages.clear();
+  catalogue.reset();
+  platform::faults::arm(1, platform::erraccessdenied);
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string("Die Datenbank stammt von einer älteren Version von Mixolino: die "
+                                                 "Datei "_cp) +
+                                     tablefile("c_zubereitungen") +
+                                     std::string(" fehlt und kann hier nicht angelegt werden. Die Tabelle bleibt "
+                                                 "leer, und die Datenbank ist nur zum Lesen geöffnet."_cp)});
+  EXPECT_EQ(catalogue->c_zubereitungen().getcell(1, 0), "");
+  EXPECT_FALSE(platform::fileexists(tablefile("c_zubereitungen")));
+  EXPECT_FALSE(catalogue->maywrite());
+}
+
+}  // namespace
