@@ -155,6 +155,7 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
   for (TdbdynGrid* table : tables()) table->db_close();
   journal_.close();
   blocked_.clear();
+  dropundonecopy();
   refusespecialfiles();
   const bool free = blocked_.empty() && tablesfree();
   if (const Outcome recovered = recoverjournal(free); !recovered) return {recovered};
@@ -169,7 +170,7 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
   } else if (const Outcome created = createmissingtablefiles(free); !created) {
     return {created};
   }
-  const Step loaded{loadtables()};
+  const Step loaded{loadtables(free || !blocked_.empty() ? dbfolder() : undoneforreading())};
   neuangelegt_ = neu && loaded.outcome;
   if (loaded.outcome && blocked_.empty() && readonly() == ReadOnly::no) openjournal();
   return loaded;
@@ -213,18 +214,42 @@ Outcome Catalogue::recoverjournal(bool free) {
   const Recovery recovery = tablestore::JournalReader(dbfolder(), tablefilenames()).recover();
   if (recovery == Recovery::done) return Outcome::ok();
   if (recovery == Recovery::untrusted) {
-    const std::string journal = dbfolder() + journalformat::filename;
-    block(std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) + journal +
-              std::string(", die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist beschädigt. Sie "
-                          "wird nicht angewendet und bleibt, wie sie ist; die Datenbank ist nur zum Lesen geöffnet. "
-                          "Prüfen Sie die Rezepte: sind sie vollständig, beenden Sie Mixolino und löschen Sie die "
-                          "Datei; sonst ersetzen Sie den Ordner db durch eine Sicherung."_cp),
-          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht nicht zu Ende "
-                      "geführt worden ist (siehe die Meldung beim Start). Es wurde nichts geändert."_cp));
+    blockuntrusted();
     return Outcome::ok();
   }
   platform::showwarning(platform::errortext(platform::lasterror()));
   return Outcome::failed("Fehler beim DB-Init!");
+}
+
+std::string Catalogue::undoneforreading() {
+  using Recovery = tablestore::JournalReader::Recovery;
+  const std::string scratch = platform::makescratchfolder();
+  const Recovery recovery = scratch.empty()
+                                ? Recovery::failed
+                                : tablestore::JournalReader(dbfolder(), tablefilenames()).undoincopies(scratch);
+  if (recovery == Recovery::copied) {
+    undonecopy_ = scratch;
+    block(std::string("Ein Befehl ist nicht zu Ende geführt worden. Mixolino zeigt die Datenbank, wie sie vor ihm "
+                      "war; rückgängig gemacht wird er erst bei einem Start von Mixolino mit Schreibzugriff. Bis dahin "
+                      "ist die Datenbank nur zum Lesen geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil ein unterbrochener Befehl erst bei einem Start "
+                      "mit Schreibzugriff rückgängig gemacht werden kann. Es wurde nichts geändert."_cp));
+    return scratch;
+  }
+  (void)platform::removefolder(scratch);
+  if (recovery != Recovery::done) blockuntrusted();
+  return dbfolder();
+}
+
+void Catalogue::blockuntrusted() {
+  const std::string journal = dbfolder() + journalformat::filename;
+  block(std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) + journal +
+            std::string(", die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist beschädigt. Sie "
+                        "wird nicht angewendet und bleibt, wie sie ist; die Datenbank ist nur zum Lesen geöffnet. "
+                        "Prüfen Sie die Rezepte: sind sie vollständig, beenden Sie Mixolino und löschen Sie die "
+                        "Datei; sonst ersetzen Sie den Ordner db durch eine Sicherung."_cp),
+        std::string("Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht nicht zu Ende "
+                    "geführt worden ist (siehe die Meldung beim Start). Es wurde nichts geändert."_cp));
 }
 
 void Catalogue::openjournal() {
@@ -300,7 +325,7 @@ Outcome Catalogue::writestatusfile() {
   return Outcome::ok();
 }
 
-Outcome Catalogue::loadtables() {
+Outcome Catalogue::loadtables(const std::string& folder) {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
     const std::string path = dbfolder() + layout.name + ".db";
@@ -310,7 +335,7 @@ Outcome Catalogue::loadtables() {
       tables()[i]->setrowcount(1);
       continue;
     }
-    if (!tables()[i]->db_init(dbfolder(), {layout.name})) return Outcome::failed("Fehler beim DB-Init!");
+    if (!tables()[i]->db_init(folder, {layout.name})) return Outcome::failed("Fehler beim DB-Init!");
   }
   return Outcome::ok();
 }
@@ -402,6 +427,11 @@ void Catalogue::discard() {
   for (TdbdynGrid* table : tables()) table->reload();
 }
 
+void Catalogue::dropundonecopy() {
+  if (!undonecopy_.empty()) (void)platform::removefolder(undonecopy_);
+  undonecopy_.clear();
+}
+
 void Catalogue::FormCloseQuery() {
   journal_.close();
   for (TdbdynGrid* table : tables()) {
@@ -415,6 +445,7 @@ void Catalogue::FormCloseQuery() {
   c_rezeptezutaten_.reset();
   c_rezepte_.reset();
   c_zubereitungen_.reset();
+  dropundonecopy();
 }
 
 void Catalogue::DBreset1Click() {

@@ -150,7 +150,15 @@ class Catalogue {
   // A copy that cannot write leaves a missing newer table empty and only reads.
   Outcome createmissingtablefiles(bool free);
   Outcome writestatusfile();
-  Outcome loadtables();
+  // Loads the tables from folder: the database folder, or the copies of undoneforreading.
+  Outcome loadtables(const std::string& folder);
+  // A copy that cannot write shows the tables as they were before an
+  // unfinished command: the journal undone in copies in a scratch folder,
+  // whose path it answers; else the database folder.
+  std::string undoneforreading();
+  void dropundonecopy();
+  // The journal cannot be trusted: this copy only reads, and says so once.
+  void blockuntrusted();
   // A commit that failed: its warning, and the tables as the disk holds them.
   Outcome commitfailed();
   // A failed step that ends the program: its warning, then the end.
@@ -172,6 +180,7 @@ class Catalogue {
   // Why this copy writes nothing though it holds its tables: a journal waits
   // to be undone or cannot be had. Empty when nothing blocks it.
   std::string blocked_;
+  std::string undonecopy_;  // the scratch folder of undoneforreading, while in use
 };
 
 }  // namespace catalogue

@@ -87,6 +87,7 @@ class JournalReader {
     done,       // nothing to undo, or undone and cleared
     failed,     // a file operation failed: platform::lasterror()
     untrusted,  // a journal not as a commit writes it: left as it is, undone nowhere
+    copied,     // undoincopies: the copies hold the files as before the command
   };
   // Undoes a whole journal in its files, syncs them and clears it; a torn or
   // empty one is just cleared. A journal that another process holds open is
@@ -94,6 +95,10 @@ class JournalReader {
   // through a link; one that does not open, or names another file, or
   // reaches beyond what its files held, is untrusted.
   Recovery recover();
+  // For a copy that may not write: when a whole journal waits, copies of the
+  // table files in the folder copies, the journal undone in them; the files
+  // and the journal stay as they are.
+  Recovery undoincopies(const std::string& copies);
 
  private:
   bool trusted(const std::vector<Beforeimage>& images) const;

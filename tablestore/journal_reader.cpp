@@ -133,6 +133,24 @@ JournalReader::Recovery JournalReader::recover() {
   return journal->truncate(0) && journal->sync() ? Recovery::done : Recovery::failed;
 }
 
+JournalReader::Recovery JournalReader::undoincopies(const std::string& copies) {
+  const std::string path = folder_ + journalformat::filename;
+  std::string bytes;
+  if (!platform::fileexists(path)) return Recovery::done;
+  if (!platform::readwhole(path, bytes)) return Recovery::untrusted;
+  std::string_view body;
+  std::vector<Beforeimage> images;
+  if (bytes.empty() || !whole(bytes, body)) return Recovery::done;
+  if (!parse(body, images) || !trusted(images)) return Recovery::untrusted;
+  for (const std::string& name : names_) {
+    std::string table;
+    if (!platform::fileexists(folder_ + name)) continue;
+    if (!platform::readwhole(folder_ + name, table) || !platform::writesynced(copies + name, table))
+      return Recovery::failed;
+  }
+  return JournalReader(copies, names_).undo(images) ? Recovery::copied : Recovery::failed;
+}
+
 // Each file named once, and only the table files; a file cut by the commit
 // below its old size has the cut bytes in the journal.
 bool JournalReader::trusted(const std::vector<Beforeimage>& images) const {

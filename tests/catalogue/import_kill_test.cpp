@@ -474,6 +474,7 @@ TEST_F(Powercut, ARating) {
 // and no later command of the run may overwrite it.
 TEST_F(Powercut, AFailedUndoBlocksWritingUntilTheNextStartUndoesIt) {
   const powercut::Disk before = powercut::snapshot(dbfolder());
+  const std::vector<std::string> beforecells = cells(*catalogue);
   const std::string journal = dbfolder() + "journal";
   Stars stars;
   const std::string once(
@@ -501,6 +502,18 @@ TEST_F(Powercut, AFailedUndoBlocksWritingUntilTheNextStartUndoesIt) {
                                      "Die Datenbank ist nur zum Lesen geöffnet, weil eine unvollendete Änderung erst "
                                      "beim nächsten Start von Mixolino rückgängig gemacht werden kann. Es wurde nichts "
                                      "geändert."_cp)});
+  EXPECT_EQ(testsupport::readfile(journal), pending);
+  // A second copy cannot write while this one holds the tables: it shows them as before the command.
+  messages.clear();
+  catalogue::Catalogue other(programfile(), splash, application);
+  other.StarttimerTimer();
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string(
+                "Ein Befehl ist nicht zu Ende geführt worden. Mixolino zeigt die Datenbank, wie sie vor ihm war; "
+                "rückgängig gemacht wird er erst bei einem Start von Mixolino mit Schreibzugriff. Bis dahin ist die "
+                "Datenbank nur zum Lesen geöffnet."_cp)});
+  EXPECT_EQ(cells(other), beforecells);
+  other.FormCloseQuery();
   EXPECT_EQ(testsupport::readfile(journal), pending);
   catalogue->FormCloseQuery();
   catalogue.reset();
