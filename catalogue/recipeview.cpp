@@ -67,6 +67,14 @@ bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list
   return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list);
 }
 
+void portionieren(rrezept& list, const Portionen& portionen) {
+  for (rrezepteintrag& entry : list) {
+    Menge menge = portioniert(entry.menge, entry.einheit, portionen);
+    entry.menge = std::move(menge.menge);
+    entry.einheit = std::move(menge.einheit);
+  }
+}
+
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);
   if (line.size() < infozeilenbreite) line.resize(infozeilenbreite, ' ');
@@ -74,7 +82,8 @@ std::string zeigecocktailzeile(const rrezepteintrag& entry) {
          ")";
 }
 
-std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {
+std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id,
+                                                      const Portionen& portionen) {
   rrezept list;
   if (!laderezept(catalogue, id, list)) {
     // "bem" is how this warning has always read; it stays so, as users know
@@ -82,6 +91,7 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
     platform::showwarning("Fehler bem Laden des Rezeptes!");
     return std::nullopt;
   }
+  portionieren(list, portionen);
   std::vector<std::string> lines;
   for (const rrezepteintrag& entry : list) lines.push_back(zeigecocktailzeile(entry));
   const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));

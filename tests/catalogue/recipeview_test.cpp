@@ -110,6 +110,10 @@ TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
             (std::vector<std::string>{catalogue::zeigecocktailzeile({"4", "cl", "1", "Rum", false, true}), "",
                                       "Alles kurz ruehren."}));
   EXPECT_EQ(catalogue::zeigecocktail(*catalogue, "8")->size(), 1u);  // no preparation: the lines alone
+  // For four glasses in ml the lines change; the preparation does not.
+  EXPECT_EQ((*catalogue::zeigecocktail(*catalogue, "7", {4, catalogue::Masseinheit::ml}))[0].substr(0, 11),
+            "160 ml Rum ");
+  EXPECT_EQ((*catalogue::zeigecocktail(*catalogue, "7", {4, catalogue::Masseinheit::ml}))[2], "Alles kurz ruehren.");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "8"), "Info: Pur");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "x"), "Info");
 
@@ -118,6 +122,56 @@ TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
   EXPECT_EQ(wrapped, (std::vector<std::string>{"Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken,",
                                                "Rum zugeben"}));
   EXPECT_EQ(catalogue::umbrechen("  ab  cdefgh i ", 4), (std::vector<std::string>{"ab", "cdef", "gh i"}));
+}
+
+// Quantities and units of the sample (data/rezepte.txt) and the forms an
+// import lets through, for several glasses and each unit.
+TEST(Portionen, QuantitiesScaleAndConvertForTheJigger) {
+  using catalogue::Masseinheit;
+  struct Fall {
+    const char* menge;
+    const char* einheit;
+    int glaeser;
+    Masseinheit nach;
+    const char* gemenge;
+    const char* geeinheit;
+  };
+  const Fall faelle[] = {
+      {"2,5", "cl", 4, Masseinheit::cl, "10", "cl"},
+      {"1,5", "cl", 3, Masseinheit::cl, "4,5", "cl"},
+      {"2,5", "cl", 1, Masseinheit::ml, "25", "ml"},
+      {"4,5", "cl", 2, Masseinheit::ml, "90", "ml"},
+      {"5", "cl", 1, Masseinheit::oz, "1,75", "oz"},
+      {"7,5", "cl", 1, Masseinheit::oz, "2,5", "oz"},
+      {"150", "cl", 50, Masseinheit::ml, "75000", "ml"},
+      {"1,5", "oz", 1, Masseinheit::cl, "4,4", "cl"},
+      {"30", "ml", 3, Masseinheit::cl, "9", "cl"},
+      {"1", "ml", 1, Masseinheit::oz, "0,25", "oz"},
+      {"1/2", "Stück", 4, Masseinheit::cl, "2", "Stück"},
+      {"1/2", "Stück", 3, Masseinheit::ml, "1,5", "Stück"},
+      {"1/3", "TL", 1, Masseinheit::oz, "1/3", "TL"},
+      {"1/3", "TL", 2, Masseinheit::oz, "0,7", "TL"},
+      {"2", "Dash", 4, Masseinheit::oz, "8", "Dash"},
+      {"1", "Ounce", 2, Masseinheit::oz, "2", "Ounce"},
+      {"2-3", "cl", 4, Masseinheit::cl, "8-12", "cl"},
+      {"1,5-2", "CL", 2, Masseinheit::ml, "30-40", "ml"},
+      {"2.5", "cl", 2, Masseinheit::cl, "5", "cl"},
+      {"2,50", "cl", 1, Masseinheit::cl, "2,50", "cl"},
+      {"etwas", "cl", 4, Masseinheit::ml, "etwas ×4", "cl"},
+      {"1/0", "", 2, Masseinheit::cl, "1/0 ×2", ""},
+      {"2-3-4", "cl", 1, Masseinheit::ml, "2-3-4", "cl"},
+      {",5", "cl", 2, Masseinheit::cl, ",5 ×2", "cl"},
+      {"", "", 4, Masseinheit::oz, "", ""},
+      {"", "cl", 4, Masseinheit::ml, "", "cl"},
+  };
+  for (const Fall& fall : faelle) {
+    const catalogue::Menge erwartet{platform::utf8tocp1252(fall.gemenge), platform::utf8tocp1252(fall.geeinheit)};
+    EXPECT_EQ(catalogue::portioniert(platform::utf8tocp1252(fall.menge), platform::utf8tocp1252(fall.einheit),
+                                     {fall.glaeser, fall.nach}),
+              erwartet)
+        << fall.menge << " " << fall.einheit << " x" << fall.glaeser;
+  }
+  EXPECT_EQ(catalogue::einheitwahl(Masseinheit::oz), "oz (US)");
 }
 
 TEST(RecipeTexts, StarsAndYesNo) {
