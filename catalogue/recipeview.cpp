@@ -33,6 +33,15 @@ std::string_view zubereitung(Zubereitungentabelle c_zubereitungen, int32_t rezep
 
 }  // namespace
 
+rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
+  const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
+  rrezepteintrag entry;
+  entry.menge = ohneplatzhalter(angabe.menge());
+  entry.einheit = ohneplatzhalter(angabe.einheit());
+  entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
+  return entry;
+}
+
 bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
                 rrezept& list) {
   list.clear();
@@ -42,14 +51,7 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
     if (idnummer(c_rezeptezutaten->cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept)
       rows.push_back(row);
   insatzfolge(c_rezeptezutaten.tabelle, rows);
-  for (const int32_t row : rows) {
-    const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
-    rrezepteintrag entry;
-    entry.menge = ohneplatzhalter(angabe.menge());
-    entry.einheit = ohneplatzhalter(angabe.einheit());
-    entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
-    list.push_back(entry);
-  }
+  for (const int32_t row : rows) list.push_back(linkeintrag(c_rezeptezutaten, row));
   for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
     const int32_t nummer = idnummer(zutat.id(), zeilenersatz);

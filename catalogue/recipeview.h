@@ -32,6 +32,9 @@ using rrezept = std::vector<rrezepteintrag>;
 bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list);
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
+// The line of a link row, its ingredient not yet looked up.
+rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row);
+
 // Every line's quantity and unit for the glasses and unit chosen.
 void portionieren(rrezept& list, const Portionen& portionen);
 

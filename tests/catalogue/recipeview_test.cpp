@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/barkarte.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/tablebuilder.h"
@@ -172,6 +173,38 @@ TEST(Portionen, QuantitiesScaleAndConvertForTheJigger) {
         << fall.menge << " " << fall.einheit << " x" << fall.glaeser;
   }
   EXPECT_EQ(catalogue::einheitwahl(Masseinheit::oz), "oz (US)");
+}
+
+// The card's recipes in the order asked, each table read once, with the same
+// lines, names and preparation the info box shows.
+TEST_F(RecipeViewTest, TheCardTakesItsRecipesInTheListsOrderForTheGlassesChosen) {
+  load({{"1", packed({"Rum", "0", "1"})}, {"2", packed({"Limette", "1", "0"})}, {"1", packed({"Rum neu", "0", "1"})}},
+       {{"7", "1", packed({"4", "cl"})},
+        {"8", "2", packed({"1/2", "-"})},
+        {"7", "2", packed({"0", "-"})},
+        {"8", "9", packed({"2", "cl"})}},
+       {{"7", packed({"Sour"})}, {"8", packed({"Pur"})}, {"9", packed({"Ohne"})}}, {{"8", "Kurz ruehren."}});
+  const std::vector<catalogue::Kartenrezept> karte =
+      catalogue::kartenrezepte(*catalogue, {"8", "x", "07", "9"}, {2, catalogue::Masseinheit::ml});
+  const std::vector<catalogue::Kartenrezept> expected = {
+      {"Pur", {"1 Limette", "40 ml"}, "Kurz ruehren."}, {"Sour", {"80 ml Rum neu", "Limette"}, ""}, {"Ohne", {}, ""}};
+  EXPECT_EQ(karte, expected);
+  EXPECT_EQ(catalogue::kartenkopf("08.12.2026", 1, {}),
+            (std::vector<std::string>{"Barkarte", "08.12.2026 \x96 1 Rezept", "Mengen f\xFCr 1 Glas in cl"}));
+  EXPECT_EQ(catalogue::kartenkopf("08.12.2026", 25, {4, catalogue::Masseinheit::oz})[2],
+            "Mengen f\xFCr 4 Gl\xE4ser in oz (US)");
+}
+
+// Pages of height 100 with a head of 30 on the first and a gap of 10.
+TEST(Barkarte, RecipesFillPagesWholeAndATallOneIsShrunkOntoItsOwn) {
+  using catalogue::Kartenplatz;
+  const catalogue::Seitenmasse masse{100, 30, 10};
+  EXPECT_EQ(
+      catalogue::seitenumbruch({40, 20, 50, 100, 1, 250, 5}, masse),
+      (std::vector<Kartenplatz>{{0, 40, 1}, {1, 0, 1}, {1, 30, 1}, {2, 0, 1}, {3, 0, 1}, {4, 0, 0.4}, {5, 0, 1}}));
+  EXPECT_EQ(catalogue::seitenumbruch({70, 60}, masse), (std::vector<Kartenplatz>{{1, 0, 1}, {2, 0, 1}}));
+  EXPECT_TRUE(catalogue::seitenumbruch({}, masse).empty());
+  EXPECT_EQ(catalogue::seitenfuss(2, 5), "Seite 2 von 5");
 }
 
 TEST(RecipeTexts, StarsAndYesNo) {
