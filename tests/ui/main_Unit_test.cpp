@@ -236,8 +236,9 @@ class MainUnitTest : public QObject {
     QCOMPARE(entries,
              (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
                           QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
-                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Datenbank löschen"),
-                          "Daten Importieren", "Einheiten", "Programmbeschreibung", QString::fromUtf8("Über")}));
+                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Barkarte erstellen…"),
+                          QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
+                          "Programmbeschreibung", QString::fromUtf8("Über")}));
     QCOMPARE(names.mid(3, 4),
              (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
@@ -429,8 +430,8 @@ class MainUnitTest : public QObject {
     QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
-    QCOMPARE(form->PopupMenu_Liste->actions(),
-             (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1, form->Rezeptlschen1}));
+    QCOMPARE(form->PopupMenu_Liste->actions(), (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1,
+                                                                form->Rezeptlschen1, form->Rezeptdrucken1}));
     QCOMPARE(shown(*form->Wertungndern1), QString::fromUtf8("Wertung ändern"));
     form->PopupMenu_Liste->close();
 
