@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPen>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -109,6 +110,23 @@ void fussmalen(QPainter& painter, const QPaintDevice& geraet, const QFont& font,
                    toqt(catalogue::seitenfuss(seite, seiten)));
 }
 
+// The head with a rule under it.
+void kopfmalen(QPainter& painter, const Block& kopf, qreal breite, qreal mm) {
+  kopf.malen(painter);
+  painter.setPen(QPen(Qt::gray, mm / 4));
+  painter.drawLine(QPointF(0, kopf.hoehe() + mm), QPointF(breite, kopf.hoehe() + mm));
+  painter.setPen(Qt::black);
+}
+
+// A recipe where the page break put it, shrunk when it is taller than a page.
+void blockmalen(QPainter& painter, const Block& block, const catalogue::Kartenplatz& platz) {
+  painter.save();
+  painter.translate(0, platz.oben);
+  painter.scale(platz.mass, platz.mass);
+  block.malen(painter);
+  painter.restore();
+}
+
 }  // namespace
 
 bool barkartemalen(QPagedPaintDevice& geraet, const std::vector<std::string>& kopf,
@@ -132,18 +150,14 @@ bool barkartemalen(QPagedPaintDevice& geraet, const std::vector<std::string>& ko
                                      static_cast<int32_t>(6 * mm)};
   const std::vector<catalogue::Kartenplatz> plaetze = catalogue::seitenumbruch(hoehen, masse);
   const int32_t seiten = plaetze.empty() ? 1 : plaetze.back().seite + 1;
-  kopfsatz.malen(painter);
+  kopfmalen(painter, kopfsatz, geraet.width(), mm);
   int32_t seite = 0;
   for (std::size_t i = 0; i < bloecke.size(); ++i) {
     for (; seite < plaetze[i].seite; ++seite) {
       fussmalen(painter, geraet, s.fuss, fuss, seite + 1, seiten);
       geraet.newPage();
     }
-    painter.save();
-    painter.translate(0, plaetze[i].oben);
-    painter.scale(plaetze[i].mass, plaetze[i].mass);
-    bloecke[i].malen(painter);
-    painter.restore();
+    blockmalen(painter, bloecke[i], plaetze[i]);
     if (fortschritt) fortschritt->zeigefortschritt(catalogue::fortschrittprozent(i + 1, bloecke.size()));
   }
   fussmalen(painter, geraet, s.fuss, fuss, seite + 1, seiten);
