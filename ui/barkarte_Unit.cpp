@@ -48,6 +48,9 @@ Schriften schriften() {
     font.setPointSizeF(punkte);
     font.setBold(fett);
     font.setItalic(kursiv);
+    // Any letter spacing keeps "ff" and "fi" apart, so that the PDF's text
+    // reads and searches as written.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
     return font;
   };
   return {schrift(24, true, false),  schrift(11, false, false), schrift(13, true, false),
