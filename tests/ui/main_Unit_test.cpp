@@ -28,11 +28,13 @@
 #include <QTest>
 #include <QTreeView>
 #include <fstream>
+#include <functional>
 
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/recording_progress.h"
 #include "tests/ui/modalanswer.h"
 #include "ui/barkarte_Unit.h"
 #include "ui/einkaufstipps_text.h"
@@ -135,7 +137,7 @@ class MainUnitTest : public QObject {
 
   // Runs a print command and answers "Als PDF speichern…", then the save
   // dialog with path; gives the file name the dialog suggested.
-  QString savepdf(QAction* command, const QString& path) {
+  QString savepdf(const std::function<void()>& command, const QString& path) {
     QString suggested;
     ModalAnswer answer([&](QWidget* modal) {
       if (auto* choice = qobject_cast<ui::Tbarkarteform*>(modal)) choice->b_pdf->click();
@@ -146,7 +148,7 @@ class MainUnitTest : public QObject {
       static_cast<QDialog*>(modal)->accept();
       return true;
     });
-    command->trigger();
+    command();
     return answer.done ? suggested : QString();
   }
 
@@ -481,12 +483,19 @@ class MainUnitTest : public QObject {
   // The hits, for two glasses, as a PDF file read back; one recipe from the
   // list's pop-up is saved under its name.
   void barkarteAndOneRecipeAreSavedAsPdf() {
+    form->e_suchbegriff->setText(QStringLiteral("nichts"));
+    search();
+    form->Barkarteerstellen1->trigger();
+    QCOMPARE(messages.informations(),
+             std::vector<std::string>{"Die Trefferliste ist leer: erst suchen, dann die Barkarte erstellen."});
+    messages.clear();
+    form->e_suchbegriff->clear();
     search();
     select("Sommerdrink");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     form->portionenwahl->e_glaeser->setValue(2);
     const QString karte = folder.filePath(QStringLiteral("karte.pdf"));
-    QCOMPARE(savepdf(form->Barkarteerstellen1, karte), QStringLiteral("Barkarte.pdf"));
+    QCOMPARE(savepdf([this] { form->Barkarteerstellen1->trigger(); }, karte), QStringLiteral("Barkarte.pdf"));
     const QString text = pdftext(karte);
     for (const char* shown :
          {"Barkarte", "4 Rezepte", "Mengen für 2 Gläser in cl", "Apfelschorle", "20 cl Apfelsaft", "Leer",
@@ -498,10 +507,15 @@ class MainUnitTest : public QObject {
 
     select("Zombie");
     const QString rezept = folder.filePath(QStringLiteral("zombie.pdf"));
-    QCOMPARE(savepdf(form->Rezeptdrucken1, rezept), QStringLiteral("Zombie.pdf"));
+    QCOMPARE(savepdf([this] { form->Rezeptdrucken1->trigger(); }, rezept), QStringLiteral("Zombie.pdf"));
     QVERIFY(pdftext(rezept).contains(QStringLiteral("1 Rezept")) &&
             pdftext(rezept).contains(QStringLiteral("8 cl Rum")));
     QVERIFY(!pdftext(rezept).contains(QStringLiteral("Sommerdrink")));
+    // The info box's button prints the recipe it shows.
+    const QString gezeigt = folder.filePath(QStringLiteral("gezeigt.pdf"));
+    QCOMPARE(savepdf([this] { form->portionenwahl->b_rezeptdrucken->click(); }, gezeigt),
+             QStringLiteral("Sommerdrink.pdf"));
+    QVERIFY(pdftext(gezeigt).contains(QStringLiteral("8 cl Rum")));
     form->b_info_x->click();
   }
 
@@ -511,7 +525,10 @@ class MainUnitTest : public QObject {
     for (int i = 0; i < 60; ++i)
       rezepte.push_back({"Drink " + std::to_string(i), {"4 cl Rum", "2 cl Saft"}, "Ende " + std::to_string(i) + "."});
     const QString path = folder.filePath(QStringLiteral("lang.pdf"));
-    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, rezepte, nullptr));
+    testsupport::RecordingProgress progress;
+    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, rezepte, &progress));
+    QCOMPARE(progress.shown.size(), rezepte.size());
+    QVERIFY(progress.shown.back() == 100 && progress.closed == 1);
     const QStringList pages = pdftext(path).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     QVERIFY(pages.size() > 2);
     for (int i = 0; i < 60; ++i) {
