@@ -1,5 +1,6 @@
 #include "ui/barkarte_Unit.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +20,6 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
-#include "ui/dialogframe.h"
 #include "ui/qtext.h"
 
 namespace ui {
