@@ -33,6 +33,15 @@ std::string_view zubereitung(Zubereitungentabelle c_zubereitungen, int32_t rezep
 
 }  // namespace
 
+rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
+  const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
+  rrezepteintrag entry;
+  entry.menge = ohneplatzhalter(angabe.menge());
+  entry.einheit = ohneplatzhalter(angabe.einheit());
+  entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
+  return entry;
+}
+
 bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
                 rrezept& list) {
   list.clear();
@@ -42,14 +51,7 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
     if (idnummer(c_rezeptezutaten->cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept)
       rows.push_back(row);
   insatzfolge(c_rezeptezutaten.tabelle, rows);
-  for (const int32_t row : rows) {
-    const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
-    rrezepteintrag entry;
-    entry.menge = ohneplatzhalter(angabe.menge());
-    entry.einheit = ohneplatzhalter(angabe.einheit());
-    entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
-    list.push_back(entry);
-  }
+  for (const int32_t row : rows) list.push_back(linkeintrag(c_rezeptezutaten, row));
   for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
     const int32_t nummer = idnummer(zutat.id(), zeilenersatz);
@@ -67,6 +69,14 @@ bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list
   return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list);
 }
 
+void portionieren(rrezept& list, const Portionen& portionen) {
+  for (rrezepteintrag& entry : list) {
+    Menge menge = portioniert(entry.menge, entry.einheit, portionen);
+    entry.menge = std::move(menge.menge);
+    entry.einheit = std::move(menge.einheit);
+  }
+}
+
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);
   if (line.size() < infozeilenbreite) line.resize(infozeilenbreite, ' ');
@@ -74,7 +84,8 @@ std::string zeigecocktailzeile(const rrezepteintrag& entry) {
          ")";
 }
 
-std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {
+std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id,
+                                                      const Portionen& portionen) {
   rrezept list;
   if (!laderezept(catalogue, id, list)) {
     // "bem" is how this warning has always read; it stays so, as users know
@@ -82,6 +93,7 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
     platform::showwarning("Fehler bem Laden des Rezeptes!");
     return std::nullopt;
   }
+  portionieren(list, portionen);
   std::vector<std::string> lines;
   for (const rrezepteintrag& entry : list) lines.push_back(zeigecocktailzeile(entry));
   const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));

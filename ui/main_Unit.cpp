@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTreeView>
@@ -37,10 +38,12 @@
 #include "platform/codepage.h"
 #include "ui/anchors.h"
 #include "ui/art.h"
+#include "ui/barkarte_Unit.h"
 #include "ui/dialogframe.h"
 #include "ui/einkaufstipps_Unit.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/memo_Unit.h"
+#include "ui/portionen_Unit.h"
 #include "ui/qtext.h"
 #include "ui/resultlist_model.h"
 #include "ui/rezeptedit_Unit.h"
@@ -335,6 +338,9 @@ void TMainform::createresultlist() {
   Rezeptlschen1 = PopupMenu_Liste->addAction(toqt("Rezept &löschen…"_cp));
   Rezeptlschen1->setObjectName(QStringLiteral("Rezeptlschen1"));
   connect(Rezeptlschen1, &QAction::triggered, this, &TMainform::Rezeptlschen1Click);
+  Rezeptdrucken1 = PopupMenu_Liste->addAction(toqt("Rezept &drucken…"_cp));
+  Rezeptdrucken1->setObjectName(QStringLiteral("Rezeptdrucken1"));
+  connect(Rezeptdrucken1, &QAction::triggered, this, &TMainform::Rezeptdrucken1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView_erg, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at)); });
@@ -361,6 +367,14 @@ void TMainform::createinfobox() {
   infomemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   infomemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   infomemo->setFont(memofont());
+
+  portionenwahl = new Portionenwahl(GB_info);
+  portionenwahl->setGeometry(8, 16, 473, Portionenwahl::hoehe);
+  infomemo->setGeometry(infomemo->geometry().adjusted(0, Portionenwahl::hoehe, 0, 0));
+  connect(portionenwahl, &Portionenwahl::geaendert, this, [this] {
+    if (GB_info->isVisible()) zeigeinfo(infoid_);
+  });
+  connect(portionenwahl, &Portionenwahl::drucken, this, &TMainform::b_rezeptdruckenClick);
 }
 
 QMenu* TMainform::addmenu(const char* name, const QString& caption) {
@@ -417,6 +431,8 @@ void TMainform::createrezeptemenu() {
   Rezepte1->addSeparator();
   NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
   NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  Barkarteerstellen1 =
+      addentry(Rezepte1, "Barkarteerstellen1", toqt("&Barkarte erstellen…"_cp), &TMainform::Barkarteerstellen1Click);
 }
 
 void TMainform::createactions() {
@@ -481,8 +497,20 @@ void TMainform::createexportdialogs() {
 }
 
 void TMainform::settaborder() {
-  QWidget* const order[] = {e_suchbegriff,     c_alk_egal,          c_alk_ja,     c_alk_nein, c_nurverfuegbar, b_suchen,
-                            r_nurcocktailname, r_rezeptzusaetzlich, ListView_erg, b_info_x,   infomemo};
+  QWidget* const order[] = {e_suchbegriff,
+                            c_alk_egal,
+                            c_alk_ja,
+                            c_alk_nein,
+                            c_nurverfuegbar,
+                            b_suchen,
+                            r_nurcocktailname,
+                            r_rezeptzusaetzlich,
+                            ListView_erg,
+                            b_info_x,
+                            portionenwahl->e_glaeser,
+                            portionenwahl->c_einheit,
+                            portionenwahl->b_rezeptdrucken,
+                            infomemo};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -528,7 +556,9 @@ void TMainform::ListView_ergDblClick() {
 
 bool TMainform::zeigeinfo(const std::string& id) {
   infomemo->clear();
-  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, id);
+  if (id != infoid_ || !GB_info->isVisible()) portionenwahl->neuesrezept();
+  const std::optional<std::vector<std::string>> lines =
+      catalogue::zeigecocktail(*catalogue_, id, portionenwahl->portionen());
   if (!lines) return false;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
   infomemo->moveCursor(QTextCursor::Start);  // the first line in view, not the end of the preparation
@@ -580,6 +610,30 @@ void TMainform::rezeptgeaendert(const std::string& id) {
   catalogue::rrezept lines;
   // A recipe left without lines has nothing to show: the box closes.
   if (!values || !catalogue::laderezept(*catalogue_, id, lines) || !zeigeinfo(id)) b_info_xClick();
+}
+
+// --- the printed card ---
+
+void TMainform::Barkarteerstellen1Click() {
+  std::vector<std::string> ids;
+  for (int row = 0; row < resultrows_->rowCount(); ++row) ids.push_back(resultrows_->rezeptid(row));
+  if (ids.empty())
+    platform::showinformation("Die Trefferliste ist leer: erst suchen, dann die Barkarte erstellen.");
+  else
+    ausgeben(ids);
+}
+
+void TMainform::Rezeptdrucken1Click() {
+  if (const QModelIndex row = selectedrow(); row.isValid()) ausgeben({rezeptid(row)});
+}
+
+void TMainform::b_rezeptdruckenClick() {
+  if (GB_info->isVisible()) ausgeben({infoid_});
+}
+
+void TMainform::ausgeben(const std::vector<std::string>& ids) {
+  if (barkarteform_ == nullptr) barkarteform_ = new Tbarkarteform(*catalogue_, *progressforwarder_, this);
+  barkarteform_->ausgeben(ids, portionenwahl->portionen());
 }
 
 void TMainform::b_info_xClick() {

@@ -15,26 +15,33 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <fstream>
+#include <functional>
 
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/recording_progress.h"
 #include "tests/ui/modalanswer.h"
+#include "ui/barkarte_Unit.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
+#include "ui/portionen_Unit.h"
 #include "ui/qtext.h"
 #include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
@@ -126,6 +133,30 @@ class MainUnitTest : public QObject {
     form->activateWindow();
     return QTest::qWaitForWindowActive(form.get()) &&
            QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
+  }
+
+  // Runs a print command and answers "Als PDF speichern…", then the save
+  // dialog with path; gives the file name the dialog suggested.
+  QString savepdf(const std::function<void()>& command, const QString& path) {
+    QString suggested;
+    ModalAnswer answer([&](QWidget* modal) {
+      if (auto* choice = qobject_cast<ui::Tbarkarteform*>(modal)) choice->b_pdf->click();
+      auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (modal->objectName() != QStringLiteral("SaveDialogpdf") || name == nullptr) return false;
+      suggested = name->text();
+      name->setText(path);
+      static_cast<QDialog*>(modal)->accept();
+      return true;
+    });
+    command();
+    return answer.done ? suggested : QString();
+  }
+
+  // The PDF's text as pdftotext reads it, pages ending in a form feed.
+  static QString pdftext(const QString& path) {
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    return reader.waitForFinished() ? QString::fromUtf8(reader.readAllStandardOutput()) : QString();
   }
 
   void select(const char* name) {
@@ -236,8 +267,9 @@ class MainUnitTest : public QObject {
     QCOMPARE(entries,
              (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
                           QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
-                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Datenbank löschen"),
-                          "Daten Importieren", "Einheiten", "Programmbeschreibung", QString::fromUtf8("Über")}));
+                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Barkarte erstellen…"),
+                          QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
+                          "Programmbeschreibung", QString::fromUtf8("Über")}));
     QCOMPARE(names.mid(3, 4),
              (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
@@ -422,6 +454,94 @@ class MainUnitTest : public QObject {
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
   }
 
+  // Alt+G reaches the glasses; the lines follow the glasses and the unit,
+  // the preparation stays; the next recipe opens for one glass in the unit
+  // chosen.
+  void glassesAndUnitRescaleTheOpenRecipe() {
+    QVERIFY(activate());
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QSpinBox* glaeser = form->portionenwahl->e_glaeser;
+    QCOMPARE(glaeser->value(), 1);
+    QTest::keyClick(form.get(), Qt::Key_G, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), glaeser);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(glaeser, Qt::Key_Up);
+    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("16 cl Rum", true, false),
+                                                  viewline(QString::fromUtf8("8 cl Kräuterlikör"), true, false)}));
+    form->portionenwahl->c_einheit->setCurrentText(QStringLiteral("oz (US)"));
+    QCOMPARE(lines(*form->infomemo).first(), viewline("5,5 oz Rum", true, false));
+    QVERIFY(form->portionenwahl->geometry().bottom() < form->infomemo->geometry().top());
+
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(glaeser->value(), 1);
+    QCOMPARE(lines(*form->infomemo).mid(0, 1) + lines(*form->infomemo).mid(3),
+             (QStringList{viewline("1,25 oz Rum", true, false), "", "auf Eis"}));
+    form->portionenwahl->c_einheit->setCurrentIndex(0);
+  }
+
+  // The hits, for two glasses, as a PDF file read back; one recipe from the
+  // list's pop-up is saved under its name.
+  void barkarteAndOneRecipeAreSavedAsPdf() {
+    form->e_suchbegriff->setText(QStringLiteral("nichts"));
+    search();
+    form->Barkarteerstellen1->trigger();
+    QCOMPARE(messages.informations(),
+             std::vector<std::string>{"Die Trefferliste ist leer: erst suchen, dann die Barkarte erstellen."});
+    messages.clear();
+    form->e_suchbegriff->clear();
+    search();
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    form->portionenwahl->e_glaeser->setValue(2);
+    const QString karte = folder.filePath(QStringLiteral("karte.pdf"));
+    QCOMPARE(savepdf([this] { form->Barkarteerstellen1->trigger(); }, karte), QStringLiteral("Barkarte.pdf"));
+    const QString text = pdftext(karte);
+    for (const char* shown :
+         {"Barkarte", "4 Rezepte", "Mengen für 2 Gläser in cl", "Apfelschorle", "20 cl Apfelsaft", "Leer",
+          "Sommerdrink", "8 cl Rum", "auf Eis", "Zombie", "4 cl Kräuterlikör", "Seite 1 von 1"})
+      QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
+    QCOMPARE(text.count(QLatin1Char('\f')), 1);
+    QVERIFY(text.indexOf("Apfelschorle") < text.indexOf("Leer") &&
+            text.indexOf("Sommerdrink") < text.indexOf("Zombie"));
+
+    select("Zombie");
+    const QString rezept = folder.filePath(QStringLiteral("zombie.pdf"));
+    QCOMPARE(savepdf([this] { form->Rezeptdrucken1->trigger(); }, rezept), QStringLiteral("Zombie.pdf"));
+    QVERIFY(pdftext(rezept).contains(QStringLiteral("1 Rezept")) &&
+            pdftext(rezept).contains(QStringLiteral("8 cl Rum")));
+    QVERIFY(!pdftext(rezept).contains(QStringLiteral("Sommerdrink")));
+    // The info box's button prints the recipe it shows.
+    const QString gezeigt = folder.filePath(QStringLiteral("gezeigt.pdf"));
+    QCOMPARE(savepdf([this] { form->portionenwahl->b_rezeptdrucken->click(); }, gezeigt),
+             QStringLiteral("Sommerdrink.pdf"));
+    QVERIFY(pdftext(gezeigt).contains(QStringLiteral("8 cl Rum")));
+    form->b_info_x->click();
+  }
+
+  // A long card: every recipe whole on one page, numbered pages.
+  void longCardsBreakBetweenRecipes() {
+    std::vector<catalogue::Kartenrezept> rezepte;
+    for (int i = 0; i < 60; ++i)
+      rezepte.push_back({"Drink " + std::to_string(i), {"4 cl Rum", "2 cl Saft"}, "Ende " + std::to_string(i) + "."});
+    const QString path = folder.filePath(QStringLiteral("lang.pdf"));
+    testsupport::RecordingProgress progress;
+    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, rezepte, &progress));
+    QCOMPARE(progress.shown.size(), rezepte.size());
+    QVERIFY(progress.shown.back() == 100 && progress.closed == 1);
+    const QStringList pages = pdftext(path).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    QVERIFY(pages.size() > 2);
+    for (int i = 0; i < 60; ++i) {
+      const QRegularExpression whole(QStringLiteral("Drink %1\\s[^D]*Ende %1\\.").arg(i));
+      QVERIFY2(
+          std::count_if(pages.begin(), pages.end(), [&](const QString& page) { return page.contains(whole); }) == 1,
+          qPrintable(whole.pattern()));
+    }
+    for (int page = 1; page <= pages.size(); ++page)
+      QVERIFY(pages[page - 1].contains(QStringLiteral("Seite %1 von %2").arg(page).arg(pages.size())));
+    QVERIFY(!ui::barkartepdf(folder.filePath(QStringLiteral("nicht/da.pdf")), {"Barkarte"}, rezepte, nullptr));
+  }
+
   void ratingGoesThroughThePopupAndTheDialog() {
     select("Zombie");
     const QModelIndex zombie = form->ListView_erg->currentIndex();
@@ -429,8 +549,8 @@ class MainUnitTest : public QObject {
     QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
-    QCOMPARE(form->PopupMenu_Liste->actions(),
-             (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1, form->Rezeptlschen1}));
+    QCOMPARE(form->PopupMenu_Liste->actions(), (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1,
+                                                                form->Rezeptlschen1, form->Rezeptdrucken1}));
     QCOMPARE(shown(*form->Wertungndern1), QString::fromUtf8("Wertung ändern"));
     form->PopupMenu_Liste->close();
 
