@@ -48,7 +48,10 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
       c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
       journal_(dbfolder()) {
-  for (TdbdynGrid* table : tables()) table->stagechanges(true);
+  for (TdbdynGrid* table : tables()) {
+    table->stagechanges(true);
+    table->warnwheninuse(false);  // the start-up says it once for all four
+  }
 }
 
 Catalogue::~Catalogue() = default;
@@ -135,6 +138,10 @@ void Catalogue::StarttimerTimer() {
   // An input/output error writing the status file leaves the tables unloaded
   // and the splash open, and the program running.
   if (!opened.outcome.orwarn()) return;
+  if (readonly() == ReadOnly::inuse)
+    platform::showinformation(std::string(
+        "Die Datenbank ist schon in einer anderen Kopie von Mixolino geöffnet. Diese Kopie kann sie nur lesen, "
+        "nicht ändern. Wird Mixolino nach dem Ende der anderen Kopie neu gestartet, kann wieder geändert werden."_cp));
   // The name order is worked out in the second the splash window shows in
   // any case, so that the first search after a start is as quick as the
   // ones after it.
@@ -311,7 +318,7 @@ void Catalogue::FormCloseQuery() {
 
 void Catalogue::DBreset1Click() {
   if (!maywrite().orwarn()) return;
-  if (!platform::askquestion("Sind Sie sicher?")) return;
+  if (!platform::askquestion("Sind Sie sicher?", platform::Vorgabe::nein)) return;
   // The deletion is on the disk before the next start truncates a table.
   if (platform::fileexists(statusfile()) &&
       (!platform::deletefile(statusfile()) || !platform::syncfolder(dbfolder()))) {

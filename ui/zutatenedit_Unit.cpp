@@ -51,7 +51,10 @@ int halfrounded(int length) { return static_cast<int>(std::nearbyint(length / 2.
 }  // namespace
 
 Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressPort& progress, QWidget* parent)
-    : QDialog(parent), progress_(progress), model_(std::make_unique<ZutateneditModel>(catalogue)) {
+    : QDialog(parent),
+      catalogue_(catalogue),
+      progress_(progress),
+      model_(std::make_unique<ZutateneditModel>(catalogue)) {
   setObjectName(QStringLiteral("zutatenedit"));
   setFont(programfont());
   resize(clientwidth, clientheight);
@@ -75,6 +78,12 @@ void Tzutatenedit::createfilter() {
   e_suchen->setMaxLength(255);
   Label_suchen->setBuddy(e_suchen);
   connect(e_suchen, &QLineEdit::textChanged, this, &Tzutatenedit::e_suchenChange);
+
+  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Änderungen können nicht gespeichert werden."_cp), this);
+  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
+  Label_nurlesen->setGeometry(262, 6, clientwidth - 262 - buttonmargin, 13);
+  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
+  Label_nurlesen->hide();
 }
 
 void Tzutatenedit::creategrid() {
@@ -123,7 +132,7 @@ void Tzutatenedit::createheaders() {
 }
 
 void Tzutatenedit::createbuttons() {
-  b_ok = new QPushButton(okglyph(), QStringLiteral("Speichern"), this);
+  b_ok = new QPushButton(okglyph(), QStringLiteral("&Speichern"), this);
   b_ok->setObjectName(QStringLiteral("b_ok"));
   b_ok->setGeometry(clientwidth - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
   b_ok->setAutoDefault(false);
@@ -166,6 +175,10 @@ void Tzutatenedit::anzeigen(bool extras) {
     e_suchen->clear();
   }
   gridmodel_->refill([this] { model_->fuellen(progress_); });
+  // A copy that only reads says so before anything is toggled.
+  const bool nurlesen = catalogue_.readonly() != catalogue::Catalogue::ReadOnly::no;
+  Label_nurlesen->setVisible(nurlesen);
+  b_ok->setEnabled(!nurlesen);
   setWindowTitle(toqt(model_->caption()));
   showselection();
   showpointer();
@@ -175,7 +188,7 @@ void Tzutatenedit::anzeigen(bool extras) {
 }
 
 void Tzutatenedit::reject() {
-  if (model_->geaendert()) {
+  if (model_->geaendert() && b_ok->isEnabled()) {
     switch (platform::askyesnocancel(std::string("Änderungen speichern?"_cp))) {
       case platform::Antwort::ja: b_okClick(); return;
       case platform::Antwort::nein: break;
