@@ -138,16 +138,16 @@ void Catalogue::StarttimerTimer() {
   // An input/output error writing the status file leaves the tables unloaded
   // and the splash open, and the program running.
   if (!opened.outcome.orwarn()) return;
-  if (readonly() == ReadOnly::inuse)
-    platform::showinformation(std::string(
-        "Die Datenbank ist schon in einer anderen Kopie von Mixolino geöffnet. Diese Kopie kann sie nur lesen, "
-        "nicht ändern. Wird Mixolino nach dem Ende der anderen Kopie neu gestartet, kann wieder geändert werden."_cp));
   // The name order is worked out in the second the splash window shows in
   // any case, so that the first search after a start is as quick as the
   // ones after it.
   namensordnung_.fuer(rezepte());
   waitforsplash(start);
   splash_.close();
+  if (readonly() == ReadOnly::inuse)
+    platform::showinformation(std::string(
+        "Die Datenbank ist schon in einer anderen Kopie von Mixolino geöffnet. Diese Kopie kann sie nur lesen, "
+        "nicht ändern. Wird Mixolino nach dem Ende der anderen Kopie neu gestartet, kann wieder geändert werden."_cp));
 }
 
 Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {

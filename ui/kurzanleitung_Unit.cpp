@@ -14,7 +14,7 @@ namespace ui {
 namespace {
 
 constexpr int fensterbreite = 600;
-constexpr int fensterhoehe = 520;
+constexpr int fensterhoehe = 640;
 
 const std::string_view kurzanleitung[] = {
     "Was Mixolino über die Programmbeschreibung hinaus kann"_cp,

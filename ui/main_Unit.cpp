@@ -606,6 +606,7 @@ void TMainform::rezeptgeaendert(const std::string& id) {
     const QModelIndex added = resultrows_->index(resultrows_->insertrow(*values), 0);
     ListView_erg->setCurrentIndex(added);
     ListView_erg->scrollTo(added);
+    ListView_erg->setFocus();  // Enter opens it
   }
   // The count follows the list; the search is not run again.
   label_suchinf->setText(toqt(std::to_string(resultrows_->rowCount()) + " Suchergebnisse"));

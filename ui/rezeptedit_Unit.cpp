@@ -73,6 +73,10 @@ class ZeilenDelegate : public QStyledItemDelegate {
       completer->setFilterMode(Qt::MatchContains);  // "Minze" offers "Frische Minze" too
       completer->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
       edit->setCompleter(completer);
+      // The field takes the name picked even when the completion was opened
+      // for it (after "Neu anlegen?"), not by typing: the field connects
+      // itself only when it gains the focus.
+      connect(completer, qOverload<const QString&>(&QCompleter::activated), edit, &QLineEdit::setText);
     }
     return edit;
   }

@@ -78,12 +78,6 @@ void Tzutatenedit::createfilter() {
   e_suchen->setMaxLength(255);
   Label_suchen->setBuddy(e_suchen);
   connect(e_suchen, &QLineEdit::textChanged, this, &Tzutatenedit::e_suchenChange);
-
-  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Änderungen können nicht gespeichert werden."_cp), this);
-  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
-  Label_nurlesen->setGeometry(262, 6, clientwidth - 262 - buttonmargin, 13);
-  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
-  Label_nurlesen->hide();
 }
 
 void Tzutatenedit::creategrid() {
@@ -145,6 +139,16 @@ void Tzutatenedit::createbuttons() {
   b_zusatz->setAutoDefault(false);
   b_zusatz->hide();
   anchors_->add(b_zusatz, Anchors::left | Anchors::bottom);
+
+  // Between the two buttons, beside the "Speichern" it explains.
+  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Speichern ist nicht möglich."_cp), this);
+  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
+  Label_nurlesen->setGeometry(buttonwidth + 4 * buttonmargin, buttontop,
+                              clientwidth - 2 * buttonwidth - 8 * buttonmargin, buttonheight);
+  Label_nurlesen->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
+  Label_nurlesen->hide();
+  anchors_->add(Label_nurlesen, Anchors::left | Anchors::right | Anchors::bottom);
   connect(b_zusatz, &QPushButton::clicked, this, &Tzutatenedit::b_zusatzClick);
 
   PopupMenu_zusatz = new QMenu(this);
