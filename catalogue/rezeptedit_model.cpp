@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
-#include "catalogue/rezeptfragen.h"
 
 #include "catalogue/anzeigetexte.h"
 #include "catalogue/import.h"

@@ -63,6 +63,7 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
   creategrid();
   createheaders();
   createbuttons();
+  createnurlesen();
   createactions();
 }
 
@@ -139,16 +140,6 @@ void Tzutatenedit::createbuttons() {
   b_zusatz->setAutoDefault(false);
   b_zusatz->hide();
   anchors_->add(b_zusatz, Anchors::left | Anchors::bottom);
-
-  // Between the two buttons, beside the "Speichern" it explains.
-  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Speichern ist nicht möglich."_cp), this);
-  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
-  Label_nurlesen->setGeometry(buttonwidth + 4 * buttonmargin, buttontop,
-                              clientwidth - 2 * buttonwidth - 8 * buttonmargin, buttonheight);
-  Label_nurlesen->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
-  Label_nurlesen->hide();
-  anchors_->add(Label_nurlesen, Anchors::left | Anchors::right | Anchors::bottom);
   connect(b_zusatz, &QPushButton::clicked, this, &Tzutatenedit::b_zusatzClick);
 
   PopupMenu_zusatz = new QMenu(this);
@@ -159,6 +150,19 @@ void Tzutatenedit::createbuttons() {
   zutataufloesen->setObjectName(QStringLiteral("zutataufloesen"));
   connect(Zutatumbenennen1, &QAction::triggered, this, &Tzutatenedit::Zutatumbenennen1Click);
   connect(zutataufloesen, &QAction::triggered, this, &Tzutatenedit::zutataufloesenClick);
+}
+
+// Shown between the two buttons, beside the "Speichern" it explains, while
+// the catalogue can only be read.
+void Tzutatenedit::createnurlesen() {
+  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Speichern ist nicht möglich."_cp), this);
+  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
+  Label_nurlesen->setGeometry(buttonwidth + 4 * buttonmargin, buttontop,
+                              clientwidth - 2 * buttonwidth - 8 * buttonmargin, buttonheight);
+  Label_nurlesen->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
+  Label_nurlesen->hide();
+  anchors_->add(Label_nurlesen, Anchors::left | Anchors::right | Anchors::bottom);
 }
 
 void Tzutatenedit::createactions() {

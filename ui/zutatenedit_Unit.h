@@ -78,6 +78,7 @@ class Tzutatenedit : public QDialog {
   void creategrid();
   void createheaders();
   void createbuttons();
+  void createnurlesen();
   void createactions();
   void showselection();
   void showpointer();
