@@ -227,6 +227,7 @@ std::optional<std::string> Trezeptedit::anzeigen(const std::string& id) {
   }
   static_cast<ZeilenDelegate*>(zutatengrid->itemDelegate())->setlists(model_->zutatennamen(), model_->einheiten());
   setWindowTitle(id.empty() ? QStringLiteral("Neues Rezept") : QStringLiteral("Rezept bearbeiten"));
+  zutatengrid->setCurrentIndex(QModelIndex());  // each recipe is entered from its first quantity on
   showrecipe();
   e_name->setFocus();
   centreonscreen(*this);
