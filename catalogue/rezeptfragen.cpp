@@ -1,7 +1,9 @@
 #include "catalogue/rezeptfragen.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "catalogue/import.h"
 #include "catalogue/tables.h"
