@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/rezeptfragen.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -99,7 +100,14 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
   const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));
   if (text.empty()) return lines;
   lines.emplace_back();
-  for (std::string& line : umbrechen(text, zubereitungsbreite)) lines.push_back(std::move(line));
+  // Each line of the preparation wrapped on its own; "¶" ends one.
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(zeilenumbruch, start), text.size());
+    std::vector<std::string> wrapped = umbrechen(text.substr(start, end - start), zubereitungsbreite);
+    if (wrapped.empty()) wrapped.emplace_back();
+    for (std::string& line : wrapped) lines.push_back(std::move(line));
+    start = end + 1;
+  }
   return lines;
 }
 

@@ -34,6 +34,7 @@ namespace ui {
 class Teinkaufstippsform;
 class Tbarkarteform;
 class Portionenwahl;
+class Tkurzanleitung;
 class Tfortschrittform;
 class Tsplashform;
 class TMemoform;
@@ -124,6 +125,7 @@ class TMainform : public QMainWindow,
   QAction* Einheiten1 = nullptr;
   QAction* N1 = nullptr;
   QAction* Programmbeschreibung1 = nullptr;
+  QAction* Kurzanleitung1 = nullptr;
   QAction* ber1 = nullptr;
   QMenu* PopupMenu_Liste = nullptr;
   QAction* Wertungndern1 = nullptr;
@@ -169,6 +171,7 @@ class TMainform : public QMainWindow,
   void Datenbanksichern1Click();
   void Einheiten1Click();
   void Programmbeschreibung1Click();
+  void Kurzanleitung1Click();
   void ber1Click();
   void StarttimerTimer();
 
@@ -205,6 +208,8 @@ class TMainform : public QMainWindow,
   QModelIndex selectedrow() const;  // invalid when no row is selected
   // Fills and shows the info box with the recipe; false when it has no lines.
   bool zeigeinfo(const std::string& id);
+  // GB_info and infomemo as large as the recipe shown needs, within the list.
+  void placeinfobox();
   // After a recipe was saved or deleted: its row in the list and the info
   // box showing it follow at once.
   void rezeptgeaendert(const std::string& id);
@@ -219,9 +224,11 @@ class TMainform : public QMainWindow,
   ResultlistModel* resultrows_ = nullptr;
   Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
   Tbarkarteform* barkarteform_ = nullptr;            // made when first used
+  Tkurzanleitung* kurzanleitung_ = nullptr;          // made when first opened
   bool closed_ = false;
-  std::string infoid_;    // the recipe the info box shows
-  QString importfolder_;  // of the last import's file in this run
+  bool versetzt_ = false;  // moved aside from another copy's window
+  std::string infoid_;     // the recipe the info box shows
+  QString importfolder_;   // of the last import's file in this run
 };
 
 }  // namespace ui

@@ -1,9 +1,11 @@
 // The main window with the real dialogs over a catalogue in a temp folder:
 // start-up, import through the open-file dialog, search settings, the result
 // list, the info box, the rating, the menus and shortcuts, and the close.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -39,6 +41,7 @@
 #include "ui/barkarte_Unit.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
+#include "ui/infogeometrie.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
 #include "ui/portionen_Unit.h"
@@ -269,7 +272,7 @@ class MainUnitTest : public QObject {
                           QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
                           QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Barkarte erstellen…"),
                           QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
-                          "Programmbeschreibung", QString::fromUtf8("Über")}));
+                          "Programmbeschreibung", "Kurzanleitung", QString::fromUtf8("Über")}));
     QCOMPARE(names.mid(3, 4),
              (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
@@ -602,6 +605,7 @@ class MainUnitTest : public QObject {
     QCOMPARE(messages.texts(testsupport::Message::Kind::yesnocancel),
              std::vector<std::string>(2, std::string("Änderungen speichern?"_cp)));
 
+    bool added = false;
     ModalAnswer create([&](QWidget* modal) {
       if (modal != rezeptedit.get()) return false;
       rezeptedit->e_name->setText(QStringLiteral("Daiquiri"));
@@ -611,14 +615,21 @@ class MainUnitTest : public QObject {
       rezeptedit->b_speichern->click();  // refused: the line has no ingredient
       stayed = rezeptedit->isVisible();
       rezeptedit->zutatengrid->item(1, 2)->setText(QStringLiteral("Zitronensaft"));
+      // Tab in the last cell adds a line; left empty, it is not saved.
+      rezeptedit->zutatengrid->setCurrentCell(1, 2);
+      QTest::keyClick(rezeptedit->zutatengrid, Qt::Key_Tab);
+      added = rezeptedit->zutatengrid->rowCount() == 3 && rezeptedit->zutatengrid->currentRow() == 2;
       rezeptedit->b_speichern->click();
       return true;
     });
     form->NeuesRezept1->trigger();
-    QVERIFY(create.done && stayed);
+    QVERIFY(create.done && stayed && added);
     QCOMPARE(messages.warnings(), std::vector<std::string>{"Zutatenzeile 2: Bitte geben Sie eine Zutat an."});
-    search();
-    select("Daiquiri");
+    // The list follows without a search: the new row selected, the count one more.
+    QCOMPARE(cell(form->ListView_erg->currentIndex(), 0), QStringLiteral("Daiquiri"));
+    QCOMPARE(column(*form->ListView_erg, 0),
+             (QStringList{"Apfelschorle", "Daiquiri", "Leer", "Sommerdrink", "Zombie"}));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("5 Suchergebnisse"));
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     QCOMPARE(lines(*form->infomemo),
              (QStringList{viewline("Rum", true, false), viewline("2  Zitronensaft", false, false)}));
@@ -644,8 +655,95 @@ class MainUnitTest : public QObject {
     QCOMPARE(messages.questions(),
              std::vector<std::string>{std::string("Soll das Rezept „Daiquiri Natural“ gelöscht werden?"_cp)});
     QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
     QVERIFY(!form->GB_info->isVisible());
     messages.clear();
+  }
+
+  // "Nein" to a new ingredient goes back to its line, the completion open.
+  void anUnknownIngredientIsAskedForAndNeinGoesBackToItsLine() {
+    QPoint cellat;
+    bool completing = false;
+    messages.answers = {false};
+    ModalAnswer typo([&](QWidget* modal) {
+      if (modal != rezeptedit.get()) return false;
+      rezeptedit->e_name->setText(QStringLiteral("Kräutertraum"));
+      rezeptedit->zutatengrid->item(0, 2)->setText(QStringLiteral("Kräuter"));
+      rezeptedit->b_speichern->click();
+      cellat = {rezeptedit->zutatengrid->currentColumn(), rezeptedit->zutatengrid->currentRow()};
+      auto* edit = rezeptedit->zutatengrid->viewport()->findChild<QLineEdit*>();
+      completing = edit != nullptr && edit->completer()->popup()->isVisible();
+      rezeptedit->b_abbrechen->click();  // "Änderungen speichern?": "Nein"
+      return true;
+    });
+    form->NeuesRezept1->trigger();
+    QVERIFY(typo.done);
+    QCOMPARE(messages.questions(),
+             std::vector<std::string>{std::string(
+                 "Die Zutat „Kräuter“ gibt es noch nicht. Neu anlegen?\n\nÄhnliche Zutaten: „Kräuterlikör“"_cp)});
+    QCOMPARE(cellat, QPoint(2, 0));
+    QVERIFY(completing);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
+    messages.clear();
+  }
+
+  // The box keeps its place for a recipe that fits and reaches the list's
+  // bottom for a longer one; a larger window gives it more room both ways.
+  void infoBoxFitsTheRecipe() {
+    const QRect box(32, 128, 489, 193);
+    const QRect kopf(8, 16, 473, 24);
+    const QRect memo(8, 40, 473, 145);
+    const QRect liste(4, 96, 549, 246);
+    const QSize rand(20, 20);
+    QCOMPARE(ui::infogeometrie({453, 125}, rand, 24, liste, {}), (ui::Infogeometrie{box, kopf, memo}));
+    QCOMPARE(ui::infogeometrie({100, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
+             (ui::Infogeometrie{box, kopf, memo}));
+    QCOMPARE(ui::infogeometrie({100, 126}, rand, 24, liste, {}),
+             (ui::Infogeometrie{{32, 128, 489, 214}, kopf, {8, 40, 473, 166}}));
+    QCOMPARE(ui::infogeometrie({454, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
+             (ui::Infogeometrie{{32, 128, 789, 414}, {8, 16, 773, 24}, {8, 40, 773, 366}}));
+    QCOMPARE(ui::infogeometrie({100, 400}, rand, 24, liste.adjusted(0, 0, -100, -100), {-100, -100}),
+             (ui::Infogeometrie{box, kopf, memo}));
+    QCOMPARE(ui::infogeometrie({453, 149}, rand, 0, liste, {}),
+             (ui::Infogeometrie{box, {8, 16, 473, 0}, {8, 16, 473, 169}}));
+
+    std::vector<std::string> zubereitung{"2", std::string(20, 'x')};
+    for (int i = 0; i < 14; ++i) zubereitung[1] += " Zeile\xB6";  // after "Zombie"'s two lines: 17 in all
+    QVERIFY(form->catalogue().c_zubereitungen().addrow(zubereitung) && form->catalogue().flush());
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(form->GB_info->geometry(), box);
+    QCOMPARE(form->infomemo->geometry(), memo);
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 128, 489, 214));
+    QCOMPARE(form->b_info_x->geometry(), QRect(472, 0, 17, 17));
+    const QSize before = form->size();
+    form->resize(before + QSize(300, 200));
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 128, 789, 414));
+    QCOMPARE(form->b_info_x->x(), 772);
+    QCOMPARE(form->infomemo->verticalScrollBar()->maximum(), 0);  // the whole recipe in view
+    form->resize(before);
+    form->b_info_x->click();
+  }
+
+  // The guide to the commands beyond the description, in a titled window.
+  void kurzanleitungShowsTheGuide() {
+    QString title;
+    QString text;
+    ModalAnswer answer([&](QWidget* modal) {
+      auto* memo = modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+      if (modal->objectName() != QStringLiteral("kurzanleitung") || memo == nullptr) return false;
+      title = modal->windowTitle();
+      text = memo->toPlainText();
+      return modal->close();
+    });
+    form->Kurzanleitung1->trigger();
+    QVERIFY(answer.done);
+    QCOMPARE(title, QStringLiteral("Kurzanleitung"));
+    for (const char* section : {"Erster Start", "Eigene Rezepte", "Export", "Sichern und Wiederherstellen",
+                                "Einkaufstipps", "Ersatz", "Gläser, Einheit und Barkarte"})
+      QVERIFY2(text.contains(QLatin1Char('\n') + QString::fromUtf8(section) + QLatin1Char('\n')), section);
   }
 
   // Alt+Z, E: the tips in a window of their own, in the info box's font,
@@ -686,12 +784,12 @@ class MainUnitTest : public QObject {
     setflag("Wasser", 2);
     view();
     // Apfelsaft and Kräuterlikör tie in the plan: the name decides.
-    QCOMPARE(shown,
-             (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
-                          QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
-                          "Zwei Zutaten zusammen:", QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"),
-                          "    Apfelschorle, Zombie", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "",
-                          "Einkaufsplan", "1. Apfelsaft: +1 (1)", QString::fromUtf8("2. Kräuterlikör: +1 (2)")}));
+    QCOMPARE(shown, (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
+                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
+                                 "Zwei Zutaten zusammen:", QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"),
+                                 "    Apfelschorle, Zombie", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "",
+                                 "Einkaufsplan", "1. Apfelsaft: +1 neues Rezept (zusammen 1)",
+                                 QString::fromUtf8("2. Kräuterlikör: +1 neues Rezept (zusammen 2)")}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
     QVERIFY(ui::toqt(ui::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2])
                 .startsWith(QString::fromUtf8("Noch sind keine Rezepte vorhanden: im Menü \"Debug\"")));
