@@ -497,6 +497,8 @@ class MainUnitTest : public QObject {
     select("Sommerdrink");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     form->portionenwahl->e_glaeser->setValue(2);
+    std::vector<std::string> zweizeilig{"3", "umr\xFChren\xB6kalt servieren"};  // Apfelschorle's
+    QVERIFY(form->catalogue().c_zubereitungen().addrow(zweizeilig) && form->catalogue().flush());
     const QString karte = folder.filePath(QStringLiteral("karte.pdf"));
     QCOMPARE(savepdf([this] { form->Barkarteerstellen1->trigger(); }, karte), QStringLiteral("Barkarte.pdf"));
     const QString text = pdftext(karte);
@@ -504,6 +506,7 @@ class MainUnitTest : public QObject {
          {"Barkarte", "4 Rezepte", "Mengen für 2 Gläser in cl", "Apfelschorle", "20 cl Apfelsaft", "Leer",
           "Sommerdrink", "8 cl Rum", "auf Eis", "Zombie", "4 cl Kräuterlikör", "Seite 1 von 1"})
       QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
+    QVERIFY(text.contains(QRegularExpression(QString::fromUtf8("umrühren *\n *kalt servieren"))));
     QCOMPARE(text.count(QLatin1Char('\f')), 1);
     QVERIFY(text.indexOf("Apfelschorle") < text.indexOf("Leer") &&
             text.indexOf("Sommerdrink") < text.indexOf("Zombie"));
