@@ -21,8 +21,8 @@ struct Infogeometrie {
 // controls above the text field, taken from its room; liste: the result list in
 // the client area; groesser: how much larger the client area is than at the
 // start (negative when smaller). A recipe that fits keeps the box as it has
-// always been; a longer one makes it reach down to the list's bottom edge
-// and grow across by as much as the window has grown.
+// always been; a longer one makes it cover the list from its top to its
+// bottom edge and grow across by as much as the window has grown.
 Infogeometrie infogeometrie(QSize text, QSize rand, int kopfhoehe, QRect liste, QSize groesser);
 
 }  // namespace ui

@@ -690,8 +690,8 @@ class MainUnitTest : public QObject {
     messages.clear();
   }
 
-  // The box keeps its place for a recipe that fits and reaches the list's
-  // bottom for a longer one; a larger window gives it more room both ways.
+  // The box keeps its place for a recipe that fits and covers the whole list
+  // for a longer one; a larger window gives it more room both ways.
   void infoBoxFitsTheRecipe() {
     const QRect box(32, 128, 489, 193);
     const QRect kopf(8, 16, 473, 24);
@@ -702,9 +702,9 @@ class MainUnitTest : public QObject {
     QCOMPARE(ui::infogeometrie({100, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
              (ui::Infogeometrie{box, kopf, memo}));
     QCOMPARE(ui::infogeometrie({100, 126}, rand, 24, liste, {}),
-             (ui::Infogeometrie{{32, 128, 489, 214}, kopf, {8, 40, 473, 166}}));
+             (ui::Infogeometrie{{32, 96, 489, 246}, kopf, {8, 40, 473, 198}}));
     QCOMPARE(ui::infogeometrie({454, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
-             (ui::Infogeometrie{{32, 128, 789, 414}, {8, 16, 773, 24}, {8, 40, 773, 366}}));
+             (ui::Infogeometrie{{32, 96, 789, 446}, {8, 16, 773, 24}, {8, 40, 773, 398}}));
     QCOMPARE(ui::infogeometrie({100, 400}, rand, 24, liste.adjusted(0, 0, -100, -100), {-100, -100}),
              (ui::Infogeometrie{box, kopf, memo}));
     QCOMPARE(ui::infogeometrie({453, 149}, rand, 0, liste, {}),
@@ -719,11 +719,11 @@ class MainUnitTest : public QObject {
     QCOMPARE(form->infomemo->geometry(), memo);
     select("Zombie");
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
-    QCOMPARE(form->GB_info->geometry(), QRect(32, 128, 489, 214));
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 96, 489, 246));
     QCOMPARE(form->b_info_x->geometry(), QRect(472, 0, 17, 17));
     const QSize before = form->size();
     form->resize(before + QSize(300, 200));
-    QCOMPARE(form->GB_info->geometry(), QRect(32, 128, 789, 414));
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 96, 789, 446));
     QCOMPARE(form->b_info_x->x(), 772);
     QCOMPARE(form->infomemo->verticalScrollBar()->maximum(), 0);  // the whole recipe in view
     form->resize(before);
