@@ -14,7 +14,7 @@ class Probe : public platform::MessagePort {
  public:
   void warning(const std::string&) override { ++warnings; }
   void information(const std::string&) override {}
-  bool question(const std::string&) override { return false; }
+  bool question(const std::string&, platform::Vorgabe) override { return false; }
   platform::Antwort yesnocancel(const std::string&) override { return platform::Antwort::abbrechen; }
   bool inputbox(const std::string&, const std::string&, std::string&) override { return false; }
   int warnings = 0;
@@ -70,9 +70,10 @@ bool Datenbankwiederherstellen1Click(Catalogue& catalogue, ExportPort& dialogs) 
   if (!folder) return false;
   std::vector<std::string> contents;
   if (!pruefesicherung(*folder, contents).orwarn()) return false;
-  if (!platform::askquestiondefaultno("Die Datenbank wird durch die Sicherung in " + *folder +
-                                      std::string(" ersetzt; was seitdem geändert wurde, geht verloren. Soll sie "
-                                                  "wiederhergestellt werden?"_cp)))
+  if (!platform::askquestion("Die Datenbank wird durch die Sicherung in " + *folder +
+                                 std::string(" ersetzt; was seitdem geändert wurde, geht verloren. Soll sie "
+                                             "wiederhergestellt werden?"_cp),
+                             platform::Vorgabe::nein))
     return false;
   if (const Outcome replaced = catalogue.replacetables(contents); !replaced) {
     platform::showwarning("Fehler beim Wiederherstellen der Datenbank aus " + *folder + "!\n\r" + replaced.failure);

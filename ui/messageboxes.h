@@ -12,13 +12,9 @@ class QtMessages : public platform::MessagePort {
  public:
   void warning(const std::string& text) override;
   void information(const std::string& text) override;
-  bool question(const std::string& text) override;
-  bool questiondefaultno(const std::string& text) override;
+  bool question(const std::string& text, platform::Vorgabe vorgabe) override;
   platform::Antwort yesnocancel(const std::string& text) override;
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override;
-
- private:
-  static bool asked(const std::string& text, bool defaultno);
 };
 
 // The longest text the input box takes.
