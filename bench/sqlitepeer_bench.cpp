@@ -34,7 +34,9 @@ namespace {
 constexpr int importrounds = 3;
 constexpr int rounds = 5;
 constexpr int ratingchanges = 100;
-constexpr int generatedingredients = 3000;
+// As the click benchmarks: ingredients used as skewed as in the sample.
+constexpr int generatedingredients = 1750;
+constexpr double generatedskew = 1.1;
 
 class FixedRating : public catalogue::RatingPort {
  public:
@@ -214,7 +216,7 @@ void printtable(int recipes, double tablemb, double sqlitemb, const std::vector<
 void measure(int recipes, const std::string& scratch) {
   const std::string folder = scratch + std::to_string(recipes) + "/";
   std::filesystem::create_directories(folder);
-  const std::string text = testsupport::generaterecipes(recipes, generatedingredients, 1).text;
+  const std::string text = testsupport::generaterecipes(recipes, generatedingredients, 1, generatedskew).text;
   const std::string importfile = folder + "import.txt";
   testsupport::writefile(importfile, text);
   const std::string program = folder + "mixolino/";
