@@ -69,4 +69,14 @@ const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
   return ordnung_;
 }
 
+const std::vector<int32_t>& Namensordnung::raenge(Rezeptetabelle c_rezepte) {
+  if (rangstand_ == c_rezepte->changestamp() && rangstand_ != 0) return raenge_;
+  const std::vector<int32_t>& ordnung = fuer(c_rezepte);
+  raenge_.resize(ordnung.size());
+  for (std::size_t i = 0; i < ordnung.size(); ++i)
+    raenge_[static_cast<std::size_t>(ordnung[i])] = static_cast<int32_t>(i);
+  rangstand_ = c_rezepte->changestamp();
+  return raenge_;
+}
+
 }  // namespace catalogue

@@ -132,4 +132,26 @@ TEST_F(EinkaufstippsTest, TwentyPairsAtMostTheMostRecipesFirstThenByName) {
   EXPECT_TRUE(tipps.plan.empty());  // no single purchase completes a recipe
 }
 
+// A long tip names its first recipes by name and counts the rest; the
+// whole list, in name order, comes when asked for.
+TEST_F(EinkaufstippsTest, ALongTipNamesItsFirstRecipesAndListsAllOnDemand) {
+  Rows links;
+  Rows rezepte;
+  std::vector<std::string> namen;
+  for (int i = 13; i >= 1; --i) {  // the table holds them against their name order
+    const std::string id = std::to_string(i);
+    for (const auto& row : lines(id, {"1", "2"})) links.push_back(row);
+    rezepte.push_back({id, packed({"Drink " + std::string(i < 10 ? "0" : "") + id})});
+    namen.insert(namen.begin(), "Drink " + std::string(i < 10 ? "0" : "") + id);
+  }
+  load({{"1", packed({"Rum", "1"})}, {"2", packed({"Cola", "0"})}}, links, rezepte);
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  const std::vector<std::string> erste(namen.begin(), namen.begin() + catalogue::gezeigterezepte);
+  EXPECT_EQ(tipps.eine, (std::vector<Einkaufstipp>{{{"Cola"}, erste, 3}}));
+  std::vector<std::string> alle;
+  for (const int32_t row : catalogue::allerezepte(*catalogue, tipps, 0))
+    alle.emplace_back(catalogue::leserezept(catalogue->rezepte(), row).name());
+  EXPECT_EQ(alle, namen);
+}
+
 }  // namespace
