@@ -69,7 +69,7 @@ void Rezeptfakten::verfuegbarkeit() {
 // group: counted first, then placed.
 void Rezeptfakten::ladezeilen(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten) {
   const int32_t n = c_rezeptezutaten->getrowcount();
-  Idslots gruppen(n);
+  Idslots gruppen(c_rezepte->getrowcount());  // recipe ids lie below about twice the recipes
   std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
   std::vector<int32_t> slots(static_cast<std::size_t>(n));
   std::vector<int32_t> anzahl;
