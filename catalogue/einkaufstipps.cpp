@@ -54,6 +54,8 @@ class Zutaten {
 
 // What the lines of one recipe leave missing: the first planschritte
 // distinct missing ingredients, and how many there are, counted up to one more.
+// A missing line is completed by buying its own ingredient; this is the one
+// place that says which purchase completes a line.
 struct Fehlend {
   static constexpr int32_t gemerkt = static_cast<int32_t>(planschritte);
   static_assert(Rezeptfakten::grenze == gemerkt + 1);
