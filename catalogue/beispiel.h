@@ -14,8 +14,9 @@ inline constexpr const char* beispielrezepte = "rezepte.txt";
 inline constexpr const char* beispielalkoholisch = "alkoholisch.txt";
 
 // Asks whether to load the sample; on "Ja" imports it as the import does
-// (with its boxes) and marks the listed ingredients as alcoholic.
-void beispielanbieten(Catalogue& catalogue, const std::string& datafolder);
+// (with its boxes) and marks the listed ingredients as alcoholic. True when
+// it was loaded, false when it was not asked for.
+bool beispielanbieten(Catalogue& catalogue, const std::string& datafolder);
 
 // Marks every ingredient named in the list file (Windows-1252, compared with
 // ASCII case folded, as the import compares names) as alcoholic.

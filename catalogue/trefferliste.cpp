@@ -34,4 +34,11 @@ void Trefferliste::entfernen(std::size_t row) {
   folge_.erase(folge_.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
+void Trefferliste::einfuegen(std::size_t row, ResultRow values) {
+  const auto nummer = static_cast<int32_t>(eintraege_.size());
+  eintraege_.emplace_back();  // its texts are the ones set
+  gesetzt_[nummer] = std::move(values);
+  folge_.insert(folge_.begin() + static_cast<std::ptrdiff_t>(row), nummer);
+}
+
 }  // namespace catalogue

@@ -39,6 +39,8 @@ class Trefferliste {
   // A row's new texts, as the recipe window's save leaves the recipe.
   void setzen(std::size_t row, ResultRow values);
   void entfernen(std::size_t row);
+  // A row added before the given one, as the recipe window adds a recipe.
+  void einfuegen(std::size_t row, ResultRow values);
 
  private:
   struct Eintrag {

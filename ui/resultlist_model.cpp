@@ -1,6 +1,7 @@
 #include "ui/resultlist_model.h"
 
 #include "platform/codepage.h"
+#include "platform/collation.h"
 #include "ui/qtext.h"
 
 namespace ui {
@@ -36,6 +37,23 @@ void ResultlistModel::removerow(int row) {
   beginRemoveRows({}, row, row);
   rows_.entfernen(static_cast<std::size_t>(row));
   endRemoveRows();
+}
+
+int ResultlistModel::insertrow(catalogue::ResultRow values) {
+  int row = 0;
+  for (int count = rowCount(); count > 0;) {  // the first row whose name comes after it
+    const int half = count / 2;
+    if (platform::comparenames(rows_.zeile(static_cast<std::size_t>(row + half)).caption, values.caption) <= 0) {
+      row += half + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  beginInsertRows({}, row, row);
+  rows_.einfuegen(static_cast<std::size_t>(row), std::move(values));
+  endInsertRows();
+  return row;
 }
 
 int ResultlistModel::rowCount(const QModelIndex& parent) const {

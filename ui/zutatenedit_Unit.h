@@ -51,7 +51,8 @@ class Tzutatenedit : public QDialog {
   // headers, so both stay in place while the data scrolls. The corner above
   // the names is the name column's header cell.
   QLabel* Label_suchen = nullptr;
-  QLineEdit* e_suchen = nullptr;  // shows only the rows whose name contains its text
+  QLineEdit* e_suchen = nullptr;     // shows only the rows whose name contains its text
+  QLabel* Label_nurlesen = nullptr;  // shown while the catalogue can only be read
   QTableView* zutatengrid = nullptr;
   QPushButton* b_ok = nullptr;
   QPushButton* b_zusatz = nullptr;
@@ -77,6 +78,7 @@ class Tzutatenedit : public QDialog {
   void creategrid();
   void createheaders();
   void createbuttons();
+  void createnurlesen();
   void createactions();
   void showselection();
   void showpointer();
@@ -86,6 +88,7 @@ class Tzutatenedit : public QDialog {
   int gridx(QObject* watched, int x) const;
   void paintcorner();
 
+  catalogue::Catalogue& catalogue_;
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
   ZutatengridModel* gridmodel_ = nullptr;
