@@ -239,12 +239,13 @@ Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_re
   Gruppen eine;
   Gruppen paare;
   std::vector<Fehlend> offen;
+  std::vector<int32_t> mixbare;
   for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     if (!fakten.hatzeilen(row)) continue;
     tipps.keinerezepte = false;
     const int32_t fehlend = fakten.fehlend(row);
     if (fakten.unkaeuflich(row)) continue;
-    if (fehlend == 0) ++tipps.mixbar;
+    if (fehlend == 0) mixbare.push_back(row);
     if (fehlend == 0 || fehlend > Fehlend::gemerkt) continue;
     const Fehlend f(fakten.zeilen(row), zutaten, fehlend);
     if (fehlend == 1) eine.dazu(f.zutaten[0], -1, row);
@@ -258,6 +259,8 @@ Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_re
   for (Gruppe& g : bestepaare(einzeln, paare, zutaten))
     tipps.paare.push_back(tipp(std::move(g), zutaten, c_rezepte, rang, tipps.rezeptzeilen));
   tipps.plan = einkaufsplan(std::move(offen), zutaten);
+  tipps.mixbar = static_cast<int64_t>(mixbare.size());
+  tipps.rezeptzeilen.push_back(std::move(mixbare));
   return tipps;
 }
 

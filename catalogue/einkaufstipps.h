@@ -45,8 +45,9 @@ struct Einkaufstipps {
   // recipes given those before it; the plan ends early when no purchase
   // completes anything more.
   std::vector<Einkaufsschritt> plan;
-  // All recipes of each tip, those of eine first, then those of paare, as
-  // rows of c_rezepte in no particular order (allerezepte orders them).
+  // All recipes of each tip, those of eine first, then those of paare, and
+  // last the mixable ones, as rows of c_rezepte in no particular order
+  // (allerezepte orders them).
   std::vector<std::vector<int32_t>> rezeptzeilen;
 };
 
@@ -71,7 +72,8 @@ Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_re
                             Namensordnung& namensordnung, Rezeptfakten& fakten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);
 
-// Every recipe of a tip (counted over eine, then paare) as rows of c_rezepte
+// Every recipe of a tip (counted over eine, then paare, then the mixable
+// ones) as rows of c_rezepte
 // in the result list's name order, while the tables are as the tips found them.
 std::vector<int32_t> allerezepte(const Catalogue& catalogue, const Einkaufstipps& tipps, std::size_t tipp);
 

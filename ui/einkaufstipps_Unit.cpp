@@ -7,7 +7,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -107,14 +109,13 @@ bool Teinkaufstippsform::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
+// The list's title is the tip's first line.
 void Teinkaufstippsform::zeigealle(int32_t tipp) {
   const auto k = static_cast<std::size_t>(tipp);
-  const catalogue::Einkaufstipp& t = k < tipps_.eine.size() ? tipps_.eine[k] : tipps_.paare[k - tipps_.eine.size()];
+  const auto erste = std::find(tippnummern_.begin(), tippnummern_.end(), tipp) - tippnummern_.begin();
   QDialog liste(this);
   liste.setObjectName(QStringLiteral("tipprezepteform"));
-  std::string titel;
-  for (const std::string& name : t.zutaten) titel += (titel.empty() ? "" : " + ") + name;
-  liste.setWindowTitle(toqt(titel));
+  liste.setWindowTitle(Memo->document()->findBlockByNumber(static_cast<int>(erste)).text());
   liste.resize(minwidth / 2, minheight);
   auto* view = new QListView(&liste);
   view->setObjectName(QStringLiteral("ListView_rezepte"));

@@ -118,14 +118,16 @@ std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tip
   zeilen.push_back(tipps.mixbar == 1 ? std::string("Aus den verfügbaren Zutaten lässt sich 1 Rezept mixen."_cp)
                                      : std::string("Aus den verfügbaren Zutaten lassen sich "_cp) +
                                            std::to_string(tipps.mixbar) + " Rezepte mixen.");
+  // The first line stands for the mixable recipes, numbered after the tips.
+  if (tipps.mixbar > 0) nummern.push_back(static_cast<int32_t>(tipps.eine.size() + tipps.paare.size()));
   if (tipps.keinerezepte || tipps.nichtsverfuegbar) {
     hinweis(tipps, breite, zeilen);
-    return zeilen;
+  } else {
+    block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen, 0, nummern);
+    block(tipps.paare, "Zwei Zutaten zusammen:", "Kein Paar von Zutaten bringt mehr als eine allein.", breite, zeilen,
+          static_cast<int32_t>(tipps.eine.size()), nummern);
+    planblock(tipps.plan, zeilen);
   }
-  block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen, 0, nummern);
-  block(tipps.paare, "Zwei Zutaten zusammen:", "Kein Paar von Zutaten bringt mehr als eine allein.", breite, zeilen,
-        static_cast<int32_t>(tipps.eine.size()), nummern);
-  planblock(tipps.plan, zeilen);
   nummern.resize(zeilen.size(), -1);
   if (tippnummern != nullptr) *tippnummern = std::move(nummern);
   return zeilen;

@@ -16,7 +16,8 @@ namespace ui {
 // recipes, wrapped to lines of at most breite characters with an indent, and
 // the plan of the next purchases. A tip shows its first recipes and how
 // many more there are; tippnummern, when given, gets for each line the
-// number of the tip it belongs to (over eine, then paare), or -1.
+// number of the tip it belongs to (over eine, then paare; the first line
+// that of the mixable recipes), or -1.
 std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite,
                                              std::vector<int32_t>* tippnummern = nullptr);
 

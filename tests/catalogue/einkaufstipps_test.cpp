@@ -75,6 +75,10 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   // Cola completes 3; then Soda completes Highball and Soda Cola; then Minze
   // completes Minzwasser, Mojito and Zuviel; nothing is left to complete.
   EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Cola", 3, 3}, {"Soda", 2, 5}, {"Minze", 3, 8}}));
+  // The mixable recipes' list follows the tips' lists.
+  const auto mixbare = catalogue::allerezepte(*catalogue, tipps, tipps.eine.size() + tipps.paare.size());
+  ASSERT_EQ(mixbare.size(), 1u);
+  EXPECT_EQ(catalogue::leserezept(catalogue->rezepte(), mixbare[0]).name(), "Daiquiri");
   // What is mixable now is what the search lists with the availability box ticked.
   testsupport::RecordingProgress progress;
   catalogue::SearchSettings nurverfuegbar;
