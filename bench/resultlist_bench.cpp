@@ -16,12 +16,13 @@
 
 namespace {
 
-std::vector<catalogue::ResultRow> rows(int64_t count) {
-  std::vector<catalogue::ResultRow> out;
-  out.reserve(static_cast<std::size_t>(count));
+catalogue::Trefferliste rows(int64_t count) {
+  catalogue::Trefferliste out;
+  std::vector<int32_t> folge;
   for (int64_t i = 1; i <= count; ++i)
-    out.push_back({"Cocktail Nummer " + std::to_string(i), i % 6 == 0 ? "" : "* * *", i % 2 ? "Ja  " : "Nein",
-                   i % 3 ? "Nein" : "Ja  ", std::to_string(i)});
+    folge.push_back(static_cast<int32_t>(out.dazu("Cocktail Nummer " + std::to_string(i), i % 6 == 0 ? "0" : "3",
+                                                  std::to_string(i), i % 2 != 0, i % 3 == 0)));
+  out.folge(std::move(folge));
   return out;
 }
 
@@ -30,10 +31,10 @@ void BM_FillResultList(benchmark::State& state) {
   ui::TMainform form(folder.filePath(QStringLiteral("mixolino")).toStdString());
   form.Starttimer->stop();  // the tables are not needed here
   form.show();
-  const std::vector<catalogue::ResultRow> hits = rows(state.range(0));
+  const catalogue::Trefferliste hits = rows(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<catalogue::ResultRow> search = hits;  // the window takes the search's rows over
+    catalogue::Trefferliste search = hits;  // the window takes the search's rows over
     state.ResumeTiming();
     form.fillresultlist(std::move(search));
     form.ListView_erg->viewport()->repaint();

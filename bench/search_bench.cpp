@@ -101,11 +101,12 @@ void Search(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::SilentProgress progress;
   catalogue::Namensordnung namensordnung;
+  catalogue::Rezeptfakten fakten;
   std::size_t hits = 0;
   for (auto _ : state)
     hits = catalogue::b_suchenClick(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
-                                    catalogue::Zutatentabelle(b.zutaten), namensordnung, settings(state.range(1)),
-                                    progress)
+                                    catalogue::Zutatentabelle(b.zutaten), namensordnung, fakten,
+                                    settings(state.range(1)), progress)
                .rows.size();
   state.counters["hits"] = static_cast<double>(hits);
 }
@@ -134,14 +135,15 @@ void EditorFilling(benchmark::State& state) {
 void Einkaufstipps(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   const TdbdynGrid& zutaten = zutatenmit(static_cast<int>(state.range(0)), static_cast<Verfuegbar>(state.range(1)));
+  catalogue::Namensordnung namensordnung;
+  catalogue::Rezeptfakten fakten;
   std::size_t recipes = 0;
   for (auto _ : state) {
     const catalogue::Einkaufstipps tipps =
         catalogue::einkaufstipps(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
-                                 catalogue::Zutatentabelle(zutaten));
+                                 catalogue::Zutatentabelle(zutaten), namensordnung, fakten);
     recipes = 0;
-    for (const auto* block : {&tipps.eine, &tipps.paare})
-      for (const catalogue::Einkaufstipp& tipp : *block) recipes += tipp.rezepte.size();
+    for (const std::vector<int32_t>& rows : tipps.rezeptzeilen) recipes += rows.size();
   }
   state.counters["listed"] = static_cast<double>(recipes);
 }

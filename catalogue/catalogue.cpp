@@ -146,10 +146,11 @@ void Catalogue::StarttimerTimer() {
   // An input/output error writing the status file leaves the tables unloaded
   // and the splash open, and the program running.
   if (!opened.outcome.orwarn()) return;
-  // The name order is worked out in the second the splash window shows in
-  // any case, so that the first search after a start is as quick as the
+  // The name order and the recipes' facts are worked out in the second the
+  // splash window shows in any case, so that the first search after a start is as quick as the
   // ones after it.
   namensordnung_.fuer(rezepte());
+  rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten());
   waitforsplash(start);
   splash_.close();
   if (readonly() == ReadOnly::inuse)

@@ -10,6 +10,7 @@
 #include "catalogue/namensordnung.h"
 #include "catalogue/outcome.h"
 #include "catalogue/ports.h"
+#include "catalogue/rezeptfakten.h"
 #include "catalogue/tables.h"
 #include "platform/folderlock.h"
 #include "platform/messages.h"
@@ -105,6 +106,8 @@ class Catalogue {
 
   // The recipes' name order, which the search keeps while c_rezepte stays as it is.
   Namensordnung& namensordnung() const { return namensordnung_; }
+  // What the search and the tips know of every recipe, kept while the tables stay as they are.
+  Rezeptfakten& rezeptfakten() const { return rezeptfakten_; }
 
   ApplicationPort& application() { return application_; }
 
@@ -174,6 +177,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_zubereitungen_;
   bool neuangelegt_ = false;
   mutable Namensordnung namensordnung_;  // a cache: a search on a const catalogue refreshes it
+  mutable Rezeptfakten rezeptfakten_;    // the same
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;

@@ -8,7 +8,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include "catalogue/idslots.h"
 #include "catalogue/tables.h"
 #include "platform/collation.h"
 
@@ -16,32 +15,15 @@ namespace catalogue {
 
 namespace {
 
-// The ingredients, one slot per id; a later row with an id replaces the
-// earlier one, as in laderezept. The flags lie apart from the names, as every
-// link row looks at one.
+// The ingredients as the recipes' facts hold them, with their places in
+// the result list's name order for the ties.
 class Zutaten {
  public:
-  explicit Zutaten(Zutatentabelle c_zutaten) : slots_(c_zutaten->getrowcount()) {
-    for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
-      const Zutatzeile zutat = lesezutat(c_zutaten, row);
-      const auto [slot, neu] = slots_.insert(idnummer(zutat.id(), zeilenersatz));
-      if (neu) {
-        namen_.emplace_back();
-        verfuegbar_.push_back(false);
-      }
-      namen_[static_cast<std::size_t>(slot)] = zutat.name();
-      verfuegbar_[static_cast<std::size_t>(slot)] = zutat.verfuegbar();
-    }
-    sortkeys_.resize(namen_.size());
-  }
+  explicit Zutaten(const Rezeptfakten& fakten) : fakten_(fakten), sortkeys_(fakten.zutatenzahl()) {}
 
-  // The slot of a link row's ingredient id; -1 when no ingredient row has it.
-  int32_t slot(std::string_view linkid) const { return slots_.find(idnummer(linkid, linkersatz)); }
-
-  bool verfuegbar(int32_t slot) const { return verfuegbar_[static_cast<std::size_t>(slot)]; }
-  bool keineverfuegbar() const { return std::find(verfuegbar_.begin(), verfuegbar_.end(), true) == verfuegbar_.end(); }
-  std::size_t anzahl() const { return namen_.size(); }
-  const std::string& name(int32_t slot) const { return namen_[static_cast<std::size_t>(slot)]; }
+  bool verfuegbar(int32_t slot) const { return fakten_.verfuegbar(slot); }
+  std::size_t anzahl() const { return fakten_.zutatenzahl(); }
+  const std::string& name(int32_t slot) const { return fakten_.zutat(slot).name; }
 
   // The name's place in the result list's order, worked out when first asked.
   const std::string& sortkey(int32_t slot) {
@@ -66,55 +48,29 @@ class Zutaten {
   }
 
  private:
-  Idslots slots_;
-  std::vector<std::string> namen_;
-  std::vector<bool> verfuegbar_;
+  const Rezeptfakten& fakten_;
   std::vector<std::optional<std::string>> sortkeys_;
 };
 
-// What the lines of one recipe id leave missing: the first planschritte
+// What the lines of one recipe leave missing: the first planschritte
 // distinct missing ingredients, and how many there are, counted up to one more.
+// A missing line is completed by buying its own ingredient; this is the one
+// place that says which purchase completes a line.
 struct Fehlend {
   static constexpr int32_t gemerkt = static_cast<int32_t>(planschritte);
+  static_assert(Rezeptfakten::grenze == gemerkt + 1);
 
-  bool unkaeuflich = false;  // a line whose ingredient has no row
   int32_t anzahl = 0;
   std::array<int32_t, planschritte> zutaten = {-1, -1, -1, -1, -1};
 
-  void zeile(int32_t slot, const Zutaten& alle) {
-    if (slot < 0) {
-      unkaeuflich = true;
-      return;
-    }
-    if (alle.verfuegbar(slot) || std::find(zutaten.begin(), zutaten.end(), slot) != zutaten.end()) return;
-    if (anzahl < gemerkt) zutaten[static_cast<std::size_t>(anzahl)] = slot;
-    anzahl = std::min(anzahl + 1, gemerkt + 1);
-  }
-};
-
-// One pass over the link table: what the lines of each recipe id leave
-// missing. A recipe id that has no slot has no lines.
-class Rezeptzeilen {
- public:
-  Rezeptzeilen(Rezeptezutatentabelle c_rezeptezutaten, const Zutaten& zutaten)
-      : slots_(c_rezeptezutaten->getrowcount()) {
-    for (int32_t row = 0; row < c_rezeptezutaten->getrowcount(); ++row) {
-      const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [slot, neu] = slots_.insert(idnummer(zeile.rezeptid(), linkersatz));
-      if (neu) fehlend_.emplace_back();
-      fehlend_[static_cast<std::size_t>(slot)].zeile(zutaten.slot(zeile.zutatid()), zutaten);
+  Fehlend(std::span<const int32_t> zeilen, const Zutaten& alle, int32_t fehlend) : anzahl(fehlend) {
+    int32_t n = 0;
+    for (const int32_t slot : zeilen) {
+      if (slot < 0 || alle.verfuegbar(slot) || std::find(zutaten.begin(), zutaten.end(), slot) != zutaten.end())
+        continue;
+      if (n < gemerkt) zutaten[static_cast<std::size_t>(n++)] = slot;
     }
   }
-
-  // What the recipe's lines leave missing; nothing when it has no lines.
-  const Fehlend* fehlend(std::string_view rezeptid) const {
-    const int32_t slot = slots_.find(idnummer(rezeptid, zeilenersatz));
-    return slot < 0 ? nullptr : &fehlend_[static_cast<std::size_t>(slot)];
-  }
-
- private:
-  Idslots slots_;
-  std::vector<Fehlend> fehlend_;
 };
 
 // The recipes that one ingredient or one pair completes, as their rows in
@@ -203,7 +159,6 @@ std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen
     Gruppe g{{p.zutaten[0], p.zutaten[1]}, {}};
     for (const Gruppe* teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
       if (teil != nullptr) g.rezepte.insert(g.rezepte.end(), teil->rezepte.begin(), teil->rezepte.end());
-    std::sort(g.rezepte.begin(), g.rezepte.end());  // table order, which equal names keep
     beste.push_back(std::move(g));
   }
   return beste;
@@ -211,14 +166,14 @@ std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen
 
 // For each slot, how many open recipes it alone would complete. Recipes that
 // are complete, or miss more than the purchases left can buy, leave offen.
-void gewinne(std::vector<const Fehlend*>& offen, const std::vector<char>& gekauft, int32_t uebrig,
+void gewinne(std::vector<Fehlend>& offen, const std::vector<char>& gekauft, int32_t uebrig,
              std::vector<int64_t>& gewinn) {
   std::fill(gewinn.begin(), gewinn.end(), 0);
-  std::erase_if(offen, [&](const Fehlend* f) {
+  std::erase_if(offen, [&](const Fehlend& f) {
     int32_t rest = -1;
     int32_t fehlen = 0;
-    for (int32_t k = 0; k < f->anzahl; ++k) {
-      const int32_t slot = f->zutaten[static_cast<std::size_t>(k)];
+    for (int32_t k = 0; k < f.anzahl; ++k) {
+      const int32_t slot = f.zutaten[static_cast<std::size_t>(k)];
       if (gekauft[static_cast<std::size_t>(slot)] == 0) {
         rest = slot;
         ++fehlen;
@@ -231,7 +186,7 @@ void gewinne(std::vector<const Fehlend*>& offen, const std::vector<char>& gekauf
 
 // The purchases that, one after the other, each complete the most recipes
 // given those before; offen are the recipes missing one to planschritte.
-std::vector<Einkaufsschritt> einkaufsplan(std::vector<const Fehlend*> offen, Zutaten& alle) {
+std::vector<Einkaufsschritt> einkaufsplan(std::vector<Fehlend> offen, Zutaten& alle) {
   std::vector<char> gekauft(alle.anzahl(), 0);
   std::vector<int64_t> gewinn(alle.anzahl());
   std::vector<Einkaufsschritt> plan;
@@ -255,51 +210,72 @@ std::vector<Einkaufsschritt> einkaufsplan(std::vector<const Fehlend*> offen, Zut
   return plan;
 }
 
-// A group as the caller sees it: the names, its recipes in the result list's
-// order; equal names keep their table order.
-Einkaufstipp tipp(const Gruppe& gruppe, const Zutaten& alle, Rezeptetabelle c_rezepte) {
+// A group as the caller sees it: the names, its first recipes in the
+// result list's order and how many follow them. All its recipes go to
+// zeilen, for the whole list when it is asked for.
+Einkaufstipp tipp(Gruppe gruppe, const Zutaten& alle, Rezeptetabelle c_rezepte, const std::vector<int32_t>& rang,
+                  std::vector<std::vector<int32_t>>& zeilen) {
   Einkaufstipp out;
   for (const int32_t slot : gruppe.zutaten) out.zutaten.push_back(alle.name(slot));
-  for (const int32_t row : gruppe.rezepte) out.rezepte.emplace_back(leserezept(c_rezepte, row).name());
-  if (out.rezepte.size() > 1) {
-    std::vector<std::pair<std::string, std::string>> sortiert;  // sort key, name
-    for (std::string& name : out.rezepte) sortiert.emplace_back(platform::namesortkey(name), std::move(name));
-    std::stable_sort(sortiert.begin(), sortiert.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < sortiert.size(); ++i) out.rezepte[i] = std::move(sortiert[i].second);
-  }
+  std::vector<int32_t>& rows = gruppe.rezepte;
+  const std::size_t gezeigt = std::min(rows.size(), gezeigterezepte);
+  std::partial_sort(
+      rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(gezeigt), rows.end(),
+      [&rang](int32_t a, int32_t b) { return rang[static_cast<std::size_t>(a)] < rang[static_cast<std::size_t>(b)]; });
+  for (std::size_t i = 0; i < gezeigt; ++i) out.rezepte.emplace_back(leserezept(c_rezepte, rows[i]).name());
+  out.weitere = static_cast<int64_t>(rows.size() - gezeigt);
+  zeilen.push_back(std::move(rows));
   return out;
 }
 
 }  // namespace
 
-Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten,
-                            Zutatentabelle c_zutaten) {
-  Zutaten zutaten(c_zutaten);
-  const Rezeptzeilen rezeptzeilen(c_rezeptezutaten, zutaten);
+Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                            Namensordnung& namensordnung, Rezeptfakten& fakten) {
+  fakten.fuer(c_rezepte, c_rezeptezutaten, c_zutaten);
+  Zutaten zutaten(fakten);
   Einkaufstipps tipps;
-  tipps.nichtsverfuegbar = zutaten.keineverfuegbar();
+  tipps.nichtsverfuegbar = fakten.keineverfuegbar();
   Gruppen eine;
   Gruppen paare;
-  std::vector<const Fehlend*> offen;
+  std::vector<Fehlend> offen;
+  std::vector<int32_t> mixbare;
   for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
-    const Fehlend* f = rezeptzeilen.fehlend(leserezeptid(c_rezepte, row));
-    if (f != nullptr) tipps.keinerezepte = false;
-    if (f == nullptr || f->unkaeuflich) continue;
-    if (f->anzahl == 0) ++tipps.mixbar;
-    if (f->anzahl == 1) eine.dazu(f->zutaten[0], -1, row);
-    if (f->anzahl == 2) paare.dazu(f->zutaten[0], f->zutaten[1], row);
-    if (f->anzahl > 0 && f->anzahl <= Fehlend::gemerkt) offen.push_back(f);
+    if (!fakten.hatzeilen(row)) continue;
+    tipps.keinerezepte = false;
+    const int32_t fehlend = fakten.fehlend(row);
+    if (fakten.unkaeuflich(row)) continue;
+    if (fehlend == 0) mixbare.push_back(row);
+    if (fehlend == 0 || fehlend > Fehlend::gemerkt) continue;
+    const Fehlend f(fakten.zeilen(row), zutaten, fehlend);
+    if (fehlend == 1) eine.dazu(f.zutaten[0], -1, row);
+    if (fehlend == 2) paare.dazu(f.zutaten[0], f.zutaten[1], row);
+    offen.push_back(f);
   }
   const std::vector<Gruppe> einzeln = eine.sortiert(zutaten);
   // Only the recipes shown need their names.
-  for (const Gruppe& g : einzeln) tipps.eine.push_back(tipp(g, zutaten, c_rezepte));
-  for (const Gruppe& g : bestepaare(einzeln, paare, zutaten)) tipps.paare.push_back(tipp(g, zutaten, c_rezepte));
+  const std::vector<int32_t>& rang = namensordnung.raenge(c_rezepte);
+  for (const Gruppe& g : einzeln) tipps.eine.push_back(tipp(g, zutaten, c_rezepte, rang, tipps.rezeptzeilen));
+  for (Gruppe& g : bestepaare(einzeln, paare, zutaten))
+    tipps.paare.push_back(tipp(std::move(g), zutaten, c_rezepte, rang, tipps.rezeptzeilen));
   tipps.plan = einkaufsplan(std::move(offen), zutaten);
+  tipps.mixbar = static_cast<int64_t>(mixbare.size());
+  tipps.rezeptzeilen.push_back(std::move(mixbare));
   return tipps;
 }
 
 Einkaufstipps einkaufstipps(const Catalogue& catalogue) {
-  return einkaufstipps(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten());
+  return einkaufstipps(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
+                       catalogue.rezeptfakten());
+}
+
+std::vector<int32_t> allerezepte(const Catalogue& catalogue, const Einkaufstipps& tipps, std::size_t tipp) {
+  std::vector<int32_t> rows = tipps.rezeptzeilen[tipp];
+  const std::vector<int32_t>& rang = catalogue.namensordnung().raenge(catalogue.rezepte());
+  std::sort(rows.begin(), rows.end(), [&rang](int32_t a, int32_t b) {
+    return rang[static_cast<std::size_t>(a)] < rang[static_cast<std::size_t>(b)];
+  });
+  return rows;
 }
 
 }  // namespace catalogue

@@ -1,7 +1,8 @@
 // "Einkaufstipps": how many recipes can be mixed from what is marked
 // available, which one bottle, or which two, would complete the most further
-// recipes, and a plan of the next few purchases. One pass over each table; it
-// writes nothing.
+// recipes, and a plan of the next few purchases. One pass over the recipes'
+// kept facts; it writes nothing. Its cost does not grow with the length of
+// the tips' lists: each names its first recipes, the rest on demand.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +17,12 @@ namespace catalogue {
 // The recipes that one missing ingredient, or one pair of them, would complete.
 struct Einkaufstipp {
   std::vector<std::string> zutaten;  // one name, or the two of a pair in name order
-  std::vector<std::string> rezepte;  // in the result list's name order
+  std::vector<std::string> rezepte;  // the first gezeigterezepte, in the result list's name order
+  int64_t weitere = 0;               // how many more recipes it completes
   bool operator==(const Einkaufstipp&) const = default;
 };
+
+inline constexpr std::size_t gezeigterezepte = 10;
 
 // One purchase of the plan: the recipes it completes on top of the
 // purchases before it, and those of all purchases up to it.
@@ -41,6 +45,10 @@ struct Einkaufstipps {
   // recipes given those before it; the plan ends early when no purchase
   // completes anything more.
   std::vector<Einkaufsschritt> plan;
+  // All recipes of each tip, those of eine first, then those of paare, and
+  // last the mixable ones, as rows of c_rezepte in no particular order
+  // (allerezepte orders them).
+  std::vector<std::vector<int32_t>> rezeptzeilen;
 };
 
 inline constexpr std::size_t maxpaare = 20;
@@ -60,7 +68,13 @@ inline constexpr std::size_t planschritte = 5;
 // result list's order (a pair by its first name, then its second), then by
 // the ingredients' places in c_zutaten, so that equal names keep a fixed order.
 // A purchase of the plan that ties with another is chosen by the same order.
-Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten);
+Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                            Namensordnung& namensordnung, Rezeptfakten& fakten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);
+
+// Every recipe of a tip (counted over eine, then paare, then the mixable
+// ones) as rows of c_rezepte
+// in the result list's name order, while the tables are as the tips found them.
+std::vector<int32_t> allerezepte(const Catalogue& catalogue, const Einkaufstipps& tipps, std::size_t tipp);
 
 }  // namespace catalogue

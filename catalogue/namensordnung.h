@@ -15,8 +15,12 @@ namespace catalogue {
 class Namensordnung {
  public:
   const std::vector<int32_t>& fuer(Rezeptetabelle c_rezepte);
+  // Each row's place in that order, worked out when first asked for.
+  const std::vector<int32_t>& raenge(Rezeptetabelle c_rezepte);
 
  private:
+  uint64_t rangstand_ = 0;  // the stamp the places were made for
+  std::vector<int32_t> raenge_;
   uint64_t stand_ = 0;  // the change stamp of the table the order was made for
   std::vector<int32_t> ordnung_;
 };

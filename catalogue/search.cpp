@@ -1,10 +1,8 @@
 #include "catalogue/search.h"
 
 #include <algorithm>
-#include <span>
 
 #include "catalogue/anzeigetexte.h"
-#include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
 #include "platform/text.h"
@@ -12,96 +10,6 @@
 namespace catalogue {
 
 namespace {
-
-// What the search needs of one ingredient row.
-struct Zutat {
-  std::string suchname;  // trimmed, ASCII lower case
-  bool verfuegbar = false;
-  bool alkoholisch = false;
-};
-
-// The lines of every recipe with their ingredients, built from one pass over
-// the link table and one over the ingredient table. It gives each recipe the
-// same lines and ingredient values as laderezept's scans, ids compared as
-// numbers with the same stand-ins for texts that are none, and it lives for
-// one search only. The lines of all recipes lie in one array, grouped by
-// recipe in link table order, each line already pointing at its ingredient.
-class Rezeptindex {
- public:
-  Rezeptindex(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten)
-      : zutatslots_(c_zutaten->getrowcount()), gruppen_(c_rezeptezutaten->getrowcount()) {
-    ladezutaten(c_zutaten);
-    ladezeilen(c_rezeptezutaten);
-  }
-
-  // The lines of the recipe, in link table order, as ingredient slots.
-  std::span<const int32_t> zeilen(std::string_view rezeptid) const {
-    const int32_t found = gruppen_.find(idnummer(rezeptid, zeilenersatz));
-    if (found < 0) return {};
-    const auto g = static_cast<std::size_t>(found);
-    return std::span<const int32_t>(zeilen_).subspan(static_cast<std::size_t>(beginn_[g]),
-                                                     static_cast<std::size_t>(beginn_[g + 1] - beginn_[g]));
-  }
-
-  // The ingredient in a slot; a line whose ingredient id has no row (slot
-  // -1) gives an empty name and both flags clear.
-  const Zutat& zutat(int32_t slot) const { return slot < 0 ? keinezutat_ : zutaten_[static_cast<std::size_t>(slot)]; }
-
- private:
-  void ladezutaten(Zutatentabelle c_zutaten) {
-    for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
-      const Zutatzeile zeile = lesezutat(c_zutaten, row);
-      Zutat zutat{platform::lower(zeile.name()), zeile.verfuegbar(), zeile.alkoholisch()};
-      const auto [slot, neu] = zutatslots_.insert(idnummer(zeile.id(), zeilenersatz));
-      // A later row with the same id replaces an earlier one, as in the scan.
-      if (neu)
-        zutaten_.push_back(std::move(zutat));
-      else
-        zutaten_[static_cast<std::size_t>(slot)] = std::move(zutat);
-    }
-  }
-
-  // Groups the link rows by recipe, keeping their table order in each group:
-  // counted first, then placed.
-  void ladezeilen(Rezeptezutatentabelle c_rezeptezutaten) {
-    const int32_t n = c_rezeptezutaten->getrowcount();
-    std::vector<int32_t> gruppe(static_cast<std::size_t>(n));
-    zeilen_.resize(static_cast<std::size_t>(n));
-    std::vector<int32_t> anzahl;
-    for (int32_t row = 0; row < n; ++row) {
-      const auto i = static_cast<std::size_t>(row);
-      const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-      const auto [found, neu] = gruppen_.insert(idnummer(zeile.rezeptid(), linkersatz));
-      if (neu) anzahl.push_back(0);
-      gruppe[i] = found;
-      ++anzahl[static_cast<std::size_t>(found)];
-      zeilen_[i] = zutatslots_.find(idnummer(zeile.zutatid(), linkersatz));
-    }
-    beginn_.assign(anzahl.size() + 1, 0);
-    for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
-    // The ingredient slots, still in table order, move to their groups.
-    std::vector<int32_t> slots = std::move(zeilen_);
-    zeilen_.assign(slots.size(), 0);
-    std::vector<int32_t>& next = anzahl;
-    std::copy(beginn_.begin(), beginn_.end() - 1, next.begin());
-    for (std::size_t i = 0; i < slots.size(); ++i)
-      zeilen_[static_cast<std::size_t>(next[static_cast<std::size_t>(gruppe[i])]++)] = slots[i];
-  }
-
-  Idslots zutatslots_;  // ingredient id -> its slot in zutaten_
-  std::vector<Zutat> zutaten_;
-  Idslots gruppen_;              // recipe id -> group
-  std::vector<int32_t> beginn_;  // group -> its first line in zeilen_; one more at the end
-  std::vector<int32_t> zeilen_;
-  const Zutat keinezutat_;
-};
-
-// What the filters found for one recipe.
-struct Pruefung {
-  bool gelistet = false;
-  bool alkoholisch = false;
-  bool alleverfuegbar = true;
-};
 
 // Whether the name, lower-cased, contains the term; lower-cased in a buffer
 // kept for the whole search.
@@ -111,28 +19,34 @@ bool nameenthaelt(std::string_view name, const std::string& term, std::string& b
   return buffer.find(term) != std::string::npos;
 }
 
-// The filters for one recipe.
-Pruefung pruefe(const Rezeptindex& index, std::string_view id, std::string_view name, const std::string& term,
-                const SearchSettings& settings, std::string& buffer) {
-  Pruefung ergebnis;
-  bool termpassed = term.empty() || nameenthaelt(name, term, buffer);
+// The filters for one recipe row. A recipe without lines passes the
+// alcohol and availability filters only when they let everything pass, and
+// its term rests on its name alone; treffer tells, per ingredient slot,
+// whether the ingredient's name holds the term (empty when the scope is the
+// name alone).
+bool gelistet(const Rezeptfakten& fakten, int32_t row, std::string_view name, const std::string& term,
+              const std::vector<char>& treffer, const SearchSettings& settings, std::string& buffer) {
+  const bool zeilen = fakten.hatzeilen(row);
   bool alkpassed = settings.alkohol == Alkoholwahl::egal;
-  bool verfpassed = !settings.nurverfuegbar;
-  const std::span<const int32_t> zeilen = index.zeilen(id);
-  if (!zeilen.empty()) {
-    for (const int32_t slot : zeilen) {
-      const Zutat& zutat = index.zutat(slot);
-      if (!zutat.verfuegbar) ergebnis.alleverfuegbar = false;
-      if (zutat.alkoholisch) ergebnis.alkoholisch = true;
-      if (settings.bereich == Suchbereich::rezeptzusaetzlich && zutat.suchname.find(term) != std::string::npos)
-        termpassed = true;
-    }
-    verfpassed = !settings.nurverfuegbar || ergebnis.alleverfuegbar;
-    if (settings.alkohol == Alkoholwahl::ja) alkpassed = ergebnis.alkoholisch;
-    if (settings.alkohol == Alkoholwahl::nein) alkpassed = !ergebnis.alkoholisch;
-  }
-  ergebnis.gelistet = termpassed && alkpassed && verfpassed;
-  return ergebnis;
+  if (zeilen && settings.alkohol != Alkoholwahl::egal)
+    alkpassed = fakten.alkoholisch(row) == (settings.alkohol == Alkoholwahl::ja);
+  const bool verfpassed = !settings.nurverfuegbar || (zeilen && fakten.alleverfuegbar(row));
+  if (!alkpassed || !verfpassed) return false;
+  if (term.empty() || nameenthaelt(name, term, buffer)) return true;
+  if (treffer.empty()) return false;
+  for (const int32_t slot : fakten.zeilen(row))
+    if (slot >= 0 && treffer[static_cast<std::size_t>(slot)] != 0) return true;
+  return false;
+}
+
+// Per ingredient slot, whether its name holds the term, for the scope that
+// searches the ingredients too; empty for the name alone.
+std::vector<char> zutattreffer(const Rezeptfakten& fakten, const std::string& term, const SearchSettings& settings) {
+  std::vector<char> treffer;
+  if (settings.bereich != Suchbereich::rezeptzusaetzlich || term.empty()) return treffer;
+  for (std::size_t slot = 0; slot < fakten.zutatenzahl(); ++slot)
+    treffer.push_back(fakten.zutat(static_cast<int32_t>(slot)).suchname.find(term) != std::string::npos ? 1 : 0);
+  return treffer;
 }
 
 }  // namespace
@@ -141,39 +55,53 @@ bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept)
   return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte->DBfields(row).empty();
 }
 
-SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress) {
+Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                  Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
+                  ProgressPort& progress) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
-  const Rezeptindex index(c_rezeptezutaten, c_zutaten);
+  fakten.fuer(c_rezepte, c_rezeptezutaten, c_zutaten);
+  const std::vector<char> treffer = zutattreffer(fakten, term, settings);
   const int32_t n = c_rezepte->getrowcount();
-  std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
+  // The hits' texts are copied in table order, as the rows lie in memory;
+  // nummern ties each listed row to its hit.
+  Suchtreffer out;
+  std::vector<int32_t> nummern(static_cast<std::size_t>(n), -1);
   std::string buffer;
-  std::size_t treffer = 0;
   for (int32_t row = 0; row < n; ++row) {
     progress.zeigefortschritt(fortschrittprozent(row + 1, n));
+    if (n > 1 && fakten.geloescht(row)) continue;
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
-    if (n > 1 && geloescht(c_rezepte, row, rezept)) continue;
-    pruefungen[static_cast<std::size_t>(row)] = pruefe(index, rezept.id(), rezept.name(), term, settings, buffer);
-    if (pruefungen[static_cast<std::size_t>(row)].gelistet) ++treffer;
+    if (!gelistet(fakten, row, rezept.name(), term, treffer, settings, buffer)) continue;
+    nummern[static_cast<std::size_t>(row)] = static_cast<int32_t>(out.liste.dazu(
+        rezept.name(), rezept.wertung(), rezept.id(), fakten.alkoholisch(row), fakten.alleverfuegbar(row)));
   }
-  // The hits in the order of their names; only they become rows of text.
-  SearchResult result;
-  result.rows.reserve(treffer);
-  for (const int32_t row : namensordnung.fuer(c_rezepte)) {
-    const Pruefung& p = pruefungen[static_cast<std::size_t>(row)];
-    if (!p.gelistet) continue;
-    const Rezeptzeile rezept = leserezept(c_rezepte, row);
-    result.rows.push_back({std::string(rezept.name()), wertungtostern(rezept.wertung()), janein(p.alkoholisch),
-                           janein(p.alleverfuegbar), std::string(rezept.id())});
-  }
-  result.hitcount = std::to_string(result.rows.size()) + " Suchergebnisse";
+  // The hits in the order of their names.
+  std::vector<int32_t> folge;
+  for (const int32_t row : namensordnung.fuer(c_rezepte))
+    if (nummern[static_cast<std::size_t>(row)] >= 0) folge.push_back(nummern[static_cast<std::size_t>(row)]);
+  out.liste.folge(std::move(folge));
+  out.hitcount = std::to_string(out.liste.size()) + " Suchergebnisse";
   progress.close();
+  return out;
+}
+
+Suchtreffer suche(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
+  return suche(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
+               catalogue.rezeptfakten(), settings, progress);
+}
+
+SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                           Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
+                           ProgressPort& progress) {
+  Suchtreffer treffer = suche(c_rezepte, c_rezeptezutaten, c_zutaten, namensordnung, fakten, settings, progress);
+  SearchResult result{{}, std::move(treffer.hitcount)};
+  for (std::size_t i = 0; i < treffer.liste.size(); ++i) result.rows.push_back(treffer.liste.zeile(i));
   return result;
 }
 
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
   return b_suchenClick(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
-                       settings, progress);
+                       catalogue.rezeptfakten(), settings, progress);
 }
 
 }  // namespace catalogue

@@ -10,7 +10,9 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/namensordnung.h"
 #include "catalogue/ports.h"
+#include "catalogue/rezeptfakten.h"
 #include "catalogue/tables.h"
+#include "catalogue/trefferliste.h"
 
 namespace catalogue {
 
@@ -24,25 +26,26 @@ struct SearchSettings {
   bool nurverfuegbar = false;  // c_nurverfuegbar
 };
 
-// One row of ListView_erg: caption and sub-items 0..3.
-struct ResultRow {
-  std::string caption;     // recipe name
-  std::string wertung;     // stars
-  std::string alk;         // "Ja  " or "Nein"
-  std::string verfuegbar;  // "Ja  " or "Nein"
-  std::string id;          // hidden: column 0 of c_rezepte as stored
-  bool operator==(const ResultRow&) const = default;
-};
-
 struct SearchResult {
   std::vector<ResultRow> rows;  // sorted by caption with platform::comparenames
   std::string hitcount;         // label_suchinf: count + " Suchergebnisse"
 };
 
+// The search as the window runs it: the rows of the list held compactly.
+struct Suchtreffer {
+  Trefferliste liste;
+  std::string hitcount;
+};
+Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                  Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
+                  ProgressPort& progress);
+Suchtreffer suche(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
+
 // b_suchenClick: shows progress once per recipe and closes the progress
-// dialog at the end. Reads the tables only.
+// dialog at the end. Reads the tables only. The same search, every row as text.
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress);
+                           Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
+                           ProgressPort& progress);
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
 
 // Whether the row is a deleted recipe: a row of empty cells without a record,

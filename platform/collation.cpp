@@ -3,8 +3,11 @@
 #include <unicode/coll.h>
 #include <unicode/tblcoll.h>
 #include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/uiter.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace platform {
@@ -61,6 +64,18 @@ class NameCollator {
     return key;
   }
 
+  std::array<unsigned char, sortkeyprefixbytes> sortkeyprefix(std::string_view text) {
+    const icu::UnicodeString u = unicode(text);
+    UCharIterator iterator;
+    uiter_setString(&iterator, u.getBuffer(), u.length());
+    uint32_t state[2] = {0, 0};
+    std::array<unsigned char, sortkeyprefixbytes> prefix{};
+    UErrorCode status = U_ZERO_ERROR;
+    ucol_nextSortKeyPart(keycollator_->toUCollator(), &iterator, state, prefix.data(),
+                         static_cast<int32_t>(prefix.size()), &status);
+    return prefix;
+  }
+
   static int bytewise(std::string_view a, std::string_view b) {
     const int c = a.compare(b);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
@@ -95,6 +110,14 @@ int comparenames(std::string_view a, std::string_view b) {
 std::string namesortkey(std::string_view text) {
   NameCollator& collator = namecollator();
   return collator.usable() ? collator.sortkey(text) : std::string(text);
+}
+
+std::array<unsigned char, sortkeyprefixbytes> namesortkeyprefix(std::string_view text) {
+  NameCollator& collator = namecollator();
+  if (collator.usable()) return collator.sortkeyprefix(text);
+  std::array<unsigned char, sortkeyprefixbytes> prefix{};
+  std::copy_n(text.begin(), std::min(text.size(), prefix.size()), prefix.begin());
+  return prefix;
 }
 
 }  // namespace platform

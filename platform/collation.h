@@ -3,6 +3,8 @@
 // apostrophes ignored unless everything else is equal. Texts are Windows-1252.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,12 @@ int comparenames(std::string_view a, std::string_view b);
 // order weighs last (hyphens, apostrophes) get equal keys: comparenames
 // settles those. Worth it when one text takes part in many comparisons.
 std::string namesortkey(std::string_view text);
+
+// The first bytes of a key in the same order, zero-filled: cheaper than a
+// whole key, as the collation stops after them. Two texts whose prefixes
+// differ compare as their prefixes do; texts with equal prefixes need their
+// whole keys (namesortkey) to be ordered among themselves.
+inline constexpr std::size_t sortkeyprefixbytes = 16;
+std::array<unsigned char, sortkeyprefixbytes> namesortkeyprefix(std::string_view text);
 
 }  // namespace platform

@@ -36,26 +36,49 @@ std::vector<std::string> woerter(const std::string& satz) {
   return out;
 }
 
-// "Cola: 3 Rezepte", then the recipe names with commas; a name stays whole.
+// The number with a point between each three digits: 70.812.
+std::string tausender(int64_t zahl) {
+  const std::string ziffern = std::to_string(zahl);
+  std::string text;
+  for (std::size_t i = 0; i < ziffern.size(); ++i) {
+    if (i > 0 && (ziffern.size() - i) % 3 == 0) text += '.';
+    text += ziffern[i];
+  }
+  return text;
+}
+
+// "Cola: 3 Rezepte", then the first recipe names with commas, a name
+// staying whole, and how many more there are.
 void tippzeilen(const catalogue::Einkaufstipp& tipp, std::size_t breite, std::vector<std::string>& zeilen) {
   std::string zutaten;
   for (const std::string& name : tipp.zutaten) zutaten += (zutaten.empty() ? "" : " + ") + name;
-  zeilen.push_back(zutaten + ": " + rezepte(tipp.rezepte.size()));
+  zeilen.push_back(zutaten + ": " + rezepte(tipp.rezepte.size() + static_cast<std::size_t>(tipp.weitere)));
   std::vector<std::string> namen;
   for (std::size_t i = 0; i < tipp.rezepte.size(); ++i)
-    namen.push_back(tipp.rezepte[i] + (i + 1 < tipp.rezepte.size() ? "," : ""));
+    namen.push_back(tipp.rezepte[i] + (i + 1 < tipp.rezepte.size() || tipp.weitere > 0 ? "," : ""));
+  if (tipp.weitere > 0)
+    for (std::string& wort :
+         woerter(std::string("… und "_cp) + tausender(tipp.weitere) + " weitere (Doppelklick zeigt alle)"))
+      namen.push_back(std::move(wort));
   umbrechen(namen, breite, einzug, zeilen);
 }
 
+// The lines of each tip are marked with its number in nummern, counted on
+// from erster; every other line with -1.
 void block(const std::vector<catalogue::Einkaufstipp>& tipps, const std::string& ueberschrift,
-           const std::string& keiner, std::size_t breite, std::vector<std::string>& zeilen) {
+           const std::string& keiner, std::size_t breite, std::vector<std::string>& zeilen, int32_t erster,
+           std::vector<int32_t>& nummern) {
   zeilen.push_back("");
   if (tipps.empty()) {
     zeilen.push_back(keiner);
     return;
   }
   zeilen.push_back(ueberschrift);
-  for (const catalogue::Einkaufstipp& tipp : tipps) tippzeilen(tipp, breite, zeilen);
+  for (std::size_t i = 0; i < tipps.size(); ++i) {
+    nummern.resize(zeilen.size(), -1);
+    tippzeilen(tipps[i], breite, zeilen);
+    nummern.resize(zeilen.size(), erster + static_cast<int32_t>(i));
+  }
 }
 
 // "1. Cola: +3 neue Rezepte (zusammen 3)", one line per purchase: the new
@@ -88,18 +111,25 @@ void hinweis(const catalogue::Einkaufstipps& tipps, std::size_t breite, std::vec
 
 }  // namespace
 
-std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite) {
+std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite,
+                                             std::vector<int32_t>* tippnummern) {
+  std::vector<int32_t> nummern;
   std::vector<std::string> zeilen;
   zeilen.push_back(tipps.mixbar == 1 ? std::string("Aus den verfügbaren Zutaten lässt sich 1 Rezept mixen."_cp)
                                      : std::string("Aus den verfügbaren Zutaten lassen sich "_cp) +
                                            std::to_string(tipps.mixbar) + " Rezepte mixen.");
+  // The first line stands for the mixable recipes, numbered after the tips.
+  if (tipps.mixbar > 0) nummern.push_back(static_cast<int32_t>(tipps.eine.size() + tipps.paare.size()));
   if (tipps.keinerezepte || tipps.nichtsverfuegbar) {
     hinweis(tipps, breite, zeilen);
-    return zeilen;
+  } else {
+    block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen, 0, nummern);
+    block(tipps.paare, "Zwei Zutaten zusammen:", "Kein Paar von Zutaten bringt mehr als eine allein.", breite, zeilen,
+          static_cast<int32_t>(tipps.eine.size()), nummern);
+    planblock(tipps.plan, zeilen);
   }
-  block(tipps.eine, "Es fehlt nur eine Zutat:", "Keinem Rezept fehlt nur eine Zutat.", breite, zeilen);
-  block(tipps.paare, "Zwei Zutaten zusammen:", "Kein Paar von Zutaten bringt mehr als eine allein.", breite, zeilen);
-  planblock(tipps.plan, zeilen);
+  nummern.resize(zeilen.size(), -1);
+  if (tippnummern != nullptr) *tippnummern = std::move(nummern);
   return zeilen;
 }
 

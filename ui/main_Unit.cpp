@@ -541,14 +541,14 @@ void TMainform::b_suchenClick() {
   settings.nurverfuegbar = c_nurverfuegbar->isChecked();
 
   fillresultlist({});
-  catalogue::SearchResult result = catalogue::b_suchenClick(*catalogue_, settings, *progressforwarder_);
-  fillresultlist(std::move(result.rows));
+  catalogue::Suchtreffer result = catalogue::suche(*catalogue_, settings, *progressforwarder_);
+  fillresultlist(std::move(result.liste));
   label_suchinf->setText(toqt(result.hitcount));
   placesuchinf();
 }
 
 // The rows come sorted by name; the list keeps that order.
-void TMainform::fillresultlist(std::vector<catalogue::ResultRow> rows) { resultrows_->setrows(std::move(rows)); }
+void TMainform::fillresultlist(catalogue::Trefferliste rows) { resultrows_->setrows(std::move(rows)); }
 
 void TMainform::e_suchbegriffKeyPress() { b_suchen->click(); }
 

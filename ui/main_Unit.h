@@ -144,7 +144,7 @@ class TMainform : public QMainWindow,
   std::string rezeptid(const QModelIndex& row) const;
   // Shows the rows of a search in ListView_erg, each with its hidden id,
   // in place of the rows shown so far.
-  void fillresultlist(std::vector<catalogue::ResultRow> rows);
+  void fillresultlist(catalogue::Trefferliste rows);
 
  public slots:
   void b_suchenClick();

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcutEvent>
 
 #include "ui/qtext.h"
 
@@ -24,6 +26,38 @@ QString displaytext(const std::string& text) {
   return shown;
 }
 
+// Qt answers a button's mnemonic (N, Alt+N) and the box's Escape with a
+// click drawn out over 100 ms (animateClick), during which the program
+// stands still after the user has answered. Here they click at once.
+class Sofortklick : public QObject {
+ public:
+  explicit Sofortklick(QMessageBox& box) : QObject(&box), box_(box) {
+    box.installEventFilter(this);
+    for (QAbstractButton* button : box.buttons()) button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous())
+      return klick(qobject_cast<QAbstractButton*>(watched));
+    if (watched != &box_ || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Cancel)) return klick(box_.escapeButton());
+    if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != 0) return false;
+    for (QAbstractButton* button : box_.buttons())
+      if (QKeySequence::mnemonic(button->text()) == QKeySequence(key->key() | Qt::AltModifier)) return klick(button);
+    return false;
+  }
+
+ private:
+  static bool klick(QAbstractButton* button) {
+    if (button == nullptr || !button->isEnabled()) return false;
+    button->click();
+    return true;
+  }
+  QMessageBox& box_;
+};
+
 // A box over the active window, which the program keeps centred on the screen.
 void preparebox(QMessageBox& box, QMessageBox::Icon icon, const char* title, const std::string& text) {
   box.setIcon(icon);
@@ -39,6 +73,7 @@ void showokbox(QMessageBox::Icon icon, const char* title, const std::string& tex
   QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
+  new Sofortklick(box);
   box.exec();
 }
 
@@ -55,6 +90,7 @@ bool QtMessages::question(const std::string& text, platform::Vorgabe vorgabe) {
   QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
   box.setDefaultButton(vorgabe == platform::Vorgabe::nein ? no : yes);
   box.setEscapeButton(no);
+  new Sofortklick(box);
   box.exec();
   return box.clickedButton() == yes;
 }
@@ -67,6 +103,7 @@ platform::Antwort QtMessages::yesnocancel(const std::string& text) {
   QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
   box.setDefaultButton(yes);
   box.setEscapeButton(cancel);
+  new Sofortklick(box);
   box.exec();
   if (box.clickedButton() == yes) return platform::Antwort::ja;
   if (box.clickedButton() == no) return platform::Antwort::nein;

@@ -1,51 +1,57 @@
 #include "ui/resultlist_model.h"
 
-#include <algorithm>
-
 #include "platform/codepage.h"
 #include "platform/collation.h"
 #include "ui/qtext.h"
 
 namespace ui {
 
-void ResultlistModel::setrows(std::vector<catalogue::ResultRow> rows) {
+void ResultlistModel::setrows(catalogue::Trefferliste rows) {
   beginResetModel();
   rows_ = std::move(rows);
   endResetModel();
 }
 
-const std::string& ResultlistModel::rezeptid(int row) const { return rows_[static_cast<std::size_t>(row)].id; }
+std::string ResultlistModel::rezeptid(int row) const { return rows_.id(static_cast<std::size_t>(row)); }
 
 void ResultlistModel::setwertung(int row, const std::string& stars) {
-  rows_[static_cast<std::size_t>(row)].wertung = stars;
+  catalogue::ResultRow values = rows_.zeile(static_cast<std::size_t>(row));
+  values.wertung = stars;
+  rows_.setzen(static_cast<std::size_t>(row), std::move(values));
   const QModelIndex cell = index(row, wertung);
   emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 int ResultlistModel::rowofid(const std::string& id) const {
   for (std::size_t row = 0; row < rows_.size(); ++row)
-    if (rows_[row].id == id) return static_cast<int>(row);
+    if (rows_.id(row) == id) return static_cast<int>(row);
   return -1;
 }
 
 void ResultlistModel::setrow(int row, catalogue::ResultRow values) {
-  rows_[static_cast<std::size_t>(row)] = std::move(values);
+  rows_.setzen(static_cast<std::size_t>(row), std::move(values));
   emit dataChanged(index(row, 0), index(row, spaltenzahl - 1), {Qt::DisplayRole});
 }
 
 void ResultlistModel::removerow(int row) {
   beginRemoveRows({}, row, row);
-  rows_.erase(rows_.begin() + row);
+  rows_.entfernen(static_cast<std::size_t>(row));
   endRemoveRows();
 }
 
 int ResultlistModel::insertrow(catalogue::ResultRow values) {
-  const auto at = std::upper_bound(rows_.begin(), rows_.end(), values, [](const auto& a, const auto& b) {
-    return platform::comparenames(a.caption, b.caption) < 0;
-  });
-  const auto row = static_cast<int>(at - rows_.begin());
+  int row = 0;
+  for (int count = rowCount(); count > 0;) {  // the first row whose name comes after it
+    const int half = count / 2;
+    if (platform::comparenames(rows_.zeile(static_cast<std::size_t>(row + half)).caption, values.caption) <= 0) {
+      row += half + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
   beginInsertRows({}, row, row);
-  rows_.insert(at, std::move(values));
+  rows_.einfuegen(static_cast<std::size_t>(row), std::move(values));
   endInsertRows();
   return row;
 }
@@ -58,7 +64,7 @@ int ResultlistModel::columnCount(const QModelIndex& parent) const { return paren
 
 QVariant ResultlistModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
-  const catalogue::ResultRow& row = rows_[static_cast<std::size_t>(index.row())];
+  const catalogue::ResultRow row = rows_.zeile(static_cast<std::size_t>(index.row()));
   switch (index.column()) {
     case cocktailname: return toqt(row.caption);
     case wertung: return toqt(row.wertung);

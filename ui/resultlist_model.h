@@ -1,5 +1,5 @@
 // The rows of ListView_erg: the result rows of the last search, held as the
-// search gave them. Only the rows the list paints are turned into Qt text,
+// search gave them. Only the rows the list paints are turned into text,
 // so a search that lists a hundred thousand recipes costs no item objects.
 #pragma once
 
@@ -19,9 +19,9 @@ class ResultlistModel : public QAbstractTableModel {
   using QAbstractTableModel::QAbstractTableModel;
 
   // Replaces every row, in the order given.
-  void setrows(std::vector<catalogue::ResultRow> rows);
+  void setrows(catalogue::Trefferliste rows);
   // The hidden recipe id of a row.
-  const std::string& rezeptid(int row) const;
+  std::string rezeptid(int row) const;
   // Shows a new star text in the row's "Wertung" cell.
   void setwertung(int row, const std::string& stars);
   // The row of the recipe with the id, or -1.
@@ -39,7 +39,7 @@ class ResultlistModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
-  std::vector<catalogue::ResultRow> rows_;
+  catalogue::Trefferliste rows_;
 };
 
 }  // namespace ui

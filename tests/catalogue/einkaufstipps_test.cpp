@@ -75,6 +75,10 @@ TEST_F(EinkaufstippsTest, GroupsRecipesByTheirOneOrTwoMissingIngredients) {
   // Cola completes 3; then Soda completes Highball and Soda Cola; then Minze
   // completes Minzwasser, Mojito and Zuviel; nothing is left to complete.
   EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Cola", 3, 3}, {"Soda", 2, 5}, {"Minze", 3, 8}}));
+  // The mixable recipes' list follows the tips' lists.
+  const auto mixbare = catalogue::allerezepte(*catalogue, tipps, tipps.eine.size() + tipps.paare.size());
+  ASSERT_EQ(mixbare.size(), 1u);
+  EXPECT_EQ(catalogue::leserezept(catalogue->rezepte(), mixbare[0]).name(), "Daiquiri");
   // What is mixable now is what the search lists with the availability box ticked.
   testsupport::RecordingProgress progress;
   catalogue::SearchSettings nurverfuegbar;
@@ -130,6 +134,28 @@ TEST_F(EinkaufstippsTest, TwentyPairsAtMostTheMostRecipesFirstThenByName) {
   EXPECT_EQ(tipps.paare[19], (Einkaufstipp{{"Sirup 93", "Zucker"}, {"Drink 7"}}));
   EXPECT_TRUE(tipps.eine.empty());
   EXPECT_TRUE(tipps.plan.empty());  // no single purchase completes a recipe
+}
+
+// A long tip names its first recipes by name and counts the rest; the
+// whole list, in name order, comes when asked for.
+TEST_F(EinkaufstippsTest, ALongTipNamesItsFirstRecipesAndListsAllOnDemand) {
+  Rows links;
+  Rows rezepte;
+  std::vector<std::string> namen;
+  for (int i = 13; i >= 1; --i) {  // the table holds them against their name order
+    const std::string id = std::to_string(i);
+    for (const auto& row : lines(id, {"1", "2"})) links.push_back(row);
+    rezepte.push_back({id, packed({"Drink " + std::string(i < 10 ? "0" : "") + id})});
+    namen.insert(namen.begin(), "Drink " + std::string(i < 10 ? "0" : "") + id);
+  }
+  load({{"1", packed({"Rum", "1"})}, {"2", packed({"Cola", "0"})}}, links, rezepte);
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  const std::vector<std::string> erste(namen.begin(), namen.begin() + catalogue::gezeigterezepte);
+  EXPECT_EQ(tipps.eine, (std::vector<Einkaufstipp>{{{"Cola"}, erste, 3}}));
+  std::vector<std::string> alle;
+  for (const int32_t row : catalogue::allerezepte(*catalogue, tipps, 0))
+    alle.emplace_back(catalogue::leserezept(catalogue->rezepte(), row).name());
+  EXPECT_EQ(alle, namen);
 }
 
 }  // namespace

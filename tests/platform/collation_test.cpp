@@ -58,6 +58,11 @@ TEST(Collation, SortKeysGiveTheSameOrderAsTheComparison) {
     return platform::namesortkey(a) < platform::namesortkey(b);
   });
   EXPECT_EQ(bykey, bycompare);
+  // Key prefixes never contradict the order; long names that share their
+  // first letters share them.
+  for (std::size_t i = 0; i + 1 < bycompare.size(); ++i)
+    EXPECT_LE(platform::namesortkeyprefix(bycompare[i]), platform::namesortkeyprefix(bycompare[i + 1]));
+  EXPECT_EQ(platform::namesortkeyprefix("Zitronensaftschorle A"), platform::namesortkeyprefix("Zitronensaftschorle B"));
   const std::vector<std::string> expected = {
       "",        cp("apfel"), cp("Apfel"),  cp("äpfel"),   cp("Äpfel"),   cp("Ätna"),
       cp("b52"), cp("B-52"),  cp("Birne"),  cp("Mai Tai"), cp("Mai-Tai"), cp("MaiTai"),

@@ -119,6 +119,27 @@ class MessageBoxesTest : public QObject {
     QCOMPARE(seen.defaultbutton, QStringLiteral("&Nein"));
   }
 
+  // A key answers at once: the box is gone when the key has been handled,
+  // not a drawn-out click later.
+  void keysAnswerAtOnce() {
+    ui::QtMessages messages;
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_N), QKeyCombination(Qt::AltModifier, Qt::Key_J), QKeyCombination(Qt::Key_Escape)}) {
+      bool shownafterkey = true;
+      bool yes = false;
+      {
+        ModalAnswer answer([&](QWidget* modal) {
+          QTest::keyClick(modal, key.key(), key.keyboardModifiers());
+          shownafterkey = modal->isVisible();
+          return true;
+        });
+        yes = messages.question("Sind Sie sicher?", platform::Vorgabe::ja);
+      }
+      QVERIFY(!shownafterkey);
+      QCOMPARE(yes, key.key() == Qt::Key_J);
+    }
+  }
+
   void threeWayQuestionTellsWhichButtonWasPressed() {
     ui::QtMessages messages;
     const std::pair<QString, platform::Antwort> cases[] = {{QStringLiteral("&Ja"), platform::Antwort::ja},
