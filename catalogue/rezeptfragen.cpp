@@ -58,7 +58,10 @@ std::optional<std::size_t> naehe(const std::string& name, const std::string& bek
 
 std::string liste(const std::vector<std::string>& namen) {
   std::string text;
-  for (const std::string& name : namen) text += (text.empty() ? "" : ", ") + wort(name);
+  for (const std::string& name : namen) {
+    if (!text.empty()) text += ", ";
+    text += wort(name);
+  }
   return text;
 }
 
