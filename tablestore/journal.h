@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -90,7 +91,8 @@ class JournalReader {
     copied,     // undoincopies: the copies hold the files as before the command
   };
   // Undoes a whole journal in its files, syncs them and clears it; a torn or
-  // empty one is just cleared. A journal that another process holds open is
+  // empty one is just cleared, unless the tables show that the commit had
+  // begun writing them (untrusted). A journal that another process holds open is
   // that process's and is left alone. Only a regular file opens, never
   // through a link; one that does not open, or names another file, or
   // reaches beyond what its files held, is untrusted.
@@ -102,6 +104,7 @@ class JournalReader {
 
  private:
   bool trusted(const std::vector<Beforeimage>& images) const;
+  bool begunwrite(std::string_view bytes) const;
   bool undo(const std::vector<Beforeimage>& images);
 
   std::string folder_;
