@@ -99,7 +99,7 @@ class JournalReader {
   Recovery recover();
   // For a copy that may not write: when a whole journal waits, copies of the
   // table files in the folder copies, the journal undone in them; the files
-  // and the journal stay as they are.
+  // and the journal stay as they are. A torn journal is judged as by recover().
   Recovery undoincopies(const std::string& copies);
 
  private:
