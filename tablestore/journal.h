@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -90,18 +91,20 @@ class JournalReader {
     copied,     // undoincopies: the copies hold the files as before the command
   };
   // Undoes a whole journal in its files, syncs them and clears it; a torn or
-  // empty one is just cleared. A journal that another process holds open is
+  // empty one is just cleared, unless the tables show that the commit had
+  // begun writing them (untrusted). A journal that another process holds open is
   // that process's and is left alone. Only a regular file opens, never
   // through a link; one that does not open, or names another file, or
   // reaches beyond what its files held, is untrusted.
   Recovery recover();
   // For a copy that may not write: when a whole journal waits, copies of the
   // table files in the folder copies, the journal undone in them; the files
-  // and the journal stay as they are.
+  // and the journal stay as they are. A torn journal is judged as by recover().
   Recovery undoincopies(const std::string& copies);
 
  private:
   bool trusted(const std::vector<Beforeimage>& images) const;
+  bool begunwrite(std::string_view bytes) const;
   bool undo(const std::vector<Beforeimage>& images);
 
   std::string folder_;

@@ -60,26 +60,36 @@ constexpr uint64_t largest = std::numeric_limits<int64_t>::max();
 // one-digit CC, each followed by its 0xA1.
 constexpr int64_t shortestheader = recordformat::countend + 5;
 
+// The journal's images; false where the body does not read to its end or an
+// extent lies outside its file's old size. What was read whole stays in
+// images either way.
 bool parse(std::string_view body, std::vector<Beforeimage>& images) {
   using namespace journalformat;
   Cursor in(body);
-  in.bytes(magicwidth);
-  while (!in.failed() && !in.atend()) {
-    Beforeimage& image = images.emplace_back();
-    image.name = std::string(in.bytes(in.number(namelengthwidth)));
+  if (in.bytes(magicwidth) != std::string_view(magic, magicwidth)) return false;
+  while (!in.atend()) {
+    const std::string_view name = in.bytes(in.number(namelengthwidth));
     const uint64_t oldsize = in.number(sizewidth);
     const uint64_t count = in.number(countwidth);
-    for (uint64_t i = 0; i < count && !in.failed(); ++i) {
+    if (in.failed() || oldsize > largest) return false;
+    Beforeimage& image = images.emplace_back(Beforeimage{std::string(name), static_cast<int64_t>(oldsize), {}});
+    for (uint64_t i = 0; i < count; ++i) {
       const uint64_t offset = in.number(sizewidth);
       const std::string_view bytes = in.bytes(in.number(lengthwidth));
-      // Every extent lies inside the file's old size.
-      if (offset > oldsize || bytes.size() > oldsize - offset) return false;
+      if (in.failed() || offset > oldsize || bytes.size() > oldsize - offset) return false;
       image.extents.emplace_back(static_cast<int64_t>(offset), std::string(bytes));
     }
-    if (oldsize > largest) return false;
-    image.oldsize = static_cast<int64_t>(oldsize);
   }
-  return !in.failed();
+  return true;
+}
+
+// A torn journal up to its first sector of zeros: the pages a power cut kept
+// from being written read as zeros, so nothing after it is surely the journal's.
+std::string_view readableprefix(std::string_view bytes) {
+  constexpr std::size_t sectorsize = 512;
+  for (std::size_t at = 0; at < bytes.size(); at += sectorsize)
+    if (bytes.substr(at, sectorsize).find_first_not_of('\0') == std::string_view::npos) return bytes.substr(0, at);
+  return bytes;
 }
 
 // Whether the extents cover every byte from offset from to offset to.
@@ -129,6 +139,8 @@ JournalReader::Recovery JournalReader::recover() {
   if (whole(bytes, body)) {
     if (!parse(body, images) || !trusted(images)) return Recovery::untrusted;
     if (!undo(images)) return Recovery::failed;
+  } else if (begunwrite(bytes)) {
+    return Recovery::untrusted;
   }
   return journal->truncate(0) && journal->sync() ? Recovery::done : Recovery::failed;
 }
@@ -140,7 +152,8 @@ JournalReader::Recovery JournalReader::undoincopies(const std::string& copies) {
   if (!platform::readwhole(path, bytes)) return Recovery::untrusted;
   std::string_view body;
   std::vector<Beforeimage> images;
-  if (bytes.empty() || !whole(bytes, body)) return Recovery::done;
+  if (bytes.empty()) return Recovery::done;
+  if (!whole(bytes, body)) return begunwrite(bytes) ? Recovery::untrusted : Recovery::done;
   if (!parse(body, images) || !trusted(images)) return Recovery::untrusted;
   for (const std::string& name : names_) {
     std::string table;
@@ -166,6 +179,25 @@ bool JournalReader::trusted(const std::vector<Beforeimage>& images) const {
     if (image.oldsize < std::min(size, shortestheader) || !covered(image, size, image.oldsize)) return false;
   }
   return true;
+}
+
+// A commit writes the tables only once its journal is whole on the disk: while
+// the journal is merely torn, each table still has the old size and the old
+// bytes its readable part records. Where one differs, the journal was damaged
+// after the tables were begun, and dropping it would keep a half-done command.
+bool JournalReader::begunwrite(std::string_view bytes) const {
+  std::vector<Beforeimage> images;
+  (void)parse(readableprefix(bytes), images);
+  for (const Beforeimage& image : images) {
+    std::string table;
+    if (std::find(names_.begin(), names_.end(), image.name) == names_.end() ||
+        !platform::fileexists(folder_ + image.name))
+      continue;
+    if (!platform::readwhole(folder_ + image.name, table) || std::ssize(table) != image.oldsize) return true;
+    for (const auto& [offset, old] : image.extents)
+      if (table.compare(static_cast<std::size_t>(offset), old.size(), old) != 0) return true;
+  }
+  return false;
 }
 
 bool JournalReader::undo(const std::vector<Beforeimage>& images) {

@@ -601,6 +601,38 @@ TEST_F(Powercut, ARestore) {
   failthrough(restore);
 }
 
+// A backup over an older one: after any cut the folder holds the old backup
+// or the new one, each whole; the database's own folder stays untouched.
+TEST_F(Powercut, ABackupOverAnOlderOne) {
+  testsupport::TempFolder place;
+  testsupport::FakeExportDialogs dialogs;
+  dialogs.folder = place.path() + "sicherung/";
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  const auto backup = [](const powercut::Disk& disk) {
+    powercut::Disk only;
+    for (const auto& [path, bytes] : disk)
+      if (path.starts_with("sicherung/")) only[path] = bytes;
+    return only;
+  };
+  const powercut::Disk db = powercut::snapshot(dbfolder()), before = powercut::snapshot(place.path());
+  powercut::record(place.path());
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  powercut::stop();
+  EXPECT_EQ(powercut::snapshot(dbfolder()), db);
+  const powercut::Disk old = backup(before), neu = backup(powercut::snapshot(place.path()));
+  ASSERT_NE(old, neu);
+  std::mt19937 random(17);
+  std::set<bool> found;  // whether old and new both occur
+  const std::size_t events = powercut::events().size();
+  for (std::size_t cut = 0; cut <= events && !HasFailure(); ++cut)
+    for (const powercut::Disk& disk : powercut::states(before, cut, random)) {
+      EXPECT_TRUE(backup(disk) == neu || (cut < events && backup(disk) == old)) << "cut after " << cut;
+      found.insert(backup(disk) == neu);
+    }
+  EXPECT_EQ(found.size(), 2u);
+}
+
 TEST_F(Powercut, AReset) {
   cutthrough([&] {
     messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites

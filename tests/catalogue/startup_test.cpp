@@ -453,19 +453,33 @@ std::string journalfor(const std::string& name, uint64_t oldsize, uint64_t offse
   return out;
 }
 
+// A journal with its crc broken, as a damaged disk leaves it.
+std::string damaged(std::string journal) {
+  journal.back() = static_cast<char>(~journal.back());
+  return journal;
+}
+
 // A journal that no commit wrote is applied nowhere: one box, the copy only
-// reads, and every file stays as it is; so for a missing journal file.
+// reads, and every file stays as it is; so for a missing journal file, and a
+// damaged one while the tables differ from its old bytes. Damaged while they
+// do not, it is dropped.
 TEST_F(Startup, AJournalThatNoCommitWroteIsNotAppliedNorOneThatCannotBeMade) {
   firstrun();
   const std::string outside = folder.path() + "fremd.txt";
   testsupport::writefile(outside, "fremd");
   const uint64_t size = readfile(tablefile("c_rezepte")).size();
+  testsupport::writefile(dbfolder() + "journal", damaged(journalfor("c_rezepte.db", size, 0, "#DB")));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{});
+  EXPECT_EQ(readfile(dbfolder() + "journal"), "");
   const std::string journals[] = {journalfor("c_rezepte.db", uint64_t{1} << 40),
                                   journalfor("c_rezepte.db", 0),
                                   journalfor("status.txt", 4, 0, "kaputt"),
                                   journalfor("journal", 0),
                                   journalfor("c_rezepte.db", size, uint64_t{1} << 63, "x"),
                                   journalfor("c_rezepte.db", size + 10, 0, "#DB"),
+                                  damaged(journalfor("c_rezepte.db", size, 0, "#DX")),
+                                  damaged(journalfor("c_rezepte.db", 0)),
                                   ""};  // "": a link outside
   for (const std::string& journal : journals) {
     std::filesystem::remove(dbfolder() + "journal");

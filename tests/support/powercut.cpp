@@ -1,6 +1,8 @@
 #include "tests/support/powercut.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -24,11 +26,16 @@ std::string folder_;
 std::vector<Event> log_;
 std::function<void(const Event&)> watch_;
 
-// The name in the recorded folder of a path, or nothing.
-std::optional<std::string> recordedname(const std::string& path) {
-  if (!recording || !path.starts_with(folder_) || path.find('/', folder_.size()) != std::string::npos)
-    return std::nullopt;
-  return path.substr(folder_.size());
+// The path under the recorded folder of a path, or nothing.
+std::optional<std::string> recordedname(std::string path) {
+  if (!recording) return std::nullopt;
+  if (path.size() > 1 && path.ends_with('/')) path.pop_back();
+  // The entry itself is not followed: a link is removed or renamed as a link.
+  const std::filesystem::path given = std::filesystem::absolute(path);
+  const std::string whole = (std::filesystem::weakly_canonical(given.parent_path()) / given.filename()).string();
+  if (whole + "/" == folder_) return "";
+  if (!whole.starts_with(folder_)) return std::nullopt;
+  return whole.substr(folder_.size());
 }
 
 void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
@@ -37,13 +44,18 @@ void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
   const ssize_t n = recording ? ::readlink(link.c_str(), target, sizeof target) : 0;
   if (n <= 0) return;
   if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n)))) {
+    struct stat info {};
+    if (kind == Event::Kind::sync && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) kind = Event::Kind::syncfolder;
     log_.push_back({kind, *name, offset, std::move(bytes)});
     if (watch_) watch_(log_.back());
   }
 }
 
-void noteremoved(const char* path) {
-  if (const std::optional<std::string> name = recordedname(path)) log_.push_back({Event::Kind::remove, *name, 0, {}});
+// A change of folder entries that was made.
+void notefolder(Event::Kind kind, const char* path, const char* to = nullptr) {
+  const std::optional<std::string> name = recordedname(path);
+  const std::optional<std::string> other = to ? recordedname(to) : std::nullopt;
+  if (name && (!to || other)) log_.push_back({kind, *name, 0, {}, other.value_or("")});
 }
 
 template <typename Function>
@@ -72,23 +84,118 @@ void apply(std::optional<std::string>& file, const Event& event) {
   std::copy(event.bytes.begin(), event.bytes.end(), file->begin() + event.offset);
 }
 
-std::map<std::string, Filecut> cutfiles(const Disk& before, std::size_t cut) {
-  std::map<std::string, Filecut> files;
-  for (const auto& [name, bytes] : before) files[name] = {bytes, bytes, {}};
-  for (std::size_t i = 0; i < cut && i < log_.size(); ++i) {
-    const Event& event = log_[i];
-    Filecut& file = files[event.file];
-    apply(file.current, event);
-    if (event.kind == Event::Kind::remove) file.synced.reset();
-    if (event.kind == Event::Kind::sync || event.kind == Event::Kind::remove) {
-      file.synced = file.current;
-      file.pages.clear();
-    }
-    for (int64_t page = event.offset / pagesize;
-         event.kind == Event::Kind::write && page * pagesize < event.offset + static_cast<int64_t>(event.bytes.size());
-         ++page)
-      file.pages.insert(page);
+void change(Filecut& file, const Event& event) {
+  apply(file.current, event);
+  if (event.kind == Event::Kind::remove) file.synced.reset();
+  if (event.kind == Event::Kind::sync || event.kind == Event::Kind::remove) {
+    file.synced = file.current;
+    file.pages.clear();
   }
+  for (int64_t page = event.offset / pagesize;
+       event.kind == Event::Kind::write && page * pagesize < event.offset + static_cast<int64_t>(event.bytes.size());
+       ++page)
+    file.pages.insert(page);
+}
+
+// Which file or folder (by number; 0 the recorded folder) each path names.
+using Tree = std::map<std::string, int>;
+
+std::string parentof(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+std::optional<std::string> pathof(const Tree& tree, int node) {
+  for (const auto& [path, at] : tree)
+    if (at == node) return path;
+  return std::nullopt;
+}
+
+bool under(const std::string& path, const std::string& top) { return path == top || path.starts_with(top + "/"); }
+
+// The tree after a rename of from to to (what stood at to gone), or an exchange of the two.
+Tree moved(const Tree& tree, const std::string& from, const std::string& to, bool exchange) {
+  Tree out;
+  for (const auto& [path, node] : tree) {
+    if (under(path, from))
+      out[to + path.substr(from.size())] = node;
+    else if (!under(path, to))
+      out[path] = node;
+    else if (exchange)
+      out[from + path.substr(to.size())] = node;
+  }
+  return out;
+}
+
+// The disk under a cut for one choice of the folder changes in doubt: the
+// tree as the process saw it, the tree as the disk keeps it, the files.
+struct Replay {
+  Tree seen{{"", 0}}, kept{{"", 0}};
+  std::map<int, Filecut> files;
+  std::map<std::size_t, int> doubtful;  // the folder changes no sync made sure of, and their folder
+  int nodes = 1;
+
+  // The node the process's path names, made where it is new; on the disk
+  // it lies where its folder does, if that is kept.
+  int node(const std::string& path, bool onthedisk) {
+    if (const auto at = seen.find(path); at != seen.end()) return at->second;
+    const int folder = node(parentof(path), onthedisk);
+    const int made = seen[path] = nodes++;
+    if (const std::optional<std::string> place = keptpath(folder, path); place && onthedisk) kept[*place] = made;
+    return made;
+  }
+
+  // Where the disk keeps the entry of the process's path in folder.
+  std::optional<std::string> keptpath(int folder, const std::string& path) const {
+    const std::optional<std::string> at = pathof(kept, folder);
+    if (!at) return std::nullopt;
+    return (at->empty() ? "" : *at + "/") + path.substr(path.rfind('/') + 1);
+  }
+
+  void folderchange(std::size_t index, const Event& event, bool happened) {
+    using Kind = Event::Kind;
+    const int folder = node(parentof(event.file), true);
+    doubtful[index] = folder;
+    if (event.kind == Kind::makefolder) {
+      (void)node(event.file, happened);
+      return;
+    }
+    const int tofolder = node(parentof(event.to), true);
+    const std::optional<std::string> from = keptpath(folder, event.file), to = keptpath(tofolder, event.to);
+    const bool exchange = event.kind == Kind::exchange;
+    if (happened && from && to && kept.contains(*from) && (!exchange || kept.contains(*to)))
+      kept = moved(kept, *from, *to, exchange);
+    seen = moved(seen, event.file, event.to, exchange);
+  }
+
+  void follow(const Event& event, std::size_t index, const std::set<std::size_t>& undone) {
+    using Kind = Event::Kind;
+    if (event.kind == Kind::makefolder || event.kind == Kind::rename || event.kind == Kind::exchange)
+      return folderchange(index, event, !undone.contains(index));
+    const int at = node(event.file, true);
+    if (event.kind == Kind::syncfolder)
+      std::erase_if(doubtful, [&](const auto& change) { return change.second == at; });
+    else
+      change(files[at], event);
+    if (event.kind != Kind::remove) return;
+    std::erase_if(kept, [&](const auto& entry) { return entry.second == at; });
+    seen.erase(event.file);
+  }
+};
+
+Replay replay(const Disk& before, std::size_t cut, const std::set<std::size_t>& undone) {
+  Replay disk;
+  for (const auto& [path, bytes] : before) disk.files[disk.node(path, true)] = {bytes, bytes, {}};
+  for (std::size_t i = 0; i < cut && i < log_.size(); ++i) disk.follow(log_[i], i, undone);
+  return disk;
+}
+
+// The files on the disk by path, for one choice of folder changes undone.
+std::map<std::string, Filecut> cutfiles(const Disk& before, std::size_t cut, const std::set<std::size_t>& undone) {
+  Replay disk = replay(before, cut, undone);
+  std::map<std::string, Filecut> files;
+  for (const auto& [path, node] : disk.kept)
+    if (disk.files.contains(node)) files[path] = disk.files[node];
   return files;
 }
 
@@ -130,6 +237,20 @@ void addvariants(std::vector<Disk>& out, const std::map<std::string, Filecut>& f
   out.push_back(build(files, chosen, true, &torn, tornat));
 }
 
+// Which folder changes in doubt did not happen: any of them (a test keeps
+// them few).
+std::vector<std::set<std::size_t>> folderchoices(const std::map<std::size_t, int>& doubtful) {
+  std::vector<std::size_t> changes;
+  for (const auto& [index, folder] : doubtful) changes.push_back(index);
+  std::vector<std::set<std::size_t>> out;
+  for (std::size_t mask = 0; mask < (std::size_t{1} << changes.size()); ++mask) {
+    std::set<std::size_t>& undone = out.emplace_back();
+    for (std::size_t i = 0; i < changes.size(); ++i)
+      if (mask & (std::size_t{1} << i)) undone.insert(changes[i]);
+  }
+  return out;
+}
+
 }  // namespace
 
 void record(const std::string& folder) {
@@ -150,10 +271,10 @@ const std::vector<Event>& events() { return log_; }
 
 Disk snapshot(const std::string& folder) {
   Disk disk;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
     std::ifstream in(entry.path(), std::ios::binary);
-    disk[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    disk[entry.path().lexically_relative(folder).string()] = std::string(std::istreambuf_iterator<char>(in), {});
   }
   return disk;
 }
@@ -161,11 +282,13 @@ Disk snapshot(const std::string& folder) {
 void restore(const Disk& disk, const std::string& folder) {
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  for (const auto& [name, bytes] : disk) std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+  for (const auto& [name, bytes] : disk) {
+    std::filesystem::create_directories(std::filesystem::path(folder + "/" + name).parent_path());
+    std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+  }
 }
 
-std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& random) {
-  const std::map<std::string, Filecut> files = cutfiles(before, cut);
+static std::vector<Disk> pagestates(const std::map<std::string, Filecut>& files, std::mt19937& random) {
   std::vector<Page> doubtful;
   for (const auto& [name, file] : files)
     for (const int64_t page : file.pages) doubtful.push_back({name, page});
@@ -183,6 +306,13 @@ std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& rand
       if (random() % 2 != 0) chosen.push_back(page);
     addvariants(out, files, chosen, random);
   }
+  return out;
+}
+
+std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& random) {
+  std::vector<Disk> out;
+  for (const std::set<std::size_t>& undone : folderchoices(replay(before, cut, {}).doubtful))
+    for (Disk& disk : pagestates(cutfiles(before, cut, undone), random)) out.push_back(std::move(disk));
   return out;
 }
 
@@ -204,9 +334,16 @@ MIXOLINO_LOGGED(int, ftruncate, (int fd, off_t length), (fd, length), Kind::trun
 MIXOLINO_LOGGED(int, fdatasync, (int fd), (fd), Kind::sync, 0, {})
 MIXOLINO_LOGGED(int, fsync, (int fd), (fd), Kind::sync, 0, {})
 
-extern "C" int unlink(const char* path) {
-  static const auto next = testsupport::powercut::real<int (*)(const char*)>("unlink");
-  const int result = next(path);
-  if (result == 0) testsupport::powercut::noteremoved(path);
-  return result;
-}
+#define MIXOLINO_FOLDERCHANGE(name, params, args, kind, path, to)               \
+  extern "C" int name params {                                                  \
+    static const auto next = testsupport::powercut::real<int(*) params>(#name); \
+    const int result = next args;                                               \
+    if (result == 0) testsupport::powercut::notefolder(kind, path, to);         \
+    return result;                                                              \
+  }
+MIXOLINO_FOLDERCHANGE(unlink, (const char* path), (path), Kind::remove, path, nullptr)
+MIXOLINO_FOLDERCHANGE(mkdir, (const char* path, mode_t mode), (path, mode), Kind::makefolder, path, nullptr)
+MIXOLINO_FOLDERCHANGE(rename, (const char* from, const char* to), (from, to), Kind::rename, from, to)
+MIXOLINO_FOLDERCHANGE(renameat2, (int fromfolder, const char* from, int tofolder, const char* to, unsigned flags),
+                      (fromfolder, from, tofolder, to, flags),
+                      (flags & RENAME_EXCHANGE) != 0 ? Kind::exchange : Kind::rename, from, to)

@@ -1,12 +1,15 @@
 // A model of the disk under a power cut, for tests. While recording, every
-// pwrite, ftruncate, fdatasync, fsync and unlink the process makes on a file
-// of one folder is logged (the test executable defines these calls and
-// passes them on to the real ones). From a snapshot of the folder taken
-// before and the log, states() builds the disk states that a power cut after
-// a prefix of the log may leave: per file, its bytes as of its last sync,
-// plus any subset of the 4 KiB pages written since (with their newest
-// bytes), one of them perhaps torn at a 512-byte boundary, and its size as
-// synced or as written. Removing a file counts as done at once.
+// pwrite, ftruncate, fdatasync, fsync, unlink, mkdir, rename and renameat2
+// the process makes on a file or folder under one folder is logged (the test
+// executable defines these calls and passes them on to the real ones). From
+// a snapshot of the folder taken before and the log, states() builds the
+// disk states that a power cut after a prefix of the log may leave: per
+// file, its bytes as of its last sync, plus any subset of the 4 KiB pages
+// written since (with their newest bytes), one of them perhaps torn at a
+// 512-byte boundary, and its size as synced or as written. A new folder and
+// a rename or exchange of two entries may or may not have happened until a
+// sync of the folder holding the entry makes it sure. Making and removing a
+// file count as done at once.
 //
 //   const Disk before = snapshot(db); record(db); command(); stop();
 //   for (std::size_t cut = 0; cut <= events().size(); ++cut)
@@ -25,14 +28,15 @@
 namespace testsupport::powercut {
 
 struct Event {
-  enum class Kind { write, truncate, sync, remove };
+  enum class Kind { write, truncate, sync, remove, makefolder, rename, exchange, syncfolder };
   Kind kind;
-  std::string file;    // the name in the folder
+  std::string file;    // the path under the folder, "" for the folder itself
   int64_t offset = 0;  // a write's offset, a truncate's length
   std::string bytes;
+  std::string to = {};  // a rename's new path, the other path of an exchange
 };
 
-// The folder's files by name.
+// The folder's files by their path under it ("sub/name").
 using Disk = std::map<std::string, std::string>;
 
 void record(const std::string& folder);  // starts a new log
