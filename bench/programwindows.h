@@ -18,6 +18,7 @@
 #include "ui/fortschritt_Unit.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
+#include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
 #include "ui/wertungs_Unit.h"
 #include "ui/zutatenedit_Unit.h"
@@ -145,8 +146,9 @@ struct Programwindows {
         fortschrittform(&mainform),
         splashform(&mainform),
         memoform(&mainform),
-        wertungsform(&mainform) {
-    mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform});
+        wertungsform(&mainform),
+        rezeptedit(mainform.catalogue(), &mainform) {
+    mainform.setfenster({&zutatenedit, &fortschrittform, &splashform, &memoform, &wertungsform, &rezeptedit});
     mainform.show();
     while (mainform.catalogue().c_rezepte().getrowcount() != recipes || splashform.isVisible())
       QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -159,6 +161,7 @@ struct Programwindows {
   ui::Tsplashform splashform;
   ui::TMemoform memoform;
   ui::Twertungsform wertungsform;
+  ui::Trezeptedit rezeptedit;
 };
 
 }  // namespace bench

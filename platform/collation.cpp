@@ -94,9 +94,11 @@ class NameCollator {
   std::unique_ptr<icu::RuleBasedCollator> keycollator_;
 };
 
-// Building the collator takes milliseconds, so it is built once.
+// Building the collator takes milliseconds, so it is built once for each
+// thread: the name order works out its keys on two, and a collator and its
+// converter keep state while they work.
 NameCollator& namecollator() {
-  static NameCollator collator;
+  thread_local NameCollator collator;
   return collator;
 }
 

@@ -182,14 +182,14 @@ class TdbdynGrid::Reader {
     std::string_view pos;
     std::string_view flag;
     std::string_view values;
-    readhead(line, pos, flag, values);
+    const bool plain = readhead(line, pos, flag, values);
     int32_t posvalue = 0;
-    if (pos.size() != poswidth || !platform::strtoint(pos, posvalue))
+    if (pos.size() != poswidth || !(plain ? digitsvalue(pos, posvalue) : platform::strtoint(pos, posvalue)))
       fail("Lesefehler(Pos) bei " + std::to_string(number) + " (" + std::string(pos) + ")");
     int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
     maxpos = std::max(maxpos, posvalue);
     int32_t flagvalue = 0;
-    if (flag.size() != 1 || !platform::strtoint(flag, flagvalue))
+    if (flag.size() != 1 || !(plain ? digitsvalue(flag, flagvalue) : platform::strtoint(flag, flagvalue)))
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
     if (flagvalue == flaglive - '0')
@@ -202,12 +202,24 @@ class TdbdynGrid::Reader {
 
   // Pos and Flag of a record as the subfield walk reads them from the bytes
   // between its start mark and its first 0xA1; values starts behind that 0xA1.
-  static void readhead(std::string_view line, std::string_view& pos, std::string_view& flag, std::string_view& values) {
-    if (plainhead(line, pos, flag, values)) return;
+  // True when they are the plain head's digits.
+  static bool readhead(std::string_view line, std::string_view& pos, std::string_view& flag, std::string_view& values) {
+    if (plainhead(line, pos, flag, values)) return true;
     values = line.substr(posoffset);
     const std::string_view prefix = nextfield(values);
     pos = subfieldview(prefix, possubfield, std::string_view::npos);
     flag = subfieldview(prefix, flagsubfield, std::string_view::npos);
+    return false;
+  }
+
+  // The number that decimal digits only give, as strtoint reads them: false
+  // above the largest int32_t.
+  static bool digitsvalue(std::string_view digits, int32_t& value) {
+    int64_t number = 0;
+    for (const char c : digits) number = number * 10 + (c - '0');
+    if (number > INT32_MAX) return false;
+    value = static_cast<int32_t>(number);
+    return true;
   }
 
   // The record's head as the write-back writes it: start mark, ten digits of
