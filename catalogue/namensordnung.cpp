@@ -31,10 +31,6 @@ Vorsortierung vorsortierung(std::string_view name, int32_t row) {
   return v;
 }
 
-// Below this many names, a second thread costs more than it saves: it
-// builds a collator of its own, which takes milliseconds.
-constexpr std::size_t splitfrom = 20000;
-
 // The keys of the rows from..to.
 void vorsortieren(Rezeptetabelle c_rezepte, std::size_t from, std::size_t to, std::vector<Vorsortierung>& keys) {
   for (std::size_t i = from; i < to; ++i) {
@@ -71,10 +67,9 @@ std::launch launchpolicy(Rezeptetabelle c_rezepte) {
 const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
   if (stand_ == c_rezepte->changestamp()) return ordnung_;
   std::vector<Vorsortierung> keys(static_cast<std::size_t>(c_rezepte->getrowcount()));
-  // The keys are most of the work: of many, the first half on a core of its own.
-  const std::size_t half = keys.size() >= splitfrom ? keys.size() / 2 : 0;
-  std::future<void> first = std::async(half > 0 ? launchpolicy(c_rezepte) : std::launch::deferred,
-                                       [&] { vorsortieren(c_rezepte, 0, half, keys); });
+  // The keys are most of the work: the first half on a core of its own.
+  const std::size_t half = keys.size() / 2;
+  std::future<void> first = std::async(launchpolicy(c_rezepte), [&] { vorsortieren(c_rezepte, 0, half, keys); });
   vorsortieren(c_rezepte, half, keys.size(), keys);
   first.get();
   std::sort(keys.begin(), keys.end(), [](const Vorsortierung& a, const Vorsortierung& b) {
