@@ -148,10 +148,9 @@ void Catalogue::StarttimerTimer() {
   if (!opened.outcome.orwarn()) return;
   // The name order and the recipes' facts are worked out in the second the
   // splash window shows in any case, so that the first search after a start is as quick as the
-  // ones after it. Both only read the tables, each on a core of its own.
-  std::future<void> namen = std::async(launchpolicy(rezepte()), [this] { namensordnung_.fuer(rezepte()); });
+  // ones after it.
+  namensordnung_.fuer(rezepte());
   rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten());
-  namen.get();
   waitforsplash(start);
   splash_.close();
   if (readonly() == ReadOnly::inuse)

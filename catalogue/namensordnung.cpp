@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <future>
 #include <span>
 #include <string>
 #include <tuple>
@@ -31,14 +30,6 @@ Vorsortierung vorsortierung(std::string_view name, int32_t row) {
   return v;
 }
 
-// The keys of the rows from..to.
-void vorsortieren(Rezeptetabelle c_rezepte, std::size_t from, std::size_t to, std::vector<Vorsortierung>& keys) {
-  for (std::size_t i = from; i < to; ++i) {
-    const auto row = static_cast<int32_t>(i);
-    keys[i] = vorsortierung(leserezept(c_rezepte, row).name(), row);
-  }
-}
-
 // Rows whose names begin with the same key bytes, ordered by their whole
 // keys, equal keys by the names, equal names by row: in table order.
 void ordnegleiche(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
@@ -55,23 +46,16 @@ void ordnegleiche(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
 
 }  // namespace
 
-std::launch launchpolicy(Rezeptetabelle c_rezepte) {
-  // With both, a thread that cannot be made leaves the work to get().
-  return c_rezepte->getcolcount() >= rezeptspalte::anzahl ? std::launch::async | std::launch::deferred
-                                                          : std::launch::deferred;
-}
-
 // Most names are told apart by the first bytes of their keys, which the
 // collation gives at a fraction of the cost of the whole key; only names
 // that share them get whole keys.
 const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
   if (stand_ == c_rezepte->changestamp()) return ordnung_;
   std::vector<Vorsortierung> keys(static_cast<std::size_t>(c_rezepte->getrowcount()));
-  // The keys are most of the work: the first half on a core of its own.
-  const std::size_t half = keys.size() / 2;
-  std::future<void> first = std::async(launchpolicy(c_rezepte), [&] { vorsortieren(c_rezepte, 0, half, keys); });
-  vorsortieren(c_rezepte, half, keys.size(), keys);
-  first.get();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto row = static_cast<int32_t>(i);
+    keys[i] = vorsortierung(leserezept(c_rezepte, row).name(), row);
+  }
   std::sort(keys.begin(), keys.end(), [](const Vorsortierung& a, const Vorsortierung& b) {
     return std::tie(a.hoch, a.tief, a.row) < std::tie(b.hoch, b.tief, b.row);
   });

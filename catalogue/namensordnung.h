@@ -3,16 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <vector>
 
 #include "catalogue/tables.h"
 
 namespace catalogue {
-
-// How work that reads c_rezepte's rows may run: on a thread of its own
-// unless the table lacks columns, whose every read shows a message.
-std::launch launchpolicy(Rezeptetabelle c_rezepte);
 
 // The recipe rows ascending by name in the locale-aware order, equal names
 // in table order. Working out the sort keys is most of a search's cost, so

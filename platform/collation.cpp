@@ -94,11 +94,9 @@ class NameCollator {
   std::unique_ptr<icu::RuleBasedCollator> keycollator_;
 };
 
-// Building the collator takes milliseconds, so it is built once for each
-// thread: the name order works out its keys on two, and a collator and its
-// converter keep state while they work.
+// Building the collator takes milliseconds, so it is built once.
 NameCollator& namecollator() {
-  thread_local NameCollator collator;
+  static NameCollator collator;
   return collator;
 }
 

@@ -177,16 +177,4 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{});
 }
 
-// Each read of a c_rezepte that lacks a column shows a message: the name
-// order then reads it on the caller's thread alone, never on a second one.
-TEST(Namensordnung, LiestTabelleOhneSpalteNurImAufrufer) {
-  testsupport::TempFolder folder;
-  testsupport::FakeMessages messages;
-  TdbdynGrid rezepte("c_rezepte");
-  ASSERT_TRUE(testsupport::loadtable(rezepte, folder.path(), 1, {{"1"}}));
-  EXPECT_EQ(catalogue::launchpolicy(catalogue::Rezeptetabelle(rezepte)), std::launch::deferred);
-  ASSERT_TRUE(testsupport::loadtable(rezepte, folder.path(), 2, {{"1", "Mojito"}}));
-  EXPECT_NE(catalogue::launchpolicy(catalogue::Rezeptetabelle(rezepte)) & std::launch::async, std::launch{});
-}
-
 }  // namespace
