@@ -14,7 +14,7 @@ namespace {
 
 constexpr char separator = '/';
 
-// The columns of the four tables, in the order they are created and loaded.
+// The columns of the five tables, in the order they are created and loaded.
 // A table added after the first three is made, silently, when a database
 // from before it lacks its file; a missing one of the first three stays an
 // error, for it held data that would be lost.
@@ -23,10 +23,11 @@ struct TableLayout {
   int32_t columns;
   bool madewhenmissing;
 };
-constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
+constexpr std::array<TableLayout, 5> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
                                                       {"c_rezeptezutaten", rezeptzutatspalte::anzahl, false},
                                                       {"c_rezepte", rezeptspalte::anzahl, false},
-                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
+                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true},
+                                                      {"c_ersatz", ersatzspalte::anzahl, true}}};
 
 constexpr const char* statusname = "status.txt";
 
@@ -47,6 +48,7 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
       c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
       c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
+      c_ersatz_(std::make_unique<TdbdynGrid>("c_ersatz")),
       journal_(dbfolder()) {
   for (TdbdynGrid* table : tables()) table->stagechanges(true);
 }
@@ -68,12 +70,12 @@ std::vector<std::string> Catalogue::datafilenames() {
   return names;
 }
 
-std::array<TdbdynGrid*, 4> Catalogue::tables() {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+std::array<TdbdynGrid*, 5> Catalogue::tables() {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get(), c_ersatz_.get()};
 }
 
-std::array<const TdbdynGrid*, 4> Catalogue::tables() const {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+std::array<const TdbdynGrid*, 5> Catalogue::tables() const {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get(), c_ersatz_.get()};
 }
 
 Catalogue::ReadOnly Catalogue::readonly() const {
@@ -307,6 +309,7 @@ void Catalogue::FormCloseQuery() {
   c_rezeptezutaten_.reset();
   c_rezepte_.reset();
   c_zubereitungen_.reset();
+  c_ersatz_.reset();
 }
 
 void Catalogue::DBreset1Click() {

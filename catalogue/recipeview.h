@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/ersatz.h"
 
 namespace catalogue {
 
@@ -20,6 +21,7 @@ struct rrezepteintrag {
   std::string zutatname;  // "" while no ingredient row matched
   bool verfuegbar = false;
   bool alkoholisch = false;
+  std::string ersatz = {};  // the substitute's name when only that one is available
   bool operator==(const rrezepteintrag&) const = default;
 };
 
@@ -27,8 +29,10 @@ struct rrezepteintrag {
 using rrezept = std::vector<rrezepteintrag>;
 
 // Empties list and fills it with the recipe's lines by scanning the link and
-// ingredient tables; true when the recipe has at least one line.
-bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list);
+// ingredient tables; true when the recipe has at least one line. A line whose
+// ingredient is not available is when one of its substitutes is, which it names.
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list,
+                const Ersatzliste& ersatz = {});
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
 // One line of the info box: quantity, unit and name, padded to 30, then the

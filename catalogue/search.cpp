@@ -4,6 +4,7 @@
 #include <span>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/idslots.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
@@ -28,9 +29,10 @@ struct Zutat {
 // recipe in link table order, each line already pointing at its ingredient.
 class Rezeptindex {
  public:
-  Rezeptindex(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten)
+  Rezeptindex(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const Ersatzliste& ersatz)
       : zutatslots_(c_zutaten->getrowcount()), gruppen_(c_rezeptezutaten->getrowcount()) {
     ladezutaten(c_zutaten);
+    if (!ersatz.empty()) mitersatz(ersatz);
     ladezeilen(c_rezeptezutaten);
   }
 
@@ -59,6 +61,14 @@ class Rezeptindex {
       else
         zutaten_[static_cast<std::size_t>(slot)] = std::move(zutat);
     }
+  }
+
+  // An ingredient counts as available when one of its substitutes is.
+  void mitersatz(const Ersatzliste& ersatz) {
+    std::vector<bool> eigen;
+    for (const Zutat& zutat : zutaten_) eigen.push_back(zutat.verfuegbar);
+    const std::vector<bool> effektiv = Ersatzslots(ersatz, zutatslots_, zutaten_.size()).effektivverfuegbar(eigen);
+    for (std::size_t slot = 0; slot < zutaten_.size(); ++slot) zutaten_[slot].verfuegbar = effektiv[slot];
   }
 
   // Groups the link rows by recipe, keeping their table order in each group:
@@ -142,9 +152,10 @@ bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept)
 }
 
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress) {
+                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress,
+                           const Ersatzliste& ersatz) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
-  const Rezeptindex index(c_rezeptezutaten, c_zutaten);
+  const Rezeptindex index(c_rezeptezutaten, c_zutaten, ersatz);
   const int32_t n = c_rezepte->getrowcount();
   std::vector<Pruefung> pruefungen(static_cast<std::size_t>(n));
   std::string buffer;
@@ -173,7 +184,7 @@ SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rez
 
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
   return b_suchenClick(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
-                       settings, progress);
+                       settings, progress, leseersatz(catalogue.ersatz()));
 }
 
 }  // namespace catalogue

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/namensordnung.h"
 #include "catalogue/ports.h"
 #include "catalogue/tables.h"
@@ -40,9 +41,11 @@ struct SearchResult {
 };
 
 // b_suchenClick: shows progress once per recipe and closes the progress
-// dialog at the end. Reads the tables only.
+// dialog at the end. Reads the tables only. A line counts as available when
+// its ingredient or one of its substitutes is.
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress);
+                           Namensordnung& namensordnung, const SearchSettings& settings, ProgressPort& progress,
+                           const Ersatzliste& ersatz = {});
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
 
 // Whether the row is a deleted recipe: a row of empty cells without a record,

@@ -164,7 +164,7 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
   int killed = 0;
   for (int round = 0; round < 60 && Clock::now() < deadline; ++round) {
     ASSERT_TRUE(platform::deletefile(dbfolder() + "status.txt"));
-    messages.answers = {true, true, true, true};
+    messages.answers = {true, true, true, true, true};
     catalogue.reset();
     ASSERT_TRUE(start());  // empty tables again
     catalogue.reset();
@@ -415,12 +415,12 @@ class Powercut : public testsupport::CatalogueFixture {
     }
   }
 
-  // The rows of the four tables, sorted, as a load may order them otherwise;
+  // The rows of the five tables, sorted, as a load may order them otherwise;
   // rows of empty cells (deleted ones stay so until the next load) left out.
   static std::vector<std::string> cells(catalogue::Catalogue& cat) {
     std::vector<std::string> all;
     for (const TdbdynGrid* table :
-         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen()}) {
+         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen(), &cat.c_ersatz()}) {
       for (int32_t row = 0; row < table->getrowcount(); ++row) {
         std::string cells = table->name() + "|";
         for (int32_t col = 0; col < table->getcolcount(); ++col) cells += table->getcell(col, row) + "|";
@@ -439,7 +439,7 @@ class Powercut : public testsupport::CatalogueFixture {
     testsupport::FakeSplash quietsplash;
     testsupport::FakeApplication quietapplication;
     messages.clear();
-    messages.answers = {true, true, true, true};  // the four tables
+    messages.answers = {true, true, true, true, true};  // the five tables
     catalogue::Catalogue fresh(place.path() + "mixolino", quietsplash, quietapplication);
     fresh.StarttimerTimer();
     EXPECT_EQ(quietapplication.ended, 0);
@@ -529,7 +529,7 @@ TEST_F(Powercut, ASavedAndADeletedRecipe) {
 
 TEST_F(Powercut, AReset) {
   cutthrough([&] {
-    messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites
+    messages.answers = {true, true, true, true, true, true};  // "Sind Sie sicher?" and five overwrites
     catalogue->DBreset1Click();
     ASSERT_TRUE(start());
   });

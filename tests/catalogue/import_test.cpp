@@ -538,7 +538,7 @@ class Export : public Import {
     dialogs.file = exportpath;
     catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
     ASSERT_EQ(messages.informations().back(), "Die Rezepte wurden nach " + exportpath + " exportiert.");
-    messages.answers = {true, true, true, true, true};
+    messages.answers = {true, true, true, true, true, true};
     catalogue->DBreset1Click();
     ASSERT_TRUE(start());
     ASSERT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
@@ -600,7 +600,7 @@ TEST_F(Export, TheBackupCopiesTablesAndStatusAndStartsAgainWhereCopiedBack) {
   const std::vector<Rows> before = alltables();
   for (const std::string& name : catalogue::Catalogue::datafilenames())
     EXPECT_EQ(readfile(backup + name), readfile(dbfolder() + name)) << name;
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(backup), {}), 5);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(backup), {}), 6);
 
   // Restored while the program is closed: the next start finds the same rows.
   importtext(example);

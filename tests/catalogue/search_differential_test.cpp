@@ -75,6 +75,13 @@ class RandomCatalogue {
     return finished(rows, 2);
   }
 
+  // Substitutes among the usual ids, self relations and repeats among them.
+  catalogue::Ersatzliste ersatz() {
+    catalogue::Ersatzliste liste;
+    for (int i = number(0, 6); i > 0; --i) liste.push_back({number(1, 14), number(1, 14)});
+    return liste;
+  }
+
   SearchSettings settings() {
     const std::vector<std::string> terms = {"", "rum", " RUM ", "gin", platform::utf8tocp1252("Öl"), "a", "i t", "zzz"};
     const std::vector<Alkoholwahl> alcohol = {Alkoholwahl::egal, Alkoholwahl::ja, Alkoholwahl::nein};
@@ -143,6 +150,7 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
       random.deletesome(links);
       random.deletesome(rezepte);
     }
+    const catalogue::Ersatzliste ersatz = random.chance(2) ? random.ersatz() : catalogue::Ersatzliste{};
     for (int run = 0; run < 8; ++run) {
       if (run % 2 == 1) random.changeone(rezepte);
       const SearchSettings settings = random.settings();
@@ -151,10 +159,10 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
       const catalogue::Rezeptetabelle c_rezepte(rezepte);
       const catalogue::Rezeptezutatentabelle c_rezeptezutaten(links);
       const catalogue::Zutatentabelle c_zutaten(zutaten);
-      const catalogue::SearchResult fast =
-          catalogue::b_suchenClick(c_rezepte, c_rezeptezutaten, c_zutaten, namensordnung, settings, fastprogress);
+      const catalogue::SearchResult fast = catalogue::b_suchenClick(c_rezepte, c_rezeptezutaten, c_zutaten,
+                                                                    namensordnung, settings, fastprogress, ersatz);
       const catalogue::SearchResult plain =
-          plainsearch(c_rezepte, c_rezeptezutaten, c_zutaten, settings, plainprogress);
+          plainsearch(c_rezepte, c_rezeptezutaten, c_zutaten, settings, plainprogress, ersatz);
       ASSERT_EQ(fast.rows, plain.rows) << "seed " << seed << " term '" << settings.suchbegriff << "'";
       ASSERT_EQ(fast.hitcount, plain.hitcount);
       ASSERT_EQ(fastprogress.shown, plainprogress.shown);

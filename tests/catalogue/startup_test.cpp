@@ -19,7 +19,7 @@ namespace {
 
 using testsupport::readfile;
 
-const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"};
+const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen", "c_ersatz"};
 
 std::string header(int columns) {
   return "#DB\xA1"
@@ -88,20 +88,22 @@ TEST(CatalogueFolders, ProgramFolderIsThePartBeforeTheFileName) {
   EXPECT_EQ(bare.dbfolder(), "db/");
 }
 
-TEST_F(Startup, FirstStartCreatesAndLoadsFourEmptyTables) {
+TEST_F(Startup, FirstStartCreatesAndLoadsFiveEmptyTables) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(readfile(tablefile("c_zutaten")), header(2));
   EXPECT_EQ(readfile(tablefile("c_rezeptezutaten")), header(3));
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
   EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
+  EXPECT_EQ(readfile(tablefile("c_ersatz")), header(2));
   // The clock stands still until the splash loop, so the line shows the start moment.
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 20:15:30\r\n");
 
-  const int columns[] = {2, 3, 2, 2};
-  for (int i = 0; i < 4; ++i) {
-    const TdbdynGrid& table = *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(),
-                                          &catalogue->c_rezepte(), &catalogue->c_zubereitungen()}[i];
+  const int columns[] = {2, 3, 2, 2, 2};
+  for (int i = 0; i < 5; ++i) {
+    const TdbdynGrid& table =
+        *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
+                    &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}[i];
     EXPECT_EQ(table.name(), tablenames[i]);
     EXPECT_EQ(table.Mode(), 1);
     EXPECT_EQ(table.getcolcount(), columns[i]);
@@ -183,16 +185,22 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   EXPECT_FALSE(catalogue->neuangelegt());  // a second start is offered nothing
 }
 
-// A database from before the preparations: their table is made without a word.
-TEST_F(Startup, OlderDatabaseGetsThePreparationTableSilently) {
+// A database from before the preparations, or before the substitutes: their
+// tables are made without a word.
+TEST_F(Startup, OlderDatabaseGetsThePreparationAndSubstituteTablesSilently) {
   firstrun();
-  ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
-  const std::string status = readfile(statusfile());
-  ASSERT_TRUE(start());
-  EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
-  EXPECT_EQ(readfile(statusfile()), status);
-  EXPECT_EQ(catalogue->c_zubereitungen().Mode(), 1);
+  for (const char* name : {"c_zubereitungen", "c_ersatz"}) {
+    ASSERT_TRUE(platform::deletefile(tablefile(name))) << name;
+    const std::string status = readfile(statusfile());
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(messages.log.empty());
+    EXPECT_EQ(readfile(tablefile(name)), header(2));
+    EXPECT_EQ(readfile(statusfile()), status);
+    EXPECT_EQ(catalogue->c_zubereitungen().Mode(), 1);
+    EXPECT_EQ(catalogue->c_ersatz().Mode(), 1);
+    catalogue->FormCloseQuery();
+    catalogue.reset();
+  }
 }
 
 TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
@@ -219,10 +227,10 @@ TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
   catalogue.reset();
   application.ended = 0;
   messages.clear();
-  messages.answers = {true, true, true, true};
+  messages.answers = {true, true, true, true, true};
   clock.advance(3600 * 1000);
   ASSERT_TRUE(start());
-  EXPECT_EQ(messages.questions().size(), 4u);
+  EXPECT_EQ(messages.questions().size(), 5u);
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 21:15:31\r\n");
@@ -268,11 +276,11 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
   EXPECT_EQ(application.armed, 1);
   EXPECT_TRUE(messages.warnings().empty());
 
-  messages.answers = {true, true, true, true};
+  messages.answers = {true, true, true, true, true};
   clock.advance(60 * 1000);
   ASSERT_TRUE(start());
   for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
-                                  &catalogue->c_zubereitungen()}) {
+                                  &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}) {
     EXPECT_EQ(table->getrowcount(), 1);
     EXPECT_EQ(table->getcell(0, 0), "");
   }
@@ -367,7 +375,7 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
     char byte = 0;
     (void)!::read(go[0], &byte, 1);
     copy.StarttimerTimer();
-    ::_exit(copy.c_rezeptezutaten().getrowcount() == 2 && childmessages.warnings().size() == 4 ? 0 : 1);
+    ::_exit(copy.c_rezeptezutaten().getrowcount() == 2 && childmessages.warnings().size() == 5 ? 0 : 1);
   }
   {
     const catalogue::Catalogue::Writing writing(*catalogue);
@@ -385,9 +393,9 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  // After the four opens that check the tables' locks and the availability
+  // After the five opens that check the tables' locks and the availability
   // probe: the read/write open.
-  platform::faults::arm(6, platform::erraccessdenied);
+  platform::faults::arm(7, platform::erraccessdenied);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };

@@ -1,0 +1,196 @@
+#include "catalogue/ersatz.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "catalogue/einkaufstipps.h"
+#include "catalogue/recipeview.h"
+#include "catalogue/search.h"
+#include "platform/codepage.h"
+#include "tests/support/catalogue_fixture.h"
+
+namespace {
+
+using catalogue::Ersatzliste;
+using catalogue::Ersatzpruefung;
+using testsupport::packed;
+using testsupport::Rows;
+
+TEST(ErsatzRules, OneWaySeveralPerIngredientNoSelfNoRepeatsAndMergesCarryOver) {
+  const Ersatzliste liste = {{1, 2}, {1, 3}, {2, 4}};
+  EXPECT_EQ(catalogue::ersatzfuer(liste, 1), (std::vector<int32_t>{2, 3}));
+  EXPECT_TRUE(catalogue::ersatzfuer(liste, 3).empty());  // 3 stands in for 1, not 1 for 3
+  EXPECT_EQ(catalogue::pruefeersatz(liste, {5, 5}), Ersatzpruefung::selbst);
+  EXPECT_EQ(catalogue::pruefeersatz(liste, {1, 3}), Ersatzpruefung::schonda);
+  EXPECT_EQ(catalogue::pruefeersatz(liste, {3, 1}), Ersatzpruefung::ok);
+  // 2 merged into 1: 1 for itself is dropped, 4 now stands in for 1.
+  EXPECT_EQ(catalogue::zusammenfuehren(liste, 2, 1), (Ersatzliste{{1, 3}, {1, 4}}));
+  // 3 merged into 2: the relation 1 <- 3 becomes the one 1 <- 2 already there.
+  EXPECT_EQ(catalogue::zusammenfuehren(liste, 3, 2), (Ersatzliste{{1, 2}, {2, 4}}));
+}
+
+class ErsatzTest : public testsupport::CatalogueFixture {
+ protected:
+  // Limette stands in for Limettensaft, Zitrone for Limette (which does not
+  // make it stand in for Limettensaft), Cointreau for Triple Sec. Only
+  // Zitrone and Cointreau are at home.
+  void SetUp() override {
+    ASSERT_TRUE(start());
+    loadtables({{"1", packed({"Limettensaft", "0", "0"})},
+                {"2", packed({"Limette", "0", "0"})},
+                {"3", packed({"Zitrone", "1", "0"})},
+                {"4", packed({"Triple Sec", "0", "0"})},
+                {"5", packed({"Cointreau", "1", "1"})}},
+               {{"1", "1", packed({"3", "cl"})}, {"2", "2", packed({"1", "St"})}, {"3", "4", packed({"2", "cl"})}},
+               {{"1", packed({"Gimlet", "0"})}, {"2", packed({"Limonade", "0"})}, {"3", packed({"Sidecar", "0"})}}, {},
+               {{"1", "2"}, {"2", "3"}, {"4", "5"}, {"x", "5"}, {"4", "4"}});
+  }
+};
+
+TEST_F(ErsatzTest, DirectSubstitutesCountInTheSearchAndTheRecipeViewButNotForAlcohol) {
+  testsupport::RecordingProgress progress;
+  catalogue::SearchSettings nurverfuegbar;
+  nurverfuegbar.nurverfuegbar = true;
+  EXPECT_EQ(
+      catalogue::b_suchenClick(*catalogue, nurverfuegbar, progress).rows,
+      (std::vector<catalogue::ResultRow>{{"Limonade", "", "Nein", "Ja  ", "2"}, {"Sidecar", "", "Nein", "Ja  ", "3"}}));
+  const auto lines = catalogue::zeigecocktail(*catalogue, "2");
+  ASSERT_TRUE(lines.has_value());
+  EXPECT_EQ(*lines,
+            std::vector<std::string>{"1 St Limette                  (alkoholisch:Nein verf\xFCgbar:Ja (Zitrone))"});
+  EXPECT_EQ(catalogue::zeigecocktail(*catalogue, "1")->front(),
+            "3 cl Limettensaft             (alkoholisch:Nein verf\xFCgbar:Nein)");
+}
+
+TEST_F(ErsatzTest, TipsOfferTheIngredientAndWhatStandsInForItAndCountARecipeOnce) {
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  EXPECT_EQ(tipps.mixbar, 2);
+  EXPECT_EQ(tipps.eine,
+            (std::vector<catalogue::Einkaufstipp>{{{"Limette"}, {"Gimlet"}}, {{"Limettensaft"}, {"Gimlet"}}}));
+  EXPECT_EQ(tipps.paare, (std::vector<catalogue::Einkaufstipp>{{{"Limette", "Limettensaft"}, {"Gimlet"}}}));
+  EXPECT_EQ(tipps.plan, (std::vector<catalogue::Einkaufsschritt>{{"Limette", 1, 1}}));
+}
+
+// Small random catalogues: the tips against a plain recount of which
+// recipes each purchase completes.
+class Recount {
+ public:
+  Recount(std::mt19937& random, int zutaten, int rezepte) : random_(random) {
+    for (int z = 1; z <= zutaten; ++z) verfuegbar_.push_back(zahl(1, 10) <= 4);
+    for (int r = 0; r < rezepte; ++r) {
+      std::vector<int32_t> zeilen;
+      for (int n = zahl(1, 5); n > 0; --n) zeilen.push_back(zahl(1, zutaten));
+      rezepte_.push_back(zeilen);
+    }
+    for (int n = zahl(0, zutaten); n > 0; --n) liste_.push_back({zahl(1, zutaten), zahl(1, zutaten)});
+  }
+
+  static std::string zutatname(int32_t id) { return "Z" + std::to_string(100 + id); }
+  static std::string rezeptname(std::size_t r) { return "R" + std::to_string(100 + r); }
+
+  void load(catalogue::Catalogue& c) const {
+    Rows zutaten, links, rezepte, ersatz;
+    for (std::size_t z = 0; z < verfuegbar_.size(); ++z)
+      zutaten.push_back(
+          {std::to_string(z + 1), packed({zutatname(static_cast<int32_t>(z + 1)), verfuegbar_[z] ? "1" : "0"})});
+    for (std::size_t r = 0; r < rezepte_.size(); ++r) {
+      rezepte.push_back({std::to_string(r + 1), packed({rezeptname(r), "0"})});
+      for (const int32_t z : rezepte_[r]) links.push_back({std::to_string(r + 1), std::to_string(z), packed({"1"})});
+    }
+    for (const auto& paar : liste_) ersatz.push_back({std::to_string(paar.zutat), std::to_string(paar.ersatz)});
+    ASSERT_TRUE(testsupport::loadtable(c.c_zutaten(), c.dbfolder(), 2, zutaten));
+    ASSERT_TRUE(testsupport::loadtable(c.c_rezeptezutaten(), c.dbfolder(), 3, links));
+    ASSERT_TRUE(testsupport::loadtable(c.c_rezepte(), c.dbfolder(), 2, rezepte));
+    ASSERT_TRUE(testsupport::loadtable(c.c_ersatz(), c.dbfolder(), 2, ersatz));
+  }
+
+  // The recipes that buying the ingredients completes and that were not complete before.
+  std::set<std::string> neu(const std::set<int32_t>& kauf, const std::set<int32_t>& vorher = {}) const {
+    std::set<std::string> namen;
+    for (std::size_t r = 0; r < rezepte_.size(); ++r)
+      if (komplett(r, kauf) && !komplett(r, vorher)) namen.insert(rezeptname(r));
+    return namen;
+  }
+  std::size_t zutaten() const { return verfuegbar_.size(); }
+  int64_t mixbar() const {
+    int64_t n = 0;
+    for (std::size_t r = 0; r < rezepte_.size(); ++r) n += komplett(r, {}) ? 1 : 0;
+    return n;
+  }
+
+ private:
+  bool hat(int32_t z, const std::set<int32_t>& kauf) const {
+    return verfuegbar_[static_cast<std::size_t>(z - 1)] || kauf.contains(z);
+  }
+  bool komplett(std::size_t r, const std::set<int32_t>& kauf) const {
+    for (const int32_t z : rezepte_[r]) {
+      bool ok = hat(z, kauf);
+      for (const int32_t e : catalogue::ersatzfuer(liste_, z)) ok = ok || hat(e, kauf);
+      if (!ok) return false;
+    }
+    return true;
+  }
+  int32_t zahl(int lo, int hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(random_); }
+
+  std::mt19937& random_;
+  std::vector<bool> verfuegbar_;
+  std::vector<std::vector<int32_t>> rezepte_;
+  Ersatzliste liste_;
+};
+
+int32_t idvon(const std::string& name) { return std::stoi(name.substr(1)) - 100; }
+
+std::set<std::string> alsmenge(const std::vector<std::string>& namen) { return {namen.begin(), namen.end()}; }
+
+TEST_F(ErsatzTest, TipsEqualAPlainRecountOnSmallRandomCatalogues) {
+  std::mt19937 random(20261208);
+  for (int runde = 0; runde < 60; ++runde) {
+    const Recount recount(random, 3 + runde % 8, 4 + runde % 12);
+    recount.load(*catalogue);
+    const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+    EXPECT_EQ(tipps.mixbar, recount.mixbar());
+    std::map<std::string, std::set<std::string>> eine;
+    std::size_t bestespaar = 0;
+    for (int32_t a = 1; a <= static_cast<int32_t>(recount.zutaten()); ++a) {
+      if (!recount.neu({a}).empty()) eine[Recount::zutatname(a)] = recount.neu({a});
+      for (int32_t b = a + 1; b <= static_cast<int32_t>(recount.zutaten()); ++b)
+        if (recount.neu({a, b}).size() > std::max(recount.neu({a}).size(), recount.neu({b}).size()))
+          bestespaar = std::max(bestespaar, recount.neu({a, b}).size());
+    }
+    std::map<std::string, std::set<std::string>> tippeine;
+    for (const auto& tipp : tipps.eine) tippeine[tipp.zutaten[0]] = alsmenge(tipp.rezepte);
+    ASSERT_EQ(tippeine, eine) << runde;
+    for (const auto& tipp : tipps.paare)
+      ASSERT_EQ(alsmenge(tipp.rezepte), recount.neu({idvon(tipp.zutaten[0]), idvon(tipp.zutaten[1])})) << runde;
+    // The best pair whose two bottles both add something is found.
+    if (bestespaar > 0) {
+      ASSERT_FALSE(tipps.paare.empty()) << runde;
+      ASSERT_GE(tipps.paare[0].rezepte.size(), bestespaar) << runde;
+    }
+    // The plan: each purchase the one that completes the most, ties by name.
+    std::set<int32_t> gekauft;
+    std::vector<catalogue::Einkaufsschritt> plan;
+    for (int64_t zusammen = 0; plan.size() < catalogue::planschritte;) {
+      int32_t bester = -1;
+      std::size_t gewinn = 0;
+      for (int32_t z = 1; z <= static_cast<int32_t>(recount.zutaten()); ++z) {
+        std::set<int32_t> mit = gekauft;
+        mit.insert(z);
+        if (recount.neu(mit, gekauft).size() > gewinn) {
+          bester = z;
+          gewinn = recount.neu(mit, gekauft).size();
+        }
+      }
+      if (bester < 0) break;
+      gekauft.insert(bester);
+      zusammen += static_cast<int64_t>(gewinn);
+      plan.push_back({Recount::zutatname(bester), static_cast<int64_t>(gewinn), zusammen});
+    }
+    ASSERT_EQ(tipps.plan, plan) << runde;
+  }
+}
+
+}  // namespace
