@@ -45,6 +45,30 @@ Ersatzliste zusammenfuehren(const Ersatzliste& liste, int32_t quelle, int32_t zi
   return neu;
 }
 
+Outcome ersatzschreiben(TdbdynGrid& c_ersatz, const Ersatzliste& soll) {
+  Ersatzliste gehalten;
+  for (int32_t row = 0; row < c_ersatz.getrowcount(); ++row) {
+    const std::string_view zutat = c_ersatz.cellview(ersatzspalte::zutatid, row);
+    const std::string_view ersatz = c_ersatz.cellview(ersatzspalte::ersatzid, row);
+    if (zutat.empty() && ersatz.empty()) continue;  // deleted, or the placeholder
+    const Ersatzpaar paar{idnummer(zutat, -1), idnummer(ersatz, -1)};
+    const bool gewollt = std::find(soll.begin(), soll.end(), paar) != soll.end();
+    if (gewollt && pruefeersatz(gehalten, paar) == Ersatzpruefung::ok)
+      gehalten.push_back(paar);
+    else if (!c_ersatz.delrow(row))
+      return Outcome::failed();
+  }
+  for (const Ersatzpaar& paar : soll) {
+    if (std::find(gehalten.begin(), gehalten.end(), paar) != gehalten.end()) continue;
+    std::vector<std::string> row(ersatzspalte::anzahl);
+    row[ersatzspalte::zutatid] = std::to_string(paar.zutat);
+    row[ersatzspalte::ersatzid] = std::to_string(paar.ersatz);
+    if (!c_ersatz.addrow(row)) return Outcome::failed();
+    gehalten.push_back(paar);
+  }
+  return Outcome::ok();
+}
+
 Ersatzslots::Ersatzslots(const Ersatzliste& liste, const Idslots& zutatslots, std::size_t slots)
     : beginn_(slots + 1, 0) {
   std::vector<std::pair<int32_t, int32_t>> paare;  // slot, substitute's slot

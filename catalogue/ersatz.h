@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "catalogue/idslots.h"
+#include "catalogue/outcome.h"
 #include "catalogue/tables.h"
 
 namespace catalogue {
@@ -40,6 +41,11 @@ Ersatzpruefung pruefeersatz(const Ersatzliste& liste, const Ersatzpaar& paar);
 // The list after ingredient quelle was merged into ziel: quelle becomes ziel
 // on both sides; a relation of ziel to itself and repeats are dropped.
 Ersatzliste zusammenfuehren(const Ersatzliste& liste, int32_t quelle, int32_t ziel);
+
+// Makes c_ersatz hold the relations of soll, each once, changing only the
+// rows that differ: rows of other relations are deleted, missing ones
+// added. The caller commits; failed after the first write that failed.
+Outcome ersatzschreiben(TdbdynGrid& c_ersatz, const Ersatzliste& soll);
 
 // The relations by ingredient slot, for the commands that number the
 // ingredients of a catalogue with slots. Relations naming an id without a
