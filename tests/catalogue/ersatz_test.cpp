@@ -9,6 +9,7 @@
 #include "catalogue/einkaufstipps.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
+#include "catalogue/zutatcocktails.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 
@@ -191,6 +192,21 @@ TEST_F(ErsatzTest, TipsEqualAPlainRecountOnSmallRandomCatalogues) {
     }
     ASSERT_EQ(tipps.plan, plan) << runde;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ErsatzTest, CocktailsWithAnIngredientAreThoseOfItAndOfWhatItStandsInFor) {
+  testsupport::RecordingProgress progress;
+  const catalogue::SearchResult limette = catalogue::cocktailsmitzutat(*catalogue, 2, progress);
+  EXPECT_EQ(limette.hitcount, "2 Cocktails mit Limette");
+  ASSERT_EQ(limette.rows.size(), 2u);
+  EXPECT_EQ(limette.rows[0].caption, "Gimlet");
+  EXPECT_EQ(limette.rows[1].caption, "Limonade");
+  // Zitrone stands in for Limette, not for Limettensaft.
+  EXPECT_EQ(catalogue::cocktailsmitzutat(*catalogue, 3, progress).hitcount, "1 Cocktails mit Zitrone");
 }
 
 }  // namespace
