@@ -7,6 +7,7 @@
 #include <set>
 
 #include "catalogue/einkaufstipps.h"
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/search.h"
 #include "catalogue/zutatcocktails.h"
@@ -197,6 +198,21 @@ TEST_F(ErsatzTest, TipsEqualAPlainRecountOnSmallRandomCatalogues) {
 }  // namespace
 
 namespace {
+
+// A list's lines that name ingredients the catalogue lacks, or no relation,
+// are skipped and counted in one box; the others are added, repeats once.
+TEST_F(ErsatzTest, AListAddsWhatItCanAndCountsTheLinesItSkips) {
+  const std::string list = folder.path() + "liste.txt";
+  testsupport::writefile(list,
+                         "# Kommentar\r\nLIMETTE => zitrone\r\nCointreau => Triple Sec\r\nLimette\r\n\r\n"
+                         "Limette => Limettensaft\r\nGrand Marnier => Triple Sec\r\n");
+  catalogue::ersatzladen(*catalogue, list);
+  EXPECT_EQ(messages.informations(),
+            std::vector<std::string>{"Ersatzliste " + list +
+                                     ": 2 Zeile(n) \xFC"
+                                     "bersprungen, weil sie Zutaten nennen, die es nicht gibt."});
+  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()), (Ersatzliste{{1, 2}, {2, 3}, {4, 5}, {3, 2}}));
+}
 
 TEST_F(ErsatzTest, CocktailsWithAnIngredientAreThoseOfItAndOfWhatItStandsInFor) {
   testsupport::RecordingProgress progress;

@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/export.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -574,6 +575,26 @@ TEST_F(Export, AwkwardNamesSurviveTheRoundTrip) {
   EXPECT_EQ(lastbox(), successbox(42));
   EXPECT_EQ(alltables(), before);
   EXPECT_EQ(catalogue::exporttext(*catalogue), exported);
+}
+
+// The substitutes go into "<name>.ersatz.txt" beside the recipes, and the
+// import of the recipes file reads them from there.
+TEST_F(Export, TheSubstitutesGoBesideTheRecipesAndComeBackWithThem) {
+  importtext(readfile(MIXOLINO_SAMPLE_DATA "/rezepte.txt"));
+  catalogue::ersatzladen(*catalogue, MIXOLINO_SAMPLE_DATA "/ersatz.txt");
+  const std::string relations = catalogue::ersatztext(*catalogue);
+  ASSERT_NE(relations.find("Limette => Limettensaft\r\n"), std::string::npos);
+  dialogs.file = folder.path() + "bar.txt";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  EXPECT_EQ(readfile(folder.path() + "bar.ersatz.txt"), relations);
+  messages.answers = {true, true, true, true, true, true};
+  catalogue->DBreset1Click();
+  ASSERT_TRUE(start());
+  messages.clear();
+  importfile.path = folder.path() + "bar.txt";
+  catalogue::Importieren1Click(*catalogue, importfile);
+  EXPECT_EQ(messages.log.size(), 1u);  // the import's box, nothing skipped
+  EXPECT_EQ(catalogue::ersatztext(*catalogue), relations);
 }
 
 TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {

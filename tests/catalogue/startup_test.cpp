@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "catalogue/beispiel.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/rating.h"
 #include "catalogue/tables.h"
 #include "catalogue/zutatenedit_model.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -179,6 +181,11 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   EXPECT_EQ(marked.size(), static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
   EXPECT_TRUE(marked.contains("Wodka"));
   EXPECT_FALSE(marked.contains("Limettensaft"));
+  // Every relation of the shipped list names two ingredients of the sample.
+  std::istringstream ersatz(readfile(MIXOLINO_SAMPLE_DATA "/ersatz.txt"));
+  std::size_t relations = 0;
+  for (std::string line; std::getline(ersatz, line);) relations += line.starts_with('#') ? 0 : 1;
+  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()).size(), relations);
 
   catalogue.reset();
   ASSERT_TRUE(start());
