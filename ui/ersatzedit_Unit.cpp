@@ -59,6 +59,7 @@ void Tersatzedit::anzeigen(int32_t row) {
   row_ = row;
   QStringList namen;
   for (const std::string& name : model_.zutatnamen()) namen << toqt(name);
+  namen.sort(Qt::CaseInsensitive);
   auto* completer = new QCompleter(namen, e_ersatz);
   completer->setCaseSensitivity(Qt::CaseInsensitive);
   completer->setFilterMode(Qt::MatchContains);

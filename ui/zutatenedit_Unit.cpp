@@ -286,6 +286,7 @@ void Tzutatenedit::zutatengridMouseDown(int x) {
   const int r2 = r0 + rightedge(ZutateneditModel::alkoholisch);
   model_->zutatengridMouseDown(x, r0, r1, r2);
   gridmodel_->textschanged();
+  showersatz();  // another ingredient stands in the selected row now
 }
 
 void Tzutatenedit::zutatengridDblClick() {
