@@ -52,16 +52,17 @@ Outcome alkoholischmarkieren(Catalogue& catalogue, const std::string& listfile) 
   return catalogue.flush();
 }
 
-void beispielanbieten(Catalogue& catalogue, const std::string& datafolder) {
-  if (!catalogue.maywrite().orwarn()) return;
+bool beispielanbieten(Catalogue& catalogue, const std::string& datafolder) {
+  if (!catalogue.maywrite().orwarn()) return false;
   if (!platform::askquestion("Die Datenbank ist leer. Sollen die mitgelieferten Beispielrezepte geladen werden?"))
-    return;
+    return false;
   Beispieldatei datei(datafolder + beispielrezepte);
   Importieren1Click(catalogue, datei);
   const std::string listfile = datafolder + beispielalkoholisch;
   if (const Outcome marked = alkoholischmarkieren(catalogue, listfile); !marked && !marked.failure.empty())
     platform::showwarning("Fehler beim Lesen von " + listfile + "!\n\r" + marked.failure);
   ersatzladen(catalogue, datafolder + beispielersatz);
+  return true;
 }
 
 }  // namespace catalogue

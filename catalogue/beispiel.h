@@ -16,8 +16,8 @@ inline constexpr const char* beispielersatz = "ersatz.txt";
 
 // Asks whether to load the sample; on "Ja" imports it as the import does
 // (with its boxes), marks the listed ingredients as alcoholic and adds the
-// substitutes.
-void beispielanbieten(Catalogue& catalogue, const std::string& datafolder);
+// substitutes. True when it was loaded, false when it was not asked for.
+bool beispielanbieten(Catalogue& catalogue, const std::string& datafolder);
 
 // Marks every ingredient named in the list file (Windows-1252, compared with
 // ASCII case folded, as the import compares names) as alcoholic.

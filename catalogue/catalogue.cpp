@@ -50,7 +50,10 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
       c_ersatz_(std::make_unique<TdbdynGrid>("c_ersatz")),
       journal_(dbfolder()) {
-  for (TdbdynGrid* table : tables()) table->stagechanges(true);
+  for (TdbdynGrid* table : tables()) {
+    table->stagechanges(true);
+    table->warnwheninuse(false);  // the start-up says it once for all four
+  }
 }
 
 Catalogue::~Catalogue() = default;
@@ -143,6 +146,10 @@ void Catalogue::StarttimerTimer() {
   namensordnung_.fuer(rezepte());
   waitforsplash(start);
   splash_.close();
+  if (readonly() == ReadOnly::inuse)
+    platform::showinformation(std::string(
+        "Die Datenbank ist schon in einer anderen Kopie von Mixolino geöffnet. Diese Kopie kann sie nur lesen, "
+        "nicht ändern. Wird Mixolino nach dem Ende der anderen Kopie neu gestartet, kann wieder geändert werden."_cp));
 }
 
 Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {
@@ -314,7 +321,7 @@ void Catalogue::FormCloseQuery() {
 
 void Catalogue::DBreset1Click() {
   if (!maywrite().orwarn()) return;
-  if (!platform::askquestion("Sind Sie sicher?")) return;
+  if (!platform::askquestion("Sind Sie sicher?", platform::Vorgabe::nein)) return;
   // The deletion is on the disk before the next start truncates a table.
   if (platform::fileexists(statusfile()) &&
       (!platform::deletefile(statusfile()) || !platform::syncfolder(dbfolder()))) {

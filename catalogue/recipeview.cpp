@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/rezeptfragen.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -55,6 +56,15 @@ void ersatzeintragen(Zutatentabelle c_zutaten, const Ersatzliste& ersatz, rrezep
 
 }  // namespace
 
+rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
+  const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
+  rrezepteintrag entry;
+  entry.menge = ohneplatzhalter(angabe.menge());
+  entry.einheit = ohneplatzhalter(angabe.einheit());
+  entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
+  return entry;
+}
+
 bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list,
                 const Ersatzliste& ersatz) {
   list.clear();
@@ -64,14 +74,7 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
     if (idnummer(c_rezeptezutaten->cellview(rezeptzutatspalte::rezeptid, row), linkersatz) == rezept)
       rows.push_back(row);
   insatzfolge(c_rezeptezutaten.tabelle, rows);
-  for (const int32_t row : rows) {
-    const Mengenangabe angabe = lesemenge(c_rezeptezutaten, row);
-    rrezepteintrag entry;
-    entry.menge = ohneplatzhalter(angabe.menge());
-    entry.einheit = ohneplatzhalter(angabe.einheit());
-    entry.zutatid = leserezeptzutat(c_rezeptezutaten, row).zutatid();
-    list.push_back(entry);
-  }
+  for (const int32_t row : rows) list.push_back(linkeintrag(c_rezeptezutaten, row));
   for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
     const Zutatzeile zutat = lesezutat(c_zutaten, row);
     const int32_t nummer = idnummer(zutat.id(), zeilenersatz);
@@ -90,6 +93,14 @@ bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list
   return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list, leseersatz(catalogue.ersatz()));
 }
 
+void portionieren(rrezept& list, const Portionen& portionen) {
+  for (rrezepteintrag& entry : list) {
+    Menge menge = portioniert(entry.menge, entry.einheit, portionen);
+    entry.menge = std::move(menge.menge);
+    entry.einheit = std::move(menge.einheit);
+  }
+}
+
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);
   if (line.size() < infozeilenbreite) line.resize(infozeilenbreite, ' ');
@@ -98,7 +109,8 @@ std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   return line + "(alkoholisch:" + janein(entry.alkoholisch) + std::string(" verfügbar:"_cp) + verfuegbar + ")";
 }
 
-std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id) {
+std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id,
+                                                      const Portionen& portionen) {
   rrezept list;
   if (!laderezept(catalogue, id, list)) {
     // "bem" is how this warning has always read; it stays so, as users know
@@ -106,12 +118,20 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
     platform::showwarning("Fehler bem Laden des Rezeptes!");
     return std::nullopt;
   }
+  portionieren(list, portionen);
   std::vector<std::string> lines;
   for (const rrezepteintrag& entry : list) lines.push_back(zeigecocktailzeile(entry));
   const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));
   if (text.empty()) return lines;
   lines.emplace_back();
-  for (std::string& line : umbrechen(text, zubereitungsbreite)) lines.push_back(std::move(line));
+  // Each line of the preparation wrapped on its own; "¶" ends one.
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(zeilenumbruch, start), text.size());
+    std::vector<std::string> wrapped = umbrechen(text.substr(start, end - start), zubereitungsbreite);
+    if (wrapped.empty()) wrapped.emplace_back();
+    for (std::string& line : wrapped) lines.push_back(std::move(line));
+    start = end + 1;
+  }
   return lines;
 }
 

@@ -10,6 +10,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/ersatz.h"
+#include "catalogue/mengen.h"
 
 namespace catalogue {
 
@@ -35,6 +36,12 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
                 const Ersatzliste& ersatz = {});
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
+// The line of a link row, its ingredient not yet looked up.
+rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row);
+
+// Every line's quantity and unit for the glasses and unit chosen.
+void portionieren(rrezept& list, const Portionen& portionen);
+
 // One line of the info box: quantity, unit and name, padded to 30, then the
 // two flags; 63 characters unless the first part is longer than 30.
 std::string zeigecocktailzeile(const rrezepteintrag& entry);
@@ -52,7 +59,9 @@ std::string infotitel(const Catalogue& catalogue, const std::string& id);
 // and the preparation wrapped to the width of an ingredient line.
 // When the recipe has no lines, the warning "Fehler bem Laden des Rezeptes!"
 // has been shown and the result is nothing: the window empties its memo and
-// leaves the box's visibility as it was.
-std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id);
+// leaves the box's visibility as it was. The quantities are those for the
+// glasses and unit chosen.
+std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id,
+                                                      const Portionen& portionen = {});
 
 }  // namespace catalogue

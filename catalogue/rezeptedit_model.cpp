@@ -7,6 +7,7 @@
 #include "catalogue/anzeigetexte.h"
 #include "catalogue/import.h"
 #include "catalogue/recipeview.h"
+#include "catalogue/rezeptfragen.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -82,7 +83,7 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
     zeilen.push_back(std::move(zeile));
   }
   entwurf.zeilen = std::move(zeilen);
-  entwurf.zubereitung = storedvalue(entwurf.zubereitung);
+  entwurf.zubereitung = storedvalue(umbruechespeichern(entwurf.zubereitung));
   return Outcome::ok();
 }
 
@@ -207,6 +208,7 @@ Outcome RezepteditModel::speichern() {
   if (outcome) outcome = schreiben(catalogue_, rezept);
   if (!outcome.orwarn()) return outcome;
   for (Zutatenzeile& zeile : rezept.zeilen) zeile = {angezeigt(zeile.menge), angezeigt(zeile.einheit), zeile.zutat};
+  rezept.zubereitung = umbruechezeigen(rezept.zubereitung);
   entwurf_ = geoeffnet_ = std::move(rezept);
   return outcome;
 }
@@ -223,7 +225,8 @@ bool RezepteditModel::oeffnen(const std::string& id) {
     rezept.zeilen.push_back({eintrag.menge, eintrag.einheit, eintrag.zutatname});
   const Zubereitungentabelle c_zubereitungen = catalogue_.zubereitungen();
   if (const int32_t zubereitung = findzubereitung(c_zubereitungen, idnummer(rezept.id, 0)); zubereitung >= 0)
-    rezept.zubereitung = platform::trimview(c_zubereitungen->cellview(zubereitungspalte::text, zubereitung));
+    rezept.zubereitung =
+        umbruechezeigen(platform::trimview(c_zubereitungen->cellview(zubereitungspalte::text, zubereitung)));
   entwurf_ = geoeffnet_ = std::move(rezept);
   return true;
 }
@@ -299,7 +302,8 @@ bool rezeptloeschen(Catalogue& catalogue, const std::string& id) {
   const int32_t row = findrezept(catalogue.rezepte(), nummer);
   if (row < 0) return false;
   const std::string name(leserezept(catalogue.rezepte(), row).name());
-  if (!platform::askquestion(std::string("Soll das Rezept „"_cp) + name + std::string("“ gelöscht werden?"_cp)))
+  if (!platform::askquestion(std::string("Soll das Rezept „"_cp) + name + std::string("“ gelöscht werden?"_cp),
+                             platform::Vorgabe::nein))
     return false;
   bool deleted = catalogue.c_rezepte().delrow(row);
   for (const int32_t zeile : findzeilen(catalogue.rezeptezutaten(), nummer))

@@ -79,8 +79,9 @@ class RezepteditModel {
 
 // The recipe as it will be stored: every value cleaned as the import cleans
 // it, lines that are wholly empty dropped, an empty quantity "0" and an
-// empty unit "-". The first value the import would not read back as stored
-// is refused with a message that names its field and line.
+// empty unit "-", the preparation's line breaks as "¶" (rezeptfragen.h).
+// The first value the import would not read back as stored is refused with
+// a message that names its field and line.
 Outcome bereinigen(Rezeptentwurf& entwurf);
 
 // "Rezept löschen…": asks, then removes the recipe's row, its lines and its

@@ -240,7 +240,8 @@ void ZutateneditModel::pickmergetarget() {
     return;
   }
   if (!platform::askquestion("Wollen Sie " + quelle[name] + std::string(" auflösen und die Rezeptreferenzen auf "_cp) +
-                             cell(name, selectedrow_) + " schieben?"))
+                                 cell(name, selectedrow_) + " schieben?",
+                             platform::Vorgabe::nein))
     return;
   if (paar.quelle == paar.ziel) {
     paar = {-1, -1};

@@ -14,7 +14,7 @@ class StderrMessages : public MessagePort {
  public:
   void warning(const std::string& text) override { print("Warnung", text); }
   void information(const std::string& text) override { print("Information", text); }
-  bool question(const std::string& text) override {
+  bool question(const std::string& text, Vorgabe) override {
     print("Frage", text);
     return false;
   }
@@ -42,9 +42,9 @@ class Holding : public MessagePort {
  public:
   void warning(const std::string& text) override { held_.push_back({true, text}); }
   void information(const std::string& text) override { held_.push_back({false, text}); }
-  bool question(const std::string& text) override {
+  bool question(const std::string& text, Vorgabe vorgabe) override {
     showheld();
-    return current->question(text);
+    return current->question(text, vorgabe);
   }
   Antwort yesnocancel(const std::string& text) override {
     showheld();

@@ -9,6 +9,9 @@ namespace platform {
 
 // The answer to a question that can also be called off.
 enum class Antwort { ja, nein, abbrechen };
+// The button that Enter presses in a question: "&Nein" where "&Ja" deletes
+// or discards something.
+enum class Vorgabe { ja, nein };
 
 class MessagePort {
  public:
@@ -18,7 +21,7 @@ class MessagePort {
   // Title "Information", button "OK".
   virtual void information(const std::string& text) = 0;
   // Title "Bestätigung", buttons "&Ja" and "&Nein"; true only for "&Ja".
-  virtual bool question(const std::string& text) = 0;
+  virtual bool question(const std::string& text, Vorgabe vorgabe) = 0;
   // Title "Bestätigung", buttons "&Ja", "&Nein" and "Abbrechen"; Escape and
   // the title-bar button count as "Abbrechen".
   virtual Antwort yesnocancel(const std::string& text) = 0;
@@ -48,7 +51,9 @@ class HeldMessages {
 
 inline void showwarning(const std::string& text) { messages().warning(text); }
 inline void showinformation(const std::string& text) { messages().information(text); }
-inline bool askquestion(const std::string& text) { return messages().question(text); }
+inline bool askquestion(const std::string& text, Vorgabe vorgabe = Vorgabe::ja) {
+  return messages().question(text, vorgabe);
+}
 inline Antwort askyesnocancel(const std::string& text) { return messages().yesnocancel(text); }
 
 }  // namespace platform

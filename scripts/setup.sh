@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev
   libsqlite3-dev  # the benchmarks' SQLite peer only
   xvfb xdotool openbox imagemagick x11-utils fonts-dejavu-core fonts-urw-base35
+  poppler-utils  # the printed card's test reads its PDF back
 )
 
 missing=()

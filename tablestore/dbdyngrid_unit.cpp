@@ -314,7 +314,8 @@ bool TdbdynGrid::db_close() {
 
 bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
   if (platform::fileexists(path) &&
-      !platform::askquestion("db_createfile: " + path + std::string(" existiert bereits, überschreiben?!"_cp)))
+      !platform::askquestion("db_createfile: " + path + std::string(" existiert bereits, überschreiben?!"_cp),
+                             platform::Vorgabe::nein))
     return false;
   const std::string header = recordformat::newheader(columns);
   std::unique_ptr<platform::File> file = platform::File::create(path);
@@ -397,7 +398,9 @@ bool TdbdynGrid::db_addloadfromfile(int32_t index) {
   platform::File* file = nullptr;
   bool readonly = false;
   if (!openfileorwarn(path, file, readonly)) return false;
-  if (readonly) platform::showwarning(readonlywarning(path, findopenfile(path)->readonlyreason));
+  const int reason = findopenfile(path)->readonlyreason;
+  if (readonly && (warnwheninuse_ || reason != platform::errinuse))
+    platform::showwarning(readonlywarning(path, reason));
   try {
     readfile(index, *findopenfile(path), path, readonly);
   } catch (const Readerror& error) {

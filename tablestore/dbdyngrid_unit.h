@@ -95,6 +95,9 @@ class TdbdynGrid {
   // True while a file that was opened read-only because another process held
   // it is still held: a probe that takes its lock releases it again at once.
   bool stillinuse() const;
+  // Off, a load says nothing of a file opened read-only because another
+  // process holds it: the owner of several tables says that once for all.
+  void warnwheninuse(bool on) { warnwheninuse_ = on; }
 
   // --- a command's changes as one unit ---
   // While on, row changes write no file: they wait in a stage per file until
@@ -252,6 +255,7 @@ class TdbdynGrid {
 
   int32_t freeslotscan_ = 0;  // freeslots entries below this index are known to be empty
   bool stagechanges_ = false;
+  bool warnwheninuse_ = true;
 
   std::string name_;
   tablestore::CellBuffer cells_;  // rowcapacity_ rows of getcolcount() cells

@@ -58,7 +58,8 @@ void block(const std::vector<catalogue::Einkaufstipp>& tipps, const std::string&
   for (const catalogue::Einkaufstipp& tipp : tipps) tippzeilen(tipp, breite, zeilen);
 }
 
-// "1. Cola: +3 (3)", one line per purchase.
+// "1. Cola: +3 neue Rezepte (zusammen 3)", one line per purchase: the new
+// recipes that purchase completes, then all it and the ones before complete.
 void planblock(const std::vector<catalogue::Einkaufsschritt>& plan, std::vector<std::string>& zeilen) {
   zeilen.push_back("");
   if (plan.empty()) {
@@ -67,7 +68,8 @@ void planblock(const std::vector<catalogue::Einkaufsschritt>& plan, std::vector<
   }
   zeilen.push_back("Einkaufsplan");
   for (std::size_t i = 0; i < plan.size(); ++i)
-    zeilen.push_back(std::to_string(i + 1) + ". " + plan[i].zutat + ": +" + std::to_string(plan[i].neu) + " (" +
+    zeilen.push_back(std::to_string(i + 1) + ". " + plan[i].zutat + ": +" + std::to_string(plan[i].neu) +
+                     (plan[i].neu == 1 ? " neues Rezept" : " neue Rezepte") + " (zusammen " +
                      std::to_string(plan[i].zusammen) + ")");
 }
 

@@ -23,9 +23,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 #include "catalogue/beispiel.h"
 #include "catalogue/export.h"
@@ -38,10 +41,14 @@
 #include "platform/codepage.h"
 #include "ui/anchors.h"
 #include "ui/art.h"
+#include "ui/barkarte_Unit.h"
 #include "ui/dialogframe.h"
 #include "ui/einkaufstipps_Unit.h"
 #include "ui/fortschritt_Unit.h"
+#include "ui/infogeometrie.h"
+#include "ui/kurzanleitung_Unit.h"
 #include "ui/memo_Unit.h"
+#include "ui/portionen_Unit.h"
 #include "ui/qtext.h"
 #include "ui/resultlist_model.h"
 #include "ui/rezeptedit_Unit.h"
@@ -59,6 +66,7 @@ constexpr int clientheight = 352;
 // The right end of label_suchinf lies this far inside GroupBox1's right edge.
 constexpr int suchinfrightmargin = 9;
 constexpr int starttimerinterval = 100;
+constexpr int zweitekopieversatz = 48;  // pixels right and down
 
 // Qt's file system model writes sizes and dates in the system's locale, on
 // many systems English; the open-file dialog shows them in the program's
@@ -336,6 +344,9 @@ void TMainform::createresultlist() {
   Rezeptlschen1 = PopupMenu_Liste->addAction(toqt("Rezept &löschen…"_cp));
   Rezeptlschen1->setObjectName(QStringLiteral("Rezeptlschen1"));
   connect(Rezeptlschen1, &QAction::triggered, this, &TMainform::Rezeptlschen1Click);
+  Rezeptdrucken1 = PopupMenu_Liste->addAction(toqt("Rezept &drucken…"_cp));
+  Rezeptdrucken1->setObjectName(QStringLiteral("Rezeptdrucken1"));
+  connect(Rezeptdrucken1, &QAction::triggered, this, &TMainform::Rezeptdrucken1Click);
   ListView_erg->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView_erg, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu_Liste->popup(ListView_erg->viewport()->mapToGlobal(at)); });
@@ -362,6 +373,12 @@ void TMainform::createinfobox() {
   infomemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   infomemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   infomemo->setFont(memofont());
+
+  portionenwahl = new Portionenwahl(GB_info);
+  connect(portionenwahl, &Portionenwahl::geaendert, this, [this] {
+    if (GB_info->isVisible()) zeigeinfo(infoid_);
+  });
+  connect(portionenwahl, &Portionenwahl::drucken, this, &TMainform::b_rezeptdruckenClick);
 }
 
 QMenu* TMainform::addmenu(const char* name, const QString& caption) {
@@ -404,6 +421,7 @@ void TMainform::createmenus() {
   N1->setObjectName(QStringLiteral("N1"));
   Programmbeschreibung1 = addentry(Info1, "Programmbeschreibung1", QStringLiteral("&Programmbeschreibung"),
                                    &TMainform::Programmbeschreibung1Click);
+  Kurzanleitung1 = addentry(Info1, "Kurzanleitung1", QStringLiteral("&Kurzanleitung"), &TMainform::Kurzanleitung1Click);
   ber1 = addentry(Info1, "ber1", toqt("Ü&ber"_cp), &TMainform::ber1Click);
 }
 
@@ -418,6 +436,8 @@ void TMainform::createrezeptemenu() {
   Rezepte1->addSeparator();
   NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
   NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  Barkarteerstellen1 =
+      addentry(Rezepte1, "Barkarteerstellen1", toqt("&Barkarte erstellen…"_cp), &TMainform::Barkarteerstellen1Click);
 }
 
 void TMainform::createactions() {
@@ -482,8 +502,20 @@ void TMainform::createexportdialogs() {
 }
 
 void TMainform::settaborder() {
-  QWidget* const order[] = {e_suchbegriff,     c_alk_egal,          c_alk_ja,     c_alk_nein, c_nurverfuegbar, b_suchen,
-                            r_nurcocktailname, r_rezeptzusaetzlich, ListView_erg, b_info_x,   infomemo};
+  QWidget* const order[] = {e_suchbegriff,
+                            c_alk_egal,
+                            c_alk_ja,
+                            c_alk_nein,
+                            c_nurverfuegbar,
+                            b_suchen,
+                            r_nurcocktailname,
+                            r_rezeptzusaetzlich,
+                            ListView_erg,
+                            b_info_x,
+                            portionenwahl->e_glaeser,
+                            portionenwahl->c_einheit,
+                            portionenwahl->b_rezeptdrucken,
+                            infomemo};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -529,15 +561,37 @@ void TMainform::ListView_ergDblClick() {
 
 bool TMainform::zeigeinfo(const std::string& id) {
   infomemo->clear();
-  const std::optional<std::vector<std::string>> lines = catalogue::zeigecocktail(*catalogue_, id);
+  if (id != infoid_ || !GB_info->isVisible()) portionenwahl->neuesrezept();
+  const std::optional<std::vector<std::string>> lines =
+      catalogue::zeigecocktail(*catalogue_, id, portionenwahl->portionen());
   if (!lines) return false;
   for (const std::string& line : *lines) infomemo->appendPlainText(toqt(line));
   infomemo->moveCursor(QTextCursor::Start);  // the first line in view, not the end of the preparation
   infoid_ = id;
   GB_info->setTitle(toqt(catalogue::infotitel(*catalogue_, id)));
+  placeinfobox();
   GB_info->show();
   GB_info->raise();
   return true;
+}
+
+// The lines measured in the memo's font: what infogeometrie needs.
+void TMainform::placeinfobox() {
+  const QFontMetrics metrics(infomemo->font());
+  const QStringList lines = infomemo->toPlainText().split(QLatin1Char('\n'));
+  int width = 0;
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const int margins = 2 * static_cast<int>(infomemo->document()->documentMargin());
+  const QSize text(width + margins, static_cast<int>(lines.size()) * metrics.lineSpacing() + margins);
+  const int frame = 2 * infomemo->frameWidth();
+  const QSize rand(frame + infomemo->verticalScrollBar()->sizeHint().width(),
+                   frame + infomemo->horizontalScrollBar()->sizeHint().height());
+  const QSize groesser = centralWidget()->size() - QSize(clientwidth, clientheight);
+  const Infogeometrie geometrie = infogeometrie(text, rand, Portionenwahl::hoehe, ListView_erg->geometry(), groesser);
+  GB_info->setGeometry(geometrie.box);
+  portionenwahl->setGeometry(geometrie.kopf);
+  infomemo->setGeometry(geometrie.memo);
+  b_info_x->move(geometrie.box.width() - b_info_x->width(), 0);
 }
 
 void TMainform::ListView_ergKeyDown(int key) {
@@ -555,7 +609,8 @@ void TMainform::Wertungndern1Click() {
 // --- the recipe window ---
 
 void TMainform::NeuesRezept1Click() {
-  if (fenster_.rezeptedit != nullptr && catalogue_->maywrite().orwarn()) fenster_.rezeptedit->anzeigen("");
+  if (fenster_.rezeptedit == nullptr || !catalogue_->maywrite().orwarn()) return;
+  if (const std::optional<std::string> saved = fenster_.rezeptedit->anzeigen("")) rezeptgeaendert(*saved);
 }
 
 void TMainform::Rezeptbearbeiten1Click() {
@@ -576,11 +631,44 @@ void TMainform::rezeptgeaendert(const std::string& id) {
       resultrows_->setrow(row, *values);
     else
       resultrows_->removerow(row);
+  } else if (values) {
+    // A new recipe: in the list at its place, selected and in view.
+    const QModelIndex added = resultrows_->index(resultrows_->insertrow(*values), 0);
+    ListView_erg->setCurrentIndex(added);
+    ListView_erg->scrollTo(added);
+    ListView_erg->setFocus();  // Enter opens it
   }
+  // The count follows the list; the search is not run again.
+  label_suchinf->setText(toqt(std::to_string(resultrows_->rowCount()) + " Suchergebnisse"));
+  placesuchinf();
   if (!GB_info->isVisible() || infoid_ != id) return;
   catalogue::rrezept lines;
   // A recipe left without lines has nothing to show: the box closes.
   if (!values || !catalogue::laderezept(*catalogue_, id, lines) || !zeigeinfo(id)) b_info_xClick();
+}
+
+// --- the printed card ---
+
+void TMainform::Barkarteerstellen1Click() {
+  std::vector<std::string> ids;
+  for (int row = 0; row < resultrows_->rowCount(); ++row) ids.push_back(resultrows_->rezeptid(row));
+  if (ids.empty())
+    platform::showinformation("Die Trefferliste ist leer: erst suchen, dann die Barkarte erstellen.");
+  else
+    ausgeben(ids);
+}
+
+void TMainform::Rezeptdrucken1Click() {
+  if (const QModelIndex row = selectedrow(); row.isValid()) ausgeben({rezeptid(row)});
+}
+
+void TMainform::b_rezeptdruckenClick() {
+  if (GB_info->isVisible()) ausgeben({infoid_});
+}
+
+void TMainform::ausgeben(const std::vector<std::string>& ids) {
+  if (barkarteform_ == nullptr) barkarteform_ = new Tbarkarteform(*catalogue_, *progressforwarder_, this);
+  barkarteform_->ausgeben(ids, portionenwahl->portionen());
 }
 
 void TMainform::b_info_xClick() {
@@ -629,6 +717,12 @@ void TMainform::Einheiten1Click() { showlines(einheitenzeilen()); }
 
 void TMainform::Programmbeschreibung1Click() { showlines(programmbeschreibungzeilen()); }
 
+// The guide to what the description does not name, in a window made when first opened.
+void TMainform::Kurzanleitung1Click() {
+  if (kurzanleitung_ == nullptr) kurzanleitung_ = new Tkurzanleitung(this);
+  kurzanleitung_->anzeigen();
+}
+
 void TMainform::showlines(const std::vector<std::string>& lines) {
   if (fenster_.memoform == nullptr) return;
   fenster_.memoform->clearmemo();
@@ -646,7 +740,14 @@ void TMainform::ber1Click() {
 void TMainform::StarttimerTimer() {
   Starttimer->stop();
   catalogue_->StarttimerTimer();
-  if (catalogue_->neuangelegt()) catalogue::beispielanbieten(*catalogue_, catalogue_->programfolder() + "data/");
+  // A second copy stands beside the first, not exactly over it.
+  if (catalogue_->readonly() == catalogue::Catalogue::ReadOnly::inuse && !versetzt_) {
+    versetzt_ = true;
+    move(pos() + QPoint(zweitekopieversatz, zweitekopieversatz));
+  }
+  // A sample just loaded is listed whole, as an empty search lists it.
+  if (catalogue_->neuangelegt() && catalogue::beispielanbieten(*catalogue_, catalogue_->programfolder() + "data/"))
+    b_suchenClick();
 }
 
 void TMainform::armstarttimer() { Starttimer->start(); }
@@ -654,8 +755,13 @@ void TMainform::armstarttimer() { Starttimer->start(); }
 void TMainform::endapplication() { QApplication::exit(0); }
 
 // The dialog starts in the folder of this run's last import, else at home.
+// The sample's folder beside the program is one click away in the sidebar.
 std::optional<std::string> TMainform::chooseimportfile() {
   OpenDialogimport->setDirectory(importfolder_.isEmpty() ? QDir::homePath() : importfolder_);
+  const QString beispiele = QFile::decodeName(QByteArray::fromStdString(catalogue_->programfolder() + "data"));
+  QList<QUrl> places{QUrl(QStringLiteral("file:")), QUrl::fromLocalFile(QDir::homePath())};
+  if (QDir(beispiele).exists()) places << QUrl::fromLocalFile(beispiele);
+  OpenDialogimport->setSidebarUrls(places);
   std::optional<std::string> path = chosenpath(*OpenDialogimport);
   if (path) importfolder_ = OpenDialogimport->directory().absolutePath();
   return path;
@@ -690,6 +796,8 @@ void TMainform::closeEvent(QCloseEvent* event) {
 bool TMainform::eventFilter(QObject* watched, QEvent* event) {
   if (watched == GroupBox1 && event->type() == QEvent::Resize) {
     placesuchinf();
+  } else if (watched == ListView_erg && event->type() == QEvent::Resize) {
+    placeinfobox();
   } else if (watched == ListView_erg && event->type() == QEvent::KeyPress) {
     if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) Rezeptlschen1Click();
     ListView_ergKeyDown(static_cast<QKeyEvent*>(event)->key());

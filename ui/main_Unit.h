@@ -32,6 +32,9 @@ class QWidget;
 namespace ui {
 
 class Teinkaufstippsform;
+class Tbarkarteform;
+class Portionenwahl;
+class Tkurzanleitung;
 class Tfortschrittform;
 class Tsplashform;
 class TMemoform;
@@ -103,6 +106,7 @@ class TMainform : public QMainWindow,
   QGroupBox* GB_info = nullptr;
   QPushButton* b_info_x = nullptr;
   QPlainTextEdit* infomemo = nullptr;
+  Portionenwahl* portionenwahl = nullptr;  // glasses, unit and printing, atop infomemo
   QMenu* Programm1 = nullptr;
   QAction* beenden1 = nullptr;
   QMenu* Zutaten1 = nullptr;
@@ -110,6 +114,7 @@ class TMainform : public QMainWindow,
   QAction* Einkaufstipps1 = nullptr;
   QMenu* Rezepte1 = nullptr;
   QAction* NeuesRezept1 = nullptr;
+  QAction* Barkarteerstellen1 = nullptr;
   QAction* Rezepteimportieren1 = nullptr;
   QAction* Rezepteexportieren1 = nullptr;
   QAction* Datenbanksichern1 = nullptr;
@@ -120,11 +125,13 @@ class TMainform : public QMainWindow,
   QAction* Einheiten1 = nullptr;
   QAction* N1 = nullptr;
   QAction* Programmbeschreibung1 = nullptr;
+  QAction* Kurzanleitung1 = nullptr;
   QAction* ber1 = nullptr;
   QMenu* PopupMenu_Liste = nullptr;
   QAction* Wertungndern1 = nullptr;
   QAction* Rezeptbearbeiten1 = nullptr;
   QAction* Rezeptlschen1 = nullptr;
+  QAction* Rezeptdrucken1 = nullptr;
   QAction* Action_debug = nullptr;
   QAction* Action_Abbruch = nullptr;
   QTimer* Starttimer = nullptr;
@@ -148,6 +155,9 @@ class TMainform : public QMainWindow,
   void NeuesRezept1Click();
   void Rezeptbearbeiten1Click();
   void Rezeptlschen1Click();
+  void Barkarteerstellen1Click();
+  void Rezeptdrucken1Click();
+  void b_rezeptdruckenClick();
   void b_info_xClick();
   void Action_debugExecute();
   void Action_AbbruchExecute();
@@ -161,6 +171,7 @@ class TMainform : public QMainWindow,
   void Datenbanksichern1Click();
   void Einheiten1Click();
   void Programmbeschreibung1Click();
+  void Kurzanleitung1Click();
   void ber1Click();
   void StarttimerTimer();
 
@@ -197,9 +208,13 @@ class TMainform : public QMainWindow,
   QModelIndex selectedrow() const;  // invalid when no row is selected
   // Fills and shows the info box with the recipe; false when it has no lines.
   bool zeigeinfo(const std::string& id);
+  // GB_info and infomemo as large as the recipe shown needs, within the list.
+  void placeinfobox();
   // After a recipe was saved or deleted: its row in the list and the info
   // box showing it follow at once.
   void rezeptgeaendert(const std::string& id);
+  // The recipes, in this order, saved as a PDF file or printed.
+  void ausgeben(const std::vector<std::string>& ids);
 
   Fenster fenster_;
   std::unique_ptr<SplashForwarder> splashforwarder_;
@@ -208,9 +223,12 @@ class TMainform : public QMainWindow,
   Anchors* anchors_ = nullptr;
   ResultlistModel* resultrows_ = nullptr;
   Teinkaufstippsform* einkaufstippsform_ = nullptr;  // made when first opened
+  Tbarkarteform* barkarteform_ = nullptr;            // made when first used
+  Tkurzanleitung* kurzanleitung_ = nullptr;          // made when first opened
   bool closed_ = false;
-  std::string infoid_;    // the recipe the info box shows
-  QString importfolder_;  // of the last import's file in this run
+  bool versetzt_ = false;  // moved aside from another copy's window
+  std::string infoid_;     // the recipe the info box shows
+  QString importfolder_;   // of the last import's file in this run
 };
 
 }  // namespace ui

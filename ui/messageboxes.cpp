@@ -48,12 +48,12 @@ void QtMessages::warning(const std::string& text) { showokbox(QMessageBox::Warni
 
 void QtMessages::information(const std::string& text) { showokbox(QMessageBox::Information, "Information", text); }
 
-bool QtMessages::question(const std::string& text) {
+bool QtMessages::question(const std::string& text, platform::Vorgabe vorgabe) {
   QMessageBox box(QApplication::activeWindow());
   preparebox(box, QMessageBox::Question, "Bestätigung", text);
   QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
   QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-  box.setDefaultButton(yes);
+  box.setDefaultButton(vorgabe == platform::Vorgabe::nein ? no : yes);
   box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes;

@@ -12,7 +12,7 @@ class QtMessages : public platform::MessagePort {
  public:
   void warning(const std::string& text) override;
   void information(const std::string& text) override;
-  bool question(const std::string& text) override;
+  bool question(const std::string& text, platform::Vorgabe vorgabe) override;
   platform::Antwort yesnocancel(const std::string& text) override;
   bool inputbox(const std::string& caption, const std::string& prompt, std::string& value) override;
 };

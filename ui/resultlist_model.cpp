@@ -1,6 +1,9 @@
 #include "ui/resultlist_model.h"
 
+#include <algorithm>
+
 #include "platform/codepage.h"
+#include "platform/collation.h"
 #include "ui/qtext.h"
 
 namespace ui {
@@ -34,6 +37,17 @@ void ResultlistModel::removerow(int row) {
   beginRemoveRows({}, row, row);
   rows_.erase(rows_.begin() + row);
   endRemoveRows();
+}
+
+int ResultlistModel::insertrow(catalogue::ResultRow values) {
+  const auto at = std::upper_bound(rows_.begin(), rows_.end(), values, [](const auto& a, const auto& b) {
+    return platform::comparenames(a.caption, b.caption) < 0;
+  });
+  const auto row = static_cast<int>(at - rows_.begin());
+  beginInsertRows({}, row, row);
+  rows_.insert(at, std::move(values));
+  endInsertRows();
+  return row;
 }
 
 int ResultlistModel::rowCount(const QModelIndex& parent) const {

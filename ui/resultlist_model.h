@@ -30,6 +30,8 @@ class ResultlistModel : public QAbstractTableModel {
   // rows stay as they are.
   void setrow(int row, catalogue::ResultRow values);
   void removerow(int row);
+  // Adds a recipe's row where the name order puts it; the row it got.
+  int insertrow(catalogue::ResultRow values);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <functional>
 
 #include "catalogue/rezeptedit_model.h"
+#include "catalogue/rezeptfragen.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "ui/anchors.h"
@@ -68,8 +70,13 @@ class ZeilenDelegate : public QStyledItemDelegate {
     if (index.column() == zutat) {
       auto* completer = new QCompleter(namen_, edit);
       completer->setCaseSensitivity(Qt::CaseInsensitive);
+      completer->setFilterMode(Qt::MatchContains);  // "Minze" offers "Frische Minze" too
       completer->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
       edit->setCompleter(completer);
+      // The field takes the name picked even when the completion was opened
+      // for it (after "Neu anlegen?"), not by typing: the field connects
+      // itself only when it gains the focus.
+      connect(completer, qOverload<const QString&>(&QCompleter::activated), edit, &QLineEdit::setText);
     }
     return edit;
   }
@@ -79,6 +86,26 @@ class ZeilenDelegate : public QStyledItemDelegate {
   QStringList einheiten_;
 };
 
+// The grid of lines, in which Tab in the last cell adds a line to fill in,
+// as the next line is what one goes on to.
+class Zeilengrid : public QTableWidget {
+ public:
+  Zeilengrid(std::function<void()> neuezeile, QWidget* parent)
+      : QTableWidget(0, spaltenzahl, parent), neuezeile_(std::move(neuezeile)) {}
+
+ protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+    const QModelIndex current = currentIndex();
+    if (action != MoveNext || current.row() != rowCount() - 1 || current.column() != columnCount() - 1)
+      return QTableWidget::moveCursor(action, modifiers);
+    neuezeile_();
+    return model()->index(rowCount() - 1, menge);
+  }
+
+ private:
+  std::function<void()> neuezeile_;
+};
+
 std::string& feld(catalogue::Zutatenzeile& zeile, int column) {
   return column == menge ? zeile.menge : column == einheit ? zeile.einheit : zeile.zutat;
 }
@@ -86,7 +113,7 @@ std::string& feld(catalogue::Zutatenzeile& zeile, int column) {
 }  // namespace
 
 Trezeptedit::Trezeptedit(catalogue::Catalogue& catalogue, QWidget* parent)
-    : QDialog(parent), model_(std::make_unique<catalogue::RezepteditModel>(catalogue)) {
+    : QDialog(parent), catalogue_(catalogue), model_(std::make_unique<catalogue::RezepteditModel>(catalogue)) {
   setObjectName(QStringLiteral("rezeptedit"));
   setFont(programfont());
   resize(clientwidth, clientheight);
@@ -140,7 +167,7 @@ void Trezeptedit::creategrid() {
   label->setObjectName(QStringLiteral("Label2"));
   label->move(margin, gridtop - 18);
   label->adjustSize();
-  zutatengrid = new QTableWidget(0, spaltenzahl, this);
+  zutatengrid = new Zeilengrid([this] { showlines(model_->neuezeile(zutatengrid->currentRow())); }, this);
   zutatengrid->setObjectName(QStringLiteral("zutatengrid"));
   zutatengrid->setGeometry(margin, gridtop, gridwidth, gridheight);
   zutatengrid->setHorizontalHeaderLabels({QStringLiteral("Menge"), QStringLiteral("Einheit"), QStringLiteral("Zutat")});
@@ -182,7 +209,7 @@ void Trezeptedit::createbuttons() {
   anchors_->add(b_speichern, Anchors::right | Anchors::bottom);
   connect(b_speichern, &QPushButton::clicked, this, &Trezeptedit::b_speichernClick);
 
-  b_abbrechen = new QPushButton(QStringLiteral("Abbrechen"), this);
+  b_abbrechen = new QPushButton(QStringLiteral("&Abbrechen"), this);
   b_abbrechen->setObjectName(QStringLiteral("b_abbrechen"));
   b_abbrechen->setGeometry(clientwidth - buttonwidth - margin, buttontop, buttonwidth, buttonheight);
   b_abbrechen->setAutoDefault(false);
@@ -200,6 +227,7 @@ std::optional<std::string> Trezeptedit::anzeigen(const std::string& id) {
   }
   static_cast<ZeilenDelegate*>(zutatengrid->itemDelegate())->setlists(model_->zutatennamen(), model_->einheiten());
   setWindowTitle(id.empty() ? QStringLiteral("Neues Rezept") : QStringLiteral("Rezept bearbeiten"));
+  zutatengrid->setCurrentIndex(QModelIndex());  // each recipe is entered from its first quantity on
   showrecipe();
   e_name->setFocus();
   centreonscreen(*this);
@@ -257,9 +285,26 @@ void Trezeptedit::commitedit() {
 
 bool Trezeptedit::save() {
   commitedit();
+  const catalogue::Vorpruefung geprueft = catalogue::vorpruefen(catalogue_, model_->entwurf(), model_->zutatennamen());
+  if (!geprueft.speichern) {
+    if (geprueft.zeile >= 0) zeigezutat(geprueft.zeile);
+    return false;
+  }
   const catalogue::Outcome saved = model_->speichern();
   if (saved) saved_ = model_->entwurf().id;
   return saved.done;
+}
+
+// Back at the ingredient of the line, its completion open to pick a known one.
+void Trezeptedit::zeigezutat(int row) {
+  zutatengrid->setFocus();
+  zutatengrid->setCurrentCell(row, zutat);
+  zutatengrid->editItem(zutatengrid->currentItem());
+  auto* edit = zutatengrid->viewport()->findChild<QLineEdit*>();
+  if (edit == nullptr || edit->completer() == nullptr) return;
+  edit->completer()->setCompletionPrefix(edit->text());
+  if (edit->completer()->completionCount() == 0) edit->completer()->setCompletionPrefix(QString());
+  edit->completer()->complete();
 }
 
 void Trezeptedit::b_speichernClick() {

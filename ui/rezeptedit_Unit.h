@@ -66,7 +66,9 @@ class Trezeptedit : public QDialog {
   void lineaction(int32_t (catalogue::RezepteditModel::*action)(int32_t));
   void commitedit();
   bool save();
+  void zeigezutat(int row);
 
+  catalogue::Catalogue& catalogue_;
   std::unique_ptr<catalogue::RezepteditModel> model_;
   std::optional<std::string> saved_;
   Anchors* anchors_ = nullptr;

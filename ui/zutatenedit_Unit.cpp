@@ -53,7 +53,10 @@ int halfrounded(int length) { return static_cast<int>(std::nearbyint(length / 2.
 }  // namespace
 
 Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressPort& progress, QWidget* parent)
-    : QDialog(parent), progress_(progress), model_(std::make_unique<ZutateneditModel>(catalogue)) {
+    : QDialog(parent),
+      catalogue_(catalogue),
+      progress_(progress),
+      model_(std::make_unique<ZutateneditModel>(catalogue)) {
   setObjectName(QStringLiteral("zutatenedit"));
   setFont(programfont());
   resize(clientwidth, clientheight);
@@ -62,6 +65,7 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
   creategrid();
   createheaders();
   createbuttons();
+  createnurlesen();
   createactions();
   createersatz();
 }
@@ -126,7 +130,7 @@ void Tzutatenedit::createheaders() {
 }
 
 void Tzutatenedit::createbuttons() {
-  b_ok = new QPushButton(okglyph(), QStringLiteral("Speichern"), this);
+  b_ok = new QPushButton(okglyph(), QStringLiteral("&Speichern"), this);
   b_ok->setObjectName(QStringLiteral("b_ok"));
   b_ok->setGeometry(clientwidth - buttonwidth - buttonmargin, buttontop, buttonwidth, buttonheight);
   b_ok->setAutoDefault(false);
@@ -149,6 +153,19 @@ void Tzutatenedit::createbuttons() {
   zutataufloesen->setObjectName(QStringLiteral("zutataufloesen"));
   connect(Zutatumbenennen1, &QAction::triggered, this, &Tzutatenedit::Zutatumbenennen1Click);
   connect(zutataufloesen, &QAction::triggered, this, &Tzutatenedit::zutataufloesenClick);
+}
+
+// Shown between the two buttons, beside the "Speichern" it explains, while
+// the catalogue can only be read.
+void Tzutatenedit::createnurlesen() {
+  Label_nurlesen = new QLabel(toqt("Nur zum Lesen geöffnet: Speichern ist nicht möglich."_cp), this);
+  Label_nurlesen->setObjectName(QStringLiteral("Label_nurlesen"));
+  Label_nurlesen->setGeometry(buttonwidth + 4 * buttonmargin, buttontop,
+                              clientwidth - 2 * buttonwidth - 8 * buttonmargin, buttonheight);
+  Label_nurlesen->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label_nurlesen->setStyleSheet(QStringLiteral("color: #a00000;"));
+  Label_nurlesen->hide();
+  anchors_->add(Label_nurlesen, Anchors::left | Anchors::right | Anchors::bottom);
 }
 
 void Tzutatenedit::createactions() {
@@ -199,6 +216,10 @@ void Tzutatenedit::anzeigen(bool extras) {
     e_suchen->clear();
   }
   gridmodel_->refill([this] { model_->fuellen(progress_); });
+  // A copy that only reads says so before anything is toggled.
+  const bool nurlesen = catalogue_.readonly() != catalogue::Catalogue::ReadOnly::no;
+  Label_nurlesen->setVisible(nurlesen);
+  b_ok->setEnabled(!nurlesen);
   setWindowTitle(toqt(model_->caption()));
   showselection();
   showpointer();
@@ -208,7 +229,7 @@ void Tzutatenedit::anzeigen(bool extras) {
 }
 
 void Tzutatenedit::reject() {
-  if (model_->geaendert()) {
+  if (model_->geaendert() && b_ok->isEnabled()) {
     switch (platform::askyesnocancel(std::string("Änderungen speichern?"_cp))) {
       case platform::Antwort::ja: b_okClick(); return;
       case platform::Antwort::nein: break;

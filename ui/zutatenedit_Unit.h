@@ -56,7 +56,8 @@ class Tzutatenedit : public QDialog {
   // headers, so both stay in place while the data scrolls. The corner above
   // the names is the name column's header cell.
   QLabel* Label_suchen = nullptr;
-  QLineEdit* e_suchen = nullptr;  // shows only the rows whose name contains its text
+  QLineEdit* e_suchen = nullptr;     // shows only the rows whose name contains its text
+  QLabel* Label_nurlesen = nullptr;  // shown while the catalogue can only be read
   QTableView* zutatengrid = nullptr;
   QPushButton* b_ok = nullptr;
   QPushButton* b_zusatz = nullptr;
@@ -93,6 +94,7 @@ class Tzutatenedit : public QDialog {
   void creategrid();
   void createheaders();
   void createbuttons();
+  void createnurlesen();
   void createactions();
   void showselection();
   void showpointer();
@@ -104,6 +106,7 @@ class Tzutatenedit : public QDialog {
   void createersatz();
   void showersatz();
 
+  catalogue::Catalogue& catalogue_;
   catalogue::ProgressPort& progress_;
   std::unique_ptr<catalogue::ZutateneditModel> model_;
   ZutatengridModel* gridmodel_ = nullptr;

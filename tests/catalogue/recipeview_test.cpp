@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/barkarte.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/tablebuilder.h"
@@ -110,6 +111,10 @@ TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
             (std::vector<std::string>{catalogue::zeigecocktailzeile({"4", "cl", "1", "Rum", false, true}), "",
                                       "Alles kurz ruehren."}));
   EXPECT_EQ(catalogue::zeigecocktail(*catalogue, "8")->size(), 1u);  // no preparation: the lines alone
+  // For four glasses in ml the lines change; the preparation does not.
+  EXPECT_EQ((*catalogue::zeigecocktail(*catalogue, "7", {4, catalogue::Masseinheit::ml}))[0].substr(0, 11),
+            "160 ml Rum ");
+  EXPECT_EQ((*catalogue::zeigecocktail(*catalogue, "7", {4, catalogue::Masseinheit::ml}))[2], "Alles kurz ruehren.");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "8"), "Info: Pur");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "x"), "Info");
 
@@ -118,6 +123,88 @@ TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
   EXPECT_EQ(wrapped, (std::vector<std::string>{"Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken,",
                                                "Rum zugeben"}));
   EXPECT_EQ(catalogue::umbrechen("  ab  cdefgh i ", 4), (std::vector<std::string>{"ab", "cdef", "gh i"}));
+}
+
+// Quantities and units of the sample (data/rezepte.txt) and the forms an
+// import lets through, for several glasses and each unit.
+TEST(Portionen, QuantitiesScaleAndConvertForTheJigger) {
+  using catalogue::Masseinheit;
+  struct Fall {
+    const char* menge;
+    const char* einheit;
+    int glaeser;
+    Masseinheit nach;
+    const char* gemenge;
+    const char* geeinheit;
+  };
+  const Fall faelle[] = {
+      {"2,5", "cl", 4, Masseinheit::cl, "10", "cl"},
+      {"1,5", "cl", 3, Masseinheit::cl, "4,5", "cl"},
+      {"2,5", "cl", 1, Masseinheit::ml, "25", "ml"},
+      {"4,5", "cl", 2, Masseinheit::ml, "90", "ml"},
+      {"5", "cl", 1, Masseinheit::oz, "1,75", "oz"},
+      {"7,5", "cl", 1, Masseinheit::oz, "2,5", "oz"},
+      {"150", "cl", 50, Masseinheit::ml, "75000", "ml"},
+      {"1,5", "oz", 1, Masseinheit::cl, "4,4", "cl"},
+      {"30", "ml", 3, Masseinheit::cl, "9", "cl"},
+      {"1", "ml", 1, Masseinheit::oz, "0,25", "oz"},
+      {"1/2", "Stück", 4, Masseinheit::cl, "2", "Stück"},
+      {"1/2", "Stück", 3, Masseinheit::ml, "1,5", "Stück"},
+      {"1/3", "TL", 1, Masseinheit::oz, "1/3", "TL"},
+      {"1/3", "TL", 2, Masseinheit::oz, "0,7", "TL"},
+      {"2", "Dash", 4, Masseinheit::oz, "8", "Dash"},
+      {"1", "Ounce", 2, Masseinheit::oz, "2", "Ounce"},
+      {"2-3", "cl", 4, Masseinheit::cl, "8-12", "cl"},
+      {"1,5-2", "CL", 2, Masseinheit::ml, "30-40", "ml"},
+      {"2.5", "cl", 2, Masseinheit::cl, "5", "cl"},
+      {"2,50", "cl", 1, Masseinheit::cl, "2,50", "cl"},
+      {"etwas", "cl", 4, Masseinheit::ml, "etwas ×4", "cl"},
+      {"1/0", "", 2, Masseinheit::cl, "1/0 ×2", ""},
+      {"2-3-4", "cl", 1, Masseinheit::ml, "2-3-4", "cl"},
+      {",5", "cl", 2, Masseinheit::cl, ",5 ×2", "cl"},
+      {"", "", 4, Masseinheit::oz, "", ""},
+      {"", "cl", 4, Masseinheit::ml, "", "cl"},
+  };
+  for (const Fall& fall : faelle) {
+    const catalogue::Menge erwartet{platform::utf8tocp1252(fall.gemenge), platform::utf8tocp1252(fall.geeinheit)};
+    EXPECT_EQ(catalogue::portioniert(platform::utf8tocp1252(fall.menge), platform::utf8tocp1252(fall.einheit),
+                                     {fall.glaeser, fall.nach}),
+              erwartet)
+        << fall.menge << " " << fall.einheit << " x" << fall.glaeser;
+  }
+  EXPECT_EQ(catalogue::einheitwahl(Masseinheit::oz), "oz (US)");
+}
+
+// The card's recipes in the order asked, each table read once, with the same
+// lines, names and preparation the info box shows.
+TEST_F(RecipeViewTest, TheCardTakesItsRecipesInTheListsOrderForTheGlassesChosen) {
+  load({{"1", packed({"Rum", "0", "1"})}, {"2", packed({"Limette", "1", "0"})}, {"1", packed({"Rum neu", "0", "1"})}},
+       {{"7", "1", packed({"4", "cl"})},
+        {"8", "2", packed({"1/2", "-"})},
+        {"7", "2", packed({"0", "-"})},
+        {"8", "9", packed({"2", "cl"})}},
+       {{"7", packed({"Sour"})}, {"8", packed({"Pur"})}, {"9", packed({"Ohne"})}}, {{"8", "Kurz ruehren."}});
+  const std::vector<catalogue::Kartenrezept> karte =
+      catalogue::kartenrezepte(*catalogue, {"8", "x", "07", "9"}, {2, catalogue::Masseinheit::ml});
+  const std::vector<catalogue::Kartenrezept> expected = {
+      {"Pur", {"1 Limette", "40 ml"}, "Kurz ruehren."}, {"Sour", {"80 ml Rum neu", "Limette"}, ""}, {"Ohne", {}, ""}};
+  EXPECT_EQ(karte, expected);
+  EXPECT_EQ(catalogue::kartenkopf("08.12.2026", 1, {}),
+            (std::vector<std::string>{"Barkarte", "08.12.2026 \x96 1 Rezept", "Mengen f\xFCr 1 Glas in cl"}));
+  EXPECT_EQ(catalogue::kartenkopf("08.12.2026", 25, {4, catalogue::Masseinheit::oz})[2],
+            "Mengen f\xFCr 4 Gl\xE4ser in oz (US)");
+}
+
+// Pages of height 100 with a head of 30 on the first and a gap of 10.
+TEST(Barkarte, RecipesFillPagesWholeAndATallOneIsShrunkOntoItsOwn) {
+  using catalogue::Kartenplatz;
+  const catalogue::Seitenmasse masse{100, 30, 10};
+  EXPECT_EQ(
+      catalogue::seitenumbruch({40, 20, 50, 100, 1, 250, 5}, masse),
+      (std::vector<Kartenplatz>{{0, 40, 1}, {1, 0, 1}, {1, 30, 1}, {2, 0, 1}, {3, 0, 1}, {4, 0, 0.4}, {5, 0, 1}}));
+  EXPECT_EQ(catalogue::seitenumbruch({70, 60}, masse), (std::vector<Kartenplatz>{{1, 0, 1}, {2, 0, 1}}));
+  EXPECT_TRUE(catalogue::seitenumbruch({}, masse).empty());
+  EXPECT_EQ(catalogue::seitenfuss(2, 5), "Seite 2 von 5");
 }
 
 TEST(RecipeTexts, StarsAndYesNo) {

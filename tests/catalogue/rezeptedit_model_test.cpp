@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "catalogue/export.h"
 #include "catalogue/recipeview.h"
+#include "catalogue/rezeptfragen.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 
@@ -105,10 +108,12 @@ TEST_F(RezepteditTest, WhatItSavesTheExportWritesAndTheImportReadsBackAlike) {
   RezepteditModel model(*catalogue);
   ASSERT_TRUE(model.oeffnen("1"));
   model.entwurf().zeilen = {{"", "", "Crushed Ice"}, {"4", "", "Rum"}, {"", "cl", "Soda"}, {"2", "BL", "Zucker"}};
-  model.entwurf().zubereitung = ": kalt";
+  model.entwurf().zubereitung = ": kalt\n\nUmr\xFChren";
   ASSERT_TRUE(model.speichern());
   ASSERT_TRUE(start());
   const std::string text = catalogue::exporttext(*catalogue);
+  // The line breaks as "¶" in the one line of the preparation.
+  EXPECT_NE(text.find("\r\nZubereitung: : kalt\xB6\xB6Umr\xFChren\r\n"), std::string::npos);
   testsupport::TempFolder other;
   catalogue::Catalogue copy(other.path() + "mixolino", splash, application);
   copy.StarttimerTimer();
@@ -123,11 +128,17 @@ TEST_F(RezepteditTest, WhatItSavesTheExportWritesAndTheImportReadsBackAlike) {
 TEST_F(RezepteditTest, NewRecipeGetsTheNextIdAndNoRating) {
   RezepteditModel model(*catalogue);
   model.neu();
-  model.entwurf() = {"", "Zombie", {{"4", "cl", "Rum"}, {}, {"", "cl", "Limette"}}, "Kurz\r\nsch\xFCtteln"};
+  model.entwurf() = {
+      "", "Zombie", {{"4", "cl", "Rum"}, {}, {"", "cl", "Limette"}}, "\n Kurz \r\n\n\xB6sch\xFCtteln\n\n"};
   ASSERT_TRUE(model.speichern());
   EXPECT_EQ(model.entwurf().id, "3");
+  // Each line keeps its break, without trailing blanks or empty lines at the ends; a typed "¶" is a blank.
   EXPECT_EQ(reloaded("3"),
-            (Rezeptentwurf{"3", "Zombie", {{"4", "cl", "Rum"}, {"", "cl", "Limette"}}, "Kurz  sch\xFCtteln"}));
+            (Rezeptentwurf{"3", "Zombie", {{"4", "cl", "Rum"}, {"", "cl", "Limette"}}, "Kurz\n\n sch\xFCtteln"}));
+  EXPECT_EQ(catalogue->c_zubereitungen().getcell(1, 0), "Kurz\xB6\xB6 sch\xFCtteln");
+  const std::vector<std::string> view = *catalogue::zeigecocktail(*catalogue, "3");
+  EXPECT_EQ(std::vector<std::string>(view.begin() + 2, view.end()),
+            (std::vector<std::string>{"", "Kurz", "", "sch\xFCtteln"}));
   EXPECT_EQ(catalogue->c_rezepte().getcell(1, 2), testsupport::packed({"Zombie", "0"}));
 }
 
@@ -151,6 +162,66 @@ TEST_F(RezepteditTest, DeletingAsksThenRemovesTheRecipeItsLinesAndPreparationBut
   EXPECT_TRUE(catalogue::laderezept(*catalogue, "2", lines));
   EXPECT_EQ(catalogue->c_zutaten().getrowcount(), 3);
   EXPECT_EQ(catalogue->c_zubereitungen().getcell(1, 0), "");
+}
+
+TEST(Aehnlichenamen, SameLettersContainedOrTwoLettersApartClosestFirstAtMostThree) {
+  const std::vector<std::string> bekannte = {cp("Eiswürfel"), "Crushed-Eis",  "Minze",        "Gin",
+                                             cp("Äpfel"),     "Zitronensaft", "Limettensaft", "Wodka"};
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"Eis", {cp("Eiswürfel"), "Crushed-Eis", "Gin"}},
+      {"Frische Minze", {"Minze"}},
+      {cp("äpfel"), {cp("Äpfel")}},
+      {"Limetensaft", {"Limettensaft"}},
+      {"Tequila", {}},
+      {"", {}},
+  };
+  for (const auto& [name, aehnlich] : cases) EXPECT_EQ(catalogue::aehnlichenamen(name, bekannte), aehnlich) << name;
+}
+
+TEST_F(RezepteditTest, BeforeSavingAsksForLostCharactersTakenNamesAndEachNewIngredient) {
+  const std::string before = files();
+  const auto vorpruefen = [this](const Rezeptentwurf& entwurf, std::deque<bool> answers) {
+    messages.clear();
+    messages.neinvorgaben.clear();
+    messages.answers = std::move(answers);
+    RezepteditModel model(*catalogue);
+    return catalogue::vorpruefen(*catalogue, entwurf, model.zutatennamen());
+  };
+  // Refused by the save's own rule: its warning, no question.
+  catalogue::Vorpruefung geprueft = vorpruefen({"", "", {{"1", "cl", "Eis"}}, ""}, {});
+  EXPECT_FALSE(geprueft.speichern);
+  EXPECT_EQ(messages.questions().size() + messages.warnings().size(), 1u);
+
+  geprueft = vorpruefen({"",
+                         "\xA1Hola!",
+                         {},
+                         "a\xBF"
+                         "b\xB6"
+                         "c"},
+                        {false});
+  EXPECT_EQ(messages.questions(), std::vector<std::string>{cp("Diese Zeichen kann die Datenbank nicht speichern: "
+                                                              "„¡“, „¿“, „¶“. Sie werden als Leerzeichen "
+                                                              "gespeichert. Trotzdem speichern?")});
+  EXPECT_FALSE(geprueft.speichern);
+
+  // One question per new name, whatever its case; "Nein" names its line.
+  const Rezeptentwurf mojito{
+      "", " mojito", {{"4", "cl", "RUM"}, {"", "", "Eis"}, {"", "", "eis"}, {"1", "", "Frische Minze"}}, ""};
+  geprueft = vorpruefen(mojito, {true, true, false});
+  const std::vector<std::string> asked = {
+      cp("Ein Rezept „mojito“ gibt es schon. Trotzdem speichern?"),
+      cp("Die Zutat „Eis“ gibt es noch nicht. Neu anlegen?"),
+      cp("Die Zutat „Frische Minze“ gibt es noch nicht. Neu anlegen?\n\nÄhnliche Zutaten: „Minze“")};
+  EXPECT_EQ(messages.questions(), asked);
+  EXPECT_EQ(messages.neinvorgaben, asked);
+  EXPECT_FALSE(geprueft.speichern);
+  EXPECT_EQ(geprueft.zeile, 3);
+  geprueft = vorpruefen(mojito, {true, true, true});
+  EXPECT_TRUE(geprueft.speichern);
+  // The recipe itself keeps its name without a question.
+  geprueft = vorpruefen({"1", "Mojito", {{"4", "cl", "Rum"}}, ""}, {});
+  EXPECT_TRUE(geprueft.speichern && messages.log.empty());
+  EXPECT_EQ(files(), before);
 }
 
 }  // namespace

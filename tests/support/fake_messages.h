@@ -26,7 +26,8 @@ class FakeMessages : public platform::MessagePort {
   void warning(const std::string& text) override { record({Message::Kind::warning, text}); }
   void information(const std::string& text) override { record({Message::Kind::information, text}); }
 
-  bool question(const std::string& text) override {
+  bool question(const std::string& text, platform::Vorgabe vorgabe) override {
+    if (vorgabe == platform::Vorgabe::nein) neinvorgaben.push_back(text);
     record({Message::Kind::question, text});
     if (answers.empty()) return false;
     const bool yes = answers.front();
@@ -81,6 +82,7 @@ class FakeMessages : public platform::MessagePort {
   std::deque<platform::Antwort> threeway;  // answers to yes/no/cancel; none left means "Nein"
   std::deque<InputAnswer> inputs;          // scripted answers to input boxes; none left means "Abbrechen"
   std::vector<std::string> prefills;       // what each input box was prefilled with
+  std::vector<std::string> neinvorgaben;   // the questions whose default button is "&Nein"
   std::function<void(const Message&)> onshow;
 };
 

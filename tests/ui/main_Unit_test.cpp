@@ -1,9 +1,11 @@
 // The main window with the real dialogs over a catalogue in a temp folder:
 // start-up, import through the open-file dialog, search settings, the result
 // list, the info box, the rating, the menus and shortcuts, and the close.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -15,26 +17,34 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <fstream>
+#include <functional>
 
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/recording_progress.h"
 #include "tests/ui/modalanswer.h"
+#include "ui/barkarte_Unit.h"
 #include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
+#include "ui/infogeometrie.h"
 #include "ui/main_Unit.h"
 #include "ui/memo_Unit.h"
+#include "ui/portionen_Unit.h"
 #include "ui/qtext.h"
 #include "ui/rezeptedit_Unit.h"
 #include "ui/splash_Unit.h"
@@ -126,6 +136,30 @@ class MainUnitTest : public QObject {
     form->activateWindow();
     return QTest::qWaitForWindowActive(form.get()) &&
            QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); });
+  }
+
+  // Runs a print command and answers "Als PDF speichern…", then the save
+  // dialog with path; gives the file name the dialog suggested.
+  QString savepdf(const std::function<void()>& command, const QString& path) {
+    QString suggested;
+    ModalAnswer answer([&](QWidget* modal) {
+      if (auto* choice = qobject_cast<ui::Tbarkarteform*>(modal)) choice->b_pdf->click();
+      auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (modal->objectName() != QStringLiteral("SaveDialogpdf") || name == nullptr) return false;
+      suggested = name->text();
+      name->setText(path);
+      static_cast<QDialog*>(modal)->accept();
+      return true;
+    });
+    command();
+    return answer.done ? suggested : QString();
+  }
+
+  // The PDF's text as pdftotext reads it, pages ending in a form feed.
+  static QString pdftext(const QString& path) {
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    return reader.waitForFinished() ? QString::fromUtf8(reader.readAllStandardOutput()) : QString();
   }
 
   void select(const char* name) {
@@ -236,8 +270,9 @@ class MainUnitTest : public QObject {
     QCOMPARE(entries,
              (QStringList{"beenden", "Zutaten bearbeiten", "Einkaufstipps", QString::fromUtf8("Rezepte importieren…"),
                           QString::fromUtf8("Rezepte exportieren…"), QString::fromUtf8("Datenbank sichern…"),
-                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Datenbank löschen"),
-                          "Daten Importieren", "Einheiten", "Programmbeschreibung", QString::fromUtf8("Über")}));
+                          QString::fromUtf8("Neues Rezept…"), QString::fromUtf8("Barkarte erstellen…"),
+                          QString::fromUtf8("Datenbank löschen"), "Daten Importieren", "Einheiten",
+                          "Programmbeschreibung", "Kurzanleitung", QString::fromUtf8("Über")}));
     QCOMPARE(names.mid(3, 4),
              (QStringList{"Rezepteimportieren1", "Rezepteexportieren1", "Datenbanksichern1", "NeuesRezept1"}));
   }
@@ -422,6 +457,97 @@ class MainUnitTest : public QObject {
     QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
   }
 
+  // Alt+G reaches the glasses; the lines follow the glasses and the unit,
+  // the preparation stays; the next recipe opens for one glass in the unit
+  // chosen.
+  void glassesAndUnitRescaleTheOpenRecipe() {
+    QVERIFY(activate());
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QSpinBox* glaeser = form->portionenwahl->e_glaeser;
+    QCOMPARE(glaeser->value(), 1);
+    QTest::keyClick(form.get(), Qt::Key_G, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), glaeser);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(glaeser, Qt::Key_Up);
+    QCOMPARE(lines(*form->infomemo), (QStringList{viewline("16 cl Rum", true, false),
+                                                  viewline(QString::fromUtf8("8 cl Kräuterlikör"), true, false)}));
+    form->portionenwahl->c_einheit->setCurrentText(QStringLiteral("oz (US)"));
+    QCOMPARE(lines(*form->infomemo).first(), viewline("5,5 oz Rum", true, false));
+    QVERIFY(form->portionenwahl->geometry().bottom() < form->infomemo->geometry().top());
+
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(glaeser->value(), 1);
+    QCOMPARE(lines(*form->infomemo).mid(0, 1) + lines(*form->infomemo).mid(3),
+             (QStringList{viewline("1,25 oz Rum", true, false), "", "auf Eis"}));
+    form->portionenwahl->c_einheit->setCurrentIndex(0);
+  }
+
+  // The hits, for two glasses, as a PDF file read back; one recipe from the
+  // list's pop-up is saved under its name.
+  void barkarteAndOneRecipeAreSavedAsPdf() {
+    form->e_suchbegriff->setText(QStringLiteral("nichts"));
+    search();
+    form->Barkarteerstellen1->trigger();
+    QCOMPARE(messages.informations(),
+             std::vector<std::string>{"Die Trefferliste ist leer: erst suchen, dann die Barkarte erstellen."});
+    messages.clear();
+    form->e_suchbegriff->clear();
+    search();
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    form->portionenwahl->e_glaeser->setValue(2);
+    std::vector<std::string> zweizeilig{"3", "umr\xFChren\xB6kalt servieren"};  // Apfelschorle's
+    QVERIFY(form->catalogue().c_zubereitungen().addrow(zweizeilig) && form->catalogue().flush());
+    const QString karte = folder.filePath(QStringLiteral("karte.pdf"));
+    QCOMPARE(savepdf([this] { form->Barkarteerstellen1->trigger(); }, karte), QStringLiteral("Barkarte.pdf"));
+    const QString text = pdftext(karte);
+    for (const char* shown :
+         {"Barkarte", "4 Rezepte", "Mengen für 2 Gläser in cl", "Apfelschorle", "20 cl Apfelsaft", "Leer",
+          "Sommerdrink", "8 cl Rum", "auf Eis", "Zombie", "4 cl Kräuterlikör", "Seite 1 von 1"})
+      QVERIFY2(text.contains(QString::fromUtf8(shown)), shown);
+    QVERIFY(text.contains(QRegularExpression(QString::fromUtf8("umrühren *\n *kalt servieren"))));
+    QCOMPARE(text.count(QLatin1Char('\f')), 1);
+    QVERIFY(text.indexOf("Apfelschorle") < text.indexOf("Leer") &&
+            text.indexOf("Sommerdrink") < text.indexOf("Zombie"));
+
+    select("Zombie");
+    const QString rezept = folder.filePath(QStringLiteral("zombie.pdf"));
+    QCOMPARE(savepdf([this] { form->Rezeptdrucken1->trigger(); }, rezept), QStringLiteral("Zombie.pdf"));
+    QVERIFY(pdftext(rezept).contains(QStringLiteral("1 Rezept")) &&
+            pdftext(rezept).contains(QStringLiteral("8 cl Rum")));
+    QVERIFY(!pdftext(rezept).contains(QStringLiteral("Sommerdrink")));
+    // The info box's button prints the recipe it shows.
+    const QString gezeigt = folder.filePath(QStringLiteral("gezeigt.pdf"));
+    QCOMPARE(savepdf([this] { form->portionenwahl->b_rezeptdrucken->click(); }, gezeigt),
+             QStringLiteral("Sommerdrink.pdf"));
+    QVERIFY(pdftext(gezeigt).contains(QStringLiteral("8 cl Rum")));
+    form->b_info_x->click();
+  }
+
+  // A long card: every recipe whole on one page, numbered pages.
+  void longCardsBreakBetweenRecipes() {
+    std::vector<catalogue::Kartenrezept> rezepte;
+    for (int i = 0; i < 60; ++i)
+      rezepte.push_back({"Drink " + std::to_string(i), {"4 cl Rum", "2 cl Saft"}, "Ende " + std::to_string(i) + "."});
+    const QString path = folder.filePath(QStringLiteral("lang.pdf"));
+    testsupport::RecordingProgress progress;
+    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, rezepte, &progress));
+    QCOMPARE(progress.shown.size(), rezepte.size());
+    QVERIFY(progress.shown.back() == 100 && progress.closed == 1);
+    const QStringList pages = pdftext(path).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    QVERIFY(pages.size() > 2);
+    for (int i = 0; i < 60; ++i) {
+      const QRegularExpression whole(QStringLiteral("Drink %1\\s[^D]*Ende %1\\.").arg(i));
+      QVERIFY2(
+          std::count_if(pages.begin(), pages.end(), [&](const QString& page) { return page.contains(whole); }) == 1,
+          qPrintable(whole.pattern()));
+    }
+    for (int page = 1; page <= pages.size(); ++page)
+      QVERIFY(pages[page - 1].contains(QStringLiteral("Seite %1 von %2").arg(page).arg(pages.size())));
+    QVERIFY(!ui::barkartepdf(folder.filePath(QStringLiteral("nicht/da.pdf")), {"Barkarte"}, rezepte, nullptr));
+  }
+
   void ratingGoesThroughThePopupAndTheDialog() {
     select("Zombie");
     const QModelIndex zombie = form->ListView_erg->currentIndex();
@@ -429,8 +555,8 @@ class MainUnitTest : public QObject {
     QContextMenuEvent rightclick(QContextMenuEvent::Mouse, at, form->ListView_erg->viewport()->mapToGlobal(at));
     QApplication::sendEvent(form->ListView_erg->viewport(), &rightclick);
     QTRY_VERIFY(form->PopupMenu_Liste->isVisible());
-    QCOMPARE(form->PopupMenu_Liste->actions(),
-             (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1, form->Rezeptlschen1}));
+    QCOMPARE(form->PopupMenu_Liste->actions(), (QList<QAction*>{form->Wertungndern1, form->Rezeptbearbeiten1,
+                                                                form->Rezeptlschen1, form->Rezeptdrucken1}));
     QCOMPARE(shown(*form->Wertungndern1), QString::fromUtf8("Wertung ändern"));
     form->PopupMenu_Liste->close();
 
@@ -482,6 +608,7 @@ class MainUnitTest : public QObject {
     QCOMPARE(messages.texts(testsupport::Message::Kind::yesnocancel),
              std::vector<std::string>(2, std::string("Änderungen speichern?"_cp)));
 
+    bool added = false;
     ModalAnswer create([&](QWidget* modal) {
       if (modal != rezeptedit.get()) return false;
       rezeptedit->e_name->setText(QStringLiteral("Daiquiri"));
@@ -491,14 +618,21 @@ class MainUnitTest : public QObject {
       rezeptedit->b_speichern->click();  // refused: the line has no ingredient
       stayed = rezeptedit->isVisible();
       rezeptedit->zutatengrid->item(1, 2)->setText(QStringLiteral("Zitronensaft"));
+      // Tab in the last cell adds a line; left empty, it is not saved.
+      rezeptedit->zutatengrid->setCurrentCell(1, 2);
+      QTest::keyClick(rezeptedit->zutatengrid, Qt::Key_Tab);
+      added = rezeptedit->zutatengrid->rowCount() == 3 && rezeptedit->zutatengrid->currentRow() == 2;
       rezeptedit->b_speichern->click();
       return true;
     });
     form->NeuesRezept1->trigger();
-    QVERIFY(create.done && stayed);
+    QVERIFY(create.done && stayed && added);
     QCOMPARE(messages.warnings(), std::vector<std::string>{"Zutatenzeile 2: Bitte geben Sie eine Zutat an."});
-    search();
-    select("Daiquiri");
+    // The list follows without a search: the new row selected, the count one more.
+    QCOMPARE(cell(form->ListView_erg->currentIndex(), 0), QStringLiteral("Daiquiri"));
+    QCOMPARE(column(*form->ListView_erg, 0),
+             (QStringList{"Apfelschorle", "Daiquiri", "Leer", "Sommerdrink", "Zombie"}));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("5 Suchergebnisse"));
     QTest::keyClick(form->ListView_erg, Qt::Key_Return);
     QCOMPARE(lines(*form->infomemo),
              (QStringList{viewline("Rum", true, false), viewline("2  Zitronensaft", false, false)}));
@@ -524,8 +658,95 @@ class MainUnitTest : public QObject {
     QCOMPARE(messages.questions(),
              std::vector<std::string>{std::string("Soll das Rezept „Daiquiri Natural“ gelöscht werden?"_cp)});
     QCOMPARE(column(*form->ListView_erg, 0), (QStringList{"Apfelschorle", "Leer", "Sommerdrink", "Zombie"}));
+    QCOMPARE(form->label_suchinf->text(), QStringLiteral("4 Suchergebnisse"));
     QVERIFY(!form->GB_info->isVisible());
     messages.clear();
+  }
+
+  // "Nein" to a new ingredient goes back to its line, the completion open.
+  void anUnknownIngredientIsAskedForAndNeinGoesBackToItsLine() {
+    QPoint cellat;
+    bool completing = false;
+    messages.answers = {false};
+    ModalAnswer typo([&](QWidget* modal) {
+      if (modal != rezeptedit.get()) return false;
+      rezeptedit->e_name->setText(QStringLiteral("Kräutertraum"));
+      rezeptedit->zutatengrid->item(0, 2)->setText(QStringLiteral("Kräuter"));
+      rezeptedit->b_speichern->click();
+      cellat = {rezeptedit->zutatengrid->currentColumn(), rezeptedit->zutatengrid->currentRow()};
+      auto* edit = rezeptedit->zutatengrid->viewport()->findChild<QLineEdit*>();
+      completing = edit != nullptr && edit->completer()->popup()->isVisible();
+      rezeptedit->b_abbrechen->click();  // "Änderungen speichern?": "Nein"
+      return true;
+    });
+    form->NeuesRezept1->trigger();
+    QVERIFY(typo.done);
+    QCOMPARE(messages.questions(),
+             std::vector<std::string>{std::string(
+                 "Die Zutat „Kräuter“ gibt es noch nicht. Neu anlegen?\n\nÄhnliche Zutaten: „Kräuterlikör“"_cp)});
+    QCOMPARE(cellat, QPoint(2, 0));
+    QVERIFY(completing);
+    QCOMPARE(rowcount(*form->ListView_erg), 4);
+    messages.clear();
+  }
+
+  // The box keeps its place for a recipe that fits and covers the whole list
+  // for a longer one; a larger window gives it more room both ways.
+  void infoBoxFitsTheRecipe() {
+    const QRect box(32, 128, 489, 193);
+    const QRect kopf(8, 16, 473, 24);
+    const QRect memo(8, 40, 473, 145);
+    const QRect liste(4, 96, 549, 246);
+    const QSize rand(20, 20);
+    QCOMPARE(ui::infogeometrie({453, 125}, rand, 24, liste, {}), (ui::Infogeometrie{box, kopf, memo}));
+    QCOMPARE(ui::infogeometrie({100, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
+             (ui::Infogeometrie{box, kopf, memo}));
+    QCOMPARE(ui::infogeometrie({100, 126}, rand, 24, liste, {}),
+             (ui::Infogeometrie{{32, 96, 489, 246}, kopf, {8, 40, 473, 198}}));
+    QCOMPARE(ui::infogeometrie({454, 100}, rand, 24, liste.adjusted(0, 0, 300, 200), {300, 200}),
+             (ui::Infogeometrie{{32, 96, 789, 446}, {8, 16, 773, 24}, {8, 40, 773, 398}}));
+    QCOMPARE(ui::infogeometrie({100, 400}, rand, 24, liste.adjusted(0, 0, -100, -100), {-100, -100}),
+             (ui::Infogeometrie{{32, 96, 489, 225}, kopf, {8, 40, 473, 177}}));  // never below its first place
+    QCOMPARE(ui::infogeometrie({453, 149}, rand, 0, liste, {}),
+             (ui::Infogeometrie{box, {8, 16, 473, 0}, {8, 16, 473, 169}}));
+
+    std::vector<std::string> zubereitung{"2", std::string(20, 'x')};
+    for (int i = 0; i < 14; ++i) zubereitung[1] += " Zeile\xB6";  // after "Zombie"'s two lines: 17 in all
+    QVERIFY(form->catalogue().c_zubereitungen().addrow(zubereitung) && form->catalogue().flush());
+    select("Sommerdrink");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(form->GB_info->geometry(), box);
+    QCOMPARE(form->infomemo->geometry(), memo);
+    select("Zombie");
+    QTest::keyClick(form->ListView_erg, Qt::Key_Return);
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 96, 489, 246));
+    QCOMPARE(form->b_info_x->geometry(), QRect(472, 0, 17, 17));
+    const QSize before = form->size();
+    form->resize(before + QSize(300, 200));
+    QCOMPARE(form->GB_info->geometry(), QRect(32, 96, 789, 446));
+    QCOMPARE(form->b_info_x->x(), 772);
+    QCOMPARE(form->infomemo->verticalScrollBar()->maximum(), 0);  // the whole recipe in view
+    form->resize(before);
+    form->b_info_x->click();
+  }
+
+  // The guide to the commands beyond the description, in a titled window.
+  void kurzanleitungShowsTheGuide() {
+    QString title;
+    QString text;
+    ModalAnswer answer([&](QWidget* modal) {
+      auto* memo = modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+      if (modal->objectName() != QStringLiteral("kurzanleitung") || memo == nullptr) return false;
+      title = modal->windowTitle();
+      text = memo->toPlainText();
+      return modal->close();
+    });
+    form->Kurzanleitung1->trigger();
+    QVERIFY(answer.done);
+    QCOMPARE(title, QStringLiteral("Kurzanleitung"));
+    for (const char* section : {"Erster Start", "Eigene Rezepte", "Export", "Sichern und Wiederherstellen",
+                                "Einkaufstipps", "Ersatz", "Gläser, Einheit und Barkarte"})
+      QVERIFY2(text.contains(QLatin1Char('\n') + QString::fromUtf8(section) + QLatin1Char('\n')), section);
   }
 
   // Alt+Z, E: the tips in a window of their own, in the info box's font,
@@ -566,12 +787,12 @@ class MainUnitTest : public QObject {
     setflag("Wasser", 2);
     view();
     // Apfelsaft and Kräuterlikör tie in the plan: the name decides.
-    QCOMPARE(shown,
-             (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
-                          QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
-                          "Zwei Zutaten zusammen:", QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"),
-                          "    Apfelschorle, Zombie", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "",
-                          "Einkaufsplan", "1. Apfelsaft: +1 (1)", QString::fromUtf8("2. Kräuterlikör: +1 (2)")}));
+    QCOMPARE(shown, (QStringList{mixbar, "", "Es fehlt nur eine Zutat:", "Apfelsaft: 1 Rezept", "    Apfelschorle",
+                                 QString::fromUtf8("Kräuterlikör: 1 Rezept"), "    Zombie", "",
+                                 "Zwei Zutaten zusammen:", QString::fromUtf8("Apfelsaft + Kräuterlikör: 2 Rezepte"),
+                                 "    Apfelschorle, Zombie", "Eis + Zitronensaft: 1 Rezept", "    Sommerdrink", "",
+                                 "Einkaufsplan", "1. Apfelsaft: +1 neues Rezept (zusammen 1)",
+                                 QString::fromUtf8("2. Kräuterlikör: +1 neues Rezept (zusammen 2)")}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
     QVERIFY(ui::toqt(ui::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2])
                 .startsWith(QString::fromUtf8("Noch sind keine Rezepte vorhanden: im Menü \"Debug\"")));

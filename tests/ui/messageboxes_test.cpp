@@ -92,7 +92,7 @@ class MessageBoxesTest : public QObject {
     bool yes = false;
     {
       ModalAnswer answer(answerbox(seen, QStringLiteral("&Ja")));
-      yes = messages.question("Sind Sie sicher?");
+      yes = messages.question("Sind Sie sicher?", platform::Vorgabe::ja);
     }
     QVERIFY(yes);
     QCOMPARE(seen.title, QStringLiteral("Bestätigung"));
@@ -102,15 +102,21 @@ class MessageBoxesTest : public QObject {
 
     {
       ModalAnswer answer(answerbox(seen, QStringLiteral("&Nein")));
-      yes = messages.question("Sind Sie sicher?");
+      yes = messages.question("Sind Sie sicher?", platform::Vorgabe::ja);
     }
     QVERIFY(!yes);
     {
       ModalAnswer answer(answerbox(seen, QString()));
-      yes = messages.question("Sind Sie sicher?");
+      yes = messages.question("Sind Sie sicher?", platform::Vorgabe::ja);
       QVERIFY(answer.done);
     }
     QVERIFY(!yes);
+    // A question whose "Ja" deletes: Enter answers "Nein".
+    {
+      ModalAnswer answer(answerbox(seen, QStringLiteral("&Nein")));
+      yes = messages.question("Sind Sie sicher?", platform::Vorgabe::nein);
+    }
+    QCOMPARE(seen.defaultbutton, QStringLiteral("&Nein"));
   }
 
   void threeWayQuestionTellsWhichButtonWasPressed() {
