@@ -522,7 +522,6 @@ TEST_F(Powercut, AMerge) {
   cutthrough([&] { merge(*catalogue, messages); });
 }
 
-// Flags and substitutes in the one commit of the rows.
 TEST_F(Powercut, AnEditorSaveWithSubstitutes) {
   cutthrough([&] { savewithsubstitutes(*catalogue); });
 }

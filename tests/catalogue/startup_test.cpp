@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -182,10 +181,7 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   EXPECT_TRUE(marked.contains("Wodka"));
   EXPECT_FALSE(marked.contains("Limettensaft"));
   // Every relation of the shipped list names two ingredients of the sample.
-  std::istringstream ersatz(readfile(MIXOLINO_SAMPLE_DATA "/ersatz.txt"));
-  std::size_t relations = 0;
-  for (std::string line; std::getline(ersatz, line);) relations += line.starts_with('#') ? 0 : 1;
-  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()).size(), relations);
+  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()).size(), 29u);
 
   catalogue.reset();
   ASSERT_TRUE(start());

