@@ -199,6 +199,17 @@ struct Paar {
   const Gruppe* beide = nullptr;  // the recipes missing exactly both
 };
 
+// The recipes a pair completes: those of each of the two alone and those
+// missing exactly both, each once.
+Gruppe paargruppe(const Paar& p, std::unordered_map<int32_t, const Gruppe*>& einzelne) {
+  Gruppe g{{p.zutaten[0], p.zutaten[1]}, {}};
+  for (const Gruppe* teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
+    if (teil != nullptr) g.rezepte.insert(g.rezepte.end(), teil->rezepte.begin(), teil->rezepte.end());
+  std::sort(g.rezepte.begin(), g.rezepte.end());  // table order, which equal names keep
+  g.rezepte.erase(std::unique(g.rezepte.begin(), g.rezepte.end()), g.rezepte.end());
+  return g;
+}
+
 // The best maxpaare pairs by what buying both completes. Every pair that some
 // recipe misses exactly is a candidate; of the pairs no recipe misses, only
 // those of the first maxpaare + 1 singles can be among the best, since each
@@ -235,15 +246,7 @@ std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen
                       return a.gesamt != b.gesamt ? a.gesamt > b.gesamt : alle.namenvor(a.zutaten, b.zutaten);
                     });
   std::vector<Gruppe> beste;
-  for (std::size_t k = 0; k < count; ++k) {
-    const Paar& p = kandidaten[k];
-    Gruppe g{{p.zutaten[0], p.zutaten[1]}, {}};
-    for (const Gruppe* teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
-      if (teil != nullptr) g.rezepte.insert(g.rezepte.end(), teil->rezepte.begin(), teil->rezepte.end());
-    std::sort(g.rezepte.begin(), g.rezepte.end());  // table order, which equal names keep
-    g.rezepte.erase(std::unique(g.rezepte.begin(), g.rezepte.end()), g.rezepte.end());
-    beste.push_back(std::move(g));
-  }
+  for (std::size_t k = 0; k < count; ++k) beste.push_back(paargruppe(kandidaten[k], einzelne));
   return beste;
 }
 
