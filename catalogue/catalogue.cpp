@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/messages.h"
+#include "tablestore/journalformat.h"
 
 namespace catalogue {
 
@@ -66,6 +67,12 @@ std::string Catalogue::dbfolder() const { return programfolder() + "db" + separa
 
 std::string Catalogue::statusfile() const { return dbfolder() + statusname; }
 
+std::vector<std::string> Catalogue::tablefilenames() {
+  std::vector<std::string> names;
+  for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
+  return names;
+}
+
 std::vector<std::string> Catalogue::datafilenames() {
   std::vector<std::string> names;
   for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
@@ -93,6 +100,7 @@ Catalogue::ReadOnly Catalogue::readonly() const {
 }
 
 Outcome Catalogue::maywrite() const {
+  if (!blocked_.empty()) return Outcome::failed(blocked_);
   switch (readonly()) {
     case ReadOnly::no: return Outcome::ok();
     case ReadOnly::inuse:
@@ -155,7 +163,11 @@ void Catalogue::StarttimerTimer() {
 Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {
   for (TdbdynGrid* table : tables()) table->db_close();
   journal_.close();
-  if (const Outcome recovered = recoverjournal(); !recovered) return {recovered};
+  blocked_.clear();
+  dropundonecopy();
+  refusespecialfiles();
+  const bool free = blocked_.empty() && tablesfree();
+  if (const Outcome recovered = recoverjournal(free); !recovered) return {recovered};
   const bool neu = !platform::fileexists(statusfile());
   if (neu) {
     // Files left behind are offered for overwriting, one question each: no
@@ -164,11 +176,12 @@ Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& l
     if (const Outcome created = createtablefiles(); !created) return {created};
     if (const Outcome written = writestatusfile(); !written) return {written, false};
     if (!lock) lock = lockforstartup(dbfolder());
-  } else if (const Outcome created = createmissingtablefiles(); !created) {
+  } else if (const Outcome created = createmissingtablefiles(free); !created) {
     return {created};
   }
-  const Step loaded{loadtables()};
+  const Step loaded{loadtables(free || !blocked_.empty() ? dbfolder() : undoneforreading())};
   neuangelegt_ = neu && loaded.outcome;
+  if (loaded.outcome && blocked_.empty() && readonly() == ReadOnly::no) openjournal();
   return loaded;
 }
 
@@ -191,10 +204,78 @@ Outcome Catalogue::createfolder(const std::string& folder) {
   return Outcome::failed("Fehler beim Erzeugen von " + folder + "!");
 }
 
-Outcome Catalogue::recoverjournal() {
-  if (!tablesfree() || tablestore::JournalReader(dbfolder()).recover()) return Outcome::ok();
+void Catalogue::refusespecialfiles() {
+  for (const std::string& name : tablefilenames()) {
+    const std::string path = dbfolder() + name;
+    if (!platform::specialfile(path)) continue;
+    block("Die Datei " + path +
+              std::string(" ist keine gewöhnliche Datei (sondern eine Verknüpfung, eine Pipe oder ein Gerät). Mixolino "
+                          "liest und ersetzt sie nicht: die Tabelle bleibt leer, und die Datenbank ist nur zum Lesen "
+                          "geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + path +
+              std::string(" keine gewöhnliche Datei ist. Es wurde nichts geändert."_cp));
+  }
+}
+
+Outcome Catalogue::recoverjournal(bool free) {
+  using Recovery = tablestore::JournalReader::Recovery;
+  if (!free) return Outcome::ok();
+  const Recovery recovery = tablestore::JournalReader(dbfolder(), tablefilenames()).recover();
+  if (recovery == Recovery::done) return Outcome::ok();
+  if (recovery == Recovery::untrusted) {
+    blockuntrusted();
+    return Outcome::ok();
+  }
   platform::showwarning(platform::errortext(platform::lasterror()));
   return Outcome::failed("Fehler beim DB-Init!");
+}
+
+std::string Catalogue::undoneforreading() {
+  using Recovery = tablestore::JournalReader::Recovery;
+  const std::string scratch = platform::makescratchfolder();
+  const Recovery recovery = scratch.empty()
+                                ? Recovery::failed
+                                : tablestore::JournalReader(dbfolder(), tablefilenames()).undoincopies(scratch);
+  if (recovery == Recovery::copied) {
+    undonecopy_ = scratch;
+    block(std::string("Ein Befehl ist nicht zu Ende geführt worden. Mixolino zeigt die Datenbank, wie sie vor ihm "
+                      "war; rückgängig gemacht wird er erst bei einem Start von Mixolino mit Schreibzugriff. Bis dahin "
+                      "ist die Datenbank nur zum Lesen geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil ein unterbrochener Befehl erst bei einem Start "
+                      "mit Schreibzugriff rückgängig gemacht werden kann. Es wurde nichts geändert."_cp));
+    return scratch;
+  }
+  (void)platform::removefolder(scratch);
+  if (recovery != Recovery::done) blockuntrusted();
+  return dbfolder();
+}
+
+void Catalogue::blockuntrusted() {
+  const std::string journal = dbfolder() + journalformat::filename;
+  block(std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) + journal +
+            std::string(", die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist beschädigt. Sie "
+                        "wird nicht angewendet und bleibt, wie sie ist; die Datenbank ist nur zum Lesen geöffnet. "
+                        "Prüfen Sie die Rezepte: sind sie vollständig, beenden Sie Mixolino und löschen Sie die "
+                        "Datei; sonst ersetzen Sie den Ordner db durch eine Sicherung."_cp),
+        std::string("Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht nicht zu Ende "
+                    "geführt worden ist (siehe die Meldung beim Start). Es wurde nichts geändert."_cp));
+}
+
+void Catalogue::openjournal() {
+  if (journal_.open()) return;
+  const std::string journal = dbfolder() + journalformat::filename;
+  block(std::string("Die Datei "_cp) + journal + " kann nicht angelegt werden (" +
+            platform::errortext(platform::lasterror()) +
+            std::string("). Ohne sie ließe sich ein Befehl, den ein Stromausfall unterbricht, nicht rückgängig "
+                        "machen: die Datenbank ist deshalb nur zum Lesen geöffnet."_cp),
+        std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + journal +
+            std::string(" nicht angelegt werden kann. Es wurde nichts geändert."_cp));
+}
+
+void Catalogue::block(const std::string& box, const std::string& warning) {
+  if (!blocked_.empty()) return;
+  blocked_ = warning;
+  platform::showwarning(box);
 }
 
 bool Catalogue::othercopyended() const {
@@ -223,11 +304,19 @@ Outcome Catalogue::createtablefiles() {
   return Outcome::ok();
 }
 
-Outcome Catalogue::createmissingtablefiles() {
+Outcome Catalogue::createmissingtablefiles(bool free) {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
     const TableLayout& layout = tablelayouts[i];
     const std::string path = dbfolder() + layout.name + ".db";
-    if (!layout.madewhenmissing || platform::fileexists(path)) continue;
+    if (!layout.madewhenmissing || platform::fileexists(path) || platform::specialfile(path)) continue;
+    if (!free) {
+      block(std::string("Die Datenbank stammt von einer älteren Version von Mixolino: die Datei "_cp) + path +
+                std::string(" fehlt und kann hier nicht angelegt werden. Die Tabelle bleibt leer, und die Datenbank "
+                            "ist nur zum Lesen geöffnet."_cp),
+            std::string("Die Datenbank ist nur zum Lesen geöffnet, weil die Datei "_cp) + path +
+                " fehlt. Es wurde nichts geändert.");
+      continue;
+    }
     if (!tables()[i]->db_createfile(path, layout.columns) || !platform::syncfolder(dbfolder()))
       return Outcome::failed("Fehler beim erzeugen der DB-Dateien!");
   }
@@ -245,9 +334,17 @@ Outcome Catalogue::writestatusfile() {
   return Outcome::ok();
 }
 
-Outcome Catalogue::loadtables() {
+Outcome Catalogue::loadtables(const std::string& folder) {
   for (std::size_t i = 0; i < tablelayouts.size(); ++i) {
-    if (!tables()[i]->db_init(dbfolder(), {tablelayouts[i].name})) return Outcome::failed("Fehler beim DB-Init!");
+    const TableLayout& layout = tablelayouts[i];
+    const std::string path = dbfolder() + layout.name + ".db";
+    // A table refused above reads as a loaded empty one: its columns and one placeholder row.
+    if (platform::specialfile(path) || (layout.madewhenmissing && !platform::fileexists(path))) {
+      tables()[i]->setcolcount(layout.columns);
+      tables()[i]->setrowcount(1);
+      continue;
+    }
+    if (!tables()[i]->db_init(folder, {layout.name})) return Outcome::failed("Fehler beim DB-Init!");
   }
   return Outcome::ok();
 }
@@ -285,10 +382,46 @@ Outcome Catalogue::flush() {
     for (TdbdynGrid* table : tables()) table->committed();
     return Outcome::ok();
   }
+  return commitfailed();
+}
+
+Outcome Catalogue::replacetables(const std::vector<std::string>& contents) {
+  const Writing writing(*this);
+  const std::vector<std::string> names = tablefilenames();
+  std::vector<std::unique_ptr<tablestore::FileStage>> stages;
+  std::vector<tablestore::Stagedfile> files;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const TdbdynGrid::OpenFile& entry : tables()[i]->openfiles()) {
+      int64_t size = 0;
+      if (!entry.isopen || !entry.path.ends_with("/" + names[i])) continue;
+      if (!entry.record.file()->size(size)) return Outcome::ioerror();
+      tablestore::FileStage& stage = *stages.emplace_back(std::make_unique<tablestore::FileStage>(size));
+      stage.write(0, contents[i]);
+      if (std::ssize(contents[i]) < size) stage.truncate(std::ssize(contents[i]));
+      files.push_back({names[i], entry.record.file(), &stage});
+    }
+  }
+  if (files.size() != names.size()) return Outcome::failed(platform::errortext(platform::errfilenotfound));
+  if (!journal_.commit(files)) return commitfailed();
+  // Tables that do not load again now are loaded by the start-up sequence.
+  for (TdbdynGrid* table : tables()) {
+    if (table->reload()) continue;
+    application_.armstarttimer();
+    break;
+  }
+  return Outcome::ok();
+}
+
+Outcome Catalogue::commitfailed() {
   const std::string reason = platform::errortext(platform::lasterror());
   std::string source = journal_.failedfile();
   if (source.ends_with(".db")) source.resize(source.size() - 3);
   platform::showwarning("tdbdyngrid: flushfiles: " + reason + "\n\rQuelle:" + source);
+  if (journal_.pending())
+    block(std::string("Die Änderung konnte nicht rückgängig gemacht werden. Das geschieht beim nächsten Start von "
+                      "Mixolino; bis dahin ist die Datenbank nur zum Lesen geöffnet."_cp),
+          std::string("Die Datenbank ist nur zum Lesen geöffnet, weil eine unvollendete Änderung erst beim nächsten "
+                      "Start von Mixolino rückgängig gemacht werden kann. Es wurde nichts geändert."_cp));
   discard();
   return Outcome::failed(reason);
 }
@@ -301,6 +434,11 @@ std::size_t Catalogue::stagedbytes() const {
 
 void Catalogue::discard() {
   for (TdbdynGrid* table : tables()) table->reload();
+}
+
+void Catalogue::dropundonecopy() {
+  if (!undonecopy_.empty()) (void)platform::removefolder(undonecopy_);
+  undonecopy_.clear();
 }
 
 void Catalogue::FormCloseQuery() {
@@ -317,6 +455,7 @@ void Catalogue::FormCloseQuery() {
   c_rezepte_.reset();
   c_zubereitungen_.reset();
   c_ersatz_.reset();
+  dropundonecopy();
 }
 
 void Catalogue::DBreset1Click() {

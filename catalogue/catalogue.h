@@ -55,6 +55,12 @@ class Catalogue {
   void discard();
   // The bytes the tables hold staged for the next flush.
   std::size_t stagedbytes() const;
+  // The table files' whole contents, one per table in tablefilenames()
+  // order, put in place of theirs as one command through the journal, and
+  // loaded. Failed as flush.
+  Outcome replacetables(const std::vector<std::string>& contents);
+  // The names of the table files, in the order the tables are loaded.
+  static std::vector<std::string> tablefilenames();
 
   // Held by a command while it puts its changes into the table files: the
   // database folder locked exclusively, so that a copy that only reads loads
@@ -131,12 +137,33 @@ class Catalogue {
   static Outcome createfolder(const std::string& folder);
   // A journal that a command interrupted by a power cut or a kill left is
   // undone before anything loads, by the copy that will write the tables.
-  Outcome recoverjournal();
+  // One that cannot be trusted stays, and this copy only reads.
+  // free: whether this copy could take every table file for writing.
+  Outcome recoverjournal(bool free);
+  // A table file that is a link, a FIFO or a device is never read nor
+  // replaced: its table stays empty and this copy only reads.
+  void refusespecialfiles();
+  // The journal made ready for the first command; without one this copy only reads.
+  void openjournal();
+  // This copy writes nothing from now on, for the reason the warning gives;
+  // the box says why once.
+  void block(const std::string& box, const std::string& warning);
   bool anytablefilepresent() const;
   Outcome createtablefiles();
-  Outcome createmissingtablefiles();
+  // A copy that cannot write leaves a missing newer table empty and only reads.
+  Outcome createmissingtablefiles(bool free);
   Outcome writestatusfile();
-  Outcome loadtables();
+  // Loads the tables from folder: the database folder, or the copies of undoneforreading.
+  Outcome loadtables(const std::string& folder);
+  // A copy that cannot write shows the tables as they were before an
+  // unfinished command: the journal undone in copies in a scratch folder,
+  // whose path it answers; else the database folder.
+  std::string undoneforreading();
+  void dropundonecopy();
+  // The journal cannot be trusted: this copy only reads, and says so once.
+  void blockuntrusted();
+  // A commit that failed: its warning, and the tables as the disk holds them.
+  Outcome commitfailed();
   // A failed step that ends the program: its warning, then the end.
   void abortstartup(const Outcome& failed);
   static void waitforsplash(double start);
@@ -154,6 +181,10 @@ class Catalogue {
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;
+  // Why this copy writes nothing though it holds its tables: a journal waits
+  // to be undone or cannot be had. Empty when nothing blocks it.
+  std::string blocked_;
+  std::string undonecopy_;  // the scratch folder of undoneforreading, while in use
 };
 
 }  // namespace catalogue

@@ -1,5 +1,6 @@
 #include "catalogue/export.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -7,7 +8,9 @@
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/folderlock.h"
 #include "platform/messages.h"
+#include "tablestore/journalformat.h"
 
 namespace catalogue {
 
@@ -101,6 +104,78 @@ Outcome writefiles(const std::string& folder, const std::vector<std::string>& na
 // The folder part of a path, with its "/"; "" for a bare name.
 std::string folderof(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
+// Export and backup never write into the database's own folder: the renames
+// would replace the open table files behind the program's back.
+Outcome zielerlaubt(const Catalogue& catalogue, const std::string& target) {
+  if (!platform::withinfolder(target, catalogue.dbfolder())) return Outcome::ok();
+  return Outcome::failed("Nach " + target +
+                         std::string(" wird nicht geschrieben: das ist der Ordner der Datenbank "_cp) +
+                         catalogue.dbfolder() +
+                         std::string(" oder eine Datei darin. Bitte wählen Sie einen Ort außerhalb dieses Ordners. "
+                                     "Es wurde nichts geschrieben."_cp));
+}
+
+// What an interrupted export left in the folder goes first.
+void removeleftovers(const std::string& folder) {
+  for (const std::string& name : platform::foldernames(folder.empty() ? "." : folder))
+    if (name.ends_with(tempsuffix) && platform::fileexists(folder + name)) (void)platform::deletefile(folder + name);
+}
+
+// How long, in seconds, a backup waits for a command of another copy to end.
+constexpr double commandwait = 60;
+
+// The database's files as whole commands left them: read under the folder's
+// lock, which a copy holds exclusively while it writes; never while a
+// journal says that a command is unfinished.
+Outcome lesedatenbank(const Catalogue& catalogue, std::vector<std::string>& contents) {
+  using platform::FolderLock;
+  const std::unique_ptr<FolderLock> lock =
+      FolderLock::waitlock(catalogue.dbfolder(), FolderLock::Kind::shared, commandwait);
+  if (!lock)
+    return Outcome::failed(std::string(
+        "Eine andere Kopie von Mixolino ändert die Datenbank gerade. Bitte später noch einmal versuchen."_cp));
+  const std::string journal = catalogue.dbfolder() + journalformat::filename;
+  std::string pending;
+  if (platform::fileexists(journal) && (!platform::readwhole(journal, pending) || !pending.empty()))
+    return Outcome::failed(std::string(
+        "Ein unterbrochener Befehl ist noch nicht rückgängig gemacht; das geschieht beim nächsten Start von Mixolino "
+        "mit Schreibzugriff. Bis dahin wird nicht gesichert."_cp));
+  const std::vector<std::string> names = Catalogue::datafilenames();
+  contents.resize(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (!platform::readwhole(catalogue.dbfolder() + names[i], contents[i])) return Outcome::ioerror();
+  return Outcome::ok();
+}
+
+// Whether the folder holds nothing but an earlier backup (and what an
+// interrupted one left): only such a folder may be swapped away whole.
+bool nursicherung(const std::string& folder) {
+  const std::vector<std::string> ours = Catalogue::datafilenames();
+  for (std::string name : platform::foldernames(folder)) {
+    if (name.ends_with(tempsuffix)) name.resize(name.size() - std::string_view(tempsuffix).size());
+    if (std::find(ours.begin(), ours.end(), name) == ours.end()) return false;
+  }
+  return true;
+}
+
+// The backup whole in a new folder beside the target, every file and the
+// folder on the disk; then one rename step puts it in the target's place.
+Outcome sichern(const std::string& target, const std::vector<std::string>& contents) {
+  const std::vector<std::string> names = Catalogue::datafilenames();
+  const std::string neu = target + tempsuffix;
+  if (!platform::removefolder(neu) || !platform::createdirectory(neu)) return Outcome::ioerror();
+  bool ok = true;
+  for (std::size_t i = 0; ok && i < names.size(); ++i) ok = platform::writesynced(neu + "/" + names[i], contents[i]);
+  ok = ok && platform::syncfolder(neu);
+  ok = ok &&
+       (platform::directoryexists(target) ? platform::exchangefolders(neu, target) : platform::renamefile(neu, target));
+  ok = ok && platform::syncfolder(folderof(target).empty() ? "." : folderof(target));
+  const Outcome outcome = ok ? Outcome::ok() : Outcome::ioerror();
+  // The old backup, or the unfinished new one; left behind, the next backup removes it.
+  (void)platform::removefolder(neu);
+  return outcome;
+}
+
 }  // namespace
 
 std::string exporttext(const Catalogue& catalogue) {
@@ -118,6 +193,8 @@ std::string exporttext(const Catalogue& catalogue) {
 void Rezepteexportieren1Click(const Catalogue& catalogue, ExportPort& dialogs) {
   const std::optional<std::string> path = dialogs.chooseexportfile();
   if (!path) return;
+  if (!zielerlaubt(catalogue, *path).orwarn()) return;
+  removeleftovers(folderof(*path));
   std::vector<std::string> names = {path->substr(folderof(*path).size())};
   std::vector<std::string> contents = {exporttext(catalogue)};
   // The substitutes, when there are any, in a list beside the recipes.
@@ -135,12 +212,15 @@ void Rezepteexportieren1Click(const Catalogue& catalogue, ExportPort& dialogs) {
 void Datenbanksichern1Click(const Catalogue& catalogue, ExportPort& dialogs) {
   const std::optional<std::string> folder = dialogs.choosebackupfolder();
   if (!folder) return;
-  const std::vector<std::string> names = Catalogue::datafilenames();
-  std::vector<std::string> contents(names.size());
-  Outcome outcome = Outcome::ok();
-  for (std::size_t i = 0; outcome && i < names.size(); ++i)
-    if (!platform::readwhole(catalogue.dbfolder() + names[i], contents[i])) outcome = Outcome::ioerror();
-  if (outcome) outcome = writefiles(*folder, names, contents);
+  if (!zielerlaubt(catalogue, *folder).orwarn()) return;
+  const std::string target = folder->substr(0, folder->size() - 1);
+  std::vector<std::string> contents;
+  Outcome outcome = lesedatenbank(catalogue, contents);
+  if (outcome && !nursicherung(target))
+    outcome =
+        Outcome::failed(std::string("Der Ordner enthält andere Dateien als eine Sicherung. Bitte wählen Sie "
+                                    "einen leeren Ordner oder eine frühere Sicherung."_cp));
+  if (outcome) outcome = sichern(target, contents);
   if (!outcome) {
     platform::showwarning("Fehler beim Sichern der Datenbank nach " + *folder + "!\n\r" + outcome.failure);
     return;

@@ -21,8 +21,10 @@ std::string exporttext(const Catalogue& catalogue);
 void Rezepteexportieren1Click(const Catalogue& catalogue, ExportPort& dialogs);
 
 // "Datenbank sichern…": asks for a folder and copies the table files and the
-// status file into it, as one state: they are read first, then written
-// beside their names and only then renamed into place.
+// status file into it, as one state: read under the database's lock, written
+// into a new folder beside it, and only then swapped into its place. Refused
+// for the database's own folder, for a folder that holds other files, and
+// while an unfinished command's journal waits.
 void Datenbanksichern1Click(const Catalogue& catalogue, ExportPort& dialogs);
 
 }  // namespace catalogue

@@ -341,7 +341,11 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
     outcome = importlines(*path, importer, line);
     // What was written stays on a format error too, and is committed as well;
     // a failed write or commit has dropped its batch already.
-    if (Outcome flushed = catalogue.flush(); !flushed && outcome) outcome = flushed;
+    const Outcome flushed = catalogue.flush();
+    if (!flushed && outcome) outcome = flushed;
+    // A row whose write failed (a preparation, which the import leaves out)
+    // goes from memory too: the tables show what the disk holds.
+    if (flushed && !outcome) catalogue.discard();
   }
   if (!outcome) {
     platform::showwarning(errorbox(line, outcome.failure));

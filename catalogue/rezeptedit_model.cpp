@@ -47,11 +47,16 @@ std::string wort(const std::string& text) { return std::string("„"_cp) + text 
 
 // The refusal of one value of an ingredient line; nothing when the import
 // reads it back as it is.
+// A subfield reads back at most this many bytes: a longer name would be
+// stored whole but shown and exported cut.
+constexpr std::size_t laengstername = 255;
+
 std::optional<std::string> zeilenfehler(const Zutatenzeile& zeile) {
   const std::pair<const char*, const std::string*> werte[] = {
       {"Die Menge ", &zeile.menge}, {"Die Einheit ", &zeile.einheit}, {"Die Zutat ", &zeile.zutat}};
   if (zeile.zutat.empty()) return "Bitte geben Sie eine Zutat an.";
   for (const auto& [feld, wert] : werte) {
+    if (wert->size() > laengstername) return feld + std::string("darf höchstens 255 Zeichen lang sein."_cp);
     if (uppercontains(*wert, "ZUBEREITUNG"))
       return feld + wort(*wert) + std::string(" darf das Wort „Zubereitung“ nicht enthalten."_cp);
     // The import takes the line apart at its first two blanks.
@@ -66,6 +71,8 @@ std::optional<std::string> zeilenfehler(const Zutatenzeile& zeile) {
 Outcome bereinigen(Rezeptentwurf& entwurf) {
   entwurf.name = storedvalue(entwurf.name);
   if (entwurf.name.empty()) return Outcome::failed("Name: Bitte geben Sie dem Rezept einen Namen.");
+  if (entwurf.name.size() > laengstername)
+    return Outcome::failed(std::string("Name: Der Name darf höchstens 255 Zeichen lang sein."_cp));
   // A name line that reads as the start of the ingredient list is one that
   // an import of a hand-edited file misreads.
   if (platform::upper(entwurf.name) == "ZUTATEN:")

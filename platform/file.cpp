@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 
 #include "platform/codepage.h"
 
@@ -24,6 +27,7 @@ struct FaultPlan {
   bool fired = false;
   bool death = false;  // the call ends the process instead of failing
   faults::Tear tear = faults::Tear::half;
+  bool onward = false;  // every call after the one that fired fails too
 } plan;
 
 bool syncsskipped = false;
@@ -34,6 +38,10 @@ constexpr int64_t pagesize = 4096;
 // that must end the process does so itself, after writing part of its bytes.
 bool faultnow(bool iswrite = false) {
   ++plan.calls;
+  if (plan.onward && plan.fired) {
+    lasterrorcode = plan.code;
+    return true;
+  }
   if (plan.countdown == 0) return false;
   if (--plan.countdown > 0) return false;
   if (plan.death && !iswrite) ::_exit(faults::deathstatus);
@@ -54,7 +62,8 @@ int errorcodefromerrno(int errnum) {
     case ENFILE: return errtoomanyfiles;
     case EACCES:
     case EPERM:
-    case EROFS: return erraccessdenied;
+    case EROFS:
+    case ELOOP: return erraccessdenied;  // a link where a file must be
     case EWOULDBLOCK: return errinuse;
     case ENOSPC:
     case EDQUOT:
@@ -103,13 +112,14 @@ int lasterror() { return lasterrorcode; }
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
   if (faultnow()) return nullptr;
   const bool readwrite = access == Access::readwritedenywrite;
-  const bool regularonly = access == Access::readonlyregularfile;
-  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | (regularonly ? O_NONBLOCK : 0));
+  // Only a file the user names may be reached through a link.
+  const int follow = access == Access::readonlyregularfile ? 0 : O_NOFOLLOW;
+  const int fd = ::open(path.c_str(), (readwrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | follow);
   if (fd < 0) {
     failwitherrno();
     return nullptr;
   }
-  if ((readwrite && !lockdenywrite(fd)) || (regularonly && !isregularfile(fd))) {
+  if (!isregularfile(fd) || (readwrite && !lockdenywrite(fd))) {
     ::close(fd);
     return nullptr;
   }
@@ -118,7 +128,7 @@ std::unique_ptr<File> File::open(const std::string& path, Access access) {
 
 std::unique_ptr<File> File::create(const std::string& path) {
   if (faultnow()) return nullptr;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
   if (fd < 0) {
     failwitherrno();
     return nullptr;
@@ -247,6 +257,11 @@ bool fileexists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool specialfile(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 bool deletefile(const std::string& path) {
   if (::unlink(path.c_str()) == 0) return true;
   return failwitherrno();
@@ -256,6 +271,50 @@ bool renamefile(const std::string& from, const std::string& to) {
   if (faultnow()) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   return failwitherrno();
+}
+
+bool exchangefolders(const std::string& from, const std::string& to) {
+  if (faultnow()) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) return true;
+  return failwitherrno();
+}
+
+std::string makescratchfolder() {
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "mixolino-XXXXXX").string();
+  if (error || ::mkdtemp(pattern.data()) == nullptr) {
+    failwitherrno();
+    return {};
+  }
+  return pattern + "/";
+}
+
+bool removefolder(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  if (!error) return true;
+  lasterrorcode = errorcodefromerrno(error.value());
+  return false;
+}
+
+std::vector<std::string> foldernames(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(path, error))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+bool withinfolder(const std::string& path, const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path place = fs::weakly_canonical(path, error);
+  const fs::path home = fs::weakly_canonical(folder, error);
+  const auto [mismatch, ignored] = std::mismatch(home.begin(), home.end(), place.begin(), place.end());
+  if (mismatch == home.end() || (std::next(mismatch) == home.end() && mismatch->empty())) return true;
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    if (fs::equivalent(entry.path(), path, error)) return true;
+  return false;
 }
 
 bool writesynced(const std::string& path, std::string_view bytes) {
@@ -287,6 +346,11 @@ bool syncfolder(const std::string& path) {
 namespace faults {
 
 void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false, false}; }
+
+void armfrom(long nth, int code) {
+  arm(nth, code);
+  plan.onward = true;
+}
 
 void armdeath(long nth, Tear tear) { plan = FaultPlan{nth, 0, 0, false, false, true, tear}; }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -30,15 +31,16 @@ int lasterror();
 
 class File {
  public:
+  // Every access opens only a regular file (erraccessdenied otherwise), and
+  // without waiting, as a FIFO would wait for a writer and a device may
+  // never end. The program's own files are never reached through a link.
   enum class Access {
     // Read and write; other processes may read but not write. On Linux an
     // exclusive flock, which survives other descriptors of the file closing.
     readwritedenywrite,
     // Read only; nothing denied, no lock taken.
     readonlydenynone,
-    // As readonlydenynone, for a file the user names: only a regular file
-    // opens (erraccessdenied otherwise), and without waiting, as a FIFO
-    // would wait for a writer and a device may never end.
+    // As readonlydenynone, for a file the user names: a link to it is followed.
     readonlyregularfile,
   };
 
@@ -47,8 +49,8 @@ class File {
   static std::unique_ptr<File> open(const std::string& path, Access access);
 
   // Creates the file or empties an existing one, opened read/write with the
-  // deny-write lock. A file that another process holds is left alone
-  // (errinuse), since Linux would otherwise truncate it under that process.
+  // deny-write lock; a link in its place is neither followed nor replaced. A file that another process holds is left
+  // alone (errinuse), since Linux would otherwise truncate it under that process.
   static std::unique_ptr<File> create(const std::string& path);
 
   // True when path names a file, not a folder, with one system call (stat):
@@ -83,6 +85,9 @@ class File {
 bool directoryexists(const std::string& path);
 bool createdirectory(const std::string& path);  // one level
 bool fileexists(const std::string& path);
+// True when path names a link, a FIFO, a socket or a device: there, but
+// neither a regular file nor a folder. A link is not followed.
+bool specialfile(const std::string& path);
 bool deletefile(const std::string& path);
 // Puts the folder's entries on the disk, so that files created or deleted in
 // it survive a power cut.
@@ -90,6 +95,19 @@ bool syncfolder(const std::string& path);
 // Replaces to by from in one step (rename): a reader finds the old file or
 // the new one, never a part of it.
 bool renamefile(const std::string& from, const std::string& to);
+// Swaps two folders in one step (renameat2 with RENAME_EXCHANGE): a reader
+// finds each name with the one folder or the other, never a mix.
+bool exchangefolders(const std::string& from, const std::string& to);
+// A new empty folder in the system's folder for temporary files, its path
+// ending in "/"; "" when none can be made.
+std::string makescratchfolder();
+// Removes a folder with everything in it; true when it is gone.
+bool removefolder(const std::string& path);
+// The names in a folder, without "." and ".."; empty when it cannot be read.
+std::vector<std::string> foldernames(const std::string& path);
+// Whether path is the folder or lies inside it, once links are resolved,
+// or names the same file as one inside it.
+bool withinfolder(const std::string& path, const std::string& folder);
 // Creates or empties the file, writes the bytes and puts them on the disk.
 bool writesynced(const std::string& path, std::string_view bytes);
 // The whole content of a file opened read-only (another copy may hold it).
@@ -100,6 +118,8 @@ bool readwhole(const std::string& path, std::string& bytes);
 // code. A failing write first writes half of its bytes when shortwrite is set.
 namespace faults {
 void arm(long nth, int code, bool shortwrite = false);
+// As arm, and every call after the nth fails as well: a disk that has gone.
+void armfrom(long nth, int code);
 // How much of a write reaches the file when the process dies in it.
 enum class Tear {
   half,          // half of its bytes: a write torn anywhere

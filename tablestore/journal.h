@@ -19,6 +19,7 @@
 
 #include "platform/file.h"
 #include "tablestore/filestage.h"
+#include "tablestore/journalformat.h"
 
 namespace tablestore {
 
@@ -49,7 +50,17 @@ class JournalWriter {
   bool commit(std::span<const Stagedfile> files);
   // The name of the file whose operation failed last.
   const std::string& failedfile() const { return failedfile_; }
-  void close() { journal_.reset(); }
+  // Opens or creates the journal ahead of the first commit; false with
+  // platform::lasterror() when it cannot be had.
+  bool open() { return openjournal() || fail(journalformat::filename); }
+  // A pending journal stays on the disk for the next start to undo.
+  void close() {
+    journal_.reset();
+    pending_ = false;
+  }
+  // True once a commit failed and could not undo its changes: its journal
+  // waits for the next start, and no later commit may overwrite it.
+  bool pending() const { return pending_; }
 
  private:
   bool fail(const std::string& name);
@@ -64,21 +75,37 @@ class JournalWriter {
   std::string folder_;
   std::unique_ptr<platform::File> journal_;
   std::string failedfile_;
+  bool pending_ = false;
 };
 
 class JournalReader {
  public:
-  explicit JournalReader(std::string folder);
+  // names: the files a journal may name, the table files; never the journal
+  // itself or any other file of the folder.
+  JournalReader(std::string folder, std::vector<std::string> names);
+  enum class Recovery {
+    done,       // nothing to undo, or undone and cleared
+    failed,     // a file operation failed: platform::lasterror()
+    untrusted,  // a journal not as a commit writes it: left as it is, undone nowhere
+    copied,     // undoincopies: the copies hold the files as before the command
+  };
   // Undoes a whole journal in its files, syncs them and clears it; a torn or
   // empty one is just cleared. A journal that another process holds open is
-  // that process's and is left alone. False with platform::lasterror() when a
-  // file operation fails.
-  bool recover();
+  // that process's and is left alone. Only a regular file opens, never
+  // through a link; one that does not open, or names another file, or
+  // reaches beyond what its files held, is untrusted.
+  Recovery recover();
+  // For a copy that may not write: when a whole journal waits, copies of the
+  // table files in the folder copies, the journal undone in them; the files
+  // and the journal stay as they are.
+  Recovery undoincopies(const std::string& copies);
 
  private:
+  bool trusted(const std::vector<Beforeimage>& images) const;
   bool undo(const std::vector<Beforeimage>& images);
 
   std::string folder_;
+  std::vector<std::string> names_;
 };
 
 }  // namespace tablestore

@@ -1,9 +1,13 @@
 #include <zlib.h>
 
+#include <algorithm>
+#include <limits>
+#include <set>
 #include <string_view>
 
 #include "tablestore/journal.h"
 #include "tablestore/journalformat.h"
+#include "tablestore/recordformat.h"
 
 namespace tablestore {
 
@@ -50,10 +54,11 @@ bool whole(std::string_view bytes, std::string_view& body) {
          crc == crc32_z(0, reinterpret_cast<const Bytef*>(body.data()), body.size());
 }
 
-// A name that stays inside the folder.
-bool plainname(std::string_view name) {
-  return !name.empty() && name.find('/') == std::string_view::npos && name != "." && name != "..";
-}
+constexpr uint64_t largest = std::numeric_limits<int64_t>::max();
+
+// A commit never cuts a table file below its header: magic, DC, REV and a
+// one-digit CC, each followed by its 0xA1.
+constexpr int64_t shortestheader = recordformat::countend + 5;
 
 bool parse(std::string_view body, std::vector<Beforeimage>& images) {
   using namespace journalformat;
@@ -62,15 +67,29 @@ bool parse(std::string_view body, std::vector<Beforeimage>& images) {
   while (!in.failed() && !in.atend()) {
     Beforeimage& image = images.emplace_back();
     image.name = std::string(in.bytes(in.number(namelengthwidth)));
-    image.oldsize = static_cast<int64_t>(in.number(sizewidth));
+    const uint64_t oldsize = in.number(sizewidth);
     const uint64_t count = in.number(countwidth);
     for (uint64_t i = 0; i < count && !in.failed(); ++i) {
-      const auto offset = static_cast<int64_t>(in.number(sizewidth));
-      image.extents.emplace_back(offset, std::string(in.bytes(in.number(lengthwidth))));
+      const uint64_t offset = in.number(sizewidth);
+      const std::string_view bytes = in.bytes(in.number(lengthwidth));
+      // Every extent lies inside the file's old size.
+      if (offset > oldsize || bytes.size() > oldsize - offset) return false;
+      image.extents.emplace_back(static_cast<int64_t>(offset), std::string(bytes));
     }
-    if (!plainname(image.name) || image.oldsize < 0) return false;
+    if (oldsize > largest) return false;
+    image.oldsize = static_cast<int64_t>(oldsize);
   }
   return !in.failed();
+}
+
+// Whether the extents cover every byte from offset from to offset to.
+bool covered(const Beforeimage& image, int64_t from, int64_t to) {
+  std::vector<std::pair<int64_t, int64_t>> spans;
+  for (const auto& [offset, bytes] : image.extents) spans.emplace_back(offset, offset + std::ssize(bytes));
+  std::sort(spans.begin(), spans.end());
+  for (const auto& [start, end] : spans)
+    if (start <= from) from = std::max(from, end);
+  return from >= to;
 }
 
 bool readall(platform::File& file, std::string& bytes) {
@@ -93,21 +112,60 @@ bool rollback(platform::File& file, const Beforeimage& image) {
   return file.truncate(image.oldsize) && file.sync();
 }
 
-JournalReader::JournalReader(std::string folder) : folder_(std::move(folder)) {}
+JournalReader::JournalReader(std::string folder, std::vector<std::string> names)
+    : folder_(std::move(folder)), names_(std::move(names)) {}
 
-bool JournalReader::recover() {
+JournalReader::Recovery JournalReader::recover() {
   const std::string path = folder_ + journalformat::filename;
-  if (!platform::fileexists(path)) return true;
+  if (!platform::fileexists(path)) return Recovery::done;
   const std::unique_ptr<platform::File> journal =
       platform::File::open(path, platform::File::Access::readwritedenywrite);
-  if (!journal) return platform::lasterror() == platform::errinuse;
+  if (!journal) return platform::lasterror() == platform::errinuse ? Recovery::done : Recovery::untrusted;
   std::string bytes;
-  if (!readall(*journal, bytes)) return false;
-  if (bytes.empty()) return true;
+  if (!readall(*journal, bytes)) return Recovery::failed;
+  if (bytes.empty()) return Recovery::done;
   std::string_view body;
   std::vector<Beforeimage> images;
-  if (whole(bytes, body) && parse(body, images) && !undo(images)) return false;
-  return journal->truncate(0) && journal->sync();
+  if (whole(bytes, body)) {
+    if (!parse(body, images) || !trusted(images)) return Recovery::untrusted;
+    if (!undo(images)) return Recovery::failed;
+  }
+  return journal->truncate(0) && journal->sync() ? Recovery::done : Recovery::failed;
+}
+
+JournalReader::Recovery JournalReader::undoincopies(const std::string& copies) {
+  const std::string path = folder_ + journalformat::filename;
+  std::string bytes;
+  if (!platform::fileexists(path)) return Recovery::done;
+  if (!platform::readwhole(path, bytes)) return Recovery::untrusted;
+  std::string_view body;
+  std::vector<Beforeimage> images;
+  if (bytes.empty() || !whole(bytes, body)) return Recovery::done;
+  if (!parse(body, images) || !trusted(images)) return Recovery::untrusted;
+  for (const std::string& name : names_) {
+    std::string table;
+    if (!platform::fileexists(folder_ + name)) continue;
+    if (!platform::readwhole(folder_ + name, table) || !platform::writesynced(copies + name, table))
+      return Recovery::failed;
+  }
+  return JournalReader(copies, names_).undo(images) ? Recovery::copied : Recovery::failed;
+}
+
+// Each file named once, and only the table files; a file cut by the commit
+// below its old size has the cut bytes in the journal.
+bool JournalReader::trusted(const std::vector<Beforeimage>& images) const {
+  std::set<std::string> seen;
+  for (const Beforeimage& image : images) {
+    if (std::find(names_.begin(), names_.end(), image.name) == names_.end() || !seen.insert(image.name).second)
+      return false;
+    const std::string path = folder_ + image.name;
+    if (!platform::fileexists(path)) continue;  // nothing left to undo
+    const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonlydenynone);
+    int64_t size = 0;
+    if (!file || !file->size(size)) return false;
+    if (image.oldsize < std::min(size, shortestheader) || !covered(image, size, image.oldsize)) return false;
+  }
+  return true;
 }
 
 bool JournalReader::undo(const std::vector<Beforeimage>& images) {

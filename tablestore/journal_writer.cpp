@@ -77,6 +77,7 @@ JournalWriter::JournalWriter(std::string folder) : folder_(std::move(folder)) {}
 
 bool JournalWriter::commit(std::span<const Stagedfile> files) {
   if (files.empty()) return true;
+  if (pending_) return fail(journalformat::filename);
   std::vector<Beforeimage> images(files.size());
   for (std::size_t i = 0; i < files.size(); ++i)
     if (!readbeforeimage(files[i], images[i])) return fail(files[i].name);
@@ -135,6 +136,7 @@ void JournalWriter::undo(std::span<const Stagedfile> files, const std::vector<Be
   for (std::size_t i = 0; i < files.size(); ++i) undone = rollback(*files[i].file, images[i]) && undone;
   // Only files that read as before may lose their journal.
   if (undone) clearjournal();
+  pending_ = !undone;
   failedfile_ = failed;
 }
 

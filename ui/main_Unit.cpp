@@ -37,6 +37,7 @@
 #include "catalogue/recipeview.h"
 #include "catalogue/rezeptedit_model.h"
 #include "catalogue/search.h"
+#include "catalogue/wiederherstellen.h"
 #include "catalogue/zutatcocktails.h"
 #include "platform/codepage.h"
 #include "ui/anchors.h"
@@ -433,6 +434,8 @@ void TMainform::createrezeptemenu() {
       addentry(Rezepte1, "Rezepteexportieren1", toqt("Rezepte &exportieren…"_cp), &TMainform::Rezepteexportieren1Click);
   Datenbanksichern1 =
       addentry(Rezepte1, "Datenbanksichern1", toqt("Datenbank &sichern…"_cp), &TMainform::Datenbanksichern1Click);
+  Datenbankwiederherstellen1 = addentry(Rezepte1, "Datenbankwiederherstellen1", toqt("Datenbank &wiederherstellen…"_cp),
+                                        &TMainform::Datenbankwiederherstellen1Click);
   Rezepte1->addSeparator();
   NeuesRezept1 = addentry(Rezepte1, "NeuesRezept1", toqt("&Neues Rezept…"_cp), &TMainform::NeuesRezept1Click);
   NeuesRezept1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -712,6 +715,11 @@ void TMainform::Rezepteimportieren1Click() { Importieren1Click(); }
 void TMainform::Rezepteexportieren1Click() { catalogue::Rezepteexportieren1Click(*catalogue_, *this); }
 
 void TMainform::Datenbanksichern1Click() { catalogue::Datenbanksichern1Click(*catalogue_, *this); }
+
+// The current search runs again, so that the list shows the restored recipes.
+void TMainform::Datenbankwiederherstellen1Click() {
+  if (catalogue::Datenbankwiederherstellen1Click(*catalogue_, *this)) b_suchenClick();
+}
 
 void TMainform::Einheiten1Click() { showlines(einheitenzeilen()); }
 

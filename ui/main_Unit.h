@@ -118,6 +118,7 @@ class TMainform : public QMainWindow,
   QAction* Rezepteimportieren1 = nullptr;
   QAction* Rezepteexportieren1 = nullptr;
   QAction* Datenbanksichern1 = nullptr;
+  QAction* Datenbankwiederherstellen1 = nullptr;
   QMenu* debug1 = nullptr;
   QAction* DBreset1 = nullptr;
   QAction* Importieren1 = nullptr;
@@ -169,6 +170,7 @@ class TMainform : public QMainWindow,
   void Rezepteimportieren1Click();
   void Rezepteexportieren1Click();
   void Datenbanksichern1Click();
+  void Datenbankwiederherstellen1Click();
   void Einheiten1Click();
   void Programmbeschreibung1Click();
   void Kurzanleitung1Click();

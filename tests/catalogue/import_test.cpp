@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 
 #include "catalogue/ersatzdatei.h"
 #include "catalogue/export.h"
+#include "catalogue/wiederherstellen.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "platform/folderlock.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/recipe_generator.h"
@@ -631,6 +636,123 @@ TEST_F(Export, TheBackupCopiesTablesAndStatusAndStartsAgainWhereCopiedBack) {
   catalogue.reset();
   ASSERT_TRUE(start());
   EXPECT_EQ(alltables(), before);
+}
+
+}  // namespace
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+Files filesin(const std::string& folder) {
+  Files files;
+  for (const std::string& name : platform::foldernames(folder))
+    if (name != "journal") files[name] = readfile(folder + "/" + name);
+  return files;
+}
+
+TEST_F(Export, NothingIsWrittenIntoTheDatabaseFolderNorWhileACommandIsUnfinishedOrWritten) {
+  importtext(example);
+  const Files db = filesin(dbfolder());
+  std::filesystem::create_directory_symlink(dbfolder(), folder.path() + "verweis");
+  dialogs.file = dbfolder() + "c_rezepte.db";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  dialogs.folder = folder.path() + "verweis/";
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  dialogs.folder = folder.path() + "neu/";
+  {
+    const auto writing = platform::FolderLock::trylock(dbfolder());  // another copy's command
+    catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  }
+  testsupport::writefile(dbfolder() + "journal", "halb");
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const auto refused = [&](const std::string& target) {
+    return "Nach " + target + std::string(" wird nicht geschrieben: das ist der Ordner der Datenbank "_cp) +
+           dbfolder() +
+           std::string(
+               " oder eine Datei darin. Bitte wählen Sie einen Ort außerhalb dieses Ordners. Es wurde nichts "
+               "geschrieben."_cp);
+  };
+  const std::string failed = "Fehler beim Sichern der Datenbank nach " + folder.path() + "neu/!\n\r";
+  EXPECT_EQ(messages.warnings(),
+            (std::vector<std::string>{
+                refused(dbfolder() + "c_rezepte.db"), refused(folder.path() + "verweis/"),
+                failed + std::string("Eine andere Kopie von Mixolino ändert die Datenbank gerade. Bitte später noch "
+                                     "einmal versuchen."_cp),
+                failed + std::string("Ein unterbrochener Befehl ist noch nicht rückgängig gemacht; das geschieht beim "
+                                     "nächsten Start von Mixolino mit Schreibzugriff. Bis dahin wird nicht "
+                                     "gesichert."_cp)}));
+  EXPECT_EQ(filesin(dbfolder()), db);
+  EXPECT_FALSE(platform::directoryexists(folder.path() + "neu"));
+}
+
+// Killed at any file operation, a backup over an older one leaves the older
+// one or the new one, whole; the next backup or export clears what is left.
+TEST_F(Export, ABackupIsTheOldOneOrTheNewOneWhole) {
+  importtext(example);
+  const std::string backup = folder.path() + "sicherung/";
+  dialogs.folder = backup;
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const Files old = filesin(backup);
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  int deaths = 0;
+  for (long nth = 1; deaths == nth - 1; ++nth) {
+    if (const pid_t child = ::fork(); child == 0) {
+      platform::faults::armdeath(nth);
+      catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+      ::_exit(0);
+    } else {
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      deaths += WIFEXITED(status) && WEXITSTATUS(status) == platform::faults::deathstatus;
+    }
+    EXPECT_TRUE(filesin(backup) == old || filesin(backup) == filesin(dbfolder())) << nth;
+  }
+  EXPECT_GT(deaths, 10);
+  testsupport::writefile(folder.path() + "alt.txt.mixolino-neu", "halb");
+  dialogs.file = folder.path() + "rezepte.txt";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  EXPECT_EQ(filesin(backup), filesin(dbfolder()));
+  for (const std::string& name : platform::foldernames(folder.path())) EXPECT_FALSE(name.ends_with("-neu")) << name;
+}
+
+// Restored from a backup: checked first, asked once, shown at once.
+TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
+  importtext(example);
+  const std::string backup = folder.path() + "sicherung/";
+  dialogs.folder = backup;
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const std::vector<Rows> saved = alltables();
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  messages.clear();
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));  // answered No
+  EXPECT_NE(alltables(), saved);
+  messages.answers = {true};
+  EXPECT_TRUE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(alltables(), saved);
+  EXPECT_EQ(messages.questions(),
+            std::vector<std::string>(2, "Die Datenbank wird durch die Sicherung in " + backup +
+                                            std::string(" ersetzt; was seitdem geändert wurde, geht verloren. Soll sie "
+                                                        "wiederhergestellt werden?"_cp)));
+
+  // A damaged or an incomplete backup is not asked about.
+  testsupport::writefile(backup + "c_rezepte.db",
+                         "#DB\xA1"
+                         "0000000007\xA1"
+                         "A\xA1"
+                         "2\xA1");
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  ASSERT_TRUE(platform::deletefile(backup + "status.txt"));
+  EXPECT_FALSE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(messages.warnings(),
+            (std::vector<std::string>{"Die Sicherung in " + backup +
+                                          std::string(" ist beschädigt: eine ihrer Tabellen lässt sich nicht "
+                                                      "fehlerfrei laden. Es wurde nichts geändert."_cp),
+                                      "Im Ordner " + backup +
+                                          std::string(" fehlt die Datei status.txt: das ist keine vollständige "
+                                                      "Sicherung. Es wurde nichts geändert."_cp)}));
+  EXPECT_EQ(messages.questions().size(), 2u);
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ TEST_F(RezepteditTest, RefusesWhatTheImportWouldNotReadBackAndWritesNothing) {
   const std::pair<Rezeptentwurf, std::string> refused[] = {
       {{"", " \x01 ", {}, ""}, "Name: Bitte geben Sie dem Rezept einen Namen."},
       {{"", "zutaten:", {}, ""}, cp("Name: „zutaten:“ ist als Name eines Rezeptes nicht möglich.")},
+      {{"", std::string(256, 'x'), {}, ""}, cp("Name: Der Name darf höchstens 255 Zeichen lang sein.")},
+      {{"", "X", {{"1", "cl", std::string(256, 'x')}}, ""},
+       cp("Zutatenzeile 1: Die Zutat darf höchstens 255 Zeichen lang sein.")},
       {{"", "X", {{}, {"4", "cl", ""}}, ""}, "Zutatenzeile 2: Bitte geben Sie eine Zutat an."},
       {{"", "X", {{"1 1/2", "cl", "Rum"}}, ""},
        cp("Zutatenzeile 1: Die Menge „1 1/2“ darf kein Leerzeichen enthalten.")},

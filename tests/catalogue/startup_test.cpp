@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "catalogue/beispiel.h"
 #include "catalogue/ersatz.h"
@@ -10,10 +11,12 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/folderlock.h"
+#include "tablestore/journalformat.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/powercut.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 namespace {
@@ -398,9 +401,9 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  // After the five opens that check the tables' locks and the availability
-  // probe: the read/write open.
-  platform::faults::arm(7, platform::erraccessdenied);
+  // After the five opens that check the tables' locks, the empty journal's
+  // open, size and read, and the availability probe: the read/write open.
+  platform::faults::arm(10, platform::erraccessdenied);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
@@ -433,6 +436,117 @@ TEST_F(Startup, TheFolderStaysLockedWhileTheTablesLoad) {
   testsupport::powercut::stop();
   ASSERT_TRUE(started);
   EXPECT_EQ(locked, std::vector<bool>{true});
+}
+
+}  // namespace
+
+namespace {
+
+// A journal with a valid trailer: one file, its old size and one extent.
+std::string journalfor(const std::string& name, uint64_t oldsize, uint64_t offset = 0, const std::string& bytes = "") {
+  using namespace journalformat;
+  std::string out(magic, magicwidth);
+  const auto put = [&](uint64_t value, unsigned long width) {
+    for (unsigned long i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(name.size(), namelengthwidth);
+  out += name;
+  put(oldsize, sizewidth);
+  put(1, countwidth);
+  put(offset, sizewidth);
+  put(bytes.size(), lengthwidth);
+  out += bytes;
+  const uLong crc = crc32_z(0, reinterpret_cast<const Bytef*>(out.data()), out.size());
+  put(out.size(), sizewidth);
+  put(crc, crcwidth);
+  return out;
+}
+
+// A journal that no commit wrote is applied nowhere: one box, the copy only
+// reads, and every file stays as it is; so for a missing journal file.
+TEST_F(Startup, AJournalThatNoCommitWroteIsNotAppliedNorOneThatCannotBeMade) {
+  firstrun();
+  const std::string outside = folder.path() + "fremd.txt";
+  testsupport::writefile(outside, "fremd");
+  const uint64_t size = readfile(tablefile("c_rezepte")).size();
+  const std::string journals[] = {journalfor("c_rezepte.db", uint64_t{1} << 40),
+                                  journalfor("c_rezepte.db", 0),
+                                  journalfor("status.txt", 4, 0, "kaputt"),
+                                  journalfor("journal", 0),
+                                  journalfor("c_rezepte.db", size, uint64_t{1} << 63, "x"),
+                                  journalfor("c_rezepte.db", size + 10, 0, "#DB"),
+                                  ""};  // "": a link outside
+  for (const std::string& journal : journals) {
+    std::filesystem::remove(dbfolder() + "journal");
+    if (journal.empty()) std::filesystem::create_symlink(outside, dbfolder() + "journal");
+    if (!journal.empty()) testsupport::writefile(dbfolder() + "journal", journal);
+    const std::string status = readfile(statusfile()), rezepte = readfile(tablefile("c_rezepte"));
+    messages.clear();
+    catalogue.reset();
+    ASSERT_TRUE(start());
+    importtext("Mojito\r\nZutaten:\r\nMinze\r\n");
+    EXPECT_EQ(
+        messages.warnings(),
+        (std::vector<std::string>{
+            std::string("Der letzte Befehl ist vielleicht nicht zu Ende geführt worden: die Datei "_cp) + dbfolder() +
+                std::string("journal, die ihn rückgängig machen sollte, stammt nicht von Mixolino oder ist "
+                            "beschädigt. Sie wird nicht angewendet und bleibt, wie sie ist; die Datenbank ist "
+                            "nur zum Lesen geöffnet. Prüfen Sie die Rezepte: sind sie vollständig, beenden Sie "
+                            "Mixolino und löschen Sie die Datei; sonst ersetzen Sie den Ordner db durch eine "
+                            "Sicherung."_cp),
+            std::string("Die Datenbank ist nur zum Lesen geöffnet, weil der letzte Befehl vielleicht nicht zu "
+                        "Ende geführt worden ist (siehe die Meldung beim Start). Es wurde nichts geändert."_cp)}));
+    catalogue->FormCloseQuery();
+    EXPECT_EQ(readfile(statusfile()) + readfile(tablefile("c_rezepte")), status + rezepte);
+    EXPECT_EQ(readfile(dbfolder() + "journal"), journal.empty() ? "fremd" : journal);
+  }
+  std::filesystem::remove(dbfolder() + "journal");
+  ASSERT_TRUE(platform::createdirectory(dbfolder() + "journal"));
+  messages.clear();
+  catalogue.reset();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Die Datei " + dbfolder() + "journal kann nicht angelegt werden (" +
+                                     platform::errortext(platform::errinvalidname) +
+                                     std::string("). Ohne sie ließe sich ein Befehl, den ein Stromausfall "
+                                                 "unterbricht, nicht rückgängig machen: die Datenbank ist deshalb "
+                                                 "nur zum Lesen geöffnet."_cp)});
+  EXPECT_FALSE(catalogue->maywrite());
+}
+
+// A table file that is a link is never followed; a newer table that a copy
+// without write access cannot make stays empty. Either way one box, and
+// the copy only reads.
+TEST_F(Startup, ALinkedOrAMissingNewerTableLeavesItEmptyAndTheCopyReadOnly) {
+  firstrun();
+  ASSERT_TRUE(platform::renamefile(tablefile("c_rezepte"), folder.path() + "fremd.db"));
+  std::filesystem::create_symlink(folder.path() + "fremd.db", tablefile("c_rezepte"));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{"Die Datei " + tablefile("c_rezepte") +
+                                     std::string(" ist keine gewöhnliche Datei (sondern eine Verknüpfung, eine Pipe "
+                                                 "oder ein Gerät). Mixolino liest und ersetzt sie nicht: die Tabelle "
+                                                 "bleibt leer, und die Datenbank ist nur zum Lesen geöffnet."_cp)});
+  EXPECT_FALSE(catalogue->maywrite());
+  catalogue->FormCloseQuery();
+  EXPECT_EQ(readfile(folder.path() + "fremd.db"), header(2));
+
+  // An older database, the first table file not writable (a read-only medium).
+  ASSERT_TRUE(platform::renamefile(folder.path() + "fremd.db", tablefile("c_rezepte")));
+  ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
+  messages.clear();
+  catalogue.reset();
+  platform::faults::arm(1, platform::erraccessdenied);
+  ASSERT_TRUE(start());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{std::string("Die Datenbank stammt von einer älteren Version von Mixolino: die "
+                                                 "Datei "_cp) +
+                                     tablefile("c_zubereitungen") +
+                                     std::string(" fehlt und kann hier nicht angelegt werden. Die Tabelle bleibt "
+                                                 "leer, und die Datenbank ist nur zum Lesen geöffnet."_cp)});
+  EXPECT_EQ(catalogue->c_zubereitungen().getcell(1, 0) + catalogue->c_rezepte().getcell(1, 0), "");
+  EXPECT_FALSE(platform::fileexists(tablefile("c_zubereitungen")));
+  EXPECT_FALSE(catalogue->maywrite());
 }
 
 }  // namespace
