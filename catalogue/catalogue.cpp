@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/messages.h"
 #include "tablestore/journalformat.h"
+#include "tablestore/recordformat.h"
 
 namespace catalogue {
 
@@ -71,6 +72,13 @@ std::vector<std::string> Catalogue::tablefilenames() {
   std::vector<std::string> names;
   for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
   return names;
+}
+
+std::optional<std::string> Catalogue::leeretabellendatei(const std::string& filename) {
+  for (const TableLayout& layout : tablelayouts)
+    if (layout.madewhenmissing && filename == std::string(layout.name) + ".db")
+      return recordformat::newheader(layout.columns);
+  return std::nullopt;
 }
 
 std::vector<std::string> Catalogue::datafilenames() {

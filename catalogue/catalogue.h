@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ class Catalogue {
   Outcome replacetables(const std::vector<std::string>& contents);
   // The names of the table files, in the order the tables are loaded.
   static std::vector<std::string> tablefilenames();
+  // The file of a table that came after the first three, which a database
+  // or backup from before it lacks: empty, as the start-up makes it;
+  // nothing for a table whose file must be there.
+  static std::optional<std::string> leeretabellendatei(const std::string& filename);
 
   // Held by a command while it puts its changes into the table files: the
   // database folder locked exclusively, so that a copy that only reads loads

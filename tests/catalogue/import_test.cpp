@@ -735,6 +735,14 @@ TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
             std::vector<std::string>(2, "Die Datenbank wird durch die Sicherung in " + backup +
                                             std::string(" ersetzt; was seitdem geändert wurde, geht verloren. Soll sie "
                                                         "wiederhergestellt werden?"_cp)));
+  // A backup from before the substitutes restores them empty.
+  ASSERT_TRUE(platform::deletefile(backup + "c_ersatz.db"));
+  std::vector<std::string> relation = {"1", "2"};
+  ASSERT_TRUE(catalogue->c_ersatz().addrow(relation) && catalogue->flush());
+  messages.answers = {true};
+  EXPECT_TRUE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(alltables(), saved);
+  EXPECT_EQ(catalogue->c_ersatz().getcell(0, 0), "");
 
   // A damaged or an incomplete backup is not asked about.
   testsupport::writefile(backup + "c_rezepte.db",
@@ -752,7 +760,7 @@ TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
                                       "Im Ordner " + backup +
                                           std::string(" fehlt die Datei status.txt: das ist keine vollständige "
                                                       "Sicherung. Es wurde nichts geändert."_cp)}));
-  EXPECT_EQ(messages.questions().size(), 2u);
+  EXPECT_EQ(messages.questions().size(), 3u);
 }
 
 }  // namespace
