@@ -152,10 +152,12 @@ int main(int argc, char** argv) {
           },
           3));
   row("  of it the name order", median([&] { catalogue::Namensordnung().fuer(catalogue.rezepte()); }, 3));
-  row("  of it the facts",
-      median(
-          [&] { catalogue::Rezeptfakten().fuer(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten()); },
-          3));
+  row("  of it the facts", median(
+                               [&] {
+                                 catalogue::Rezeptfakten().fuer(catalogue.rezepte(), catalogue.rezeptezutaten(),
+                                                                catalogue.zutaten(), catalogue.ersatz());
+                               },
+                               3));
   testsupport::SilentProgress progress;
   using catalogue::Alkoholwahl;
   using catalogue::Suchbereich;

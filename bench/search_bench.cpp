@@ -25,6 +25,7 @@ struct Bar {
   TdbdynGrid zutaten{"c_zutaten"};
   TdbdynGrid links{"c_rezeptezutaten"};
   TdbdynGrid rezepte{"c_rezepte"};
+  TdbdynGrid ersatz{"c_ersatz"};  // none
   testsupport::Rows zutatenzeilen;
 };
 
@@ -105,8 +106,8 @@ void Search(benchmark::State& state) {
   std::size_t hits = 0;
   for (auto _ : state)
     hits = catalogue::b_suchenClick(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
-                                    catalogue::Zutatentabelle(b.zutaten), namensordnung, fakten,
-                                    settings(state.range(1)), progress)
+                                    catalogue::Zutatentabelle(b.zutaten), catalogue::Ersatztabelle(b.ersatz),
+                                    namensordnung, fakten, settings(state.range(1)), progress)
                .rows.size();
   state.counters["hits"] = static_cast<double>(hits);
 }
@@ -139,9 +140,9 @@ void Einkaufstipps(benchmark::State& state) {
   catalogue::Rezeptfakten fakten;
   std::size_t recipes = 0;
   for (auto _ : state) {
-    const catalogue::Einkaufstipps tipps =
-        catalogue::einkaufstipps(catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
-                                 catalogue::Zutatentabelle(zutaten), namensordnung, fakten);
+    const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(
+        catalogue::Rezeptetabelle(b.rezepte), catalogue::Rezeptezutatentabelle(b.links),
+        catalogue::Zutatentabelle(zutaten), catalogue::Ersatztabelle(b.ersatz), namensordnung, fakten);
     recipes = 0;
     for (const std::vector<int32_t>& rows : tipps.rezeptzeilen) recipes += rows.size();
   }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/import.h"
 #include "catalogue/tables.h"
 #include "platform/file.h"
@@ -60,6 +61,7 @@ bool beispielanbieten(Catalogue& catalogue, const std::string& datafolder) {
   const std::string listfile = datafolder + beispielalkoholisch;
   if (const Outcome marked = alkoholischmarkieren(catalogue, listfile); !marked && !marked.failure.empty())
     platform::showwarning("Fehler beim Lesen von " + listfile + "!\n\r" + marked.failure);
+  ersatzladen(catalogue, datafolder + beispielersatz);
   return true;
 }
 

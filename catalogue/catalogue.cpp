@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/messages.h"
 #include "tablestore/journalformat.h"
+#include "tablestore/recordformat.h"
 
 namespace catalogue {
 
@@ -15,7 +16,7 @@ namespace {
 
 constexpr char separator = '/';
 
-// The columns of the four tables, in the order they are created and loaded.
+// The columns of the five tables, in the order they are created and loaded.
 // A table added after the first three is made, silently, when a database
 // from before it lacks its file; a missing one of the first three stays an
 // error, for it held data that would be lost.
@@ -24,10 +25,11 @@ struct TableLayout {
   int32_t columns;
   bool madewhenmissing;
 };
-constexpr std::array<TableLayout, 4> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
+constexpr std::array<TableLayout, 5> tablelayouts = {{{"c_zutaten", zutatspalte::anzahl, false},
                                                       {"c_rezeptezutaten", rezeptzutatspalte::anzahl, false},
                                                       {"c_rezepte", rezeptspalte::anzahl, false},
-                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true}}};
+                                                      {"c_zubereitungen", zubereitungspalte::anzahl, true},
+                                                      {"c_ersatz", ersatzspalte::anzahl, true}}};
 
 constexpr const char* statusname = "status.txt";
 
@@ -48,6 +50,7 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
       c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
       c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
       c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
+      c_ersatz_(std::make_unique<TdbdynGrid>("c_ersatz")),
       journal_(dbfolder()) {
   for (TdbdynGrid* table : tables()) {
     table->stagechanges(true);
@@ -71,6 +74,13 @@ std::vector<std::string> Catalogue::tablefilenames() {
   return names;
 }
 
+std::optional<std::string> Catalogue::leeretabellendatei(const std::string& filename) {
+  for (const TableLayout& layout : tablelayouts)
+    if (layout.madewhenmissing && filename == std::string(layout.name) + ".db")
+      return recordformat::newheader(layout.columns);
+  return std::nullopt;
+}
+
 std::vector<std::string> Catalogue::datafilenames() {
   std::vector<std::string> names;
   for (const TableLayout& layout : tablelayouts) names.push_back(std::string(layout.name) + ".db");
@@ -78,12 +88,12 @@ std::vector<std::string> Catalogue::datafilenames() {
   return names;
 }
 
-std::array<TdbdynGrid*, 4> Catalogue::tables() {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+std::array<TdbdynGrid*, 5> Catalogue::tables() {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get(), c_ersatz_.get()};
 }
 
-std::array<const TdbdynGrid*, 4> Catalogue::tables() const {
-  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get()};
+std::array<const TdbdynGrid*, 5> Catalogue::tables() const {
+  return {c_zutaten_.get(), c_rezeptezutaten_.get(), c_rezepte_.get(), c_zubereitungen_.get(), c_ersatz_.get()};
 }
 
 Catalogue::ReadOnly Catalogue::readonly() const {
@@ -150,7 +160,7 @@ void Catalogue::StarttimerTimer() {
   // splash window shows in any case, so that the first search after a start is as quick as the
   // ones after it.
   namensordnung_.fuer(rezepte());
-  rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten());
+  rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten(), ersatz());
   waitforsplash(start);
   splash_.close();
   if (readonly() == ReadOnly::inuse)
@@ -453,6 +463,7 @@ void Catalogue::FormCloseQuery() {
   c_rezeptezutaten_.reset();
   c_rezepte_.reset();
   c_zubereitungen_.reset();
+  c_ersatz_.reset();
   dropundonecopy();
 }
 

@@ -1,9 +1,10 @@
-// The catalogue: the four tables, their folder, the start-up sequence, the
+// The catalogue: the five tables, their folder, the start-up sequence, the
 // shutdown and the reset. The windows own one Catalogue for the program's life.
 #pragma once
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,19 +23,19 @@ namespace catalogue {
 class Catalogue {
  public:
   // FormCreate: constructs c_zutaten, c_rezeptezutaten, c_rezepte and
-  // c_zubereitungen, in this order; nothing is loaded. programfile is the program's full path; the
+  // c_zubereitungen and c_ersatz, in this order; nothing is loaded. programfile is the program's full path; the
   // database folder is "db/" beside it.
   Catalogue(const std::string& programfile, SplashPort& splash, ApplicationPort& application);
   ~Catalogue();
 
   // StarttimerTimer: the start-up sequence. The caller has disabled the timer.
   void StarttimerTimer();
-  // FormCloseQuery: closes and destroys the four tables; never refuses.
+  // FormCloseQuery: closes and destroys the five tables; never refuses.
   void FormCloseQuery();
   // DBreset1Click: asks, deletes the status file and re-arms the start-up.
   void DBreset1Click();
 
-  // Whether the catalogue is read-only, and why: no when all four tables
+  // Whether the catalogue is read-only, and why: no when all five tables
   // were opened for writing; inuse when another process holds a table file;
   // notwritable when a table file cannot be written at all.
   enum class ReadOnly { no, inuse, notwritable };
@@ -62,6 +63,10 @@ class Catalogue {
   Outcome replacetables(const std::vector<std::string>& contents);
   // The names of the table files, in the order the tables are loaded.
   static std::vector<std::string> tablefilenames();
+  // The file of a table that came after the first three, which a database
+  // or backup from before it lacks: empty, as the start-up makes it;
+  // nothing for a table whose file must be there.
+  static std::optional<std::string> leeretabellendatei(const std::string& filename);
 
   // Held by a command while it puts its changes into the table files: the
   // database folder locked exclusively, so that a copy that only reads loads
@@ -98,11 +103,14 @@ class Catalogue {
   const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
   TdbdynGrid& c_zubereitungen() { return *c_zubereitungen_; }
   const TdbdynGrid& c_zubereitungen() const { return *c_zubereitungen_; }
+  TdbdynGrid& c_ersatz() { return *c_ersatz_; }
+  const TdbdynGrid& c_ersatz() const { return *c_ersatz_; }
   // The same tables, each as its own type, for reading.
   Zutatentabelle zutaten() const { return Zutatentabelle(*c_zutaten_); }
   Rezeptezutatentabelle rezeptezutaten() const { return Rezeptezutatentabelle(*c_rezeptezutaten_); }
   Rezeptetabelle rezepte() const { return Rezeptetabelle(*c_rezepte_); }
   Zubereitungentabelle zubereitungen() const { return Zubereitungentabelle(*c_zubereitungen_); }
+  Ersatztabelle ersatz() const { return Ersatztabelle(*c_ersatz_); }
 
   // The recipes' name order, which the search keeps while c_rezepte stays as it is.
   Namensordnung& namensordnung() const { return namensordnung_; }
@@ -112,9 +120,9 @@ class Catalogue {
   ApplicationPort& application() { return application_; }
 
  private:
-  // The four tables in the order they are created, loaded and closed.
-  std::array<TdbdynGrid*, 4> tables();
-  std::array<const TdbdynGrid*, 4> tables() const;
+  // The five tables in the order they are created, loaded and closed.
+  std::array<TdbdynGrid*, 5> tables();
+  std::array<const TdbdynGrid*, 5> tables() const;
   // The lock of the database folder for the start-up; nullptr when none
   // came in time: the locks of the table files then decide who writes.
   static std::unique_ptr<platform::FolderLock> lockforstartup(const std::string& folder);
@@ -175,6 +183,7 @@ class Catalogue {
   std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
   std::unique_ptr<TdbdynGrid> c_rezepte_;
   std::unique_ptr<TdbdynGrid> c_zubereitungen_;
+  std::unique_ptr<TdbdynGrid> c_ersatz_;
   bool neuangelegt_ = false;
   mutable Namensordnung namensordnung_;  // a cache: a search on a const catalogue refreshes it
   mutable Rezeptfakten rezeptfakten_;    // the same

@@ -68,8 +68,13 @@ inline constexpr std::size_t planschritte = 5;
 // result list's order (a pair by its first name, then its second), then by
 // the ingredients' places in c_zutaten, so that equal names keep a fixed order.
 // A purchase of the plan that ties with another is chosen by the same order.
+//
+// Substitutes: a line is available when its ingredient or one of its
+// substitutes is, and a bottle completes every line it can stand in for. A
+// recipe missing more than planschritte ingredients stays out of the tips and
+// the plan, even when one bottle could stand in for two of them.
 Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                            Namensordnung& namensordnung, Rezeptfakten& fakten);
+                            Ersatztabelle c_ersatz, Namensordnung& namensordnung, Rezeptfakten& fakten);
 Einkaufstipps einkaufstipps(const Catalogue& catalogue);
 
 // Every recipe of a tip (counted over eine, then paare, then the mixable

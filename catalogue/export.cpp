@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -194,8 +195,14 @@ void Rezepteexportieren1Click(const Catalogue& catalogue, ExportPort& dialogs) {
   if (!path) return;
   if (!zielerlaubt(catalogue, *path).orwarn()) return;
   removeleftovers(folderof(*path));
-  const std::string name = path->substr(folderof(*path).size());
-  if (const Outcome written = writefiles(folderof(*path), {name}, {exporttext(catalogue)}); !written) {
+  std::vector<std::string> names = {path->substr(folderof(*path).size())};
+  std::vector<std::string> contents = {exporttext(catalogue)};
+  // The substitutes, when there are any, in a list beside the recipes.
+  if (std::string ersatz = ersatztext(catalogue); !ersatz.empty()) {
+    names.push_back(ersatzdateizu(*path).substr(folderof(*path).size()));
+    contents.push_back(std::move(ersatz));
+  }
+  if (const Outcome written = writefiles(folderof(*path), names, contents); !written) {
     platform::showwarning("Fehler beim Exportieren der Rezepte nach " + *path + "!\n\r" + written.failure);
     return;
   }

@@ -15,8 +15,9 @@ namespace catalogue {
 // catalogue gives the same recipes, lines, preparations and ingredient names.
 std::string exporttext(const Catalogue& catalogue);
 
-// "Rezepte exportieren…": asks for a file and writes the export there. The
-// file appears whole or not at all.
+// "Rezepte exportieren…": asks for a file and writes the export there, and
+// the substitutes, when there are any, beside it (ersatzdateizu). The files
+// appear whole or not at all.
 void Rezepteexportieren1Click(const Catalogue& catalogue, ExportPort& dialogs);
 
 // "Datenbank sichern…": asks for a folder and copies the table files and the

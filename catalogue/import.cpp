@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -352,6 +353,8 @@ void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {
   }
   platform::showinformation(std::string("Import wurde ausgeführt, "_cp) + std::to_string(importer.recipecount()) +
                             std::string(" Einträge verarbeitet!"_cp));
+  // The substitutes an export wrote beside its recipes come with them.
+  if (const std::string ersatz = ersatzdateizu(*path); platform::fileexists(ersatz)) ersatzladen(catalogue, ersatz);
 }
 
 }  // namespace catalogue

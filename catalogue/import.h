@@ -19,6 +19,8 @@ namespace catalogue {
 
 // "Daten Importieren": lets the user pick a file and imports it; ends with
 // the success box or the import's error box. Rows written stay on an error.
+// After a success, the substitutes of a list beside the file
+// (ersatzdateizu) are added.
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files);
 
 // The lines of an import file, one at a time, read in chunks so that a file

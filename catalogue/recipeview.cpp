@@ -1,6 +1,7 @@
 #include "catalogue/recipeview.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 #include "catalogue/anzeigetexte.h"
@@ -32,6 +33,27 @@ std::string_view zubereitung(Zubereitungentabelle c_zubereitungen, int32_t rezep
   return {};
 }
 
+// The lines not available by themselves that a substitute makes available,
+// each naming the first such one in the relations' order. A line whose
+// ingredient has no row has none.
+void ersatzeintragen(Zutatentabelle c_zutaten, const Ersatzliste& ersatz, rrezept& list) {
+  std::unordered_map<int32_t, Zutatzeile> zutaten;  // by id; a later row of an id counts
+  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) {
+    const Zutatzeile zutat = lesezutat(c_zutaten, row);
+    zutaten[idnummer(zutat.id(), zeilenersatz)] = zutat;
+  }
+  for (rrezepteintrag& entry : list) {
+    const int32_t id = idnummer(entry.zutatid, linkersatz);
+    if (entry.verfuegbar || !zutaten.contains(id)) continue;
+    for (const int32_t ersatzid : ersatzfuer(ersatz, id)) {
+      const auto found = zutaten.find(ersatzid);
+      if (entry.verfuegbar || found == zutaten.end() || !found->second.verfuegbar()) continue;
+      entry.verfuegbar = true;
+      entry.ersatz = found->second.name();
+    }
+  }
+}
+
 }  // namespace
 
 rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) {
@@ -43,8 +65,8 @@ rrezepteintrag linkeintrag(Rezeptezutatentabelle c_rezeptezutaten, int32_t row) 
   return entry;
 }
 
-bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id,
-                rrezept& list) {
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list,
+                const Ersatzliste& ersatz) {
   list.clear();
   const int32_t rezept = idnummer(id, zeilenersatz);
   std::vector<int32_t> rows;
@@ -63,11 +85,12 @@ bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten
       entry.alkoholisch = zutat.alkoholisch();
     }
   }
+  if (!ersatz.empty()) ersatzeintragen(c_zutaten, ersatz, list);
   return !list.empty();
 }
 
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list) {
-  return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list);
+  return laderezept(catalogue.rezeptezutaten(), catalogue.zutaten(), id, list, leseersatz(catalogue.ersatz()));
 }
 
 void portionieren(rrezept& list, const Portionen& portionen) {
@@ -81,8 +104,9 @@ void portionieren(rrezept& list, const Portionen& portionen) {
 std::string zeigecocktailzeile(const rrezepteintrag& entry) {
   std::string line = platform::trim(entry.menge + " " + entry.einheit + " " + entry.zutatname);
   if (line.size() < infozeilenbreite) line.resize(infozeilenbreite, ' ');
-  return line + "(alkoholisch:" + janein(entry.alkoholisch) + std::string(" verfügbar:"_cp) + janein(entry.verfuegbar) +
-         ")";
+  // A line available through a substitute names it: "verfügbar:Ja (Limette)".
+  const std::string verfuegbar = entry.ersatz.empty() ? janein(entry.verfuegbar) : "Ja (" + entry.ersatz + ")";
+  return line + "(alkoholisch:" + janein(entry.alkoholisch) + std::string(" verfügbar:"_cp) + verfuegbar + ")";
 }
 
 std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue, const std::string& id,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/mengen.h"
 
 namespace catalogue {
@@ -21,6 +22,7 @@ struct rrezepteintrag {
   std::string zutatname;  // "" while no ingredient row matched
   bool verfuegbar = false;
   bool alkoholisch = false;
+  std::string ersatz = {};  // the substitute's name when only that one is available
   bool operator==(const rrezepteintrag&) const = default;
 };
 
@@ -28,8 +30,10 @@ struct rrezepteintrag {
 using rrezept = std::vector<rrezepteintrag>;
 
 // Empties list and fills it with the recipe's lines by scanning the link and
-// ingredient tables; true when the recipe has at least one line.
-bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list);
+// ingredient tables; true when the recipe has at least one line. A line whose
+// ingredient is not available is when one of its substitutes is, which it names.
+bool laderezept(Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten, const std::string& id, rrezept& list,
+                const Ersatzliste& ersatz = {});
 bool laderezept(const Catalogue& catalogue, const std::string& id, rrezept& list);
 
 // The line of a link row, its ingredient not yet looked up.

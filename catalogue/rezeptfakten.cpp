@@ -7,15 +7,20 @@
 
 namespace catalogue {
 
-void Rezeptfakten::fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten) {
+void Rezeptfakten::fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+                        Ersatztabelle c_ersatz) {
   const bool zutatenneu = zutatenstand_ != c_zutaten->changestamp();
   if (zutatenneu && !ladezutaten(c_zutaten)) linkstand_ = nie;
   zutatenstand_ = c_zutaten->changestamp();
+  const bool ersatzneu = ersatzstand_ != c_ersatz->changestamp();
+  if (ersatzneu) ersatzliste_ = leseersatz(c_ersatz);
+  ersatzstand_ = c_ersatz->changestamp();
+  if (zutatenneu || ersatzneu) verfuegbarkeit();
   const bool zeilenneu = rezeptestand_ != c_rezepte->changestamp() || linkstand_ != c_rezeptezutaten->changestamp();
   if (zeilenneu) ladezeilen(c_rezepte, c_rezeptezutaten);
   rezeptestand_ = c_rezepte->changestamp();
   linkstand_ = c_rezeptezutaten->changestamp();
-  if (zutatenneu || zeilenneu) rechnen();
+  if (zutatenneu || ersatzneu || zeilenneu) rechnen();
 }
 
 bool Rezeptfakten::keineverfuegbar() const {
@@ -54,15 +59,17 @@ bool Rezeptfakten::ladezutaten(Zutatentabelle c_zutaten) {
     }
   }
   zutatslots_ = std::move(slots);
-  verfuegbarkeit();
   const bool gleich = ids == slotids_;
   slotids_ = std::move(ids);
   return gleich;
 }
 
 void Rezeptfakten::verfuegbarkeit() {
-  verfuegbar_.assign(zutaten_.size(), 0);
-  for (std::size_t slot = 0; slot < zutaten_.size(); ++slot) verfuegbar_[slot] = zutaten_[slot].verfuegbar ? 1 : 0;
+  ersatz_ = Ersatzslots(ersatzliste_, zutatslots_, zutaten_.size());
+  std::vector<bool> eigen(zutaten_.size());
+  for (std::size_t slot = 0; slot < zutaten_.size(); ++slot) eigen[slot] = zutaten_[slot].verfuegbar;
+  const std::vector<bool> effektiv = ersatz_.effektivverfuegbar(eigen);
+  verfuegbar_.assign(effektiv.begin(), effektiv.end());
 }
 
 // Groups the link rows by recipe id, keeping their table order in each

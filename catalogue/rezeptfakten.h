@@ -1,7 +1,8 @@
 // What the search and the shopping tips know of every recipe, kept from one
 // command to the next: each recipe's lines as ingredient slots, the
-// ingredients' names and flags, and per recipe whether it is alcoholic,
-// whether all its lines are available and how many ingredients it misses.
+// ingredients' names and flags, the substitutes, and per recipe whether it is
+// alcoholic, whether all its lines are available and how many ingredients it
+// misses.
 // The tables' change stamps tell what is stale: every load, reset and row
 // change of a table bumps its stamp, so whatever command changed it (the
 // editors, a merge, the import, a reset, a discard) is seen without being
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ersatz.h"
 #include "catalogue/idslots.h"
 #include "catalogue/tables.h"
 
@@ -23,8 +25,9 @@ class Rezeptfakten {
   // Brings the facts up to the tables' state; nothing is done for the tables
   // that have not changed. The lines are read again only when c_rezepte or
   // c_rezeptezutaten changed or an ingredient id moved to another slot; a
-  // change of flags or names costs one pass over the kept lines.
-  void fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten);
+  // change of flags, names or substitutes costs one pass over the kept lines.
+  void fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
+            Ersatztabelle c_ersatz);
 
   // One ingredient, the later of two rows with one id.
   struct Zutat {
@@ -35,10 +38,13 @@ class Rezeptfakten {
   };
   std::size_t zutatenzahl() const { return zutaten_.size(); }
   const Zutat& zutat(int32_t slot) const { return zutaten_[static_cast<std::size_t>(slot)]; }
-  // Whether a line of the ingredient in the slot counts as available; a
-  // line whose ingredient has no row (slot -1) never does.
+  // Whether a line of the ingredient in the slot counts as available: it or
+  // one of its substitutes is; a line whose ingredient has no row (slot -1)
+  // never is.
   bool verfuegbar(int32_t slot) const { return slot >= 0 && verfuegbar_[static_cast<std::size_t>(slot)] != 0; }
   bool keineverfuegbar() const;
+  // The substitutes by ingredient slot.
+  const Ersatzslots& ersatz() const { return ersatz_; }
 
   // The lines of the recipe in a row of c_rezepte, in link table order, as
   // ingredient slots (-1 for an ingredient without row); empty without lines.
@@ -69,10 +75,12 @@ class Rezeptfakten {
   int32_t fehlendin(std::span<const int32_t> zeilen) const;
 
   static constexpr uint64_t nie = UINT64_MAX;  // a stamp no table has
-  uint64_t rezeptestand_ = nie, linkstand_ = nie, zutatenstand_ = nie;
+  uint64_t rezeptestand_ = nie, linkstand_ = nie, zutatenstand_ = nie, ersatzstand_ = nie;
   Idslots zutatslots_{0};
   std::vector<int32_t> slotids_;  // the id of each slot, in slot order
   std::vector<Zutat> zutaten_;
+  Ersatzliste ersatzliste_;  // c_ersatz by ids, read when it changes
+  Ersatzslots ersatz_{{}, zutatslots_, 0};
   std::vector<char> verfuegbar_;
   std::vector<int32_t> gruppe_;    // row of c_rezepte -> its group of lines, -1 none
   std::vector<int32_t> beginn_;    // group -> its first line in zeilen_; one more at the end

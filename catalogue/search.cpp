@@ -56,10 +56,10 @@ bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept)
 }
 
 Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                  Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
-                  ProgressPort& progress) {
+                  Ersatztabelle c_ersatz, Namensordnung& namensordnung, Rezeptfakten& fakten,
+                  const SearchSettings& settings, ProgressPort& progress) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
-  fakten.fuer(c_rezepte, c_rezeptezutaten, c_zutaten);
+  fakten.fuer(c_rezepte, c_rezeptezutaten, c_zutaten, c_ersatz);
   const std::vector<char> treffer = zutattreffer(fakten, term, settings);
   const int32_t n = c_rezepte->getrowcount();
   // The hits' texts are copied in table order, as the rows lie in memory;
@@ -86,22 +86,23 @@ Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutat
 }
 
 Suchtreffer suche(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
-  return suche(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
-               catalogue.rezeptfakten(), settings, progress);
+  return suche(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.ersatz(),
+               catalogue.namensordnung(), catalogue.rezeptfakten(), settings, progress);
 }
 
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
-                           ProgressPort& progress) {
-  Suchtreffer treffer = suche(c_rezepte, c_rezeptezutaten, c_zutaten, namensordnung, fakten, settings, progress);
+                           Ersatztabelle c_ersatz, Namensordnung& namensordnung, Rezeptfakten& fakten,
+                           const SearchSettings& settings, ProgressPort& progress) {
+  Suchtreffer treffer =
+      suche(c_rezepte, c_rezeptezutaten, c_zutaten, c_ersatz, namensordnung, fakten, settings, progress);
   SearchResult result{{}, std::move(treffer.hitcount)};
   for (std::size_t i = 0; i < treffer.liste.size(); ++i) result.rows.push_back(treffer.liste.zeile(i));
   return result;
 }
 
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress) {
-  return b_suchenClick(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.namensordnung(),
-                       catalogue.rezeptfakten(), settings, progress);
+  return b_suchenClick(catalogue.rezepte(), catalogue.rezeptezutaten(), catalogue.zutaten(), catalogue.ersatz(),
+                       catalogue.namensordnung(), catalogue.rezeptfakten(), settings, progress);
 }
 
 }  // namespace catalogue

@@ -37,15 +37,17 @@ struct Suchtreffer {
   std::string hitcount;
 };
 Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                  Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
-                  ProgressPort& progress);
+                  Ersatztabelle c_ersatz, Namensordnung& namensordnung, Rezeptfakten& fakten,
+                  const SearchSettings& settings, ProgressPort& progress);
 Suchtreffer suche(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
 
 // b_suchenClick: shows progress once per recipe and closes the progress
-// dialog at the end. Reads the tables only. The same search, every row as text.
+// dialog at the end. Reads the tables only. The same search, every row as
+// text. A line counts as available when its ingredient or one of its
+// substitutes is.
 SearchResult b_suchenClick(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
-                           Namensordnung& namensordnung, Rezeptfakten& fakten, const SearchSettings& settings,
-                           ProgressPort& progress);
+                           Ersatztabelle c_ersatz, Namensordnung& namensordnung, Rezeptfakten& fakten,
+                           const SearchSettings& settings, ProgressPort& progress);
 SearchResult b_suchenClick(const Catalogue& catalogue, const SearchSettings& settings, ProgressPort& progress);
 
 // Whether the row is a deleted recipe: a row of empty cells without a record,

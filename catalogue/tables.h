@@ -1,4 +1,4 @@
-// The catalogue's four tables, named once: their columns, the subfields of
+// The catalogue's five tables, named once: their columns, the subfields of
 // their packed cells, how ids and flags read, and the row readers and packed
 // cell builders every command uses. Only this header knows which number a
 // column or subfield has.
@@ -60,6 +60,14 @@ inline constexpr int32_t text = 1;
 inline constexpr int32_t anzahl = 2;
 }  // namespace zubereitungspalte
 
+// c_ersatz: one row per substitute: the ingredient of a recipe line, and one
+// that can stand in for it there. Only direct substitutes count.
+namespace ersatzspalte {
+inline constexpr int32_t zutatid = 0;
+inline constexpr int32_t ersatzid = 1;
+inline constexpr int32_t anzahl = 2;
+}  // namespace ersatzspalte
+
 // An id read as a number, or ersatz when the text is no number. Each side of
 // an id comparison has its own ersatz, so two such texts never match.
 int32_t idnummer(std::string_view text, int32_t ersatz);
@@ -90,6 +98,7 @@ using Zutatentabelle = Tabelle<struct ZutatenArt>;
 using Rezeptezutatentabelle = Tabelle<struct RezeptezutatenArt>;
 using Rezeptetabelle = Tabelle<struct RezepteArt>;
 using Zubereitungentabelle = Tabelle<struct ZubereitungenArt>;
+using Ersatztabelle = Tabelle<struct ErsatzArt>;
 
 // True when a flag subfield, trimmed, is exactly "1".
 inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }

@@ -42,7 +42,7 @@ bool laedtfehlerfrei(const std::vector<std::string>& names, const std::vector<st
 // The backup's table files, when the folder holds a whole backup that loads cleanly.
 Outcome pruefesicherung(const std::string& folder, std::vector<std::string>& contents) {
   for (const std::string& name : Catalogue::datafilenames())
-    if (!platform::fileexists(folder + name))
+    if (!platform::fileexists(folder + name) && !Catalogue::leeretabellendatei(name))
       return Outcome::failed("Im Ordner " + folder + " fehlt die Datei " + name +
                              std::string(": das ist keine vollständige Sicherung. Es wurde nichts geändert."_cp));
   std::string journal;
@@ -53,8 +53,12 @@ Outcome pruefesicherung(const std::string& folder, std::vector<std::string>& con
                                        "nichts geändert."_cp));
   const std::vector<std::string> names = Catalogue::tablefilenames();
   contents.resize(names.size());
+  // A backup from before a later table restores it empty.
   for (std::size_t i = 0; i < names.size(); ++i)
-    if (!platform::readwhole(folder + names[i], contents[i])) return Outcome::ioerror();
+    if (!platform::fileexists(folder + names[i]))
+      contents[i] = *Catalogue::leeretabellendatei(names[i]);
+    else if (!platform::readwhole(folder + names[i], contents[i]))
+      return Outcome::ioerror();
   if (!laedtfehlerfrei(names, contents))
     return Outcome::failed("Die Sicherung in " + folder +
                            std::string(" ist beschädigt: eine ihrer Tabellen lässt sich nicht fehlerfrei laden. Es "

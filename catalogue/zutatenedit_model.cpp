@@ -1,6 +1,7 @@
 #include "catalogue/zutatenedit_model.h"
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <unordered_map>
 
@@ -124,6 +125,7 @@ void ZutateneditModel::fuellen(ProgressPort& progress) {
   select(0, verwendet);
   grid_ = zutatenzeilen(catalogue_.zutaten(), catalogue_.rezeptezutaten(), progress);
   gefuellt_ = grid_;
+  ersatz_ = ersatzgefuellt_ = leseersatz(catalogue_.ersatz());
   filter_.clear();
   zeigen();
   progress.close();
@@ -143,7 +145,8 @@ void ZutateneditModel::zeigen() {
 }
 
 bool ZutateneditModel::geaendert() const {
-  if (std::any_of(aufloesliste_.begin(), aufloesliste_.end(), wirdausgefuehrt)) return true;
+  if (std::any_of(aufloesliste_.begin(), aufloesliste_.end(), wirdausgefuehrt) || ersatz_ != ersatzgefuellt_)
+    return true;
   return std::any_of(grid_.begin(), grid_.end(), [this](const Gridzeile& row) {
     const Gridzeile& vorher = gefuellt_[static_cast<std::size_t>(zahl(row[tabellenzeile]))];
     return platform::trim(row[name]) != vorher[name] || row[alkoholisch] != vorher[alkoholisch] ||
@@ -318,7 +321,9 @@ Outcome ZutateneditModel::saverows(int32_t& changed) {
     if (!c_zutaten.updaterow(pos, values)) return Outcome::failed();
     ++changed;
   }
-  return Outcome::ok();
+  // The substitutes go with the rows, in their commit.
+  if (ersatz_ == ersatzgefuellt_) return Outcome::ok();
+  return ersatzschreiben(catalogue_.c_ersatz(), ersatz_);
 }
 
 namespace {
@@ -399,13 +404,80 @@ Outcome ZutateneditModel::savemerges(int32_t& changes) {
   TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
   Zeilenindex lines(c_rezeptezutaten, rezeptzutatspalte::zutatid);
   Zeilenindex zutaten(c_zutaten, zutatspalte::id);
+  // The merged ingredients' substitutes go over to their targets.
+  const Ersatzliste ersatz = leseersatz(catalogue_.ersatz());
+  Ersatzliste zusammengefuehrt = ersatz;
   for (const Aufloespaar& paar : aufloesliste_) {
     if (!wirdausgefuehrt(paar)) continue;
     if (!umhaengen(c_rezeptezutaten, lines, paar, changes).orwarn() ||
         !loeschezutat(c_zutaten, zutaten, paar.quelle).orwarn())
       return Outcome::failed();
+    zusammengefuehrt = zusammenfuehren(zusammengefuehrt, paar.quelle, paar.ziel);
   }
-  return Outcome::ok();
+  if (zusammengefuehrt == ersatz) return Outcome::ok();
+  return ersatzschreiben(catalogue_.c_ersatz(), zusammengefuehrt);
+}
+
+int32_t ZutateneditModel::schluesselvon(int32_t row) const { return isdatarow(row) ? zahl(cell(schluessel, row)) : -1; }
+
+std::string ZutateneditModel::nameofkey(int32_t key) const {
+  for (const Gridzeile& row : grid_)
+    if (zahl(row[schluessel]) == key) return platform::trim(row[name]);
+  return {};
+}
+
+std::vector<std::string> ZutateneditModel::ersatznamen(int32_t row) const {
+  std::vector<std::string> namen;
+  for (const int32_t key : ersatzfuer(ersatz_, schluesselvon(row))) namen.push_back(nameofkey(key));
+  return namen;
+}
+
+std::string ZutateneditModel::ersatzzeile() const {
+  if (!isdatarow(selectedrow_)) return {};
+  std::string namen;
+  for (const std::string& ersatz : ersatznamen(selectedrow_)) namen += (namen.empty() ? "" : ", ") + ersatz;
+  return std::string("Ersatz für "_cp) + platform::trim(cell(name, selectedrow_)) + ": " +
+         (namen.empty() ? std::string("keiner") : namen);
+}
+
+bool ZutateneditModel::ersatzhinzufuegen(int32_t row, const std::string& ersatzname) {
+  const std::string gesucht = platform::upper(platform::trim(ersatzname));
+  int32_t ersatz = -1;
+  int32_t tabellenrang = INT32_MAX;
+  for (const Gridzeile& zeile : grid_) {
+    if (platform::upper(platform::trim(zeile[name])) != gesucht || zahl(zeile[tabellenzeile]) >= tabellenrang) continue;
+    tabellenrang = zahl(zeile[tabellenzeile]);
+    ersatz = zahl(zeile[schluessel]);
+  }
+  const Ersatzpaar paar{schluesselvon(row), ersatz};
+  if (ersatz < 0 || paar.zutat < 0) {
+    platform::showwarning(std::string("Die Zutat „"_cp) + platform::trim(ersatzname) +
+                          std::string("“ gibt es nicht!"_cp));
+    return false;
+  }
+  switch (pruefeersatz(ersatz_, paar)) {
+    case Ersatzpruefung::selbst:
+      platform::showwarning(std::string("Eine Zutat kann nicht für sich selbst stehen!"_cp));
+      return false;
+    case Ersatzpruefung::schonda:
+      platform::showwarning(nameofkey(ersatz) + std::string(" steht schon für "_cp) + nameofkey(paar.zutat) + "!");
+      return false;
+    case Ersatzpruefung::ok: break;
+  }
+  ersatz_.push_back(paar);
+  return true;
+}
+
+void ZutateneditModel::ersatzentfernen(int32_t row, std::size_t index) {
+  const std::vector<int32_t> keys = ersatzfuer(ersatz_, schluesselvon(row));
+  if (index >= keys.size()) return;
+  std::erase(ersatz_, Ersatzpaar{schluesselvon(row), keys[index]});
+}
+
+std::vector<std::string> ZutateneditModel::zutatnamen() const {
+  std::vector<std::string> namen;
+  for (const Gridzeile& zeile : grid_) namen.push_back(platform::trim(zeile[name]));
+  return namen;
 }
 
 }  // namespace catalogue

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/ports.h"
 
 namespace catalogue {
@@ -58,9 +59,27 @@ class ZutateneditModel {
   // flags, renaming and picking act on the rows shown; the save writes every
   // row. The first row shown becomes the selected one.
   void filtern(const std::string& text);
-  // Whether a save would write anything: a name or flag differs from what
-  // the window was filled with, or a merge is confirmed.
+  // Whether a save would write anything: a name, flag or substitute differs
+  // from what the window was filled with, or a merge is confirmed.
   bool geaendert() const;
+
+  // The substitutes of the ingredient in a shown row, by the names the grid
+  // shows. They change here and are written by the save, in the commit of
+  // the rows.
+  std::vector<std::string> ersatznamen(int32_t row) const;
+  // The line under the grid: "Ersatz für " + the selected name + ": " and
+  // its substitutes, or "keiner"; "" without a selected row.
+  std::string ersatzzeile() const;
+  // Adds the ingredient of that name (trimmed, a-z case ignored; the first
+  // in table order of equal names) as a substitute of the row's ingredient.
+  // No ingredient is made: an unknown name, the ingredient itself or one
+  // already there is refused with a warning, and false.
+  bool ersatzhinzufuegen(int32_t row, const std::string& name);
+  void ersatzentfernen(int32_t row, std::size_t index);
+  // The names of all ingredients, for the completion.
+  std::vector<std::string> zutatnamen() const;
+  // The key of the ingredient in a shown row; -1 when there is none.
+  int32_t schluesselvon(int32_t row) const;
 
   // The grid's selected cell, which the window sets as the user selects.
   void select(int32_t row, int32_t col);
@@ -95,6 +114,7 @@ class ZutateneditModel {
   void sortbytext(int col);
   void sortbycount();
   Outcome saverows(int32_t& changed);
+  std::string nameofkey(int32_t key) const;
   Outcome savemerges(int32_t& changes);
   // Commits a step's rows when it succeeded; drops them when it failed.
   bool commitstep(const Outcome& step);
@@ -110,6 +130,8 @@ class ZutateneditModel {
   bool aufloesmodus_ = false;
   int32_t aufloesquelle_ = -1;  // the merge source's row in grid_
   std::vector<Aufloespaar> aufloesliste_;
+  Ersatzliste ersatz_;          // the substitutes as edited
+  Ersatzliste ersatzgefuellt_;  // as filled
 };
 
 }  // namespace catalogue

@@ -38,6 +38,7 @@
 #include "catalogue/rezeptedit_model.h"
 #include "catalogue/search.h"
 #include "catalogue/wiederherstellen.h"
+#include "catalogue/zutatcocktails.h"
 #include "platform/codepage.h"
 #include "ui/anchors.h"
 #include "ui/art.h"
@@ -688,7 +689,15 @@ void TMainform::Action_AbbruchExecute() { b_info_x->click(); }
 void TMainform::beenden1Click() { close(); }
 
 void TMainform::Zutatenbearbeiten1Click() {
-  if (fenster_.zutatenedit) fenster_.zutatenedit->anzeigen(debug1->menuAction()->isVisible());
+  if (!fenster_.zutatenedit) return;
+  fenster_.zutatenedit->anzeigen(debug1->menuAction()->isVisible());
+  // "Cocktails mit dieser Zutat" closed the editor: its recipes fill the list.
+  if (const int32_t zutat = fenster_.zutatenedit->cocktailzutat(); zutat >= 0) {
+    catalogue::Suchtreffer result = catalogue::cocktailsmitzutat(*catalogue_, zutat, *progressforwarder_);
+    fillresultlist(std::move(result.liste));
+    label_suchinf->setText(toqt(result.hitcount));
+    placesuchinf();
+  }
 }
 
 // The tips in the info box's fixed-pitch font, in a window of their own.

@@ -21,6 +21,7 @@
 #include "ui/anchors.h"
 #include "ui/art.h"
 #include "ui/dialogframe.h"
+#include "ui/ersatzedit_Unit.h"
 #include "ui/qtext.h"
 #include "ui/zutatengrid_model.h"
 
@@ -33,8 +34,9 @@ namespace {
 // The layout in client pixels: the filter at the top left, the grid below
 // it, the buttons below that in the corners.
 constexpr int filterheight = 26;
+constexpr int ersatzheight = 18;  // the line of the substitutes under the grid
 constexpr int clientwidth = 532;
-constexpr int clientheight = 375 + filterheight;
+constexpr int clientheight = 375 + filterheight + ersatzheight;
 constexpr int gridwidth = 530;
 constexpr int gridheight = 345;
 constexpr int buttonwidth = 99;
@@ -65,6 +67,7 @@ Tzutatenedit::Tzutatenedit(catalogue::Catalogue& catalogue, catalogue::ProgressP
   createbuttons();
   createnurlesen();
   createactions();
+  createersatz();
 }
 
 Tzutatenedit::~Tzutatenedit() = default;
@@ -176,7 +179,37 @@ void Tzutatenedit::createactions() {
   connect(Action_abbrechen, &QAction::triggered, this, &Tzutatenedit::Action_abbrechenExecute);
 }
 
+void Tzutatenedit::createersatz() {
+  Label_ersatzzeile = new QLabel(this);
+  Label_ersatzzeile->setObjectName(QStringLiteral("Label_ersatzzeile"));
+  Label_ersatzzeile->setGeometry(buttonmargin, filterheight + gridheight + 1, gridwidth - 2 * buttonmargin, 16);
+  anchors_->add(Label_ersatzzeile, Anchors::left | Anchors::right | Anchors::bottom);
+  constexpr int ersatzwidth = 130;
+  b_ersatz = new QPushButton(toqt("&Ersatz bearbeiten…"_cp), this);
+  b_ersatz->setObjectName(QStringLiteral("b_ersatz"));
+  b_ersatz->setGeometry(clientwidth - buttonwidth - ersatzwidth - 3 * buttonmargin, buttontop, ersatzwidth,
+                        buttonheight);
+  b_ersatz->setAutoDefault(false);
+  anchors_->add(b_ersatz, Anchors::right | Anchors::bottom);
+  Ersatzbearbeiten1 = new QAction(toqt("Ersatz bearbeiten…"_cp), this);
+  Ersatzbearbeiten1->setObjectName(QStringLiteral("Ersatzbearbeiten1"));
+  Cocktailsmitzutat1 = new QAction(QStringLiteral("Cocktails mit dieser Zutat"), this);
+  Cocktailsmitzutat1->setObjectName(QStringLiteral("Cocktailsmitzutat1"));
+  PopupMenu_zusatz->addActions({Ersatzbearbeiten1, Cocktailsmitzutat1});
+  PopupMenu_zutat = new QMenu(this);
+  PopupMenu_zutat->setObjectName(QStringLiteral("PopupMenu_zutat"));
+  PopupMenu_zutat->addActions({Ersatzbearbeiten1, Cocktailsmitzutat1});
+  zutatengrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(zutatengrid, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu_zutat->popup(zutatengrid->viewport()->mapToGlobal(at)); });
+  connect(b_ersatz, &QPushButton::clicked, this, &Tzutatenedit::Ersatzbearbeiten1Click);
+  connect(Ersatzbearbeiten1, &QAction::triggered, this, &Tzutatenedit::Ersatzbearbeiten1Click);
+  connect(Cocktailsmitzutat1, &QAction::triggered, this, &Tzutatenedit::Cocktailsmitzutat1Click);
+  ersatzedit = new Tersatzedit(*model_, this);
+}
+
 void Tzutatenedit::anzeigen(bool extras) {
+  cocktailzutat_ = -1;
   if (extras) b_zusatz->show();
   {
     const QSignalBlocker quiet(e_suchen);  // the filling shows every row
@@ -223,6 +256,7 @@ void Tzutatenedit::b_zusatzClick() { PopupMenu_zusatz->popup(zusatzmenupoint());
 void Tzutatenedit::Zutatumbenennen1Click() {
   model_->Zutatumbenennen1Click();
   gridmodel_->textschanged();
+  showersatz();
 }
 
 void Tzutatenedit::zutataufloesenClick() {
@@ -237,6 +271,24 @@ void Tzutatenedit::Action_abbrechenExecute() {
 
 void Tzutatenedit::zutatengridSelect(const QModelIndex& cell) {
   if (cell.isValid()) model_->select(cell.row(), cell.column());
+  showersatz();
+}
+
+void Tzutatenedit::showersatz() { Label_ersatzzeile->setText(toqt(model_->ersatzzeile())); }
+
+void Tzutatenedit::Ersatzbearbeiten1Click() {
+  if (model_->schluesselvon(model_->selectedrow()) < 0) return;
+  ersatzedit->anzeigen(model_->selectedrow());
+  showersatz();
+}
+
+// The window closes as by its title-bar button, asking about unsaved
+// changes; answered "Abbrechen", it stays open and nothing is listed.
+void Tzutatenedit::Cocktailsmitzutat1Click() {
+  cocktailzutat_ = model_->schluesselvon(model_->selectedrow());
+  if (cocktailzutat_ < 0) return;
+  reject();
+  if (isVisible()) cocktailzutat_ = -1;
 }
 
 void Tzutatenedit::e_suchenChange(const QString& text) {
@@ -255,6 +307,7 @@ void Tzutatenedit::zutatengridMouseDown(int x) {
   const int r2 = r0 + rightedge(ZutateneditModel::alkoholisch);
   model_->zutatengridMouseDown(x, r0, r1, r2);
   gridmodel_->textschanged();
+  showersatz();  // another ingredient stands in the selected row now
 }
 
 void Tzutatenedit::zutatengridDblClick() {
@@ -325,6 +378,7 @@ void Tzutatenedit::paintcorner() {
 void Tzutatenedit::showselection() {
   if (gridmodel_->rowCount() > 0)
     zutatengrid->setCurrentIndex(gridmodel_->index(model_->selectedrow(), model_->selectedcol()));
+  showersatz();
 }
 
 void Tzutatenedit::showpointer() {

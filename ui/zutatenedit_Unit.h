@@ -27,6 +27,7 @@ class ZutateneditModel;
 namespace ui {
 
 class Anchors;
+class Tersatzedit;
 class ZutatengridModel;
 
 class Tzutatenedit : public QDialog {
@@ -47,6 +48,10 @@ class Tzutatenedit : public QDialog {
   // The title-bar button: with unsaved changes it asks whether to save them.
   void reject() override;
 
+  // The key of the ingredient whose cocktails the main window is to list,
+  // after "Cocktails mit dieser Zutat" closed the window; -1 otherwise.
+  int32_t cocktailzutat() const { return cocktailzutat_; }
+
   // The grid: the names are the row headers and the column titles the column
   // headers, so both stay in place while the data scrolls. The corner above
   // the names is the name column's header cell.
@@ -60,6 +65,15 @@ class Tzutatenedit : public QDialog {
   QAction* Zutatumbenennen1 = nullptr;
   QAction* zutataufloesen = nullptr;
   QAction* Action_abbrechen = nullptr;
+  // The substitutes: the selected ingredient's under the grid, and their
+  // window, opened by the button and the pop-ups; the pop-up of the grid
+  // holds that entry and "Cocktails mit dieser Zutat".
+  QLabel* Label_ersatzzeile = nullptr;
+  QPushButton* b_ersatz = nullptr;
+  QAction* Ersatzbearbeiten1 = nullptr;
+  QAction* Cocktailsmitzutat1 = nullptr;
+  QMenu* PopupMenu_zutat = nullptr;
+  Tersatzedit* ersatzedit = nullptr;
 
  private slots:
   void b_okClick();
@@ -69,6 +83,8 @@ class Tzutatenedit : public QDialog {
   void Action_abbrechenExecute();
   void zutatengridSelect(const QModelIndex& cell);
   void e_suchenChange(const QString& text);
+  void Ersatzbearbeiten1Click();
+  void Cocktailsmitzutat1Click();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +103,8 @@ class Tzutatenedit : public QDialog {
   void picknamerow(int y);
   int gridx(QObject* watched, int x) const;
   void paintcorner();
+  void createersatz();
+  void showersatz();
 
   catalogue::Catalogue& catalogue_;
   catalogue::ProgressPort& progress_;
@@ -94,6 +112,7 @@ class Tzutatenedit : public QDialog {
   ZutatengridModel* gridmodel_ = nullptr;
   QAbstractButton* corner_ = nullptr;
   Anchors* anchors_ = nullptr;
+  int32_t cocktailzutat_ = -1;
 };
 
 }  // namespace ui

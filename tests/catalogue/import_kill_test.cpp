@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 
+#include "catalogue/ersatz.h"
 #include "catalogue/export.h"
 #include "catalogue/rating.h"
 #include "catalogue/rezeptedit_model.h"
@@ -166,7 +167,7 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
   int killed = 0;
   for (int round = 0; round < 60 && Clock::now() < deadline; ++round) {
     ASSERT_TRUE(platform::deletefile(dbfolder() + "status.txt"));
-    messages.answers = {true, true, true, true};
+    messages.answers = {true, true, true, true, true};
     catalogue.reset();
     ASSERT_TRUE(start());  // empty tables again
     catalogue.reset();
@@ -201,6 +202,7 @@ TEST_F(ImportKill, KilledImportLeavesConsistentFiles) {
 struct Saved {
   std::map<std::string, std::string> zutaten;
   std::multiset<std::string> lines;
+  std::size_t ersatz = 0;
 };
 
 Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::string>& merges) {
@@ -210,6 +212,7 @@ Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::st
     EXPECT_TRUE(out.zutaten.emplace(cat.c_zutaten().getcell(0, row), cat.c_zutaten().getcell(1, row)).second)
         << "ingredient " << cat.c_zutaten().getcell(0, row) << " twice";
   }
+  out.ersatz = catalogue::leseersatz(cat.ersatz()).size();
   const TdbdynGrid& links = cat.c_rezeptezutaten();
   for (int32_t row = 0; row < links.getrowcount(); ++row) {
     const auto merged = merges.find(links.getcell(1, row));
@@ -250,6 +253,10 @@ void editandsave(catalogue::Catalogue& cat, testsupport::FakeMessages& quiet, lo
       if (model.cell(6, row) == key) return row;
     return -1;
   };
+  // Every seventh kept ingredient gets the next one as a substitute.
+  for (int32_t row = 0; row + 1 < model.rowcount(); row += 7)
+    if (!merges.contains(model.cell(6, row)) && !merges.contains(model.cell(6, row + 1)))
+      model.ersatzhinzufuegen(row, model.cell(0, row + 1));
   for (int32_t row = 0; row < model.rowcount(); ++row) {
     if (merges.contains(model.cell(6, row))) continue;  // kept as it is until it is deleted
     const std::string name = model.cell(0, row);
@@ -284,7 +291,7 @@ TEST_F(ImportKill, KilledEditorSaveLosesNoRow) {
   catalogue->FormCloseQuery();
   catalogue.reset();
   std::map<std::string, std::string> files;
-  for (const char* name : {"c_zutaten.db", "c_rezeptezutaten.db", "c_rezepte.db"})
+  for (const char* name : {"c_zutaten.db", "c_rezeptezutaten.db", "c_rezepte.db", "c_ersatz.db"})
     files[name] = testsupport::readfile(dbfolder() + name);
 
   // Runs the save in a child; the time it took, or -1 when it was killed.
@@ -328,6 +335,7 @@ TEST_F(ImportKill, KilledEditorSaveLosesNoRow) {
   const Saved after = load();
   ASSERT_EQ(after.lines, before.lines);
   ASSERT_EQ(after.zutaten.size() + merges.size(), before.zutaten.size());
+  ASSERT_GT(after.ersatz, 50u);
 
   // A save that ends before its kill makes the later moments earlier.
   std::mt19937 random(20261208);
@@ -342,6 +350,8 @@ TEST_F(ImportKill, KilledEditorSaveLosesNoRow) {
     SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delay) + " us");
     const Saved now = load();
     EXPECT_EQ(now.lines, before.lines);
+    // The substitutes are saved with the rows, or neither is.
+    EXPECT_EQ(now.ersatz, now.zutaten.at("1") == after.zutaten.at("1") ? after.ersatz : before.ersatz);
     for (const auto& [id, cell] : before.zutaten) {
       const auto found = now.zutaten.find(id);
       const auto done = after.zutaten.find(id);
@@ -369,7 +379,8 @@ class Powercut : public testsupport::CatalogueFixture {
     ASSERT_TRUE(start());
     loadtables({{"1", testsupport::packed({"Rum", "1", "1"})}, {"2", testsupport::packed({"Cola", "0", "0"})}},
                {{"1", "1", testsupport::packed({"4", "cl"})}, {"1", "2", testsupport::packed({"8", "cl"})}},
-               {{"1", testsupport::packed({"Cuba Libre", "0"})}, {"2", testsupport::packed({"Rum pur", "3"})}});
+               {{"1", testsupport::packed({"Cuba Libre", "0"})}, {"2", testsupport::packed({"Rum pur", "3"})}}, {},
+               {{"1", "2"}});  // Cola for Rum, which a merge of the two drops
   }
 
   void cutthrough(const std::function<void()>& command) {
@@ -417,12 +428,12 @@ class Powercut : public testsupport::CatalogueFixture {
     }
   }
 
-  // The rows of the four tables, sorted, as a load may order them otherwise;
+  // The rows of the five tables, sorted, as a load may order them otherwise;
   // rows of empty cells (deleted ones stay so until the next load) left out.
   static std::vector<std::string> cells(catalogue::Catalogue& cat) {
     std::vector<std::string> all;
     for (const TdbdynGrid* table :
-         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen()}) {
+         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen(), &cat.c_ersatz()}) {
       for (int32_t row = 0; row < table->getrowcount(); ++row) {
         std::string cells = table->name() + "|";
         for (int32_t col = 0; col < table->getcolcount(); ++col) cells += table->getcell(col, row) + "|";
@@ -441,7 +452,7 @@ class Powercut : public testsupport::CatalogueFixture {
     testsupport::FakeSplash quietsplash;
     testsupport::FakeApplication quietapplication;
     messages.clear();
-    messages.answers = {true, true, true, true};  // the four tables
+    messages.answers = {true, true, true, true, true};  // the five tables
     catalogue::Catalogue fresh(place.path() + "mixolino", quietsplash, quietapplication);
     fresh.StarttimerTimer();
     EXPECT_EQ(quietapplication.ended, 0);
@@ -548,8 +559,29 @@ void merge(catalogue::Catalogue& catalogue, testsupport::FakeMessages& messages)
   model.b_okClick();
 }
 
+// Flags and substitutes, in the one commit of the rows: Rum for Cola in
+// place of Cola for Rum, and Cola available.
+void savewithsubstitutes(catalogue::Catalogue& catalogue) {
+  catalogue::ZutateneditModel model(catalogue);
+  testsupport::RecordingProgress progress;
+  model.fuellen(progress);
+  model.ersatzentfernen(0, 0);
+  ASSERT_TRUE(model.ersatzhinzufuegen(1, "Rum"));
+  model.select(1, 3);
+  model.zutatengridDblClick();
+  ASSERT_TRUE(model.b_okClick());
+}
+
 TEST_F(Powercut, AMerge) {
   cutthrough([&] { merge(*catalogue, messages); });
+}
+
+TEST_F(Powercut, AnEditorSaveWithSubstitutes) {
+  cutthrough([&] { savewithsubstitutes(*catalogue); });
+}
+
+TEST_F(Powercut, EveryFailingFileOperationOfAnEditorSaveWithSubstitutes) {
+  failthrough([&] { savewithsubstitutes(*catalogue); });
 }
 
 TEST_F(Powercut, EveryFailingFileOperationOfAMergeOrAnImport) {
@@ -635,7 +667,7 @@ TEST_F(Powercut, ABackupOverAnOlderOne) {
 
 TEST_F(Powercut, AReset) {
   cutthrough([&] {
-    messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites
+    messages.answers = {true, true, true, true, true, true};  // "Sind Sie sicher?" and five overwrites
     catalogue->DBreset1Click();
     ASSERT_TRUE(start());
   });

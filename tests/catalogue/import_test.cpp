@@ -8,6 +8,7 @@
 #include <random>
 #include <set>
 
+#include "catalogue/ersatzdatei.h"
 #include "catalogue/export.h"
 #include "catalogue/wiederherstellen.h"
 #include "platform/codepage.h"
@@ -543,7 +544,7 @@ class Export : public Import {
     dialogs.file = exportpath;
     catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
     ASSERT_EQ(messages.informations().back(), "Die Rezepte wurden nach " + exportpath + " exportiert.");
-    messages.answers = {true, true, true, true, true};
+    messages.answers = {true, true, true, true, true, true};
     catalogue->DBreset1Click();
     ASSERT_TRUE(start());
     ASSERT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
@@ -581,6 +582,26 @@ TEST_F(Export, AwkwardNamesSurviveTheRoundTrip) {
   EXPECT_EQ(catalogue::exporttext(*catalogue), exported);
 }
 
+// The substitutes go into "<name>.ersatz.txt" beside the recipes, and the
+// import of the recipes file reads them from there.
+TEST_F(Export, TheSubstitutesGoBesideTheRecipesAndComeBackWithThem) {
+  importtext(readfile(MIXOLINO_SAMPLE_DATA "/rezepte.txt"));
+  catalogue::ersatzladen(*catalogue, MIXOLINO_SAMPLE_DATA "/ersatz.txt");
+  const std::string relations = catalogue::ersatztext(*catalogue);
+  ASSERT_NE(relations.find("Limette => Limettensaft\r\n"), std::string::npos);
+  dialogs.file = folder.path() + "bar.txt";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  EXPECT_EQ(readfile(folder.path() + "bar.ersatz.txt"), relations);
+  messages.answers = {true, true, true, true, true, true};
+  catalogue->DBreset1Click();
+  ASSERT_TRUE(start());
+  messages.clear();
+  importfile.path = folder.path() + "bar.txt";
+  catalogue::Importieren1Click(*catalogue, importfile);
+  EXPECT_EQ(messages.log.size(), 1u);  // the import's box, nothing skipped
+  EXPECT_EQ(catalogue::ersatztext(*catalogue), relations);
+}
+
 TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
   importtext(example);
   const std::string path = folder.path() + "export.txt";
@@ -605,7 +626,7 @@ TEST_F(Export, TheBackupCopiesTablesAndStatusAndStartsAgainWhereCopiedBack) {
   const std::vector<Rows> before = alltables();
   for (const std::string& name : catalogue::Catalogue::datafilenames())
     EXPECT_EQ(readfile(backup + name), readfile(dbfolder() + name)) << name;
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(backup), {}), 5);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(backup), {}), 6);
 
   // Restored while the program is closed: the next start finds the same rows.
   importtext(example);
@@ -714,6 +735,14 @@ TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
             std::vector<std::string>(2, "Die Datenbank wird durch die Sicherung in " + backup +
                                             std::string(" ersetzt; was seitdem geändert wurde, geht verloren. Soll sie "
                                                         "wiederhergestellt werden?"_cp)));
+  // A backup from before the substitutes restores them empty.
+  ASSERT_TRUE(platform::deletefile(backup + "c_ersatz.db"));
+  std::vector<std::string> relation = {"1", "2"};
+  ASSERT_TRUE(catalogue->c_ersatz().addrow(relation) && catalogue->flush());
+  messages.answers = {true};
+  EXPECT_TRUE(catalogue::Datenbankwiederherstellen1Click(*catalogue, dialogs));
+  EXPECT_EQ(alltables(), saved);
+  EXPECT_EQ(catalogue->c_ersatz().getcell(0, 0), "");
 
   // A damaged or an incomplete backup is not asked about.
   testsupport::writefile(backup + "c_rezepte.db",
@@ -731,7 +760,7 @@ TEST_F(Export, ARestoreChecksTheBackupAsksOnceAndShowsItsTablesAtOnce) {
                                       "Im Ordner " + backup +
                                           std::string(" fehlt die Datei status.txt: das ist keine vollständige "
                                                       "Sicherung. Es wurde nichts geändert."_cp)}));
-  EXPECT_EQ(messages.questions().size(), 2u);
+  EXPECT_EQ(messages.questions().size(), 3u);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class RezepteditTest : public testsupport::CatalogueFixture {
   // The three table files, which a refused or declined command leaves alone.
   std::string files() const {
     std::string bytes;
-    for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"})
+    for (const char* name : {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen", "c_ersatz"})
       bytes += testsupport::readfile(dbfolder() + name + ".db");
     return bytes;
   }

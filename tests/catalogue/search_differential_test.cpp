@@ -133,6 +133,7 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
   TdbdynGrid zutaten("c_zutaten");
   TdbdynGrid links("c_rezeptezutaten");
   TdbdynGrid rezepte("c_rezepte");
+  TdbdynGrid ersatztabelle("c_ersatz");
   catalogue::Namensordnung namensordnung;
   catalogue::Rezeptfakten fakten;  // kept over the changes, as the catalogue keeps it
   int hits = 0;
@@ -146,18 +147,27 @@ TEST(SearchDifferential, FastSearchAndEditorFillingEqualThePlainScans) {
       random.deletesome(links);
       random.deletesome(rezepte);
     }
+    Rows relationen;  // among the usual ids, self relations and repeats among them
+    for (int i = random.chance(2) ? random.number(0, 6) : 0; i > 0; --i)
+      relationen.push_back({std::to_string(random.number(1, 14)), std::to_string(random.number(1, 14))});
+    ASSERT_TRUE(testsupport::loadtable(ersatztabelle, folder.path(), 2, relationen));
+    const catalogue::Ersatztabelle c_ersatz(ersatztabelle);
     for (int run = 0; run < 8; ++run) {
       if (run % 2 == 1) random.changeone(*std::array{&rezepte, &links, &zutaten}[random.number(0, 2)]);
+      if (run == 4) {  // one relation more: the kept facts follow c_ersatz too
+        std::vector<std::string> relation = {std::to_string(random.number(1, 14)), "3"};
+        ASSERT_TRUE(ersatztabelle.addrow(relation));
+      }
       const SearchSettings settings = random.settings();
       RecordingProgress fastprogress;
       RecordingProgress plainprogress;
       const catalogue::Rezeptetabelle c_rezepte(rezepte);
       const catalogue::Rezeptezutatentabelle c_rezeptezutaten(links);
       const catalogue::Zutatentabelle c_zutaten(zutaten);
-      const catalogue::SearchResult fast = catalogue::b_suchenClick(c_rezepte, c_rezeptezutaten, c_zutaten,
+      const catalogue::SearchResult fast = catalogue::b_suchenClick(c_rezepte, c_rezeptezutaten, c_zutaten, c_ersatz,
                                                                     namensordnung, fakten, settings, fastprogress);
       const catalogue::SearchResult plain =
-          plainsearch(c_rezepte, c_rezeptezutaten, c_zutaten, settings, plainprogress);
+          plainsearch(c_rezepte, c_rezeptezutaten, c_zutaten, settings, plainprogress, catalogue::leseersatz(c_ersatz));
       ASSERT_EQ(fast.rows, plain.rows) << "seed " << seed << " term '" << settings.suchbegriff << "'";
       ASSERT_EQ(fast.hitcount, plain.hitcount);
       ASSERT_EQ(fastprogress.shown, plainprogress.shown);

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "catalogue/beispiel.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/rating.h"
 #include "catalogue/tables.h"
 #include "catalogue/zutatenedit_model.h"
@@ -22,7 +23,7 @@ namespace {
 
 using testsupport::readfile;
 
-const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen"};
+const char* const tablenames[] = {"c_zutaten", "c_rezeptezutaten", "c_rezepte", "c_zubereitungen", "c_ersatz"};
 
 std::string header(int columns) {
   return "#DB\xA1"
@@ -91,20 +92,22 @@ TEST(CatalogueFolders, ProgramFolderIsThePartBeforeTheFileName) {
   EXPECT_EQ(bare.dbfolder(), "db/");
 }
 
-TEST_F(Startup, FirstStartCreatesAndLoadsFourEmptyTables) {
+TEST_F(Startup, FirstStartCreatesAndLoadsFiveEmptyTables) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(readfile(tablefile("c_zutaten")), header(2));
   EXPECT_EQ(readfile(tablefile("c_rezeptezutaten")), header(3));
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
   EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
+  EXPECT_EQ(readfile(tablefile("c_ersatz")), header(2));
   // The clock stands still until the splash loop, so the line shows the start moment.
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 20:15:30\r\n");
 
-  const int columns[] = {2, 3, 2, 2};
-  for (int i = 0; i < 4; ++i) {
-    const TdbdynGrid& table = *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(),
-                                          &catalogue->c_rezepte(), &catalogue->c_zubereitungen()}[i];
+  const int columns[] = {2, 3, 2, 2, 2};
+  for (int i = 0; i < 5; ++i) {
+    const TdbdynGrid& table =
+        *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
+                    &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}[i];
     EXPECT_EQ(table.name(), tablenames[i]);
     EXPECT_EQ(table.Mode(), 1);
     EXPECT_EQ(table.getcolcount(), columns[i]);
@@ -180,22 +183,28 @@ TEST_F(Startup, AnsweredYesTheSampleLoadsWithItsAlcoholicIngredientsMarked) {
   EXPECT_EQ(marked.size(), static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
   EXPECT_TRUE(marked.contains("Wodka"));
   EXPECT_FALSE(marked.contains("Limettensaft"));
+  // Every relation of the shipped list names two ingredients of the sample.
+  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()).size(), 29u);
 
   catalogue.reset();
   ASSERT_TRUE(start());
   EXPECT_FALSE(catalogue->neuangelegt());  // a second start is offered nothing
 }
 
-// A database from before the preparations: their table is made without a word.
-TEST_F(Startup, OlderDatabaseGetsThePreparationTableSilently) {
+// A database from before the preparations and the substitutes: their tables
+// are made without a word.
+TEST_F(Startup, OlderDatabaseGetsThePreparationAndSubstituteTablesSilently) {
   firstrun();
   ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
+  ASSERT_TRUE(platform::deletefile(tablefile("c_ersatz")));
   const std::string status = readfile(statusfile());
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
+  EXPECT_EQ(readfile(tablefile("c_ersatz")), header(2));
   EXPECT_EQ(readfile(statusfile()), status);
   EXPECT_EQ(catalogue->c_zubereitungen().Mode(), 1);
+  EXPECT_EQ(catalogue->c_ersatz().Mode(), 1);
 }
 
 TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
@@ -222,10 +231,10 @@ TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
   catalogue.reset();
   application.ended = 0;
   messages.clear();
-  messages.answers = {true, true, true, true};
+  messages.answers = {true, true, true, true, true};
   clock.advance(3600 * 1000);
   ASSERT_TRUE(start());
-  EXPECT_EQ(messages.questions().size(), 4u);
+  EXPECT_EQ(messages.questions().size(), 5u);
   EXPECT_EQ(readfile(tablefile("c_rezepte")), header(2));
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "");
   EXPECT_EQ(readfile(statusfile()), "erstellt: 07.12.2026 21:15:31\r\n");
@@ -271,11 +280,11 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
   EXPECT_EQ(application.armed, 1);
   EXPECT_TRUE(messages.warnings().empty());
 
-  messages.answers = {true, true, true, true};
+  messages.answers = {true, true, true, true, true};
   clock.advance(60 * 1000);
   ASSERT_TRUE(start());
   for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
-                                  &catalogue->c_zubereitungen()}) {
+                                  &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}) {
     EXPECT_EQ(table->getrowcount(), 1);
     EXPECT_EQ(table->getcell(0, 0), "");
   }
@@ -392,9 +401,9 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  // After the four opens that check the tables' locks, the empty journal's
+  // After the five opens that check the tables' locks, the empty journal's
   // open, size and read, and the availability probe: the read/write open.
-  platform::faults::arm(9, platform::erraccessdenied);
+  platform::faults::arm(10, platform::erraccessdenied);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };

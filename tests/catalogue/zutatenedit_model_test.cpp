@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/ersatz.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -560,3 +561,52 @@ TEST_F(ZutateneditTest, OnAFullDiskTheStepFailsWhole) {
 }
 
 }  // namespace
+
+class ZutateneditErsatzTest : public ZutateneditTest {
+ protected:
+  void SetUp() override {
+    ZutateneditTest::SetUp();
+    load({{"1", packed({"Limettensaft", "0", "0"})},
+          {"2", packed({"Limette", "1", "0"})},
+          {"3", packed({"Rum", "1", "1"})}},
+         {{"10", "1", packed({"2", "cl"})}});
+    ASSERT_TRUE(testsupport::loadtable(catalogue->c_ersatz(), dbfolder(), 2, {{"1", "2"}}));
+    open();
+  }
+};
+
+TEST_F(ZutateneditErsatzTest, TheLineNamesTheSubstitutesAndAddingRefusesUnknownSelfAndRepeats) {
+  model->select(rowofkey("1"), 1);
+  EXPECT_EQ(model->ersatzzeile(), cp("Ersatz für Limettensaft: Limette"));
+  model->select(rowofkey("2"), 1);
+  EXPECT_EQ(model->ersatzzeile(), cp("Ersatz für Limette: keiner"));  // one way
+  EXPECT_FALSE(model->ersatzhinzufuegen(rowofkey("2"), "Zitrone"));
+  EXPECT_FALSE(model->ersatzhinzufuegen(rowofkey("2"), " limette "));
+  EXPECT_FALSE(model->ersatzhinzufuegen(rowofkey("1"), "LIMETTE"));
+  EXPECT_EQ(messages.warnings(), (std::vector<std::string>{cp("Die Zutat „Zitrone“ gibt es nicht!"),
+                                                           cp("Eine Zutat kann nicht für sich selbst stehen!"),
+                                                           cp("Limette steht schon für Limettensaft!")}));
+  EXPECT_EQ(catalogue->c_zutaten().getrowcount(), 3);  // nothing made
+  EXPECT_FALSE(model->geaendert());
+  EXPECT_TRUE(model->ersatzhinzufuegen(rowofkey("1"), "rum"));
+  EXPECT_EQ(model->ersatznamen(rowofkey("1")), (std::vector<std::string>{"Limette", "Rum"}));
+  EXPECT_TRUE(model->geaendert());
+}
+
+TEST_F(ZutateneditErsatzTest, AMergeCarriesTheSubstitutesOverAndARenameChangesNothingStored) {
+  const std::string before = testsupport::readfile(dbfolder() + "c_ersatz.db");
+  messages.inputs = {{true, "Limettenscheibe"}};
+  model->select(rowofkey("2"), 1);
+  model->Zutatumbenennen1Click();
+  EXPECT_EQ(model->ersatznamen(rowofkey("1")), std::vector<std::string>{"Limettenscheibe"});
+  ASSERT_TRUE(model->b_okClick());
+  EXPECT_EQ(testsupport::readfile(dbfolder() + "c_ersatz.db"), before);
+
+  open();
+  EXPECT_TRUE(model->ersatzhinzufuegen(rowofkey("3"), "Limettensaft"));
+  merge("3", "2");  // Rum into Limette: Limettensaft stands in for Limette now
+  merge("1", "2");  // then Limettensaft: both relations become Limette for itself, and go
+  ASSERT_TRUE(model->b_okClick());
+  reload();
+  EXPECT_EQ(catalogue::leseersatz(catalogue->ersatz()), catalogue::Ersatzliste{});
+}

@@ -157,7 +157,7 @@ start
 waitfor 10 "the question about the sample" focused "Bestätigung"
 xdotool key Escape
 [ -f "$app/db/status.txt" ] || fail "no status file after the first start"
-for table in c_zutaten c_rezeptezutaten c_rezepte c_zubereitungen; do
+for table in c_zutaten c_rezeptezutaten c_rezepte c_zubereitungen c_ersatz; do
   [ -f "$app/db/$table.db" ] || fail "db/$table.db missing after the first start"
   hasbytes "$app/db/$table.db" '#DB\xa1' || fail "db/$table.db has no table header"
 done

@@ -42,11 +42,13 @@ class CatalogueFixture : public ::testing::Test {
   }
 
   // Writes the rows as the table files of a started catalogue and loads them.
-  void loadtables(const Rows& zutaten, const Rows& links, const Rows& rezepte, const Rows& zubereitungen = {}) {
+  void loadtables(const Rows& zutaten, const Rows& links, const Rows& rezepte, const Rows& zubereitungen = {},
+                  const Rows& ersatz = {}) {
     ASSERT_TRUE(loadtable(catalogue->c_zutaten(), dbfolder(), 2, zutaten));
     ASSERT_TRUE(loadtable(catalogue->c_rezeptezutaten(), dbfolder(), 3, links));
     ASSERT_TRUE(loadtable(catalogue->c_rezepte(), dbfolder(), 2, rezepte));
     ASSERT_TRUE(loadtable(catalogue->c_zubereitungen(), dbfolder(), 2, zubereitungen));
+    ASSERT_TRUE(loadtable(catalogue->c_ersatz(), dbfolder(), 2, ersatz));
   }
 
   // Imports the bytes as an import file; the messages of the import stay in messages.log.

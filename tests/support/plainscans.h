@@ -26,7 +26,7 @@ using catalogue::Suchbereich;
 // The search exactly as the scans describe it: laderezept for every recipe.
 inline catalogue::SearchResult plainsearch(catalogue::Rezeptetabelle rezepte, catalogue::Rezeptezutatentabelle links,
                                            catalogue::Zutatentabelle zutaten, const SearchSettings& settings,
-                                           RecordingProgress& progress) {
+                                           RecordingProgress& progress, const catalogue::Ersatzliste& ersatz = {}) {
   const std::string term = platform::lower(platform::trim(settings.suchbegriff));
   catalogue::SearchResult result;
   const int32_t n = rezepte->getrowcount();
@@ -42,7 +42,7 @@ inline catalogue::SearchResult plainsearch(catalogue::Rezeptetabelle rezepte, ca
     bool all = true;
     bool alk = false;
     catalogue::rrezept list;
-    if (catalogue::laderezept(links, zutaten, id, list)) {
+    if (catalogue::laderezept(links, zutaten, id, list, ersatz)) {
       for (const catalogue::rrezepteintrag& entry : list) {
         if (!entry.verfuegbar) all = false;
         if (entry.alkoholisch) alk = true;

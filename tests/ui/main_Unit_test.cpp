@@ -888,10 +888,10 @@ class MainUnitTest : public QObject {
   // until the next search.
   void resetReloadsEmptyTablesLater() {
     search();
-    messages.answers = {true, true, true, true, true};  // "Sind Sie sicher?" and four overwrites; no sample
+    messages.answers = {true, true, true, true, true, true};  // "Sind Sie sicher?" and five overwrites; no sample
     form->DBreset1->trigger();
     QCOMPARE(messages.questions().front(), std::string("Sind Sie sicher?"));
-    QTRY_COMPARE(messages.questions().size(), std::size_t(6));
+    QTRY_COMPARE(messages.questions().size(), std::size_t(7));
     QTRY_VERIFY(QFile::exists(dbfile("status.txt")));
     QCOMPARE(rowcount(*form->ListView_erg), 4);
     search();

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "tests/support/recording_progress.h"
 #include "tests/support/tablebuilder.h"
 #include "tests/ui/modalanswer.h"
+#include "ui/ersatzedit_Unit.h"
 #include "ui/qtext.h"
 #include "ui/zutatenedit_Unit.h"
 
@@ -363,6 +365,33 @@ class ZutateneditTest : public QObject {
     QCOMPARE(kueche.record(0), before);
     QCOMPARE(kueche.application.armed, 0);
     QVERIFY(kueche.messages.informations().empty());
+  }
+
+  // "Ersatz bearbeiten…" opens the substitutes of the selected ingredient; one added there
+  // shows under the grid. "Cocktails mit dieser Zutat" then closes the
+  // window through its question and names the ingredient for the list.
+  void substitutesAreEditedInTheirWindowAndCocktailsCloseTheEditor() {
+    Kueche kueche;
+    ui::Tzutatenedit editor(kueche.catalogue, kueche.progress);
+    QString line;
+    imfenster(editor, false, [&] {
+      QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
+                        cellcentre(*editor.zutatengrid, 2, verwendet));
+      testsupport::ModalAnswer substitutes([&](QWidget* modal) {
+        if (modal != editor.ersatzedit) return false;
+        QTest::keyClicks(editor.ersatzedit->e_ersatz, "rum");
+        QTest::mouseClick(editor.ersatzedit->b_hinzufuegen, Qt::LeftButton);
+        QTest::mouseClick(editor.ersatzedit->b_schliessen, Qt::LeftButton);
+        return true;
+      });
+      QTest::mouseClick(editor.b_ersatz, Qt::LeftButton);
+      line = editor.Label_ersatzzeile->text();
+      kueche.messages.threeway = {platform::Antwort::nein};
+      editor.Cocktailsmitzutat1->trigger();
+    });
+    QCOMPARE(line, QString::fromUtf8("Ersatz f\u00fcr Zitrone: Rum"));
+    QCOMPARE(editor.cocktailzutat(), 3);  // set only once the window has closed
+    QCOMPARE(kueche.messages.texts(testsupport::Message::Kind::yesnocancel).size(), std::size_t(1));
   }
 
   void theGridAndButtonsFollowTheWindowsEdges() {
