@@ -1,5 +1,12 @@
-// TdbdynGrid: a grid of text cells in memory, loaded from table files and
-// writing every row change through to its file before the call returns.
+// TdbdynGrid: a grid of text cells in memory, loaded from table files.
+// What keeps the user's data safe is the undo journal (journal.h): the
+// catalogue's tables always stage their changes and commit a whole command
+// through it, so a kill, a power cut or a failed write leaves the command
+// wholly done or wholly not done. Write-through (no stage: every change in
+// its file before the call returns) is the mode for tools and tests; its
+// record protocol survives a kill between two writes, but not a power cut,
+// and a rewrite torn inside its record can leave old and new bytes mixed
+// (the limits are told at the top of dbdyngrid_write.cpp).
 // All text is Windows-1252 bytes. Failures are shown through the message
 // port and answered with false or an empty result; nothing is thrown out.
 #pragma once

@@ -12,9 +12,12 @@
 // or sync at any moment then leaves each command wholly done or wholly not
 // done, and a failed command is reloaded away from memory. Where it stops: a
 // disk that loses or reorders synced bytes, and files changed behind the
-// program's back. A table without a stage writes through, each record so that
+// program's back. A table without a stage writes through: that mode is for
+// tools and tests, never for the user's data. Each record is written so that
 // a kill between two writes leaves the old or the new record live (a pending
-// Flag, single-byte turns); it is not safe against a power cut.
+// Flag, single-byte turns). Its limits: it is not safe against a power cut,
+// and a rewrite in the record's own slot that is torn inside the record
+// leaves old and new bytes in one live record.
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -259,8 +262,9 @@ TdbdynGrid::Outcome TdbdynGrid::erase(int32_t row) {
 // A changed row keeps its Pos. Where its new record goes is decided before
 // anything is written: the first free slot that fits, its own old slot taking
 // part as the last one (the old record counts as freed), or the end of the
-// file. The writes then keep the old or the new record live at every moment,
-// and a failure leaves the old one live with the row still "U".
+// file. Written through, a kill between two writes then leaves the old or the
+// new record live, and a failure leaves the old one live with the row still
+// "U" (a write torn inside the old slot is the limit told at the top).
 TdbdynGrid::Outcome TdbdynGrid::rewrite(int32_t row, const std::string& filename, Values values) {
   const Rowfields fields = rows_[static_cast<std::size_t>(row)];
   const std::string oldpos = posdigits(row);

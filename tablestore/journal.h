@@ -48,6 +48,9 @@ class JournalWriter {
   // True when every staged change is in its file on the disk. False with
   // platform::lasterror() when not; the files then read as before the
   // commit, at once or, if even the rollback failed, after the next start.
+  // Where clearing the journal failed and it cannot be written again, the
+  // files hold the whole commit until the next start undoes it, or keep it
+  // when the journal is gone.
   bool commit(std::span<const Stagedfile> files);
   // The name of the file whose operation failed last.
   const std::string& failedfile() const { return failedfile_; }

@@ -82,7 +82,15 @@ bool JournalWriter::commit(std::span<const Stagedfile> files) {
   for (std::size_t i = 0; i < files.size(); ++i)
     if (!readbeforeimage(files[i], images[i])) return fail(files[i].name);
   if (!writejournal(images)) return false;
-  if (applyandsync(files) && clearjournal()) return true;
+  const bool applied = applyandsync(files);
+  if (applied && clearjournal()) return true;
+  // A failed clearing may have emptied the journal: it is made whole again
+  // before any file is undone, or else every file keeps the whole command
+  // and the journal waits for the next start as it is.
+  if (applied && !(writeall(*journal_, 0, encode(images)) && journal_->sync())) {
+    pending_ = true;
+    return false;
+  }
   undo(files, images);
   return false;
 }

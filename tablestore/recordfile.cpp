@@ -1,5 +1,7 @@
 // The record operations on one table file. Single bytes turn a record live
-// or deleted, so that a write cut short never leaves half a record live.
+// or deleted, so that a write through cut short between two writes never
+// leaves half a record live. A staged table's writes go through the journal,
+// which is what protects the user's data (dbdyngrid_unit.h).
 #include "tablestore/recordfile.h"
 
 #include <algorithm>

@@ -4,6 +4,10 @@
 // count), never without it and never twice, and takes the next row cleanly.
 // A killed process can be stopped inside a write only at a 4 KiB page
 // boundary; a write cut in half anywhere is the harsher model.
+// These tables write through, the mode of tools and tests, and the test
+// accepts its stated limit: a rewrite in its own slot cut in half may leave
+// one record of old and new bytes. The user's data is staged and committed
+// through the journal, whose cuts the catalogue's power-cut tests cover.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,8 +147,9 @@ class Death : public TableFile, public testing::WithParamInterface<std::tuple<Ch
     return sorted(rows);
   }
 
-  // A record rewritten in its own slot and cut in half holds old and new
-  // bytes: every other row is as before, and the row keeps its id.
+  // The limit of write-through accepted here: a record rewritten in its own
+  // slot and cut in half holds old and new bytes; every other row is as
+  // before, and the row keeps its id.
   bool mixed(const Rows& rows) const {
     if (!change().ownslot || std::get<1>(GetParam()) != Tear::half) return false;
     Rows others = rows;
