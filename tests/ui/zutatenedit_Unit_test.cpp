@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,7 +258,8 @@ class ZutateneditTest : public QObject {
     bool openafterescape = false;
     std::size_t pairs = 99;
     imfenster(editor, true, [&] {
-      active = QTest::qWaitForWindowActive(&editor);
+      // Qt's own idea of the active window, which the keys go by; a busy machine may take seconds.
+      active = QTest::qWaitFor([&editor] { return QApplication::activeWindow() == &editor; }, 30000);
       QTest::mouseClick(editor.zutatengrid->viewport(), Qt::LeftButton, {},
                         cellcentre(*editor.zutatengrid, 0, verwendet));
       editor.zutataufloesen->trigger();
