@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/search.h"
+#include "catalogue/trefferliste.h"
 
 namespace catalogue {
 

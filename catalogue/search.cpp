@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "catalogue/anzeigetexte.h"
-#include "catalogue/recipeview.h"
 #include "catalogue/tables.h"
 #include "platform/text.h"
 

@@ -7,6 +7,7 @@
 #include "catalogue/export.h"
 #include "catalogue/recipeview.h"
 #include "catalogue/rezeptfragen.h"
+#include "catalogue/search.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 
