@@ -469,15 +469,9 @@ class Powercut : public testsupport::CatalogueFixture {
   }
 };
 
-class Stars : public catalogue::RatingPort {
-  bool anzeigen(int& rating) override {
-    rating = 5;
-    return true;
-  }
-};
-
 TEST_F(Powercut, ARating) {
-  Stars stars;
+  testsupport::FakeRating stars;
+  stars.answer = 5;
   cutthrough([&] { ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "1", stars)); });
 }
 
@@ -487,7 +481,8 @@ TEST_F(Powercut, AFailedUndoBlocksWritingUntilTheNextStartUndoesIt) {
   const powercut::Disk before = powercut::snapshot(dbfolder());
   const std::vector<std::string> beforecells = cells(*catalogue);
   const std::string journal = dbfolder() + "journal";
-  Stars stars;
+  testsupport::FakeRating stars;
+  stars.answer = 5;
   const std::string once(
       "Die Änderung konnte nicht rückgängig gemacht werden. Das geschieht beim nächsten Start von Mixolino; bis dahin "
       "ist die Datenbank nur zum Lesen geöffnet."_cp);

@@ -11,19 +11,6 @@ namespace {
 
 using testsupport::packed;
 
-class FakeRatingDialog : public catalogue::RatingPort {
- public:
-  bool anzeigen(int& rating) override {
-    offered.push_back(rating);
-    if (!ok) return false;
-    rating = answer;
-    return true;
-  }
-  bool ok = true;
-  int answer = 4;
-  std::vector<int> offered;
-};
-
 class RatingTest : public testsupport::CatalogueFixture {
  protected:
   void SetUp() override {
@@ -49,7 +36,7 @@ class RatingTest : public testsupport::CatalogueFixture {
     return values;
   }
 
-  FakeRatingDialog dialog;
+  testsupport::FakeRating dialog;
 };
 
 TEST_F(RatingTest, WritesOnlyTheRatingSubfieldAndGivesTheNewStars) {

@@ -338,9 +338,7 @@ TEST_F(Startup, ACopyWithoutAllFourTablesChangesNothingAndSaysWhy) {
                 "werden."_cp)});
   messages.clear();
   importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
-  struct : catalogue::RatingPort {
-    bool anzeigen(int&) override { return true; }
-  } dialog;
+  testsupport::FakeRating dialog;
   catalogue::Wertungndern1Click(*catalogue, "1", dialog);
   EXPECT_FALSE(catalogue::ZutateneditModel(*catalogue).b_okClick());
   catalogue->DBreset1Click();

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "catalogue/ports.h"
 #include "platform/clock.h"
@@ -96,6 +97,21 @@ class FakeImportFile : public catalogue::ImportFilePort {
   }
   std::optional<std::string> path;  // nothing: the user cancels
   int asked = 0;
+};
+
+// The rating dialog: records each rating it was offered and answers "OK"
+// with answer, or cancels when ok is false.
+class FakeRating : public catalogue::RatingPort {
+ public:
+  bool anzeigen(int& rating) override {
+    offered.push_back(rating);
+    if (!ok) return false;
+    rating = answer;
+    return true;
+  }
+  bool ok = true;
+  int answer = 4;
+  std::vector<int> offered;
 };
 
 class FakeExportDialogs : public catalogue::ExportPort {
