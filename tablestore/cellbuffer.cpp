@@ -38,7 +38,7 @@ void CellBuffer::clear() {
   columns_ = 0;
 }
 
-std::string_view CellBuffer::cell(int32_t row, int32_t col) const {
+std::string_view CellBuffer::cell(int32_t col, int32_t row) const {
   const uint64_t start = starts_[static_cast<std::size_t>(row)];
   if (start == none) return {};
   // Every row holds columns_ separators, so each walk ends inside it. Most

@@ -28,7 +28,7 @@ class CellBuffer {
   void clear();
 
   // The cell without checks; col and row must be inside the buffer.
-  std::string_view cell(int32_t row, int32_t col) const;
+  std::string_view cell(int32_t col, int32_t row) const;
   // The first cells.size() cells of the row, at most columns(); the rest stays as it is.
   void views(int32_t row, std::span<std::string_view> cells) const;
   // Puts cells (each followed by colsep) in as the row's cells; the old ones become garbage.

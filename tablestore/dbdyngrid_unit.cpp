@@ -135,7 +135,7 @@ void TdbdynGrid::rowviews(int32_t row, std::span<std::string_view> cells) const 
   cells_.views(row, cells);
 }
 
-std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const { return cells_.cell(row, col); }
+std::string_view TdbdynGrid::cellat(int32_t col, int32_t row) const { return cells_.cell(col, row); }
 
 void TdbdynGrid::setcells(int32_t row, std::string_view cells) {
   cells_.set(row, cells);
