@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "catalogue/einkaufstipps.h"
+#include "catalogue/einkaufstipps_text.h"
 #include "catalogue/tables.h"
 #include "ui/dialogframe.h"
-#include "ui/einkaufstipps_text.h"
 #include "ui/qtext.h"
 
 namespace ui {
@@ -90,7 +90,7 @@ void Teinkaufstippsform::fuellen() {
   tipps_ = catalogue::einkaufstipps(catalogue_);
   layout()->activate();  // the field's width before the window is first shown
   const std::vector<std::string> lines =
-      einkaufstippszeilen(tipps_, static_cast<std::size_t>(spalten()), &tippnummern_);
+      catalogue::einkaufstippszeilen(tipps_, static_cast<std::size_t>(spalten()), &tippnummern_);
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += '\n';

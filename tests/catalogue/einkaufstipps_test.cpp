@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/einkaufstipps_text.h"
 #include "catalogue/search.h"
+#include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/tablebuilder.h"
 
@@ -156,6 +158,22 @@ TEST_F(EinkaufstippsTest, ALongTipNamesItsFirstRecipesAndListsAllOnDemand) {
   for (const int32_t row : catalogue::allerezepte(*catalogue, tipps, 0))
     alle.emplace_back(catalogue::leserezept(catalogue->rezepte(), row).name());
   EXPECT_EQ(alle, namen);
+}
+
+// The window's text: the hint of an empty catalogue, and a long tip with its
+// first names, how many more, and its lines known as its own.
+TEST(Einkaufstippstext, AnEmptyCatalogueAndALongTip) {
+  EXPECT_TRUE(catalogue::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2].starts_with(
+      "Noch sind keine Rezepte vorhanden: im Men\xFC \"Debug\""));
+  catalogue::Einkaufstipps lang;
+  lang.keinerezepte = lang.nichtsverfuegbar = false;
+  lang.eine = {{{"Cola"}, {"Cuba Libre", "Rum Cola"}, 70812}};
+  std::vector<int32_t> nummern;
+  const std::vector<std::string> zeilen = catalogue::einkaufstippszeilen(lang, 40, &nummern);
+  EXPECT_EQ(zeilen[3], "Cola: 70814 Rezepte");
+  EXPECT_EQ(zeilen[4], "    Cuba Libre, Rum Cola, \x85 und 70.812");
+  EXPECT_EQ(zeilen[5], "    weitere (Doppelklick zeigt alle)");
+  EXPECT_EQ(nummern, (std::vector<int32_t>{-1, -1, -1, 0, 0, 0, -1, -1, -1, -1}));
 }
 
 }  // namespace

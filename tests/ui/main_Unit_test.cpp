@@ -39,7 +39,6 @@
 #include "tests/support/recording_progress.h"
 #include "tests/ui/modalanswer.h"
 #include "ui/barkarte_Unit.h"
-#include "ui/einkaufstipps_text.h"
 #include "ui/fortschritt_Unit.h"
 #include "ui/infogeometrie.h"
 #include "ui/main_Unit.h"
@@ -795,18 +794,6 @@ class MainUnitTest : public QObject {
                                  "Einkaufsplan", "1. Apfelsaft: +1 neues Rezept (zusammen 1)",
                                  QString::fromUtf8("2. Kräuterlikör: +1 neues Rezept (zusammen 2)")}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
-    QVERIFY(ui::toqt(ui::einkaufstippszeilen(catalogue::Einkaufstipps{}, 200)[2])
-                .startsWith(QString::fromUtf8("Noch sind keine Rezepte vorhanden: im Menü \"Debug\"")));
-    // A long tip: its first names, how many more, and its lines known as its own.
-    catalogue::Einkaufstipps lang;
-    lang.keinerezepte = lang.nichtsverfuegbar = false;
-    lang.eine = {{{"Cola"}, {"Cuba Libre", "Rum Cola"}, 70812}};
-    std::vector<int32_t> nummern;
-    const std::vector<std::string> zeilen = ui::einkaufstippszeilen(lang, 40, &nummern);
-    QCOMPARE(ui::toqt(zeilen[3]), QStringLiteral("Cola: 70814 Rezepte"));
-    QCOMPARE(ui::toqt(zeilen[4]), QString::fromUtf8("    Cuba Libre, Rum Cola, … und 70.812"));
-    QCOMPARE(ui::toqt(zeilen[5]), QStringLiteral("    weitere (Doppelklick zeigt alle)"));
-    QCOMPARE(nummern, (std::vector<int32_t>{-1, -1, -1, 0, 0, 0, -1, -1, -1, -1}));
   }
 
   void textViewerIsEmptiedBeforeEachText() {

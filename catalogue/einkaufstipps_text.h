@@ -8,7 +8,7 @@
 
 #include "catalogue/einkaufstipps.h"
 
-namespace ui {
+namespace catalogue {
 
 // One line per shown line: the count of recipes that can be mixed now, then
 // either what to do first (import recipes, or mark ingredients), or a block
@@ -21,4 +21,4 @@ namespace ui {
 std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tipps, std::size_t breite,
                                              std::vector<int32_t>* tippnummern = nullptr);
 
-}  // namespace ui
+}  // namespace catalogue

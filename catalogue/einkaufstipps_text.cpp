@@ -1,8 +1,8 @@
-#include "ui/einkaufstipps_text.h"
+#include "catalogue/einkaufstipps_text.h"
 
 #include "platform/codepage.h"
 
-namespace ui {
+namespace catalogue {
 
 namespace {
 
@@ -133,4 +133,4 @@ std::vector<std::string> einkaufstippszeilen(const catalogue::Einkaufstipps& tip
   return zeilen;
 }
 
-}  // namespace ui
+}  // namespace catalogue
