@@ -18,7 +18,12 @@ namespace {
 constexpr std::size_t hoechstensaehnlich = 3;
 constexpr std::size_t hoechstensabstand = 2;  // letters apart
 
-std::string wort(std::string_view text) { return std::string("„"_cp) + std::string(text) + std::string("“"_cp); }
+std::string wort(std::string_view text) {
+  std::string out("„"_cp);
+  out += text;
+  out += "“"_cp;
+  return out;
+}
 
 // A letter in one case for all: a-z and the accented letters of
 // Windows-1252 (0xE0-0xFE but the division sign) upper-cased.
