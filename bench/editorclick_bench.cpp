@@ -24,6 +24,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/measure.h"
 #include "bench/programwindows.h"
 #include "ui/messageboxes.h"
 
@@ -32,12 +33,6 @@ namespace {
 constexpr int rounds = 7;
 
 // The processor time this thread has used, in ms.
-double cpums() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 // A clock started at the input; painted() is the time when the watched
 // widget has painted after armed() and the event loop has come round once
 // more.
@@ -45,12 +40,12 @@ class Paintwatch : public QObject {
  public:
   void start() {
     clock_.start();
-    cpustart_ = cpums();
+    cpustart_ = bench::threadcpums();
     painted_ = -1;
     watched_ = nullptr;
   }
   double ms() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
-  double cpu() const { return cpums() - cpustart_; }
+  double cpu() const { return bench::threadcpums() - cpustart_; }
 
   // Waits (in the running event loop) for widget's next paint, then runs done.
   void armed(QWidget* widget, std::function<void()> done) {

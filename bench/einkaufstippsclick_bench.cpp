@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/measure.h"
 #include "bench/programwindows.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/einkaufstipps.h"
@@ -55,12 +56,6 @@ struct Click {
 
 // The processor time this thread has used, in ms: on a machine that other
 // work keeps busy, the part of a wall-clock time that is the program's own.
-double cpums() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 class ClickWatch : public QObject {
  public:
   ClickWatch() { qApp->installEventFilter(this); }
@@ -69,7 +64,7 @@ class ClickWatch : public QObject {
     Click click;
     click_ = &click;
     clock_.start();
-    cpustart_ = cpums();
+    cpustart_ = bench::threadcpums();
     action.trigger();  // returns when the window has closed
     click_ = nullptr;
     return click;
@@ -86,7 +81,7 @@ class ClickWatch : public QObject {
       click_->lines = memo->blockCount();
       QTimer::singleShot(0, widget->window(), [this, window = widget->window()] {
         click_->painted = ms();
-        click_->paintedcpu = cpums() - cpustart_;
+        click_->paintedcpu = bench::threadcpums() - cpustart_;
         window->close();
       });
     }
@@ -105,9 +100,9 @@ class ClickWatch : public QObject {
 std::pair<double, double> computation(const catalogue::Catalogue& catalogue) {
   QElapsedTimer clock;
   clock.start();
-  const double cpu = cpums();
+  const double cpu = bench::threadcpums();
   catalogue::einkaufstipps(catalogue);
-  return {static_cast<double>(clock.nsecsElapsed()) / 1e6, cpums() - cpu};
+  return {static_cast<double>(clock.nsecsElapsed()) / 1e6, bench::threadcpums() - cpu};
 }
 
 }  // namespace

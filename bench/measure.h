@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -44,6 +45,14 @@ std::optional<Result> runagain(const char* program, const std::vector<std::strin
 template <class Result>
 bool sendback(int fd, const Result& result) {
   return write(fd, &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+}
+
+// The processor time this thread has used, in ms: what a click costs the
+// program itself, apart from the X server and the machine's other work.
+inline double threadcpums() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 // Runs work in a forked child and gives its peak resident set in MiB, or -1
