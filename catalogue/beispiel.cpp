@@ -40,10 +40,10 @@ Outcome alkoholischmarkieren(Catalogue& catalogue, const std::string& listfile) 
   std::string bytes;
   if (!platform::readwhole(listfile, bytes)) return Outcome::ioerror();
   const std::unordered_set<std::string> names = namensliste(bytes);
-  TdbdynGrid& c_zutaten = catalogue.c_zutaten();
+  Zutatenschreiber& c_zutaten = catalogue.c_zutaten();
   std::vector<std::string> row;
   for (int32_t r = 0; r < c_zutaten.getrowcount(); ++r) {
-    const Zutatzeile zutat = lesezutat(Zutatentabelle(c_zutaten), r);
+    const Zutatzeile zutat = lesezutat(c_zutaten, r);
     if (zutat.alkoholisch() || !names.contains(platform::upper(platform::trimview(zutat.name())))) continue;
     if (!c_zutaten.getrow(r, row) || !TdbdynGrid::setsubfield(row[zutatspalte::werte], zutatfeld::alkoholisch, "1") ||
         !c_zutaten.updaterow(r, row))

@@ -46,11 +46,11 @@ Catalogue::Catalogue(const std::string& programfile, SplashPort& splash, Applica
     : programfile_(programfile),
       splash_(splash),
       application_(application),
-      c_zutaten_(std::make_unique<TdbdynGrid>("c_zutaten")),
-      c_rezeptezutaten_(std::make_unique<TdbdynGrid>("c_rezeptezutaten")),
-      c_rezepte_(std::make_unique<TdbdynGrid>("c_rezepte")),
-      c_zubereitungen_(std::make_unique<TdbdynGrid>("c_zubereitungen")),
-      c_ersatz_(std::make_unique<TdbdynGrid>("c_ersatz")),
+      c_zutaten_(new Zutatenschreiber("c_zutaten")),
+      c_rezeptezutaten_(new Rezeptezutatenschreiber("c_rezeptezutaten")),
+      c_rezepte_(new Rezepteschreiber("c_rezepte")),
+      c_zubereitungen_(new Zubereitungenschreiber("c_zubereitungen")),
+      c_ersatz_(new Ersatzschreiber("c_ersatz")),
       journal_(dbfolder()) {
   for (TdbdynGrid* table : tables()) {
     table->stagechanges(true);

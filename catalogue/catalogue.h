@@ -94,17 +94,18 @@ class Catalogue {
   // start, or the one after a reset.
   bool neuangelegt() const { return neuangelegt_; }
 
-  // The tables, from construction until FormCloseQuery destroys them.
-  TdbdynGrid& c_zutaten() { return *c_zutaten_; }
-  TdbdynGrid& c_rezeptezutaten() { return *c_rezeptezutaten_; }
-  TdbdynGrid& c_rezepte() { return *c_rezepte_; }
-  const TdbdynGrid& c_zutaten() const { return *c_zutaten_; }
-  const TdbdynGrid& c_rezeptezutaten() const { return *c_rezeptezutaten_; }
-  const TdbdynGrid& c_rezepte() const { return *c_rezepte_; }
-  TdbdynGrid& c_zubereitungen() { return *c_zubereitungen_; }
-  const TdbdynGrid& c_zubereitungen() const { return *c_zubereitungen_; }
-  TdbdynGrid& c_ersatz() { return *c_ersatz_; }
-  const TdbdynGrid& c_ersatz() const { return *c_ersatz_; }
+  // The tables, from construction until FormCloseQuery destroys them, each
+  // made here as the table it is: the writers take them so.
+  Zutatenschreiber& c_zutaten() { return *c_zutaten_; }
+  Rezeptezutatenschreiber& c_rezeptezutaten() { return *c_rezeptezutaten_; }
+  Rezepteschreiber& c_rezepte() { return *c_rezepte_; }
+  const Zutatenschreiber& c_zutaten() const { return *c_zutaten_; }
+  const Rezeptezutatenschreiber& c_rezeptezutaten() const { return *c_rezeptezutaten_; }
+  const Rezepteschreiber& c_rezepte() const { return *c_rezepte_; }
+  Zubereitungenschreiber& c_zubereitungen() { return *c_zubereitungen_; }
+  const Zubereitungenschreiber& c_zubereitungen() const { return *c_zubereitungen_; }
+  Ersatzschreiber& c_ersatz() { return *c_ersatz_; }
+  const Ersatzschreiber& c_ersatz() const { return *c_ersatz_; }
   // The same tables, each as its own type, for reading.
   Zutatentabelle zutaten() const { return Zutatentabelle(*c_zutaten_); }
   Rezeptezutatentabelle rezeptezutaten() const { return Rezeptezutatentabelle(*c_rezeptezutaten_); }
@@ -179,11 +180,11 @@ class Catalogue {
   std::string programfile_;
   SplashPort& splash_;
   ApplicationPort& application_;
-  std::unique_ptr<TdbdynGrid> c_zutaten_;
-  std::unique_ptr<TdbdynGrid> c_rezeptezutaten_;
-  std::unique_ptr<TdbdynGrid> c_rezepte_;
-  std::unique_ptr<TdbdynGrid> c_zubereitungen_;
-  std::unique_ptr<TdbdynGrid> c_ersatz_;
+  std::unique_ptr<Zutatenschreiber> c_zutaten_;
+  std::unique_ptr<Rezeptezutatenschreiber> c_rezeptezutaten_;
+  std::unique_ptr<Rezepteschreiber> c_rezepte_;
+  std::unique_ptr<Zubereitungenschreiber> c_zubereitungen_;
+  std::unique_ptr<Ersatzschreiber> c_ersatz_;
   bool neuangelegt_ = false;
   mutable Namensordnung namensordnung_;  // a cache: a search on a const catalogue refreshes it
   mutable Rezeptfakten rezeptfakten_;    // the same

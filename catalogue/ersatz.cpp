@@ -45,7 +45,7 @@ Ersatzliste zusammenfuehren(const Ersatzliste& liste, int32_t quelle, int32_t zi
   return neu;
 }
 
-Outcome ersatzschreiben(TdbdynGrid& c_ersatz, const Ersatzliste& soll) {
+Outcome ersatzschreiben(Ersatzschreiber& c_ersatz, const Ersatzliste& soll) {
   Ersatzliste gehalten;
   for (int32_t row = 0; row < c_ersatz.getrowcount(); ++row) {
     const std::string_view zutat = c_ersatz.cellview(ersatzspalte::zutatid, row);

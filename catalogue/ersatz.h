@@ -45,7 +45,7 @@ Ersatzliste zusammenfuehren(const Ersatzliste& liste, int32_t quelle, int32_t zi
 // Makes c_ersatz hold the relations of soll, each once, changing only the
 // rows that differ: rows of other relations are deleted, missing ones
 // added. The caller commits; failed after the first write that failed.
-Outcome ersatzschreiben(TdbdynGrid& c_ersatz, const Ersatzliste& soll);
+Outcome ersatzschreiben(Ersatzschreiber& c_ersatz, const Ersatzliste& soll);
 
 // The relations by ingredient slot, for the commands that number the
 // ingredients of a catalogue with slots. Relations naming an id without a

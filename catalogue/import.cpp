@@ -152,12 +152,12 @@ class Importer {
       ingredientid = *known;
     } else {
       ingredientid = ingredients_.nextid();
-      TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+      Zutatenschreiber& c_zutaten = catalogue_.c_zutaten();
       std::vector<std::string> row(zutatspalte::anzahl);
       row[zutatspalte::id] = std::to_string(ingredientid);
       row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
       if (!c_zutaten.addrow(row)) return writefailed("c_zutaten db_addrow fehlgeschlagen");
-      ingredients_.added(Zutatentabelle(c_zutaten), c_zutaten.getrowcount() - 1);
+      ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);

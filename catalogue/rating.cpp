@@ -20,7 +20,7 @@ int32_t findrezept(Rezeptetabelle c_rezepte, int32_t id) {
 // Writes the rating into the row's packed cell, the other subfields and the
 // id as stored, and commits it; a failed rating is dropped from memory too.
 Outcome schreibewertung(Catalogue& catalogue, int32_t row, int32_t rating) {
-  TdbdynGrid& c_rezepte = catalogue.c_rezepte();
+  Rezepteschreiber& c_rezepte = catalogue.c_rezepte();
   std::vector<std::string> values;
   if (c_rezepte.getrow(row, values) && values.size() >= rezeptspalte::anzahl &&
       TdbdynGrid::setsubfield(values[rezeptspalte::werte], rezeptfeld::wertung, std::to_string(rating)) &&

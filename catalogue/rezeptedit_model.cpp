@@ -104,7 +104,8 @@ namespace {
 // The ingredient id of each line: the first known ingredient of its name, as
 // the import finds it (rows whose id is no number passed over), or a new one,
 // not available and not alcoholic. One pass for the few names of a recipe.
-Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeilen, std::vector<std::string>& ids) {
+Outcome zutatenids(Zutatenschreiber& c_zutaten, const std::vector<Zutatenzeile>& zeilen,
+                   std::vector<std::string>& ids) {
   // The name as its subfield reads back, upper-cased; -1 while unknown.
   const auto schluessel = [](const std::string& name) { return platform::upper(TdbdynGrid::getsubfieldview(name, 1)); };
   std::unordered_map<std::string, int64_t> gesucht;
@@ -112,7 +113,7 @@ Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeile
   int64_t groesste = 0;
   std::string key;
   for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-    const Zutatzeile zutat = lesezutat(Zutatentabelle(c_zutaten), row);
+    const Zutatzeile zutat = lesezutat(c_zutaten, row);
     int32_t id = 0;
     if (!platform::strtoint(zutat.id(), id)) continue;
     groesste = std::max<int64_t>(groesste, id);
@@ -135,16 +136,16 @@ Outcome zutatenids(TdbdynGrid& c_zutaten, const std::vector<Zutatenzeile>& zeile
 
 // The recipe's row: a new one with the next id, as the import gives it, and
 // no rating; or the stored one with its new name, its id and rating kept.
-Outcome schreiberezept(TdbdynGrid& c_rezepte, Rezeptentwurf& rezept) {
+Outcome schreiberezept(Rezepteschreiber& c_rezepte, Rezeptentwurf& rezept) {
   std::vector<std::string> values(rezeptspalte::anzahl);
   if (rezept.id.empty()) {
-    values[rezeptspalte::id] = std::to_string(largestid(Rezeptetabelle(c_rezepte)) + 1);
+    values[rezeptspalte::id] = std::to_string(largestid(c_rezepte) + 1);
     values[rezeptspalte::werte] = rezeptwerte(rezept.name, "0");
     if (!c_rezepte.addrow(values)) return Outcome::failed();
     rezept.id = values[rezeptspalte::id];
     return Outcome::ok();
   }
-  const int32_t row = findrezept(Rezeptetabelle(c_rezepte), idnummer(rezept.id, 0));
+  const int32_t row = findrezept(c_rezepte, idnummer(rezept.id, 0));
   if (row < 0 || !c_rezepte.getrow(row, values) || values.size() < rezeptspalte::anzahl)
     return Outcome::failed("Das Rezept ist nicht mehr in der Datenbank.");
   std::string& werte = values[rezeptspalte::werte];
@@ -157,7 +158,7 @@ Outcome schreiberezept(TdbdynGrid& c_rezepte, Rezeptentwurf& rezept) {
 // The lines over the recipe's link rows: the rows that hold the first lines
 // already stay untouched; the rest are deleted and the further lines added
 // in their order, so that their record numbers keep the order of the lines.
-Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vector<Zutatenzeile>& zeilen,
+Outcome schreibezeilen(Rezeptezutatenschreiber& c_rezeptezutaten, int32_t id, const std::vector<Zutatenzeile>& zeilen,
                        const std::vector<std::string>& zutatids) {
   const auto werte = [&](std::size_t i) {
     std::vector<std::string> values(rezeptzutatspalte::anzahl);
@@ -166,7 +167,7 @@ Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vect
     values[rezeptzutatspalte::werte] = rezeptzutatwerte(zeilen[i].menge, zeilen[i].einheit);
     return values;
   };
-  const std::vector<int32_t> alt = findzeilen(Rezeptezutatentabelle(c_rezeptezutaten), id);
+  const std::vector<int32_t> alt = findzeilen(c_rezeptezutaten, id);
   std::size_t gleich = 0;
   for (std::vector<std::string> stored; gleich < std::min(alt.size(), zeilen.size()); ++gleich)
     if (!c_rezeptezutaten.getrow(alt[gleich], stored) || stored != werte(gleich)) break;
@@ -180,8 +181,8 @@ Outcome schreibezeilen(TdbdynGrid& c_rezeptezutaten, int32_t id, const std::vect
 }
 
 // The preparation's row: changed, added, or deleted when the text is empty.
-Outcome schreibezubereitung(TdbdynGrid& c_zubereitungen, int32_t id, const std::string& text) {
-  const int32_t row = findzubereitung(Zubereitungentabelle(c_zubereitungen), id);
+Outcome schreibezubereitung(Zubereitungenschreiber& c_zubereitungen, int32_t id, const std::string& text) {
+  const int32_t row = findzubereitung(c_zubereitungen, id);
   if (text.empty()) return row < 0 || c_zubereitungen.delrow(row) ? Outcome::ok() : Outcome::failed();
   std::vector<std::string> values(zubereitungspalte::anzahl);
   values[zubereitungspalte::rezeptid] = std::to_string(id);

@@ -85,11 +85,27 @@ int32_t satznummer(const TdbdynGrid& table, int32_t row);
 // number in the order given.
 void insatzfolge(const TdbdynGrid& table, std::vector<int32_t>& rows);
 
+class Catalogue;
+
+// One of the catalogue's tables, to be changed: the catalogue makes each as
+// the table it is, and a function that writes rows takes it as this type, so
+// that one table's writer passed where another's is wanted does not compile.
+template <class Art>
+class Schreibtabelle : public TdbdynGrid {
+  friend class Catalogue;
+  explicit Schreibtabelle(std::string name) : TdbdynGrid(std::move(name)) {}
+};
+
 // One table seen as the table it is. A function that reads rows takes its
 // tables as these, so that two tables passed in the wrong order do not
 // compile. A reference only: made for each call, it costs nothing.
 template <class Art>
 struct Tabelle {
+  // The catalogue's table of this kind reads as it; any other does not.
+  Tabelle(const Schreibtabelle<Art>& table) : tabelle(table) {}
+  template <class Andere>
+  Tabelle(const Schreibtabelle<Andere>&) = delete;
+  // A table made apart from the catalogue, as tests and tools make them.
   explicit Tabelle(const TdbdynGrid& table) : tabelle(table) {}
   const TdbdynGrid* operator->() const { return &tabelle; }
   const TdbdynGrid& tabelle;
@@ -99,6 +115,11 @@ using Rezeptezutatentabelle = Tabelle<struct RezeptezutatenArt>;
 using Rezeptetabelle = Tabelle<struct RezepteArt>;
 using Zubereitungentabelle = Tabelle<struct ZubereitungenArt>;
 using Ersatztabelle = Tabelle<struct ErsatzArt>;
+using Zutatenschreiber = Schreibtabelle<struct ZutatenArt>;
+using Rezeptezutatenschreiber = Schreibtabelle<struct RezeptezutatenArt>;
+using Rezepteschreiber = Schreibtabelle<struct RezepteArt>;
+using Zubereitungenschreiber = Schreibtabelle<struct ZubereitungenArt>;
+using Ersatzschreiber = Schreibtabelle<struct ErsatzArt>;
 
 // True when a flag subfield, trimmed, is exactly "1".
 inline bool flaggesetzt(std::string_view subfield) { return platform::trimview(subfield) == "1"; }

@@ -296,7 +296,7 @@ bool ZutateneditModel::commitstep(const Outcome& step) {
 // row is written, up to the first write that fails; changed counts those
 // written.
 Outcome ZutateneditModel::saverows(int32_t& changed) {
-  TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  Zutatenschreiber& c_zutaten = catalogue_.c_zutaten();
   for (const Gridzeile& row : grid_) {
     const int32_t pos = zahl(platform::trim(row[tabellenzeile]));
     const std::string newname = platform::trim(row[name]);
@@ -360,7 +360,8 @@ class Zeilenindex {
 
 // Re-points the recipe lines of one pair, up to the first line that cannot be
 // written. Every line is filed again under the key it now holds in memory.
-Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar, int32_t& changes) {
+Outcome umhaengen(Rezeptezutatenschreiber& c_rezeptezutaten, Zeilenindex& index, const Aufloespaar& paar,
+                  int32_t& changes) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(paar.quelle)) {
@@ -373,7 +374,7 @@ Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloe
       else
         success = false;
     }
-    nachher[zahl(leserezeptzutat(Rezeptezutatentabelle(c_rezeptezutaten), r).zutatid())].push_back(r);
+    nachher[zahl(leserezeptzutat(c_rezeptezutaten, r).zutatid())].push_back(r);
   }
   index.hinzufuegen(nachher);
   if (success) return Outcome::ok();
@@ -384,12 +385,12 @@ Outcome umhaengen(TdbdynGrid& c_rezeptezutaten, Zeilenindex& index, const Aufloe
 }
 
 // Deletes the rows of the key, up to the first delete that fails.
-Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
+Outcome loeschezutat(Zutatenschreiber& c_zutaten, Zeilenindex& index, int32_t key) {
   bool success = true;
   std::unordered_map<int32_t, std::vector<int32_t>> nachher;
   for (const int32_t r : index.entnehmen(key)) {
-    if (success && zahl(lesezutat(Zutatentabelle(c_zutaten), r).id()) == key && !c_zutaten.delrow(r)) success = false;
-    nachher[zahl(lesezutat(Zutatentabelle(c_zutaten), r).id())].push_back(r);
+    if (success && zahl(lesezutat(c_zutaten, r).id()) == key && !c_zutaten.delrow(r)) success = false;
+    nachher[zahl(lesezutat(c_zutaten, r).id())].push_back(r);
   }
   index.hinzufuegen(nachher);
   return success ? Outcome::ok() : Outcome::failed("Fehler beim db_delrow!");
@@ -400,8 +401,8 @@ Outcome loeschezutat(TdbdynGrid& c_zutaten, Zeilenindex& index, int32_t key) {
 // The merges: the merges in list order, up to the first failed write; changes
 // counts the re-pointed lines.
 Outcome ZutateneditModel::savemerges(int32_t& changes) {
-  TdbdynGrid& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
-  TdbdynGrid& c_zutaten = catalogue_.c_zutaten();
+  Rezeptezutatenschreiber& c_rezeptezutaten = catalogue_.c_rezeptezutaten();
+  Zutatenschreiber& c_zutaten = catalogue_.c_zutaten();
   Zeilenindex lines(c_rezeptezutaten, rezeptzutatspalte::zutatid);
   Zeilenindex zutaten(c_zutaten, zutatspalte::id);
   // The merged ingredients' substitutes go over to their targets.

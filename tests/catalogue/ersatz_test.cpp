@@ -5,6 +5,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <type_traits>
 
 #include "catalogue/einkaufstipps.h"
 #include "catalogue/ersatzdatei.h"
@@ -19,6 +20,17 @@ namespace {
 using catalogue::Ersatzliste;
 using testsupport::packed;
 using testsupport::Rows;
+
+// Only the catalogue makes its tables, each as the table it is: one table's
+// writer passed where another's is wanted, or read as another, does not compile.
+using catalogue::Catalogue;
+static_assert(
+    std::is_invocable_v<decltype(&catalogue::ersatzschreiben), catalogue::Ersatzschreiber&, const Ersatzliste&>);
+static_assert(
+    !std::is_invocable_v<decltype(&catalogue::ersatzschreiben), catalogue::Zutatenschreiber&, const Ersatzliste&>);
+static_assert(std::is_constructible_v<catalogue::Rezeptetabelle, decltype(std::declval<Catalogue&>().c_rezepte())>);
+static_assert(!std::is_constructible_v<catalogue::Zutatentabelle, decltype(std::declval<Catalogue&>().c_rezepte())>);
+static_assert(!std::is_constructible_v<catalogue::Ersatzschreiber, std::string>);
 
 class ErsatzTest : public testsupport::CatalogueFixture {
  protected:

@@ -432,8 +432,8 @@ class Powercut : public testsupport::CatalogueFixture {
   // rows of empty cells (deleted ones stay so until the next load) left out.
   static std::vector<std::string> cells(catalogue::Catalogue& cat) {
     std::vector<std::string> all;
-    for (const TdbdynGrid* table :
-         {&cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen(), &cat.c_ersatz()}) {
+    for (const TdbdynGrid* table : std::array<const TdbdynGrid*, 5>{
+             &cat.c_zutaten(), &cat.c_rezeptezutaten(), &cat.c_rezepte(), &cat.c_zubereitungen(), &cat.c_ersatz()}) {
       for (int32_t row = 0; row < table->getrowcount(); ++row) {
         std::string cells = table->name() + "|";
         for (int32_t col = 0; col < table->getcolcount(); ++col) cells += table->getcell(col, row) + "|";

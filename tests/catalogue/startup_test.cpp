@@ -105,9 +105,9 @@ TEST_F(Startup, FirstStartCreatesAndLoadsFiveEmptyTables) {
 
   const int columns[] = {2, 3, 2, 2, 2};
   for (int i = 0; i < 5; ++i) {
-    const TdbdynGrid& table =
-        *std::array{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
-                    &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}[i];
+    const TdbdynGrid& table = *std::array<const TdbdynGrid*, 5>{&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(),
+                                                                &catalogue->c_rezepte(), &catalogue->c_zubereitungen(),
+                                                                &catalogue->c_ersatz()}[i];
     EXPECT_EQ(table.name(), tablenames[i]);
     EXPECT_EQ(table.Mode(), 1);
     EXPECT_EQ(table.getcolcount(), columns[i]);
@@ -283,8 +283,9 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
   messages.answers = {true, true, true, true, true};
   clock.advance(60 * 1000);
   ASSERT_TRUE(start());
-  for (const TdbdynGrid* table : {&catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
-                                  &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}) {
+  for (const TdbdynGrid* table : std::array<const TdbdynGrid*, 5>{
+           &catalogue->c_zutaten(), &catalogue->c_rezeptezutaten(), &catalogue->c_rezepte(),
+           &catalogue->c_zubereitungen(), &catalogue->c_ersatz()}) {
     EXPECT_EQ(table->getrowcount(), 1);
     EXPECT_EQ(table->getcell(0, 0), "");
   }
