@@ -105,7 +105,7 @@ void mixed(TdbdynGrid& table, int changes, std::mt19937& random) {
   for (int i = 0; i < changes; ++i) {
     const int dice = percent(random);
     const int32_t r = std::uniform_int_distribution<int32_t>(0, table.getrowcount() - 1)(random);
-    const bool live = !table.DBfields(r).empty();
+    const bool live = table.recordnumber(r).has_value();
     std::vector<std::string> values = row(i, width(random));
     if (dice <= 50 || !live) {
       if (!table.addrow(values)) std::abort();

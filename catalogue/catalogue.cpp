@@ -400,15 +400,14 @@ Outcome Catalogue::replacetables(const std::vector<std::string>& contents) {
   std::vector<std::unique_ptr<tablestore::FileStage>> stages;
   std::vector<tablestore::Stagedfile> files;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    for (const TdbdynGrid::OpenFile& entry : tables()[i]->openfiles()) {
-      int64_t size = 0;
-      if (!entry.isopen || !entry.path.ends_with("/" + names[i])) continue;
-      if (!entry.record.file()->size(size)) return Outcome::ioerror();
-      tablestore::FileStage& stage = *stages.emplace_back(std::make_unique<tablestore::FileStage>(size));
-      stage.write(0, contents[i]);
-      if (std::ssize(contents[i]) < size) stage.truncate(std::ssize(contents[i]));
-      files.push_back({names[i], entry.record.file(), &stage});
-    }
+    platform::File* file = tables()[i]->openfilehandle(names[i]);
+    int64_t size = 0;
+    if (!file) continue;
+    if (!file->size(size)) return Outcome::ioerror();
+    tablestore::FileStage& stage = *stages.emplace_back(std::make_unique<tablestore::FileStage>(size));
+    stage.write(0, contents[i]);
+    if (std::ssize(contents[i]) < size) stage.truncate(std::ssize(contents[i]));
+    files.push_back({names[i], file, &stage});
   }
   if (files.size() != names.size()) return Outcome::failed(platform::errortext(platform::errfilenotfound));
   if (!journal_.commit(files)) return commitfailed();

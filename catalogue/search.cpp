@@ -51,7 +51,7 @@ std::vector<char> zutattreffer(const Rezeptfakten& fakten, const std::string& te
 }  // namespace
 
 bool geloescht(Rezeptetabelle c_rezepte, int32_t row, const Rezeptzeile& rezept) {
-  return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && c_rezepte->DBfields(row).empty();
+  return rezept.id().empty() && rezept.zellen[rezeptspalte::werte].empty() && !c_rezepte->recordnumber(row);
 }
 
 Suchtreffer suche(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,

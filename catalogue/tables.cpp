@@ -29,10 +29,7 @@ int32_t idnummer(std::string_view text, int32_t ersatz) {
   return platform::strtoint(text, value) ? value : ersatz;
 }
 
-int32_t satznummer(const TdbdynGrid& table, int32_t row) {
-  constexpr int32_t posfeld = 3;  // DBfields: state, file, Pos, ...
-  return idnummer(TdbdynGrid::getsubfieldview(table.DBfields(row), posfeld), INT32_MAX);
-}
+int32_t satznummer(const TdbdynGrid& table, int32_t row) { return table.recordnumber(row).value_or(INT32_MAX); }
 
 void insatzfolge(const TdbdynGrid& table, std::vector<int32_t>& rows) {
   std::vector<std::pair<int32_t, int32_t>> keyed;

@@ -168,6 +168,18 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
   return text;
 }
 
+std::optional<int32_t> TdbdynGrid::recordnumber(int32_t row) const {
+  const char state = rows_[static_cast<std::size_t>(row)].state;
+  if (state == 0 || state == 'C') return std::nullopt;
+  return rows_[static_cast<std::size_t>(row)].pos;
+}
+
+platform::File* TdbdynGrid::openfilehandle(const std::string& filename) const {
+  for (const OpenFile& entry : openfiles_)
+    if (entry.isopen && entry.path.ends_with("/" + filename)) return entry.record.file();
+  return nullptr;
+}
+
 std::string TdbdynGrid::posdigits(int32_t row) const {
   const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
   return fields.postext ? postexts_.at(row) : platform::zeropadded(fields.pos, recordformat::poswidth);

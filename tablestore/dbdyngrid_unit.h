@@ -26,6 +26,10 @@
 #include "tablestore/recordfile.h"
 #include "tablestore/recordformat.h"
 
+namespace testsupport {
+class TableProbe;
+}
+
 class TdbdynGrid {
  public:
   // The format's separators and buffer sizes, under the names the table's
@@ -127,20 +131,20 @@ class TdbdynGrid {
   bool getrow(int32_t row, std::vector<std::string>& values) const;
   bool updatefile(int32_t row);
 
-  // --- read-only views of the internal state, for tests and tools ---
   const std::string& name() const { return name_; }
-  int32_t Mode() const { return Mode_; }
-  bool dbfileupdate() const { return dbfileupdate_; }
-  int32_t rowcapacity() const { return rowcapacity_; }
-  const std::string& dbpath() const { return dbpath_; }
-  const std::vector<DbFile>& dbfiles() const { return dbfiles_; }
-  // The row's DBfields text, written from what the row keeps of it.
-  std::string DBfields(int32_t row) const;
-  const std::vector<std::string>& freeslots() const { return freeslots_; }
-  int32_t lastfreeslot() const { return lastfreeslot_; }
-  const std::vector<OpenFile>& openfiles() const { return openfiles_; }
+  // The Pos of the row's record: it grows with every record the table's
+  // files are given and stays with a rewritten one. None for a row without a
+  // record (a placeholder, a deleted row, an added row not yet written).
+  std::optional<int32_t> recordnumber(int32_t row) const;
+  // The handle of the open file of that name (as in its folder), for the
+  // owner that replaces whole files; nullptr when none is open.
+  platform::File* openfilehandle(const std::string& filename) const;
 
  private:
+  // The internal state is read by tests through their probe.
+  friend class testsupport::TableProbe;
+  // The row's DBfields text, written from what the row keeps of it.
+  std::string DBfields(int32_t row) const;
   // What a row keeps of its DBfields: its state and, in the states "N", "U"
   // and "D", where its record is. The file and Flag subfields need no room:
   // the file is an index into dbfiles_, and a record's Flag in DBfields is

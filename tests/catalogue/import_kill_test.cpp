@@ -26,6 +26,9 @@
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 namespace {
 
@@ -47,7 +50,7 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
   // Recipes: ids 1, 2, ... in file order, each with its name and rating 0.
   int recipes = 0;
   for (int32_t row = 0; row < rezepte.getrowcount(); ++row) {
-    if (rezepte.DBfields(row).empty()) {
+    if (probe(rezepte).DBfields(row).empty()) {
       EXPECT_EQ(rezepte.getrowcount(), 1) << "only an empty table has a placeholder row";
       break;
     }
@@ -60,13 +63,13 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
   // Ingredients: ids 1, 2, ..., names unique.
   std::map<std::string, std::string> names;  // id -> name
   for (int32_t row = 0; row < zutaten.getrowcount(); ++row) {
-    if (zutaten.DBfields(row).empty()) break;
+    if (probe(zutaten).DBfields(row).empty()) break;
     const std::string id = zutaten.getcell(0, row);
     EXPECT_EQ(id, std::to_string(row + 1));
     names[id] = sub(zutaten.getcell(1, row), 1);
     EXPECT_EQ(sub(zutaten.getcell(1, row), 2) + sub(zutaten.getcell(1, row), 3), "00");
   }
-  EXPECT_EQ(static_cast<int32_t>(names.size()), zutaten.DBfields(0).empty() ? 0 : zutaten.getrowcount());
+  EXPECT_EQ(static_cast<int32_t>(names.size()), probe(zutaten).DBfields(0).empty() ? 0 : zutaten.getrowcount());
 
   // Links: a prefix of the file's ingredient lines, holding every line of each
   // recipe but the last one found, every ingredient id loaded.
@@ -76,7 +79,7 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
       expected.push_back({static_cast<int>(r + 1), {line.name, line.quantity, line.unit}});
   int32_t links = 0;
   for (int32_t row = 0; row < verweise.getrowcount(); ++row) {
-    if (verweise.DBfields(row).empty()) break;
+    if (probe(verweise).DBfields(row).empty()) break;
     const auto& [recipe, link] = expected[static_cast<std::size_t>(row)];
     EXPECT_EQ(verweise.getcell(0, row), std::to_string(recipe));
     const auto ingredient = names.find(verweise.getcell(1, row));
@@ -99,7 +102,7 @@ int checkcatalogue(catalogue::Catalogue& cat, const testsupport::GeneratedFile& 
   // Preparations: one for each recipe found, but perhaps the last, in order.
   const TdbdynGrid& zubereitungen = cat.c_zubereitungen();
   int32_t preparations = 0;
-  for (int32_t row = 0; row < zubereitungen.getrowcount() && !zubereitungen.DBfields(row).empty(); ++row) {
+  for (int32_t row = 0; row < zubereitungen.getrowcount() && !probe(zubereitungen).DBfields(row).empty(); ++row) {
     EXPECT_EQ(zubereitungen.getcell(0, row), std::to_string(row + 1));
     EXPECT_EQ(zubereitungen.getcell(1, row), file.recipes[static_cast<std::size_t>(row)].zubereitung);
     ++preparations;
@@ -208,7 +211,7 @@ struct Saved {
 Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::string>& merges) {
   Saved out;
   for (int32_t row = 0; row < cat.c_zutaten().getrowcount(); ++row) {
-    if (cat.c_zutaten().DBfields(row).empty()) continue;
+    if (probe(cat.c_zutaten()).DBfields(row).empty()) continue;
     EXPECT_TRUE(out.zutaten.emplace(cat.c_zutaten().getcell(0, row), cat.c_zutaten().getcell(1, row)).second)
         << "ingredient " << cat.c_zutaten().getcell(0, row) << " twice";
   }
@@ -217,7 +220,7 @@ Saved saved(const catalogue::Catalogue& cat, const std::map<std::string, std::st
   for (int32_t row = 0; row < links.getrowcount(); ++row) {
     const auto merged = merges.find(links.getcell(1, row));
     const std::string zutat = merged == merges.end() ? links.getcell(1, row) : merged->second;
-    if (!links.DBfields(row).empty())
+    if (!probe(links).DBfields(row).empty())
       out.lines.insert(links.getcell(0, row) + "|" + zutat + "|" + links.getcell(2, row));
   }
   return out;

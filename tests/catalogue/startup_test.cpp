@@ -18,6 +18,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 namespace {
 
@@ -109,7 +112,7 @@ TEST_F(Startup, FirstStartCreatesAndLoadsFiveEmptyTables) {
                                                                 &catalogue->c_rezepte(), &catalogue->c_zubereitungen(),
                                                                 &catalogue->c_ersatz()}[i];
     EXPECT_EQ(table.name(), tablenames[i]);
-    EXPECT_EQ(table.Mode(), 1);
+    EXPECT_EQ(probe(table).Mode(), 1);
     EXPECT_EQ(table.getcolcount(), columns[i]);
     EXPECT_EQ(table.getrowcount(), 1);  // the placeholder row
   }
@@ -158,7 +161,7 @@ TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   EXPECT_EQ(application.ended, 1);
   EXPECT_EQ(splash.closed, 0);
   EXPECT_FALSE(platform::fileexists(tablefile("c_rezeptezutaten")));  // not created behind the user's back
-  EXPECT_EQ(catalogue->c_zutaten().Mode(), 1);                        // loaded before the failure
+  EXPECT_EQ(probe(catalogue->c_zutaten()).Mode(), 1);                 // loaded before the failure
 }
 
 // The sample is offered only to a database the start-up has just made.
@@ -203,8 +206,8 @@ TEST_F(Startup, OlderDatabaseGetsThePreparationAndSubstituteTablesSilently) {
   EXPECT_EQ(readfile(tablefile("c_zubereitungen")), header(2));
   EXPECT_EQ(readfile(tablefile("c_ersatz")), header(2));
   EXPECT_EQ(readfile(statusfile()), status);
-  EXPECT_EQ(catalogue->c_zubereitungen().Mode(), 1);
-  EXPECT_EQ(catalogue->c_ersatz().Mode(), 1);
+  EXPECT_EQ(probe(catalogue->c_zubereitungen()).Mode(), 1);
+  EXPECT_EQ(probe(catalogue->c_ersatz()).Mode(), 1);
 }
 
 TEST_F(Startup, MissingStatusFileOffersEachTableForOverwriting) {
@@ -256,7 +259,7 @@ TEST_F(Startup, StatusFileThatCannotBeWrittenLeavesTablesUnloaded) {
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{platform::errortext(platform::errinvalidname)});
   EXPECT_EQ(application.ended, 0);
   EXPECT_EQ(splash.closed, 0);
-  EXPECT_EQ(catalogue->c_zutaten().Mode(), 0);
+  EXPECT_EQ(probe(catalogue->c_zutaten()).Mode(), 0);
 }
 
 TEST_F(Startup, ResetAnsweredNoChangesNothing) {

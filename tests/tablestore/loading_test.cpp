@@ -8,6 +8,9 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 using namespace tablefiles;
 
@@ -35,14 +38,14 @@ TEST_F(Loading, CreatedFilesHoldTheHeaderOnly) {
   EXPECT_TRUE(messages.log.empty());
   // db_createfile leaves the table alone.
   EXPECT_EQ(table.getcolcount(), 0);
-  EXPECT_TRUE(table.openfiles().empty());
+  EXPECT_TRUE(probe(table).openfiles().empty());
 
   ASSERT_TRUE(table.db_init(folder.path(), {"c_drei"}));
   EXPECT_EQ(table.getcolcount(), 3);
   EXPECT_EQ(table.getrowcount(), 1);
-  EXPECT_EQ(table.DBfields(0), "");
-  EXPECT_EQ(table.Mode(), 1);
-  EXPECT_TRUE(table.dbfileupdate());
+  EXPECT_EQ(probe(table).DBfields(0), "");
+  EXPECT_EQ(probe(table).Mode(), 1);
+  EXPECT_TRUE(probe(table).dbfileupdate());
   EXPECT_EQ(readbytes(folder.file("c_drei.db")), header("0000000000", "3"));
 }
 
@@ -97,11 +100,11 @@ TEST_F(Loading, InitNormalisesTheFolderAndLowerCasesNames) {
   std::string bare = folder.path();
   bare.pop_back();
   ASSERT_TRUE(table.db_init("  " + bare + " ", {"C_Test"}));
-  EXPECT_EQ(table.dbpath(), folder.path());
-  ASSERT_EQ(table.dbfiles().size(), 1u);
-  EXPECT_EQ(table.dbfiles()[0].name, "c_test");
+  EXPECT_EQ(probe(table).dbpath(), folder.path());
+  ASSERT_EQ(probe(table).dbfiles().size(), 1u);
+  EXPECT_EQ(probe(table).dbfiles()[0].name, "c_test");
   EXPECT_EQ(table.getcell(0, 0), "ab");
-  EXPECT_EQ(table.openfiles().at(0).path, folder.file("c_test.db"));
+  EXPECT_EQ(probe(table).openfiles().at(0).path, folder.file("c_test.db"));
   EXPECT_TRUE(messages.log.empty());
 }
 
@@ -114,10 +117,10 @@ TEST_F(Loading, InitRefusesAMissingFolderOrNoNames) {
   EXPECT_EQ(messages.warnings(),
             (Texts{"Init Fehler: " + folder.file("fehlt/") + " existiert nicht!",
                    std::string("Init Fehler (laden): es muss mindestens eine Datei übergeben werden!"_cp)}));
-  EXPECT_EQ(table.Mode(), 0);
+  EXPECT_EQ(probe(table).Mode(), 0);
   EXPECT_EQ(table.getcolcount(), 1);
   EXPECT_EQ(table.getrowcount(), 1);
-  EXPECT_TRUE(table.dbfiles().empty());
+  EXPECT_TRUE(probe(table).dbfiles().empty());
 }
 
 TEST_F(Loading, AMissingFileStopsTheLoadInMode1) {
@@ -126,9 +129,9 @@ TEST_F(Loading, AMissingFileStopsTheLoadInMode1) {
   EXPECT_FALSE(table.db_init(folder.path(), {"c_fehlt", "c_da"}));
   EXPECT_EQ(messages.warnings(),
             (Texts{folder.file("c_fehlt.db") + " existiert nicht!", "Init Fehler (laden): c_fehlt!"}));
-  EXPECT_EQ(table.Mode(), 1);
+  EXPECT_EQ(probe(table).Mode(), 1);
   EXPECT_EQ(table.getrowcount(), 1);
-  EXPECT_TRUE(table.openfiles().empty());  // the second file was never opened
+  EXPECT_TRUE(probe(table).openfiles().empty());  // the second file was never opened
 }
 
 TEST_F(Loading, AnEmptyFileLoadsWithoutAHeader) {
@@ -138,7 +141,7 @@ TEST_F(Loading, AnEmptyFileLoadsWithoutAHeader) {
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(table.getcolcount(), 1);
   EXPECT_EQ(table.getrowcount(), 1);
-  EXPECT_EQ(table.DBfields(0), "");
+  EXPECT_EQ(probe(table).DBfields(0), "");
   EXPECT_EQ(readbytes(path), "");
 }
 
@@ -154,13 +157,13 @@ TEST_F(Loading, RowsOfSeveralFilesFollowEachOther) {
   EXPECT_EQ(table.getcell(0, 1), "Rum");
   EXPECT_EQ(table.getcell(0, 2), "ab");
   EXPECT_EQ(table.getcell(0, 3), "d");
-  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(1), 2), "c_eins");
-  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(2), 2), "c_zwei");
-  EXPECT_EQ(table.freeslots()[0], fields({"N", "c_zwei", "x", "x", "21", "20"}));
-  EXPECT_EQ(table.dbfiles()[0].maxpos, 2);
-  EXPECT_EQ(table.dbfiles()[1].maxpos, 0);
-  EXPECT_EQ(table.dbfiles()[2].maxpos, 5);
-  EXPECT_EQ(table.openfiles().size(), 3u);
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(table).DBfields(1), 2), "c_eins");
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(table).DBfields(2), 2), "c_zwei");
+  EXPECT_EQ(probe(table).freeslots()[0], fields({"N", "c_zwei", "x", "x", "21", "20"}));
+  EXPECT_EQ(probe(table).dbfiles()[0].maxpos, 2);
+  EXPECT_EQ(probe(table).dbfiles()[1].maxpos, 0);
+  EXPECT_EQ(probe(table).dbfiles()[2].maxpos, 5);
+  EXPECT_EQ(probe(table).openfiles().size(), 3u);
 }
 
 TEST_F(Loading, FilesWithDifferentColumnCountsAreRefused) {
@@ -177,9 +180,9 @@ TEST_F(Loading, ReloadingReusesTheOpenFileEntry) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
-  const platform::File* first = table.openfiles().at(0).record.file();
-  ASSERT_TRUE(table.openfiles()[0].isopen);
-  EXPECT_FALSE(table.openfiles()[0].readonly);
+  const platform::File* first = probe(table).openfiles().at(0).record.file();
+  ASSERT_TRUE(probe(table).openfiles()[0].isopen);
+  EXPECT_FALSE(probe(table).openfiles()[0].readonly);
 
   // The load's handle is the one openfile hands out, under any spelling of the path.
   platform::File* handle = nullptr;
@@ -188,16 +191,16 @@ TEST_F(Loading, ReloadingReusesTheOpenFileEntry) {
   ASSERT_TRUE(table.openfile(spelled, handle, readonly));
   EXPECT_EQ(handle, first);
   EXPECT_FALSE(readonly);
-  EXPECT_EQ(table.openfiles().size(), 1u);
+  EXPECT_EQ(probe(table).openfiles().size(), 1u);
 
   EXPECT_TRUE(table.db_close());
-  EXPECT_FALSE(table.openfiles()[0].isopen);
-  EXPECT_EQ(table.Mode(), 0);
+  EXPECT_FALSE(probe(table).openfiles()[0].isopen);
+  EXPECT_EQ(probe(table).Mode(), 0);
   EXPECT_EQ(table.getrowcount(), 1);
 
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
-  EXPECT_EQ(table.openfiles().size(), 1u);
-  EXPECT_TRUE(table.openfiles()[0].isopen);
+  EXPECT_EQ(probe(table).openfiles().size(), 1u);
+  EXPECT_TRUE(probe(table).openfiles()[0].isopen);
   EXPECT_EQ(table.getrowcount(), 2);
   EXPECT_TRUE(messages.log.empty());
 }
@@ -210,8 +213,8 @@ TEST_F(Loading, OpenfileReportsAFileThatCannotBeOpened) {
   EXPECT_FALSE(table.openfile(path, handle, readonly));
   EXPECT_EQ(messages.warnings(),
             Texts{std::string("Fehler beim Öffnen von: "_cp) + path + "!\n\rDatei nicht gefunden(err=2)"});
-  ASSERT_EQ(table.openfiles().size(), 1u);
-  EXPECT_FALSE(table.openfiles()[0].isopen);
+  ASSERT_EQ(probe(table).openfiles().size(), 1u);
+  EXPECT_FALSE(probe(table).openfiles()[0].isopen);
   EXPECT_FALSE(TdbdynGrid::fileavailable(path));
   EXPECT_FALSE(TdbdynGrid::fileavailable(folder.path()));
 }
@@ -225,7 +228,7 @@ TEST_F(Loading, ACloseFailureIsShownAndTheEntryMarkedClosed) {
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(),
             Texts{std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + folder.file("c_test.db")});
-  EXPECT_FALSE(table.openfiles()[0].isopen);
+  EXPECT_FALSE(probe(table).openfiles()[0].isopen);
 }
 
 TEST_F(Loading, ReadErrorsStopTheLoad) {
@@ -237,7 +240,7 @@ TEST_F(Loading, ReadErrorsStopTheLoad) {
   EXPECT_TRUE(platform::faults::fired());
   EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                         "Init Fehler (laden): c_test!"}));
-  EXPECT_TRUE(table.openfiles()[0].isopen);  // stays open whatever the result
+  EXPECT_TRUE(probe(table).openfiles()[0].isopen);  // stays open whatever the result
 }
 
 TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {

@@ -4,6 +4,9 @@
 #include "platform/codepage.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 namespace {
 
@@ -14,12 +17,12 @@ TEST(Model, NewTableHasNoColumnsAndNoRows) {
   TdbdynGrid table("c_test");
   EXPECT_EQ(table.getcolcount(), 0);
   EXPECT_EQ(table.getrowcount(), 0);
-  EXPECT_EQ(table.Mode(), 0);
-  EXPECT_EQ(table.lastfreeslot(), -1);
+  EXPECT_EQ(probe(table).Mode(), 0);
+  EXPECT_EQ(probe(table).lastfreeslot(), -1);
   // Rows set without columns exist but are not reported.
   table.setrowcount(5);
   EXPECT_EQ(table.getrowcount(), 0);
-  EXPECT_EQ(table.rowcapacity(), 1000);
+  EXPECT_EQ(probe(table).rowcapacity(), 1000);
   EXPECT_EQ(messages.warnings(),
             std::vector<std::string>{"tdbdyngrid: setrowcount: Keine Rows vorhanden da Colcount 0!\n\rQuelle:c_test"});
   table.setcolcount(2);
@@ -36,12 +39,12 @@ TEST(Model, RowCapacityGrowsInStepsOfThousand) {
   for (auto [rows, capacity] : cases) {
     table.setrowcount(rows);
     EXPECT_EQ(table.getrowcount(), rows);
-    EXPECT_EQ(table.rowcapacity(), capacity) << rows;
+    EXPECT_EQ(probe(table).rowcapacity(), capacity) << rows;
   }
   // The last row is reachable, the one after it is not.
   EXPECT_EQ(table.getcell(1, 998), "");
   EXPECT_TRUE(messages.warnings().empty());
-  EXPECT_EQ(table.DBfields(999), "");
+  EXPECT_EQ(probe(table).DBfields(999), "");
 }
 
 TEST(Model, NegativeCountsAreRefusedWithAMessage) {
@@ -100,17 +103,17 @@ TEST(Model, ResetLeavesOnePlaceholderRowWithTheColumns) {
   table.reset();
   EXPECT_EQ(table.getcolcount(), 3);
   EXPECT_EQ(table.getrowcount(), 1);
-  EXPECT_EQ(table.rowcapacity(), 1000);
+  EXPECT_EQ(probe(table).rowcapacity(), 1000);
   for (int32_t col = 0; col < 3; ++col) EXPECT_EQ(table.getcell(col, 0), "");
-  EXPECT_EQ(table.DBfields(0), "");
-  EXPECT_EQ(table.Mode(), 0);
-  EXPECT_TRUE(table.dbfiles().empty());
+  EXPECT_EQ(probe(table).DBfields(0), "");
+  EXPECT_EQ(probe(table).Mode(), 0);
+  EXPECT_TRUE(probe(table).dbfiles().empty());
 
   // Without columns reset leaves no rows at all.
   TdbdynGrid empty("e");
   EXPECT_TRUE(empty.db_close());
   EXPECT_EQ(empty.getcolcount(), 0);
-  EXPECT_EQ(empty.rowcapacity(), 0);
+  EXPECT_EQ(probe(empty).rowcapacity(), 0);
   EXPECT_TRUE(messages.warnings().empty());
 }
 

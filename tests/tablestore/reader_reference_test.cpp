@@ -13,6 +13,9 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 using namespace tablefiles;
 
@@ -256,11 +259,11 @@ void compare(const std::string& bytes, const std::string& what) {
     std::vector<std::string> cells;
     table.getrow(row, cells);
     ASSERT_EQ(cells, e.rows[static_cast<std::size_t>(row)]) << what << " row " << row;
-    ASSERT_EQ(table.DBfields(row), e.dbfields[static_cast<std::size_t>(row)]) << what << " row " << row;
+    ASSERT_EQ(probe(table).DBfields(row), e.dbfields[static_cast<std::size_t>(row)]) << what << " row " << row;
   }
-  ASSERT_EQ(table.lastfreeslot() + 1, static_cast<int32_t>(e.freeslots.size())) << what;
-  for (std::size_t i = 0; i < e.freeslots.size(); ++i) ASSERT_EQ(table.freeslots()[i], e.freeslots[i]) << what;
-  ASSERT_EQ(table.dbfiles().at(0).maxpos, e.maxpos) << what;
+  ASSERT_EQ(probe(table).lastfreeslot() + 1, static_cast<int32_t>(e.freeslots.size())) << what;
+  for (std::size_t i = 0; i < e.freeslots.size(); ++i) ASSERT_EQ(probe(table).freeslots()[i], e.freeslots[i]) << what;
+  ASSERT_EQ(probe(table).dbfiles().at(0).maxpos, e.maxpos) << what;
   table.db_close();
 }
 

@@ -7,6 +7,9 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 using namespace tablefiles;
 
@@ -44,8 +47,8 @@ TEST(Reader, NewFileGivesColumnsAndOnePlaceholderRow) {
   EXPECT_EQ(t.table.getcolcount(), 2);
   EXPECT_EQ(t.table.getrowcount(), 1);
   EXPECT_EQ(t.row(0), (Row{"", ""}));
-  EXPECT_EQ(t.table.DBfields(0), "");
-  EXPECT_EQ(t.table.dbfiles().at(0).maxpos, 0);
+  EXPECT_EQ(probe(t.table).DBfields(0), "");
+  EXPECT_EQ(probe(t.table).dbfiles().at(0).maxpos, 0);
   EXPECT_EQ(readbytes(t.path), fixture("new2"));
 }
 
@@ -57,10 +60,10 @@ TEST(Reader, RecordsBecomeRowsWithTheirPlaceInTheFile) {
   EXPECT_EQ(t.row(0), (Row{"ab", "c"}));
   EXPECT_EQ(t.row(1), (Row{"Rum", "1" + B + "0" + B}));  // subfield lists in values stay as they are
   // Record 1 occupies bytes 21..39; the last record loses the file's last byte from its length.
-  EXPECT_EQ(t.table.DBfields(0), fields({"N", "c_test", "0000000001", "0", "21", "19"}));
-  EXPECT_EQ(t.table.DBfields(1), fields({"N", "c_test", "0000000002", "0", "42", "22"}));
-  EXPECT_EQ(t.table.dbfiles().at(0).maxpos, 2);
-  EXPECT_EQ(t.table.lastfreeslot(), -1);
+  EXPECT_EQ(probe(t.table).DBfields(0), fields({"N", "c_test", "0000000001", "0", "21", "19"}));
+  EXPECT_EQ(probe(t.table).DBfields(1), fields({"N", "c_test", "0000000002", "0", "42", "22"}));
+  EXPECT_EQ(probe(t.table).dbfiles().at(0).maxpos, 2);
+  EXPECT_EQ(probe(t.table).lastfreeslot(), -1);
   const std::string bytes = readbytes(t.path);
   EXPECT_EQ(bytes.substr(21, 19), record("0000000001", "0", {"ab", "c"}));
   EXPECT_EQ(bytes.substr(40, 2), "\r\n");
@@ -73,13 +76,13 @@ TEST(Reader, DeletedRecordsBecomeFreeSlotsAndNulFillCountsInTheLength) {
   ASSERT_EQ(t.table.getrowcount(), 2);
   EXPECT_EQ(t.row(0), (Row{"ab", "c"}));
   EXPECT_EQ(t.row(1), (Row{"d", "e"}));
-  EXPECT_EQ(t.table.lastfreeslot(), 0);
-  EXPECT_EQ(t.table.freeslots().size(), 1000u);
-  EXPECT_EQ(t.table.freeslots()[0], fields({"N", "c_test", "x", "x", "21", "20"}));
+  EXPECT_EQ(probe(t.table).lastfreeslot(), 0);
+  EXPECT_EQ(probe(t.table).freeslots().size(), 1000u);
+  EXPECT_EQ(probe(t.table).freeslots()[0], fields({"N", "c_test", "x", "x", "21", "20"}));
   // The slot at 43 holds a 19-byte record and four NULs.
-  EXPECT_EQ(t.table.DBfields(0), fields({"N", "c_test", "0000000002", "0", "43", "23"}));
-  EXPECT_EQ(t.table.DBfields(1), fields({"N", "c_test", "0000000003", "0", "68", "17"}));
-  EXPECT_EQ(t.table.dbfiles().at(0).maxpos, 5);  // the deleted record's Pos counts too
+  EXPECT_EQ(probe(t.table).DBfields(0), fields({"N", "c_test", "0000000002", "0", "43", "23"}));
+  EXPECT_EQ(probe(t.table).DBfields(1), fields({"N", "c_test", "0000000003", "0", "68", "17"}));
+  EXPECT_EQ(probe(t.table).dbfiles().at(0).maxpos, 5);  // the deleted record's Pos counts too
   const std::string bytes = readbytes(t.path);
   EXPECT_EQ(bytes.substr(43, 23), record("0000000002", "0", {"ab", "c"}) + std::string(4, '\0'));
   EXPECT_EQ(bytes.substr(21, 13), B + "0000000005" + B + "1");
@@ -95,9 +98,9 @@ TEST(Reader, RecordsOfAnUnfinishedChangeAreSettled) {
   ASSERT_EQ(t.table.getrowcount(), 2);
   EXPECT_EQ(t.row(0), (Row{"a", "alt"}));
   EXPECT_EQ(t.row(1), (Row{"b", "neu"}));
-  EXPECT_EQ(t.table.DBfields(1), fields({"N", "c_test", "0000000002", "0", "65", "19"}));
-  EXPECT_EQ(t.table.lastfreeslot(), 0);
-  EXPECT_EQ(t.table.freeslots()[0], fields({"N", "c_test", "x", "x", "21", "20"}));
+  EXPECT_EQ(probe(t.table).DBfields(1), fields({"N", "c_test", "0000000002", "0", "65", "19"}));
+  EXPECT_EQ(probe(t.table).lastfreeslot(), 0);
+  EXPECT_EQ(probe(t.table).freeslots()[0], fields({"N", "c_test", "x", "x", "21", "20"}));
   std::string settled = fixture("pending");
   settled.replace(21, 13, B + "0000000000" + B + "1");
   settled[65 + 12] = '0';
@@ -138,8 +141,8 @@ TEST(Reader, AShortLineIsJoinedWithTheNextOne) {
   ASSERT_EQ(t.table.getrowcount(), 2);
   EXPECT_EQ(t.row(0), Row{""});
   EXPECT_EQ(t.row(1), Row{"y"});
-  EXPECT_EQ(t.table.DBfields(0), fields({"N", "c_test", "0000000001", "0", "21", "31"}));
-  EXPECT_EQ(t.table.dbfiles().at(0).maxpos, 3);
+  EXPECT_EQ(probe(t.table).DBfields(0), fields({"N", "c_test", "0000000001", "0", "21", "31"}));
+  EXPECT_EQ(probe(t.table).dbfiles().at(0).maxpos, 3);
   EXPECT_TRUE(t.messages.log.empty());
 }
 
@@ -148,7 +151,7 @@ TEST(Reader, AShortLineAtTheEndIsNeverParsed) {
   ASSERT_TRUE(t.ok);
   ASSERT_EQ(t.table.getrowcount(), 1);
   EXPECT_EQ(t.row(0), Row{"v"});
-  EXPECT_EQ(t.table.dbfiles().at(0).maxpos, 1);
+  EXPECT_EQ(probe(t.table).dbfiles().at(0).maxpos, 1);
   EXPECT_TRUE(t.messages.log.empty());
 }
 
@@ -157,7 +160,7 @@ TEST(Reader, AnEmptyLineSpoilsTheNextRecord) {
   EXPECT_FALSE(t.ok);
   EXPECT_EQ(t.messages.warnings(), loadfailure("Lesefehler(Start) bei pos 2"));
   // What was read before the error stays.
-  EXPECT_EQ(t.table.Mode(), 1);
+  EXPECT_EQ(probe(t.table).Mode(), 1);
   EXPECT_EQ(t.row(0), (Row{"a", "b"}));
   EXPECT_EQ(readbytes(t.path), fixture("empty_line"));
 }
@@ -191,7 +194,7 @@ TEST(Reader, BadRecordPrefixesAreRefusedWithTheirText) {
     EXPECT_FALSE(t.ok) << name;
     EXPECT_EQ(t.messages.warnings(), loadfailure(text)) << name;
     EXPECT_EQ(t.table.getrowcount(), 1) << name;
-    EXPECT_EQ(t.table.DBfields(0), "") << name;
+    EXPECT_EQ(probe(t.table).DBfields(0), "") << name;
   }
 }
 
@@ -234,7 +237,7 @@ TEST(Reader, LinesLongerThanTheLineBufferKeepTheirFirstBytes) {
   ASSERT_EQ(table.getrowcount(), 2);
   // 14 prefix bytes, "a", 0xA1, then the value up to 102,400 bytes; the appended 0xA1 closes it.
   EXPECT_EQ(table.getcell(1, 0), std::string(102400 - 16, 'w'));
-  EXPECT_EQ(table.DBfields(0), fields({"N", "c_big", "0000000001", "0", "21", std::to_string(14 + 2 + 200001)}));
+  EXPECT_EQ(probe(table).DBfields(0), fields({"N", "c_big", "0000000001", "0", "21", std::to_string(14 + 2 + 200001)}));
   EXPECT_EQ(table.getcell(0, 1), "b");
   EXPECT_TRUE(messages.log.empty());
 }
@@ -251,14 +254,14 @@ TEST(Reader, FilesLargerThanOneChunkAreReadWhole) {
   ASSERT_TRUE(table.db_init(folder.path(), {"c_many"}));
   EXPECT_TRUE(messages.log.empty());
   ASSERT_EQ(table.getrowcount(), 60000);
-  EXPECT_EQ(table.rowcapacity(), 60000);
+  EXPECT_EQ(probe(table).rowcapacity(), 60000);
   for (int32_t row = 0; row < 60000; row += 997) ASSERT_EQ(table.getcell(0, row), std::to_string(row + 1));
   EXPECT_EQ(table.getcell(1, 59999), "v");
-  EXPECT_EQ(table.dbfiles().at(0).maxpos, 60000);
+  EXPECT_EQ(probe(table).dbfiles().at(0).maxpos, 60000);
   // Every row's offset and length cut its record out of the file.
   for (int32_t row = 0; row < 59999; row += 1013) {
-    const auto offset = std::stoul(TdbdynGrid::getsubfield(table.DBfields(row), 5));
-    const auto length = std::stoul(TdbdynGrid::getsubfield(table.DBfields(row), 6));
+    const auto offset = std::stoul(TdbdynGrid::getsubfield(probe(table).DBfields(row), 5));
+    const auto length = std::stoul(TdbdynGrid::getsubfield(probe(table).DBfields(row), 6));
     EXPECT_EQ(bytes.substr(offset, length),
               record(platform::zeropadded(row + 1, 10), "0", {std::to_string(row + 1), "v"}));
   }

@@ -2,7 +2,10 @@
 // cleaned values, and the refusals with their exact messages.
 #include <cstdio>
 
+#include "tests/support/tableprobe.h"
 #include "writeback_support.h"
+
+using testsupport::probe;
 
 using namespace writeback;
 
@@ -45,7 +48,7 @@ TEST_F(RowChanges, DeletedRowsStayAsEmptyRowsAndOnlyTheLastIsRefilled) {
 
   ASSERT_TRUE(table.delrow(2));
   EXPECT_EQ(cells(table, 2), (Row{"", ""}));
-  EXPECT_EQ(table.DBfields(2), "");
+  EXPECT_EQ(probe(table).DBfields(2), "");
   EXPECT_EQ(table.getrowcount(), 3);
   ASSERT_TRUE(add({"4", "y"}));
   EXPECT_EQ(table.getrowcount(), 3);
@@ -94,7 +97,7 @@ TEST_F(RowChanges, AWrongNumberOfValuesChangesNothing) {
   start(header(0, 2));
   ASSERT_TRUE(add({"1", "a"}));
   const std::string before = bytes();
-  const std::string fieldsbefore = table.DBfields(0);
+  const std::string fieldsbefore = probe(table).DBfields(0);
 
   EXPECT_FALSE(add({"2"}));
   EXPECT_FALSE(add({"2", "b", "c"}));
@@ -105,7 +108,7 @@ TEST_F(RowChanges, AWrongNumberOfValuesChangesNothing) {
                    std::string("tdbdyngrid: updaterow: Übergebene Spaltenanzahl stimmt nicht!"_cp)}));
   EXPECT_EQ(table.getrowcount(), 1);
   EXPECT_EQ(cells(table, 0), (Row{"1", "a"}));
-  EXPECT_EQ(table.DBfields(0), fieldsbefore);
+  EXPECT_EQ(probe(table).DBfields(0), fieldsbefore);
   EXPECT_EQ(bytes(), before);
 }
 
@@ -146,7 +149,7 @@ TEST_F(RowChanges, AFailedAddLeavesANewRowThatALaterUpdateWrites) {
                                         "tdbdyngrid: addrow: row (1) Fehler beim Updaten der Datei!" + source(name)}));
   EXPECT_EQ(table.getrowcount(), 2);
   EXPECT_EQ(cells(table, 1), (Row{"2", "b"}));
-  EXPECT_EQ(table.DBfields(1), fields({"C", "x", "x", "x", "x", "x"}));
+  EXPECT_EQ(probe(table).DBfields(1), fields({"C", "x", "x", "x", "x", "x"}));
 
   ASSERT_EQ(std::rename(away.c_str(), path.c_str()), 0);
   messages.clear();
@@ -158,7 +161,7 @@ TEST_F(RowChanges, AFailedAddLeavesANewRowThatALaterUpdateWrites) {
   messages.clear();
   ASSERT_TRUE(update(1, {"2", "bb"}));
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(table.DBfields(1), fields({"N", name, pos10(2), "0", "41", "19"}));
+  EXPECT_EQ(probe(table).DBfields(1), fields({"N", name, pos10(2), "0", "41", "19"}));
   TdbdynGrid fresh(name);
   reload(fresh);
   ASSERT_EQ(fresh.getrowcount(), 2);

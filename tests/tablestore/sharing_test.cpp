@@ -11,6 +11,9 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
+
+using testsupport::probe;
 
 using namespace tablefiles;
 
@@ -83,7 +86,7 @@ TEST(Sharing, AFileHeldByAnotherProcessLoadsReadOnly) {
   TdbdynGrid table("c_test");
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
   EXPECT_EQ(messages.warnings(), Texts{readonlywarning(path)});
-  EXPECT_TRUE(table.openfiles().at(0).readonly);
+  EXPECT_TRUE(probe(table).openfiles().at(0).readonly);
   EXPECT_EQ(table.getrowcount(), 2);
   EXPECT_EQ(table.getcell(0, 1), "Rum");
   table.db_close();
@@ -130,7 +133,7 @@ TEST(Sharing, AFileHeldByAnotherProcessCannotBeCreatedOver) {
   messages.clear();
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_FALSE(table.openfiles().at(0).readonly);
+  EXPECT_FALSE(probe(table).openfiles().at(0).readonly);
   table.db_close();
 }
 
@@ -150,7 +153,7 @@ TEST(Sharing, OurLockSurvivesOurOwnAvailabilityProbes) {
   EXPECT_TRUE(inchild([&] {
     testsupport::FakeMessages childmessages;
     TdbdynGrid copy("c_test");
-    return copy.db_init(folder.path(), {"c_test"}) && copy.openfiles().at(0).readonly &&
+    return copy.db_init(folder.path(), {"c_test"}) && probe(copy).openfiles().at(0).readonly &&
            childmessages.warnings() == Texts{readonlywarning(path)};
   }));
 

@@ -12,7 +12,10 @@
 #include <ostream>
 #include <set>
 
+#include "tests/support/tableprobe.h"
 #include "writeback_support.h"
+
+using testsupport::probe;
 
 using namespace writeback;
 
@@ -29,8 +32,8 @@ Records liverecords(const TdbdynGrid& table) {
   Records out;
   std::set<std::string> positions;
   for (int32_t row = 0; row < table.getrowcount(); ++row) {
-    if (table.DBfields(row).empty()) continue;
-    const std::string pos = TdbdynGrid::getsubfield(table.DBfields(row), 3);
+    if (probe(table).DBfields(row).empty()) continue;
+    const std::string pos = TdbdynGrid::getsubfield(probe(table).DBfields(row), 3);
     EXPECT_TRUE(positions.insert(pos).second) << "Pos twice";
     const Row values = cells(table, row);
     const auto start = startpos.find(values[0]);
@@ -155,7 +158,7 @@ TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
     TdbdynGrid table("c_rezepte");
     ASSERT_TRUE(table.db_init(folder.path(), {"c_rezepte"}));
     ASSERT_TRUE(messages.log.empty());
-    const std::string oldfields = change.row < 3 ? table.DBfields(change.row) : "";
+    const std::string oldfields = change.row < 3 ? probe(table).DBfields(change.row) : "";
     const Row oldcells = cells(table, change.row < 3 ? change.row : 0);
 
     const int code = shortwrite ? platform::errdiskfull : platform::erraccessdenied;
@@ -184,11 +187,11 @@ TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
         break;
       case Kind::update:
         EXPECT_EQ(cells(table, change.row), change.values);
-        EXPECT_EQ(table.DBfields(change.row), "U" + oldfields.substr(1));
+        EXPECT_EQ(probe(table).DBfields(change.row), "U" + oldfields.substr(1));
         break;
       case Kind::remove:
         EXPECT_EQ(state(table, change.row), "D");
-        EXPECT_EQ(table.DBfields(change.row), "D" + oldfields.substr(1));
+        EXPECT_EQ(probe(table).DBfields(change.row), "D" + oldfields.substr(1));
         EXPECT_EQ(cells(table, change.row), oldcells);
         break;
     }
@@ -265,11 +268,11 @@ TEST(WriteBackOnAFullDisk, FailedAppendsAreCutBackAndChangesInPlaceGoOn) {
   // A record that grows needs new space: its old record must stay.
   messages.clear();
   const Row first = cells(table, 0);
-  const std::string oldfields = table.DBfields(0);
+  const std::string oldfields = probe(table).DBfields(0);
   Row longer{"0d", std::string(3000, 'z')};
   EXPECT_FALSE(table.updaterow(0, longer));
   EXPECT_EQ(messages.warnings().size(), 2u);
-  EXPECT_EQ(table.DBfields(0), "U" + oldfields.substr(1));
+  EXPECT_EQ(probe(table).DBfields(0), "U" + oldfields.substr(1));
   EXPECT_EQ(readbytes(path), filebefore);
 
   // Deletes and records that fit free slots need no space.

@@ -8,7 +8,10 @@
 #include <random>
 #include <set>
 
+#include "tests/support/tableprobe.h"
 #include "writeback_support.h"
+
+using testsupport::probe;
 
 using namespace writeback;
 
@@ -54,7 +57,7 @@ class RandomChanges {
   int32_t liverow(const TdbdynGrid& table) {
     std::vector<int32_t> rows;
     for (int32_t row = 0; row < table.getrowcount(); ++row)
-      if (!table.DBfields(row).empty()) rows.push_back(row);
+      if (!probe(table).DBfields(row).empty()) rows.push_back(row);
     if (rows.empty()) return -1;
     return rows[std::uniform_int_distribution<std::size_t>(0, rows.size() - 1)(random_)];
   }
@@ -66,7 +69,7 @@ class RandomChanges {
 
 int32_t posof(const TdbdynGrid& table, int32_t row) {
   int32_t pos = 0;
-  EXPECT_TRUE(platform::strtoint(TdbdynGrid::getsubfield(table.DBfields(row), 3), pos));
+  EXPECT_TRUE(platform::strtoint(TdbdynGrid::getsubfield(probe(table).DBfields(row), 3), pos));
   return pos;
 }
 
@@ -75,7 +78,7 @@ int32_t posof(const TdbdynGrid& table, int32_t row) {
 void expectmatches(const TdbdynGrid& table, const Model& model) {
   std::set<int32_t> seen;
   for (int32_t row = 0; row < table.getrowcount(); ++row) {
-    if (table.DBfields(row).empty()) {
+    if (probe(table).DBfields(row).empty()) {
       ASSERT_EQ(cells(table, row), Row(static_cast<std::size_t>(table.getcolcount()), "")) << "row " << row;
       continue;
     }
@@ -168,7 +171,7 @@ TEST_P(RandomModel, TableAndFileFollowTheModel) {
       current = &next;
       model.maxpos = model.live.empty() ? 0 : model.live.rbegin()->first;
       expectmatches(next, model);
-      ASSERT_EQ(next.dbfiles().at(0).maxpos, model.maxpos);
+      ASSERT_EQ(probe(next).dbfiles().at(0).maxpos, model.maxpos);
     }
   }
 }

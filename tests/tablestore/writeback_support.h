@@ -12,6 +12,7 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/tableprobe.h"
 
 namespace writeback {
 
@@ -44,7 +45,7 @@ inline std::string deletedhead() { return B + pos10(0) + B + "1"; }
 inline std::string source(const std::string& name) { return "\n\rQuelle:" + name; }
 
 inline std::string state(const TdbdynGrid& table, int32_t row) {
-  return TdbdynGrid::getsubfield(table.DBfields(row), 1);
+  return TdbdynGrid::getsubfield(testsupport::probe(table).DBfields(row), 1);
 }
 
 inline Row cells(const TdbdynGrid& table, int32_t row) {

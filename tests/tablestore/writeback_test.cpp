@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/tableprobe.h"
 #include "writeback_support.h"
+
+using testsupport::probe;
 
 using namespace writeback;
 
@@ -20,14 +23,14 @@ TEST_F(WriteBack, WorkedSequenceOnANewFile) {
   // 1. The first record: CR LF at 19 and 20, the record at 21..39, DC 1.
   ASSERT_TRUE(add({"1", "ab"}));
   EXPECT_EQ(bytes(), header(1, 2) + "\r\n" + rec1ab);
-  EXPECT_EQ(table.DBfields(0), fields({"N", name, pos10(1), "0", "21", "19"}));
+  EXPECT_EQ(probe(table).DBfields(0), fields({"N", name, pos10(1), "0", "21", "19"}));
 
   // 2. It grows to 20 bytes: flagged at 21, its slot too short, appended at 42.
   ASSERT_TRUE(update(0, {"1", "abc"}));
   const std::string flagged1 = deletedhead() + rec1ab.substr(13);
   EXPECT_EQ(bytes(), header(2, 2) + "\r\n" + flagged1 + "\r\n" + record(pos10(1), "0", {"1", "abc"}));
-  EXPECT_EQ(table.DBfields(0), fields({"N", name, pos10(1), "0", "42", "20"}));
-  EXPECT_EQ(table.freeslots().at(static_cast<std::size_t>(table.lastfreeslot())),
+  EXPECT_EQ(probe(table).DBfields(0), fields({"N", name, pos10(1), "0", "42", "20"}));
+  EXPECT_EQ(probe(table).freeslots().at(static_cast<std::size_t>(probe(table).lastfreeslot())),
             fields({"N", name, "x", "x", "21", "19"}));
 
   // 3. A new 19-byte record fills the free slot exactly; DC stays.
@@ -35,15 +38,15 @@ TEST_F(WriteBack, WorkedSequenceOnANewFile) {
   EXPECT_EQ(bytes(),
             header(2, 2) + "\r\n" + record(pos10(2), "0", {"2", "xy"}) + "\r\n" + record(pos10(1), "0", {"1", "abc"}));
   EXPECT_EQ(bytes().size(), 62u);
-  EXPECT_EQ(table.DBfields(1), fields({"N", name, pos10(2), "0", "21", "19"}));
-  EXPECT_EQ(table.freeslots().at(static_cast<std::size_t>(table.lastfreeslot())), "");
+  EXPECT_EQ(probe(table).DBfields(1), fields({"N", name, pos10(2), "0", "21", "19"}));
+  EXPECT_EQ(probe(table).freeslots().at(static_cast<std::size_t>(probe(table).lastfreeslot())), "");
 
   // 4. It shrinks to 18 bytes: back into its own slot, filled with two NULs.
   ASSERT_TRUE(update(0, {"1", "a"}));
   const std::string expected = header(2, 2) + "\r\n" + record(pos10(2), "0", {"2", "xy"}) + "\r\n" +
                                record(pos10(1), "0", {"1", "a"}) + std::string(2, '\0');
   EXPECT_EQ(bytes(), expected);
-  EXPECT_EQ(table.DBfields(0), fields({"N", name, pos10(1), "0", "42", "20"}));
+  EXPECT_EQ(probe(table).DBfields(0), fields({"N", name, pos10(1), "0", "42", "20"}));
   EXPECT_TRUE(messages.log.empty());
 
   // Rows load in file order: slot reuse changed it.
@@ -53,7 +56,7 @@ TEST_F(WriteBack, WorkedSequenceOnANewFile) {
   ASSERT_EQ(fresh.getrowcount(), 2);
   EXPECT_EQ(cells(fresh, 0), (Row{"2", "xy"}));
   EXPECT_EQ(cells(fresh, 1), (Row{"1", "a"}));
-  EXPECT_EQ(TdbdynGrid::getsubfield(fresh.DBfields(1), 3), pos10(1));
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(fresh).DBfields(1), 3), pos10(1));
   EXPECT_EQ(bytes(), expected);
 }
 
@@ -61,9 +64,9 @@ TEST_F(WriteBack, ADeleteChangesExactlyThirteenBytesAndFreesTheSlot) {
   start(header(0, 2));
   for (const char* id : {"1", "2", "3"}) ASSERT_TRUE(add({id, "Minze"}));
   const std::string before = bytes();
-  const std::string offset = TdbdynGrid::getsubfield(table.DBfields(1), 5);
-  const std::string length = TdbdynGrid::getsubfield(table.DBfields(1), 6);
-  const int32_t lastslot = table.lastfreeslot();
+  const std::string offset = TdbdynGrid::getsubfield(probe(table).DBfields(1), 5);
+  const std::string length = TdbdynGrid::getsubfield(probe(table).DBfields(1), 6);
+  const int32_t lastslot = probe(table).lastfreeslot();
 
   ASSERT_TRUE(table.delrow(1));
   const std::string after = bytes();
@@ -72,10 +75,10 @@ TEST_F(WriteBack, ADeleteChangesExactlyThirteenBytesAndFreesTheSlot) {
   EXPECT_EQ(after.substr(at, 13), deletedhead());
   EXPECT_EQ(after.substr(0, at), before.substr(0, at));
   EXPECT_EQ(after.substr(at + 13), before.substr(at + 13));
-  EXPECT_EQ(table.lastfreeslot(), lastslot + 1);
-  EXPECT_EQ(table.freeslots().at(static_cast<std::size_t>(table.lastfreeslot())),
+  EXPECT_EQ(probe(table).lastfreeslot(), lastslot + 1);
+  EXPECT_EQ(probe(table).freeslots().at(static_cast<std::size_t>(probe(table).lastfreeslot())),
             fields({"N", name, "x", "x", offset, length}));
-  EXPECT_EQ(table.DBfields(1), "");
+  EXPECT_EQ(probe(table).DBfields(1), "");
   EXPECT_EQ(cells(table, 1), (Row{"", ""}));
 }
 
@@ -89,27 +92,27 @@ TEST_F(WriteBack, ANewRecordTakesAFreedSlotWithANewPosAndNulFill) {
                                "\r\n" + record(pos10(2), "0", {"2", "b"});
   EXPECT_EQ(bytes(), expected);
   EXPECT_EQ(table.getrowcount(), 3);
-  EXPECT_EQ(table.DBfields(2), fields({"N", name, pos10(3), "0", "21", "23"}));
+  EXPECT_EQ(probe(table).DBfields(2), fields({"N", name, pos10(3), "0", "21", "23"}));
 
   // The fill is dropped from the values but counted in the slot.
   TdbdynGrid fresh(name);
   reload(fresh);
   EXPECT_EQ(cells(fresh, 0), (Row{"3", "x"}));
-  EXPECT_EQ(fresh.DBfields(0), fields({"N", name, pos10(3), "0", "21", "23"}));
+  EXPECT_EQ(probe(fresh).DBfields(0), fields({"N", name, pos10(3), "0", "21", "23"}));
 }
 
 TEST_F(WriteBack, TheHighestPosIsIssuedAgainOnlyAfterItsDeletedRecordIsReloaded) {
   start(header(0, 2));
   for (const char* id : {"1", "2", "3"}) ASSERT_TRUE(add({id, "x"}));
   ASSERT_TRUE(table.delrow(2));
-  EXPECT_EQ(table.dbfiles().at(0).maxpos, 3);
+  EXPECT_EQ(probe(table).dbfiles().at(0).maxpos, 3);
 
   TdbdynGrid fresh(name);
   reload(fresh);
-  EXPECT_EQ(fresh.dbfiles().at(0).maxpos, 2);
+  EXPECT_EQ(probe(fresh).dbfiles().at(0).maxpos, 2);
   Row values{"4", "y"};
   ASSERT_TRUE(fresh.addrow(values));
-  EXPECT_EQ(TdbdynGrid::getsubfield(fresh.DBfields(2), 3), pos10(3));
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(fresh).DBfields(2), 3), pos10(3));
 }
 
 // Reused free slots stay in the list as empty entries; after loading again
@@ -123,11 +126,11 @@ TEST_F(WriteBack, FirstFitSeesEveryFreeSlotAfterLoadingAgainIntoTheSameTable) {
   ASSERT_TRUE(table.delrow(1));
   table.db_close();
   ASSERT_TRUE(table.db_init(folder.path(), {name}));
-  ASSERT_EQ(table.freeslots().at(0), fields({"N", name, "x", "x", "41", "18"}));
+  ASSERT_EQ(probe(table).freeslots().at(0), fields({"N", name, "x", "x", "41", "18"}));
 
   ASSERT_TRUE(add({"6", "x"}));
-  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(table.getrowcount() - 1), 5), "41");
-  EXPECT_EQ(table.freeslots().at(0), "");
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(table).DBfields(table.getrowcount() - 1), 5), "41");
+  EXPECT_EQ(probe(table).freeslots().at(0), "");
   EXPECT_TRUE(messages.log.empty());
 }
 
@@ -149,14 +152,14 @@ TEST_F(WriteBack, FilesOfOneTableKeepTheirRecordsApart) {
   EXPECT_EQ(readbytes(folder.file("a.db")), aloaded);
   EXPECT_EQ(readbytes(folder.file("b.db")),
             header(3, 2) + "\r\n" + b1 + "\r\n" + b2 + "\r\n" + record(pos10(3), "0", {"8", "y"}));
-  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(4), 2), "b");
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(table).DBfields(4), 2), "b");
 
   // First fit: the large free slot is listed before the row's own old slot.
   ASSERT_TRUE(update(0, {"1", "c"}));
   const std::string anow = header(3, 2) + "\r\n" + deletedhead() + a1.substr(13) + "\r\n" +
                            record(pos10(1), "0", {"1", "c"}) + std::string(29, '\0') + "\r\n" + a2;
   EXPECT_EQ(readbytes(folder.file("a.db")), anow);
-  EXPECT_EQ(table.DBfields(0), fields({"N", "a", pos10(1), "0", "41", "47"}));
+  EXPECT_EQ(probe(table).DBfields(0), fields({"N", "a", pos10(1), "0", "41", "47"}));
 
   // a's freed slot (21, 18) comes first in the list but belongs to another file.
   ASSERT_TRUE(table.delrow(2));
@@ -164,7 +167,7 @@ TEST_F(WriteBack, FilesOfOneTableKeepTheirRecordsApart) {
   EXPECT_EQ(readbytes(folder.file("a.db")), anow);
   EXPECT_EQ(readbytes(folder.file("b.db")), header(3, 2) + "\r\n" + record(pos10(4), "0", {"9", "z"}) + "\r\n" + b2 +
                                                 "\r\n" + record(pos10(3), "0", {"8", "y"}));
-  EXPECT_EQ(table.DBfields(5), fields({"N", "b", pos10(4), "0", "21", "18"}));
+  EXPECT_EQ(probe(table).DBfields(5), fields({"N", "b", pos10(4), "0", "21", "18"}));
   EXPECT_TRUE(messages.log.empty());
 
   TdbdynGrid fresh(name);
@@ -201,11 +204,11 @@ TEST_F(WriteBack, NoPosIsIssuedBeyondTheLargestNumber) {
   EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: updatefile: Fehler in _ins!" + source(name),
                                         "tdbdyngrid: addrow: row (1) Fehler beim Updaten der Datei!" + source(name)}));
   EXPECT_EQ(bytes(), before);
-  EXPECT_EQ(table.dbfiles().at(0).maxpos, 2147483647);
+  EXPECT_EQ(probe(table).dbfiles().at(0).maxpos, 2147483647);
   EXPECT_EQ(state(table, 1), "C");
 
   ASSERT_TRUE(update(0, {"1", "z"}));
-  EXPECT_EQ(TdbdynGrid::getsubfield(table.DBfields(0), 3), "2147483647");
+  EXPECT_EQ(TdbdynGrid::getsubfield(probe(table).DBfields(0), 3), "2147483647");
   TdbdynGrid fresh(name);
   reload(fresh);
   EXPECT_EQ(cells(fresh, 0), (Row{"1", "z"}));
@@ -229,7 +232,7 @@ TEST_F(WriteBack, RecordsLongerThanTheLineBufferAreRefused) {
                    "tdbdyngrid: updaterow: row (0) Fehler beim Updaten der Datei!" + source(name)}));
   EXPECT_EQ(bytes(), before);
   EXPECT_EQ(state(table, 1), "C");
-  EXPECT_EQ(table.DBfields(0), fields({"U", name, pos10(1), "0", "21", "18"}));
+  EXPECT_EQ(probe(table).DBfields(0), fields({"U", name, pos10(1), "0", "21", "18"}));
 
   messages.clear();
   const std::string longest(102383, 'v');
