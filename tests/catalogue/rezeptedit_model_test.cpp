@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "catalogue/export.h"
@@ -106,6 +107,24 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   ASSERT_EQ(zutaten.getrowcount(), 4);
   EXPECT_EQ(zutaten.getcell(0, 3), "4");
   EXPECT_EQ(zutaten.getcell(1, 3), testsupport::packed({"Crushed Ice", "0", "0"}));
+  // A restart loads the lines in file order, which is not theirs; saved in
+  // that order, with the preparation changed, they read back so.
+  const TdbdynGrid& links = catalogue->c_rezeptezutaten();
+  std::vector<int32_t> rows;  // the recipe's lines in file order
+  for (int32_t link = 0; link < links.getrowcount(); ++link)
+    if (links.getcell(0, link) == "1") rows.push_back(link);
+  std::vector<int32_t> insatzfolge = rows;
+  catalogue::insatzfolge(links, insatzfolge);
+  ASSERT_NE(rows, insatzfolge);
+  RezepteditModel wieder(*catalogue);
+  ASSERT_TRUE(wieder.oeffnen("1"));
+  std::vector<Zutatenzeile> infilefolge;
+  for (const int32_t link : rows)
+    infilefolge.push_back(wieder.entwurf().zeilen[static_cast<std::size_t>(
+        std::find(insatzfolge.begin(), insatzfolge.end(), link) - insatzfolge.begin())]);
+  wieder.entwurf() = {"1", "Mojito  Royal", infilefolge, "Kurz umr\xFChren"};
+  ASSERT_TRUE(wieder.speichern());
+  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1", "Mojito  Royal", infilefolge, "Kurz umr\xFChren"}));
 }
 
 TEST_F(RezepteditTest, WhatItSavesTheExportWritesAndTheImportReadsBackAlike) {

@@ -447,6 +447,26 @@ TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
                                                                          {"3", packed({"Rum", "0", "1"})}}));
 }
 
+// On a filtered list, rename, flags and merge act on the rows picked, not on
+// the rows at their indexes in the whole list.
+TEST_F(ZutateneditTest, OnAFilteredListRenameFlagsAndMergeActOnTheRowsPicked) {
+  load({{"1", packed({"Cola", "0", "0"})}, {"2", packed({"Rum", "0", "0"})}, {"3", packed({"Rum alt", "0", "0"})}},
+       {{"9", "3", packed({"4", "cl"})}});
+  open();
+  model->filtern("rum");
+  model->select(0, 2);
+  model->zutatengridDblClick();
+  messages.inputs.push_back({true, "Brauner Rum"});
+  model->Zutatumbenennen1Click();
+  merge("3", "2");
+  EXPECT_EQ(model->aufloesliste(), (std::vector<Aufloespaar>{{3, 2}}));
+  model->b_okClick();
+  reload();
+  EXPECT_EQ(zutaten(), (std::vector<std::pair<std::string, std::string>>{{"1", packed({"Cola", "0", "0"})},
+                                                                         {"2", packed({"Brauner Rum", "0", "1"})}}));
+  EXPECT_EQ(linkkeys(), std::vector<std::string>{"2"});
+}
+
 TEST_F(ZutateneditTest, TwoMergesInAChainMoveEverythingToTheLastTarget) {
   load({{"1", packed({"A", "1", "0"})},
         {"2", packed({"B", "1", "0"})},
