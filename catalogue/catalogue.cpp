@@ -401,8 +401,8 @@ Outcome Catalogue::replacetables(const std::vector<std::string>& contents) {
   std::vector<tablestore::Stagedfile> files;
   for (std::size_t i = 0; i < names.size(); ++i) {
     platform::File* file = tables()[i]->openfilehandle(names[i]);
-    int64_t size = 0;
     if (!file) continue;
+    int64_t size = 0;
     if (!file->size(size)) return Outcome::ioerror();
     tablestore::FileStage& stage = *stages.emplace_back(std::make_unique<tablestore::FileStage>(size));
     stage.write(0, contents[i]);

@@ -169,9 +169,9 @@ std::string TdbdynGrid::DBfields(int32_t row) const {
 }
 
 std::optional<int32_t> TdbdynGrid::recordnumber(int32_t row) const {
-  const char state = rows_[static_cast<std::size_t>(row)].state;
-  if (state == 0 || state == 'C') return std::nullopt;
-  return rows_[static_cast<std::size_t>(row)].pos;
+  const Rowfields& fields = rows_[static_cast<std::size_t>(row)];
+  if (fields.state == 0 || fields.state == 'C') return std::nullopt;
+  return fields.pos;
 }
 
 platform::File* TdbdynGrid::openfilehandle(const std::string& filename) const {

@@ -39,22 +39,6 @@ class TdbdynGrid {
   static constexpr int32_t readbuffersize = recordformat::readbuffersize;
   static constexpr int32_t linebuffersize = recordformat::linebuffersize;
 
-  struct DbFile {
-    std::string name;  // lower case, without folder and ".db"
-    int32_t maxpos = 0;
-    std::string path;  // dbpath, name and ".db"
-  };
-
-  struct OpenFile {
-    tablestore::RecordFile record;  // the file, its stage and its end
-    std::string path;
-    bool isopen = false;
-    bool readonly = false;
-    // Why the read/write open failed when readonly: errinuse while another
-    // process holds the file, erraccessdenied when it cannot be written at all.
-    int readonlyreason = 0;
-  };
-
   explicit TdbdynGrid(std::string name);
   ~TdbdynGrid();
   TdbdynGrid(const TdbdynGrid&) = delete;
@@ -145,6 +129,23 @@ class TdbdynGrid {
   friend class testsupport::TableProbe;
   // The row's DBfields text, written from what the row keeps of it.
   std::string DBfields(int32_t row) const;
+
+  struct DbFile {
+    std::string name;  // lower case, without folder and ".db"
+    int32_t maxpos = 0;
+    std::string path;  // dbpath, name and ".db"
+  };
+
+  struct OpenFile {
+    tablestore::RecordFile record;  // the file, its stage and its end
+    std::string path;
+    bool isopen = false;
+    bool readonly = false;
+    // Why the read/write open failed when readonly: errinuse while another
+    // process holds the file, erraccessdenied when it cannot be written at all.
+    int readonlyreason = 0;
+  };
+
   // What a row keeps of its DBfields: its state and, in the states "N", "U"
   // and "D", where its record is. The file and Flag subfields need no room:
   // the file is an index into dbfiles_, and a record's Flag in DBfields is

@@ -113,15 +113,16 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   std::vector<int32_t> rows;  // the recipe's lines in file order
   for (int32_t link = 0; link < links.getrowcount(); ++link)
     if (links.getcell(0, link) == "1") rows.push_back(link);
-  std::vector<int32_t> insatzfolge = rows;
-  catalogue::insatzfolge(links, insatzfolge);
-  ASSERT_NE(rows, insatzfolge);
+  std::vector<int32_t> satzfolge = rows;
+  catalogue::insatzfolge(links, satzfolge);
+  ASSERT_NE(rows, satzfolge);
   RezepteditModel wieder(*catalogue);
   ASSERT_TRUE(wieder.oeffnen("1"));
   std::vector<Zutatenzeile> infilefolge;
   for (const int32_t link : rows)
-    infilefolge.push_back(wieder.entwurf().zeilen[static_cast<std::size_t>(
-        std::find(insatzfolge.begin(), insatzfolge.end(), link) - insatzfolge.begin())]);
+    infilefolge.push_back(
+        wieder.entwurf()
+            .zeilen[static_cast<std::size_t>(std::find(satzfolge.begin(), satzfolge.end(), link) - satzfolge.begin())]);
   wieder.entwurf() = {"1", "Mojito  Royal", infilefolge, "Kurz umr\xFChren"};
   ASSERT_TRUE(wieder.speichern());
   EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1", "Mojito  Royal", infilefolge, "Kurz umr\xFChren"}));
