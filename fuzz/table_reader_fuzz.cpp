@@ -16,8 +16,6 @@
 #include "tests/support/tableprobe.h"
 #include "tests/tablestore/readeroutcome.h"
 
-using testsupport::probe;
-
 namespace {
 
 const std::string table = "c_fuzz";
@@ -44,7 +42,7 @@ std::string readbytes(const std::string& path) {
 // (or with NUL fill that the line assembly dropped).
 void checkrows(const TdbdynGrid& grid, const std::string& bytes) {
   for (int32_t row = 0; row < grid.getrowcount(); ++row) {
-    const std::string& fields = probe(grid).DBfields(row);
+    const std::string& fields = testsupport::probe(grid).DBfields(row);
     if (fields.empty()) continue;
     const uint64_t offset = std::stoull(TdbdynGrid::getsubfield(fields, 5));
     const uint64_t length = std::stoull(TdbdynGrid::getsubfield(fields, 6));

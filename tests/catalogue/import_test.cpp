@@ -19,8 +19,6 @@
 #include "tests/support/recipe_generator.h"
 #include "tests/support/tableprobe.h"
 
-using testsupport::probe;
-
 namespace {
 
 using testsupport::readfile;
@@ -497,7 +495,7 @@ TEST_F(Import, LookupFindsWhatAScanOfTheTableFinds) {
   }
   for (int i = 0; i < 40; ++i) {
     const int32_t row = random.pick(c_zutaten.getrowcount());
-    if (!probe(c_zutaten).DBfields(row).empty()) {
+    if (!testsupport::probe(c_zutaten).DBfields(row).empty()) {
       ASSERT_TRUE(c_zutaten.delrow(row));  // left as a row of empty cells
     }
   }

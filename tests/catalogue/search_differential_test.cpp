@@ -18,8 +18,6 @@
 #include "tests/support/tablebuilder.h"
 #include "tests/support/tableprobe.h"
 
-using testsupport::probe;
-
 namespace {
 
 using catalogue::Alkoholwahl;
@@ -89,7 +87,7 @@ class RandomCatalogue {
   // Some rows of the loaded table deleted, as the editor's merges leave them.
   void deletesome(TdbdynGrid& table) {
     for (int32_t row = 0; row + 1 < table.getrowcount(); ++row)
-      if (chance(6) && !probe(table).DBfields(row).empty()) {
+      if (chance(6) && !testsupport::probe(table).DBfields(row).empty()) {
         EXPECT_TRUE(table.delrow(row));
       }
   }
@@ -102,7 +100,7 @@ class RandomCatalogue {
     if (table.getcolcount() == 3) values = {id(), id(), packed({"4", "cl"})};
     if (chance(3)) {
       EXPECT_TRUE(table.addrow(values));
-    } else if (!probe(table).DBfields(row).empty()) {
+    } else if (!testsupport::probe(table).DBfields(row).empty()) {
       EXPECT_TRUE(chance(4) ? table.delrow(row) : table.updaterow(row, values));
     }
   }

@@ -14,11 +14,11 @@
 #include "tablestore/journalformat.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/powercut.h"
+#include "tests/support/tableprobe.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
-#include "tests/support/tableprobe.h"
 
 using testsupport::probe;
 

@@ -20,8 +20,6 @@
 #include "tests/support/tableprobe.h"
 #include "writeback_support.h"
 
-using testsupport::probe;
-
 namespace writeback {
 namespace {
 
@@ -59,7 +57,7 @@ Rows sorted(Rows rows) {
 Rows liverows(const TdbdynGrid& table) {
   Rows rows;
   for (int32_t row = 0; row < table.getrowcount(); ++row)
-    if (!probe(table).DBfields(row).empty()) rows.push_back(cells(table, row));
+    if (!testsupport::probe(table).DBfields(row).empty()) rows.push_back(cells(table, row));
   return rows;
 }
 
