@@ -31,13 +31,11 @@ std::string storedvalue(std::string_view text) {
   return value;
 }
 
-bool uppercontains(std::string_view text, std::string_view upper) { return upperfind(text, upper) != text.end(); }
-
 bool istzutatenmarke(std::string_view line) {
   return std::equal(line.begin(), line.end(), zutatenmarke.begin(), zutatenmarke.end(), upperequal);
 }
 
-bool endetzutaten(std::string_view line) { return uppercontains(line, zubereitungswort); }
+bool endetzutaten(std::string_view line) { return upperfind(line, zubereitungswort) != line.end(); }
 
 std::string zubereitunglesen(std::string_view line) {
   const auto wort = static_cast<std::size_t>(upperfind(line, zubereitungswort) - line.begin());

@@ -5,8 +5,9 @@
 // they all go through this unit, not because copies are kept in step.
 //
 // An import file is a sequence of blocks, each: the recipe's name; the
-// marker "Zutaten:"; one line per ingredient, "quantity unit name"; then
-// "Zubereitung: " and the preparation, or a blank line. The tables hold each
+// marker "Zutaten:"; one line per ingredient, "quantity unit name";
+// "Zubereitung: " and the preparation when there is one; a blank line. A
+// preparation line or a blank line ends the ingredients. The tables hold each
 // part of a line as the import stores it (storedvalue), a missing quantity
 // or unit as its placeholder, and the preparation's line breaks as "¶".
 #pragma once
@@ -26,8 +27,6 @@ namespace catalogue {
 // A value as the import stores it and the table reads it back: trimmed, the
 // bytes the table blanks and the subfield separator as blanks, trimmed again.
 std::string storedvalue(std::string_view text);
-// Whether the text, its a-z upper-cased, contains upper; without a copy of it.
-bool uppercontains(std::string_view text, std::string_view upper);
 
 // The line after a name line, read ignoring the case of a-z.
 inline constexpr std::string_view zutatenmarke = "Zutaten:";
