@@ -7,6 +7,7 @@
 
 #include "catalogue/ersatzdatei.h"
 #include "catalogue/import.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/file.h"
 #include "platform/messages.h"
@@ -30,7 +31,7 @@ std::unordered_set<std::string> namensliste(const std::string& bytes) {
   std::unordered_set<std::string> names;
   ImportLines lines(bytes);
   for (std::string line; lines.next(line);)
-    if (!platform::trimview(line).empty()) names.insert(platform::upper(platform::trimview(line)));
+    if (!platform::trimview(line).empty()) names.insert(namensschluessel(line));
   return names;
 }
 
@@ -44,7 +45,7 @@ Outcome alkoholischmarkieren(Catalogue& catalogue, const std::string& listfile) 
   std::vector<std::string> row;
   for (int32_t r = 0; r < c_zutaten.getrowcount(); ++r) {
     const Zutatzeile zutat = lesezutat(c_zutaten, r);
-    if (zutat.alkoholisch() || !names.contains(platform::upper(platform::trimview(zutat.name())))) continue;
+    if (zutat.alkoholisch() || !names.contains(namensschluessel(zutat.name()))) continue;
     if (!c_zutaten.getrow(r, row) || !TdbdynGrid::setsubfield(row[zutatspalte::werte], zutatfeld::alkoholisch, "1") ||
         !c_zutaten.updaterow(r, row))
       return Outcome::failed();

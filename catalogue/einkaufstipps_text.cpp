@@ -1,5 +1,6 @@
 #include "catalogue/einkaufstipps_text.h"
 
+#include "catalogue/rezeptformat.h"
 #include "platform/codepage.h"
 
 namespace catalogue {
@@ -10,19 +11,12 @@ const std::string einzug = "    ";
 
 std::string rezepte(std::size_t anzahl) { return std::to_string(anzahl) + (anzahl == 1 ? " Rezept" : " Rezepte"); }
 
-// The words, a blank between two, on lines of at most breite characters
-// that begin with the indent; a word longer than that gets a line of its own.
-void umbrechen(const std::vector<std::string>& woerter, std::size_t breite, const std::string& vorne,
-               std::vector<std::string>& zeilen) {
-  std::string zeile;
-  for (const std::string& wort : woerter) {
-    if (!zeile.empty() && vorne.size() + zeile.size() + 1 + wort.size() > breite) {
-      zeilen.push_back(vorne + zeile);
-      zeile.clear();
-    }
-    zeile += (zeile.empty() ? "" : " ") + wort;
-  }
-  if (!zeile.empty()) zeilen.push_back(vorne + zeile);
+// The words wrapped (umbrechen) to lines of at most breite characters that
+// begin with the indent.
+void eingerueckt(const std::vector<std::string>& woerter, std::size_t breite, const std::string& vorne,
+                 std::vector<std::string>& zeilen) {
+  for (const std::string& zeile : umbrechen(woerter, breite > vorne.size() ? breite - vorne.size() : 1))
+    zeilen.push_back(vorne + zeile);
 }
 
 std::vector<std::string> woerter(const std::string& satz) {
@@ -60,7 +54,7 @@ void tippzeilen(const catalogue::Einkaufstipp& tipp, std::size_t breite, std::ve
     for (std::string& wort :
          woerter(std::string("… und "_cp) + tausender(tipp.weitere) + " weitere (Doppelklick zeigt alle)"))
       namen.push_back(std::move(wort));
-  umbrechen(namen, breite, einzug, zeilen);
+  eingerueckt(namen, breite, einzug, zeilen);
 }
 
 // The lines of each tip are marked with its number in nummern, counted on
@@ -106,7 +100,7 @@ void hinweis(const catalogue::Einkaufstipps& tipps, std::size_t breite, std::vec
             "vorhandenen Zutaten per Doppelklick auf ihr Feld \"verfügbar?\" markieren und dann \"Speichern\" "
             "drücken."_cp);
   zeilen.push_back("");
-  umbrechen(woerter(text), breite, "", zeilen);
+  eingerueckt(woerter(text), breite, "", zeilen);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "catalogue/ersatz.h"
 #include "catalogue/import.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -18,9 +19,9 @@ namespace {
 std::optional<Ersatzpaar> relation(std::string_view text, const IngredientLookup& zutaten) {
   const std::size_t pfeil = text.find(ersatzpfeil);
   if (pfeil == std::string_view::npos) return std::nullopt;
-  const std::optional<int32_t> ersatz = zutaten.find(platform::upper(platform::trimview(text.substr(0, pfeil))));
+  const std::optional<int32_t> ersatz = zutaten.find(namensschluessel(text.substr(0, pfeil)));
   const std::optional<int32_t> zutat =
-      zutaten.find(platform::upper(platform::trimview(text.substr(pfeil + std::string_view(ersatzpfeil).size()))));
+      zutaten.find(namensschluessel(text.substr(pfeil + std::string_view(ersatzpfeil).size())));
   if (!ersatz || !zutat) return std::nullopt;
   return Ersatzpaar{*zutat, *ersatz};
 }

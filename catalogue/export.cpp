@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/ersatzdatei.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -44,24 +45,10 @@ Verzeichnis verzeichnis(const Catalogue& catalogue) {
   return v;
 }
 
-// One ingredient line as the import reads it back: the name alone where
-// quantity and unit are the placeholders and the name is one word; else all
-// three, an empty quantity or unit written as its placeholder.
-void zutatzeile(std::string& text, const Mengenangabe& angabe, std::string_view name) {
-  const std::string_view menge = angabe.menge().empty() ? "0" : angabe.menge();
-  const std::string_view einheit = angabe.einheit().empty() ? "-" : angabe.einheit();
-  if (menge == "0" && einheit == "-" && name.find(' ') == std::string_view::npos) {
-    (text += name) += zeilenende;
-    return;
-  }
-  ((((text += menge) += ' ') += einheit) += ' ') += name;
-  text += zeilenende;
-}
-
 void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichnis& v, int32_t row) {
   const Rezeptzeile rezept = leserezept(catalogue.rezepte(), row);
   const int32_t id = idnummer(rezept.id(), zeilenersatz);
-  ((text += rezept.name()) += zeilenende) += "Zutaten:";
+  ((text += rezept.name()) += zeilenende) += zutatenmarke;
   text += zeilenende;
   if (const auto zeilen = v.zeilen.find(id); zeilen != v.zeilen.end()) {
     // In the order of the recipe's lines, which a changed recipe's records
@@ -73,11 +60,13 @@ void rezeptblock(std::string& text, const Catalogue& catalogue, const Verzeichni
           v.zutatnamen.find(idnummer(leserezeptzutat(catalogue.rezeptezutaten(), link).zutatid(), linkersatz));
       // A line whose ingredient is gone has no name, and no line could bring it back.
       if (name == v.zutatnamen.end() || name->second.empty()) continue;
-      zutatzeile(text, lesemenge(catalogue.rezeptezutaten(), link), name->second);
+      const Mengenangabe angabe = lesemenge(catalogue.rezeptezutaten(), link);
+      zutatenzeileschreiben(text, angabe.menge(), angabe.einheit(), name->second);
+      text += zeilenende;
     }
   }
   if (const auto zubereitung = v.zubereitungen.find(id); zubereitung != v.zubereitungen.end())
-    ((text += "Zubereitung: ") += zubereitung->second) += zeilenende;
+    (text += zubereitungszeile(zubereitung->second)) += zeilenende;
   text += zeilenende;
 }
 

@@ -9,10 +9,11 @@
 
 namespace catalogue {
 
-// Every recipe in table order, in the import's format: the name, "Zutaten:",
-// one line per ingredient, "Zubereitung: " and the preparation when there is
-// one, a blank line; CR LF, the tables' own bytes. Importing it into an empty
-// catalogue gives the same recipes, lines, preparations and ingredient names.
+// Every recipe in table order, in the recipe format (rezeptformat.h): the
+// name, "Zutaten:", one line per ingredient, "Zubereitung: " and the
+// preparation when there is one, a blank line; CR LF, the tables' own bytes.
+// Importing it into an empty catalogue gives the same recipes, lines,
+// preparations and ingredient names.
 std::string exporttext(const Catalogue& catalogue);
 
 // "Rezepte exportieren…": asks for a file and writes the export there, and

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "catalogue/ersatzdatei.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/file.h"
@@ -36,56 +37,6 @@ std::string_view wholecharacters(std::string_view text) {
   return text;
 }
 
-constexpr char subsep = TdbdynGrid::subsep;
-
-// A value as its subfield will read back: cut to 255 bytes and trimmed. A
-// value without 0xBF is its own first subfield.
-std::string_view wieeingelesen(std::string_view value) { return TdbdynGrid::getsubfieldview(value, 1); }
-
-// Whether the line, upper-cased, is upper; without a copy of it.
-bool upperequals(std::string_view line, std::string_view upper) {
-  return std::equal(line.begin(), line.end(), upper.begin(), upper.end(),
-                    [](char a, char b) { return platform::upperchar(a) == b; });
-}
-std::string_view::iterator upperfind(std::string_view line, std::string_view upper) {
-  return std::search(line.begin(), line.end(), upper.begin(), upper.end(),
-                     [](char a, char b) { return platform::upperchar(a) == b; });
-}
-
-// The text after the word "Zubereitung" and an optional colon, as stored;
-// empty when the line holds the word only inside a longer one (a syrup
-// named "Zubereitungssirup" ends the list, but is no preparation).
-std::string preparationtext(std::string_view line) {
-  constexpr std::string_view word = "ZUBEREITUNG";
-  std::string_view rest = line.substr(static_cast<std::size_t>(upperfind(line, word) - line.begin()) + word.size());
-  if (!rest.empty() && platform::upperchar(rest.front()) >= 'A' && platform::upperchar(rest.front()) <= 'Z') return {};
-  rest = platform::trimview(rest);
-  if (rest.starts_with(':')) rest.remove_prefix(1);
-  return storedvalue(rest);
-}
-
-struct IngredientLine {
-  std::string quantity;
-  std::string unit;
-  std::string name;
-};
-
-// Quantity, blank, unit, blank, name; a line without a blank is a name alone.
-// Nothing when a part is empty as stored.
-std::optional<IngredientLine> splitingredient(const std::string& line) {
-  const std::string_view text(line);
-  const std::size_t first = text.find(' ');
-  IngredientLine parts{"0", "-", storedvalue(text)};
-  if (first != std::string::npos) {
-    const std::size_t second = text.find(' ', first + 1);
-    parts.quantity = storedvalue(text.substr(0, first));
-    parts.unit = second == std::string::npos ? "" : storedvalue(text.substr(first + 1, second - first - 1));
-    parts.name = second == std::string::npos ? "" : storedvalue(text.substr(second + 1));
-  }
-  if (parts.quantity.empty() || parts.unit.empty() || parts.name.empty()) return std::nullopt;
-  return parts;
-}
-
 // The parser of recipe blocks and the rows it writes.
 class Importer {
  public:
@@ -101,11 +52,11 @@ class Importer {
     switch (state_) {
       case State::expectname: return startrecipe(line);
       case State::expectmarker:
-        if (!upperequals(line, "ZUTATEN:")) return Outcome::failed("Zeile ist nicht \"zutaten:\"");
+        if (!istzutatenmarke(line)) return Outcome::failed("Zeile ist nicht \"zutaten:\"");
         state_ = State::ingredients;
         return Outcome::ok();
       case State::ingredients:
-        if (uppercontains(line, "ZUBEREITUNG")) {
+        if (endetzutaten(line)) {
           state_ = State::expectname;
           return keeppreparation(line);
         }
@@ -132,7 +83,7 @@ class Importer {
 
   // A recipe's preparation is one row of c_zubereitungen; none when empty.
   Outcome keeppreparation(const std::string& line) {
-    std::string text = preparationtext(line);
+    std::string text = zubereitunglesen(line);
     if (text.empty()) return Outcome::ok();
     std::vector<std::string> row = {std::to_string(recipeid_), std::move(text)};
     static_assert(zubereitungspalte::rezeptid == 0 && zubereitungspalte::text == 1 && zubereitungspalte::anzahl == 2);
@@ -141,13 +92,10 @@ class Importer {
   }
 
   Outcome addingredientline(const std::string& line) {
-    const std::optional<IngredientLine> parts = splitingredient(line);
+    const std::optional<Zutatenzeile> parts = zutatenzeilelesen(line);
     if (!parts) return Outcome::failed("Format Fehler (1)!");  // in two words, as it has always read
     int64_t ingredientid = 0;
-    // The name as the table reads it back (cut to 255 bytes, trimmed), so
-    // that a long name finds the row it was stored in.
-    key_.assign(wieeingelesen(parts->name));
-    std::transform(key_.begin(), key_.end(), key_.begin(), platform::upperchar);
+    namensschluessel(parts->zutat, key_);
     if (const std::optional<int32_t> known = ingredients_.find(key_)) {
       ingredientid = *known;
     } else {
@@ -155,13 +103,13 @@ class Importer {
       Zutatenschreiber& c_zutaten = catalogue_.c_zutaten();
       std::vector<std::string> row(zutatspalte::anzahl);
       row[zutatspalte::id] = std::to_string(ingredientid);
-      row[zutatspalte::werte] = zutatwerte(parts->name, "0", "0");
+      row[zutatspalte::werte] = zutatwerte(parts->zutat, "0", "0");
       if (!c_zutaten.addrow(row)) return writefailed("c_zutaten db_addrow fehlgeschlagen");
       ingredients_.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
     link_[rezeptzutatspalte::rezeptid] = std::to_string(recipeid_);
     link_[rezeptzutatspalte::zutatid] = std::to_string(ingredientid);
-    link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->quantity, parts->unit);
+    link_[rezeptzutatspalte::werte] = rezeptzutatwerte(parts->menge, parts->einheit);
     if (!catalogue_.c_rezeptezutaten().addrow(link_)) return writefailed("c_rezeptezutaten db_addrow fehlgeschlagen");
     return Outcome::ok();
   }
@@ -177,7 +125,7 @@ class Importer {
   int64_t recipeid_;
   int recipecount_ = 0;
   IngredientLookup ingredients_;
-  std::string key_;  // the name looked up, upper-cased
+  std::string key_;  // the name looked up (namensschluessel)
   std::vector<std::string> link_ = std::vector<std::string>(rezeptzutatspalte::anzahl);  // reused line by line
 };
 
@@ -207,20 +155,6 @@ std::string errorbox(const std::string& line, const std::string& error) {
 }
 
 }  // namespace
-
-// A 0xBF inside a value would split it into several subfields, so it becomes
-// a blank like the bytes the table blanks itself; trimmed again, so that a
-// name is looked up as it will read.
-std::string storedvalue(std::string_view text) {
-  std::string value(platform::trimview(text));
-  TdbdynGrid::cleaninplace(value);
-  std::replace(value.begin(), value.end(), subsep, ' ');
-  const std::string_view kept = platform::trimview(value);
-  if (kept.size() < value.size()) value = std::string(kept);  // a blanked byte stood at an edge
-  return value;
-}
-
-bool uppercontains(std::string_view line, std::string_view upper) { return upperfind(line, upper) != line.end(); }
 
 ImportLines::ImportLines(std::string_view bytes) : rest_(bytes.substr(0, bytes.find(ctrlz))), ended_(true) {}
 
@@ -299,33 +233,6 @@ void ImportLines::decidecoding(std::string_view line) {
   if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
   decided_ = true;
   utf8_ = platform::ismultibyteutf8(ended_ ? rest_ : wholecharacters(rest_));
-}
-
-int64_t largestid(Rezeptetabelle c_rezepte) {
-  int64_t largest = 0;
-  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
-    int32_t id = 0;
-    if (platform::strtoint(leserezeptid(c_rezepte, row), id)) largest = std::max<int64_t>(largest, id);
-  }
-  return largest;
-}
-
-IngredientLookup::IngredientLookup(Zutatentabelle c_zutaten) {
-  for (int32_t row = 0; row < c_zutaten->getrowcount(); ++row) added(c_zutaten, row);
-}
-
-std::optional<int32_t> IngredientLookup::find(const std::string& uppername) const {
-  const auto it = ids_.find(uppername);
-  if (it == ids_.end()) return std::nullopt;
-  return it->second;
-}
-
-void IngredientLookup::added(Zutatentabelle c_zutaten, int32_t row) {
-  const Zutatzeile zutat = lesezutat(c_zutaten, row);
-  int32_t id = 0;
-  if (!platform::strtoint(zutat.id(), id)) return;
-  largest_ = std::max<int64_t>(largest_, id);
-  ids_.emplace(platform::upper(platform::trimview(zutat.name())), id);  // the first row of a name wins
 }
 
 void Importieren1Click(Catalogue& catalogue, ImportFilePort& files) {

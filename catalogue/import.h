@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -61,34 +60,6 @@ class ImportLines {
   bool utf8_ = false;
   bool started_ = false;  // a line was given
   Outcome outcome_ = Outcome::ok();
-};
-
-// A value as the import stores it and the table reads it back: trimmed, the
-// bytes the table blanks and the subfield separator as blanks, trimmed again.
-std::string storedvalue(std::string_view text);
-// Whether the text, its a-z upper-cased, contains upper (as the import finds
-// "ZUBEREITUNG"); without a copy of it.
-bool uppercontains(std::string_view text, std::string_view upper);
-
-// The largest recipe id that reads as a number, at least 0.
-int64_t largestid(Rezeptetabelle c_rezepte);
-
-// What a scan of c_zutaten by name would find, built once per import so that
-// each ingredient line costs a hash lookup instead of a pass over the table.
-class IngredientLookup {
- public:
-  explicit IngredientLookup(Zutatentabelle c_zutaten);
-  // The id of the first row (in table order, rows whose id is no number passed
-  // over) whose name, trimmed and upper-cased, equals uppername.
-  std::optional<int32_t> find(const std::string& uppername) const;
-  // One more than the largest id that reads as a number, at least 1.
-  int64_t nextid() const { return largest_ + 1; }
-  // Takes in the row just appended to the end of c_zutaten.
-  void added(Zutatentabelle c_zutaten, int32_t row);
-
- private:
-  std::unordered_map<std::string, int32_t> ids_;
-  int64_t largest_ = 0;
 };
 
 }  // namespace catalogue

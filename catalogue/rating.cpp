@@ -3,19 +3,13 @@
 #include <vector>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 
 namespace catalogue {
 
 namespace {
-
-// The first row of c_rezepte whose id has the number, or -1.
-int32_t findrezept(Rezeptetabelle c_rezepte, int32_t id) {
-  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row)
-    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
-  return -1;
-}
 
 // Writes the rating into the row's packed cell, the other subfields and the
 // id as stored, and commits it; a failed rating is dropped from memory too.

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "catalogue/anzeigetexte.h"
-#include "catalogue/rezeptfragen.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -18,11 +18,6 @@ namespace {
 constexpr int32_t infozeilenbreite = 30;
 // An ingredient line with its flags: 30, then "(alkoholisch:", four, " verfügbar:", four and ")".
 constexpr std::size_t zubereitungsbreite = 63;
-
-// Quantity "0" and unit "-" stand for "none".
-std::string ohneplatzhalter(std::string_view subfield) {
-  return subfield == "0" || subfield == "-" ? std::string() : std::string(subfield);
-}
 
 // The preparation of the recipe with the id; "" when it has none.
 std::string_view zubereitung(Zubereitungentabelle c_zubereitungen, int32_t rezept) {
@@ -124,39 +119,19 @@ std::optional<std::vector<std::string>> zeigecocktail(const Catalogue& catalogue
   const std::string_view text = zubereitung(catalogue.zubereitungen(), idnummer(id, zeilenersatz));
   if (text.empty()) return lines;
   lines.emplace_back();
-  // Each line of the preparation wrapped on its own; "¶" ends one.
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t end = std::min(text.find(zeilenumbruch, start), text.size());
-    std::vector<std::string> wrapped = umbrechen(text.substr(start, end - start), zubereitungsbreite);
+  // Each line of the preparation wrapped on its own.
+  for (const std::string_view zeile : zubereitungszeilen(text)) {
+    std::vector<std::string> wrapped = umbrechen(zeile, zubereitungsbreite);
     if (wrapped.empty()) wrapped.emplace_back();
     for (std::string& line : wrapped) lines.push_back(std::move(line));
-    start = end + 1;
   }
-  return lines;
-}
-
-std::vector<std::string> umbrechen(std::string_view text, std::size_t width) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (text = platform::trimview(text); !text.empty(); text = platform::trimview(text)) {
-    std::string_view word = text.substr(0, std::min(text.find(' '), width));
-    text.remove_prefix(word.size());
-    if (!line.empty() && line.size() + 1 + word.size() > width) lines.push_back(std::exchange(line, {}));
-    if (!line.empty()) line += ' ';
-    line += word;
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
   return lines;
 }
 
 std::string infotitel(const Catalogue& catalogue, const std::string& id) {
   const Rezeptetabelle c_rezepte = catalogue.rezepte();
-  const int32_t rezept = idnummer(id, linkersatz);
-  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
-    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == rezept)
-      return "Info: " + std::string(leserezept(c_rezepte, row).name());
-  }
-  return "Info";
+  const int32_t row = findrezept(c_rezepte, idnummer(id, linkersatz));
+  return row < 0 ? "Info" : "Info: " + std::string(leserezept(c_rezepte, row).name());
 }
 
 }  // namespace catalogue

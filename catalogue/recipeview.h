@@ -16,8 +16,8 @@ namespace catalogue {
 
 // One ingredient line of a recipe.
 struct rrezepteintrag {
-  std::string menge;      // "" when stored as "0" or "-"
-  std::string einheit;    // "" when stored as "0" or "-"
+  std::string menge;      // "" when stored as a placeholder (ohneplatzhalter)
+  std::string einheit;    // "" when stored as a placeholder (ohneplatzhalter)
   std::string zutatid;    // the link's ingredient id as stored
   std::string zutatname;  // "" while no ingredient row matched
   bool verfuegbar = false;
@@ -45,10 +45,6 @@ void portionieren(rrezept& list, const Portionen& portionen);
 // One line of the info box: quantity, unit and name, padded to 30, then the
 // two flags; 63 characters unless the first part is longer than 30.
 std::string zeigecocktailzeile(const rrezepteintrag& entry);
-
-// The text wrapped at blanks into lines of at most width characters; a word
-// longer than a line is cut.
-std::vector<std::string> umbrechen(std::string_view text, std::size_t width);
 
 // The info box's caption: "Info: " and the recipe's name, or "Info" when
 // no recipe has the id.

@@ -1,13 +1,10 @@
 #include "catalogue/rezeptedit_model.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "catalogue/anzeigetexte.h"
-#include "catalogue/import.h"
 #include "catalogue/recipeview.h"
-#include "catalogue/rezeptfragen.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -16,16 +13,6 @@
 namespace catalogue {
 
 namespace {
-
-constexpr const char* keinemenge = "0";
-constexpr const char* keineeinheit = "-";
-
-// The first row of c_rezepte whose id has the number, or -1.
-int32_t findrezept(Rezeptetabelle c_rezepte, int32_t id) {
-  for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row)
-    if (idnummer(leserezeptid(c_rezepte, row), zeilenersatz) == id) return row;
-  return -1;
-}
 
 // The link rows of the recipe, in the order of its lines.
 std::vector<int32_t> findzeilen(Rezeptezutatentabelle c_rezeptezutaten, int32_t id) {
@@ -57,7 +44,7 @@ std::optional<std::string> zeilenfehler(const Zutatenzeile& zeile) {
   if (zeile.zutat.empty()) return "Bitte geben Sie eine Zutat an.";
   for (const auto& [feld, wert] : werte) {
     if (wert->size() > laengstername) return feld + std::string("darf höchstens 255 Zeichen lang sein."_cp);
-    if (uppercontains(*wert, "ZUBEREITUNG"))
+    if (endetzutaten(*wert))
       return feld + wort(*wert) + std::string(" darf das Wort „Zubereitung“ nicht enthalten."_cp);
     // The import takes the line apart at its first two blanks.
     if (wert != &zeile.zutat && wert->find(' ') != std::string::npos)
@@ -75,7 +62,7 @@ Outcome bereinigen(Rezeptentwurf& entwurf) {
     return Outcome::failed(std::string("Name: Der Name darf höchstens 255 Zeichen lang sein."_cp));
   // A name line that reads as the start of the ingredient list is one that
   // an import of a hand-edited file misreads.
-  if (platform::upper(entwurf.name) == "ZUTATEN:")
+  if (istzutatenmarke(entwurf.name))
     return Outcome::failed("Name: " + wort(entwurf.name) +
                            std::string(" ist als Name eines Rezeptes nicht möglich."_cp));
   std::vector<Zutatenzeile> zeilen;
@@ -102,32 +89,20 @@ void RezepteditModel::neu() { entwurf_ = geoeffnet_ = {{}, {}, {Zutatenzeile{}},
 namespace {
 
 // The ingredient id of each line: the first known ingredient of its name, as
-// the import finds it (rows whose id is no number passed over), or a new one,
-// not available and not alcoholic. One pass for the few names of a recipe.
+// the import finds it, or a new one, not available and not alcoholic.
 Outcome zutatenids(Zutatenschreiber& c_zutaten, const std::vector<Zutatenzeile>& zeilen,
                    std::vector<std::string>& ids) {
-  // The name as its subfield reads back, upper-cased; -1 while unknown.
-  const auto schluessel = [](const std::string& name) { return platform::upper(TdbdynGrid::getsubfieldview(name, 1)); };
-  std::unordered_map<std::string, int64_t> gesucht;
-  for (const Zutatenzeile& zeile : zeilen) gesucht.emplace(schluessel(zeile.zutat), -1);
-  int64_t groesste = 0;
-  std::string key;
-  for (int32_t row = 0; row < c_zutaten.getrowcount(); ++row) {
-    const Zutatzeile zutat = lesezutat(c_zutaten, row);
-    int32_t id = 0;
-    if (!platform::strtoint(zutat.id(), id)) continue;
-    groesste = std::max<int64_t>(groesste, id);
-    key.assign(platform::trimview(zutat.name()));
-    std::transform(key.begin(), key.end(), key.begin(), platform::upperchar);
-    if (const auto found = gesucht.find(key); found != gesucht.end() && found->second < 0) found->second = id;
-  }
+  IngredientLookup bekannt{c_zutaten};
   for (const Zutatenzeile& zeile : zeilen) {
-    int64_t& id = gesucht[schluessel(zeile.zutat)];
-    if (id < 0) {
+    int64_t id = 0;
+    if (const std::optional<int32_t> known = bekannt.find(namensschluessel(zeile.zutat))) {
+      id = *known;
+    } else {
       std::vector<std::string> row(zutatspalte::anzahl);
-      row[zutatspalte::id] = std::to_string(id = ++groesste);
+      row[zutatspalte::id] = std::to_string(id = bekannt.nextid());
       row[zutatspalte::werte] = zutatwerte(zeile.zutat, "0", "0");
       if (!c_zutaten.addrow(row)) return Outcome::failed();
+      bekannt.added(c_zutaten, c_zutaten.getrowcount() - 1);
     }
     ids.push_back(std::to_string(id));
   }
@@ -205,9 +180,6 @@ Outcome schreiben(Catalogue& catalogue, Rezeptentwurf& rezept) {
   return written;
 }
 
-// A value as the window shows it: the placeholders as empty cells.
-std::string angezeigt(const std::string& wert) { return wert == keinemenge || wert == keineeinheit ? "" : wert; }
-
 }  // namespace
 
 Outcome RezepteditModel::speichern() {
@@ -215,7 +187,8 @@ Outcome RezepteditModel::speichern() {
   Outcome outcome = bereinigen(rezept);
   if (outcome) outcome = schreiben(catalogue_, rezept);
   if (!outcome.orwarn()) return outcome;
-  for (Zutatenzeile& zeile : rezept.zeilen) zeile = {angezeigt(zeile.menge), angezeigt(zeile.einheit), zeile.zutat};
+  for (Zutatenzeile& zeile : rezept.zeilen)
+    zeile = {ohneplatzhalter(zeile.menge), ohneplatzhalter(zeile.einheit), zeile.zutat};
   rezept.zubereitung = umbruechezeigen(rezept.zubereitung);
   entwurf_ = geoeffnet_ = std::move(rezept);
   return outcome;

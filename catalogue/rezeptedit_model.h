@@ -1,6 +1,7 @@
 // The recipe window without its widgets: a recipe as the user edits it, the
 // rules that keep it readable by the import, saving it and deleting it. What
-// it saves, the export writes and the import reads back as the same recipe.
+// it saves, the export writes and the import reads back as the same recipe,
+// as all three follow the recipe format (rezeptformat.h).
 #pragma once
 
 #include <cstdint>
@@ -9,20 +10,14 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/trefferliste.h"
 
 namespace catalogue {
 
-// One ingredient line as the grid holds it (Menge, Einheit, Zutat).
-struct Zutatenzeile {
-  std::string menge;
-  std::string einheit;
-  std::string zutat;
-  bool operator==(const Zutatenzeile&) const = default;
-};
-
-// A recipe as the window shows it; id "" for a new one. Quantity "0" and
-// unit "-" are shown as empty cells.
+// A recipe as the window shows it; id "" for a new one. Its lines are as the
+// grid holds them (Menge, Einheit, Zutat), the placeholders of quantity and
+// unit as empty cells.
 struct Rezeptentwurf {
   std::string id;
   std::string name;
@@ -78,8 +73,8 @@ class RezepteditModel {
 };
 
 // The recipe as it will be stored: every value cleaned as the import cleans
-// it, lines that are wholly empty dropped, an empty quantity "0" and an
-// empty unit "-", the preparation's line breaks as "¶" (rezeptfragen.h).
+// it, lines that are wholly empty dropped, an empty quantity or unit as its
+// placeholder, the preparation's line breaks as "¶".
 // The first value the import would not read back as stored is refused with
 // a message that names its field and line.
 Outcome bereinigen(Rezeptentwurf& entwurf);

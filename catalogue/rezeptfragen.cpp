@@ -5,7 +5,7 @@
 #include <tuple>
 #include <utility>
 
-#include "catalogue/import.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -72,26 +72,6 @@ std::string liste(const std::vector<std::string>& namen) {
 
 }  // namespace
 
-std::string umbruechespeichern(std::string_view text) {
-  std::string out;
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t ende = std::min(text.find('\n', start), text.size());
-    std::string zeile(text.substr(start, ende - start));
-    std::replace(zeile.begin(), zeile.end(), zeilenumbruch, ' ');
-    while (!zeile.empty() && static_cast<unsigned char>(zeile.back()) <= ' ') zeile.pop_back();
-    if (!out.empty() || !zeile.empty()) (out += zeilenumbruch) += zeile;
-    start = ende + 1;
-  }
-  while (!out.empty() && out.back() == zeilenumbruch) out.pop_back();
-  return out.empty() ? out : out.substr(1);
-}
-
-std::string umbruechezeigen(std::string_view stored) {
-  std::string out(stored);
-  std::replace(out.begin(), out.end(), zeilenumbruch, '\n');
-  return out;
-}
-
 std::string nichtspeicherbar(const Rezeptentwurf& entwurf) {
   std::string gefunden;
   const auto pruefe = [&gefunden](std::string_view text, std::string_view zeichen) {
@@ -139,7 +119,7 @@ std::vector<Neuezutat> neuezutaten(const Catalogue& catalogue, const std::vector
   std::vector<std::string> gefragt;
   for (std::size_t i = 0; i < zeilen.size(); ++i) {
     const std::string name = storedvalue(zeilen[i].zutat);
-    const std::string schluessel = platform::upper(TdbdynGrid::getsubfieldview(name, 1));
+    const std::string schluessel = namensschluessel(name);
     if (name.empty() || bekannt.find(schluessel) ||
         std::find(gefragt.begin(), gefragt.end(), schluessel) != gefragt.end())
       continue;

@@ -1,7 +1,6 @@
 // What the recipe window asks before it saves, so that nothing changes
 // without a word: characters the tables cannot hold, a name another recipe
-// has already, and ingredients the catalogue does not know yet. And the line
-// breaks of a preparation, which the tables and the import file hold as "¶".
+// has already, and ingredients the catalogue does not know yet.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +12,6 @@
 #include "catalogue/rezeptedit_model.h"
 
 namespace catalogue {
-
-// Stands for a line break in a stored preparation: a table value and a line
-// of the import file hold no line break of their own.
-inline constexpr char zeilenumbruch = '\xB6';  // "¶" in Windows-1252
-
-// A preparation as typed (lines broken by LF) as the tables hold it: each
-// line without its trailing blanks, joined by "¶", without empty lines at
-// either end; a "¶" typed becomes a blank. And back again.
-std::string umbruechespeichern(std::string_view text);
-std::string umbruechezeigen(std::string_view stored);
 
 // The characters of the recipe that the tables cannot hold, each once in the
 // order found: "¡" and "¿", which separate columns and subfields, anywhere,

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "catalogue/anzeigetexte.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/tables.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -442,11 +443,11 @@ std::string ZutateneditModel::ersatzzeile() const {
 }
 
 bool ZutateneditModel::ersatzhinzufuegen(int32_t row, const std::string& ersatzname) {
-  const std::string gesucht = platform::upper(platform::trim(ersatzname));
+  const std::string gesucht = namensschluessel(ersatzname);
   int32_t ersatz = -1;
   int32_t tabellenrang = INT32_MAX;
   for (const Gridzeile& zeile : grid_) {
-    if (platform::upper(platform::trim(zeile[name])) != gesucht || zahl(zeile[tabellenzeile]) >= tabellenrang) continue;
+    if (namensschluessel(zeile[name]) != gesucht || zahl(zeile[tabellenzeile]) >= tabellenrang) continue;
     tabellenrang = zahl(zeile[tabellenzeile]);
     ersatz = zahl(zeile[schluessel]);
   }

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "catalogue/anzeigetexte.h"
-#include "catalogue/rezeptfragen.h"
+#include "catalogue/rezeptformat.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
@@ -104,13 +104,10 @@ Block rezeptblock(QPaintDevice& geraet, const catalogue::Kartenrezept& rezept, c
   block.add(rezept.name, s.name, 0, 0);
   for (std::size_t i = 0; i < rezept.zutaten.size(); ++i)
     block.add(rezept.zutaten[i], s.zeile, 5 * mm, i == 0 ? mm : 0);
-  // Each line of the preparation a paragraph of its own; "¶" ends one.
-  const std::string_view text = rezept.zubereitung;
-  for (std::size_t start = 0; !text.empty() && start <= text.size();) {
-    const std::size_t end = std::min(text.find(catalogue::zeilenumbruch, start), text.size());
-    block.add(std::string(text.substr(start, end - start)), s.zubereitung, 5 * mm, start == 0 ? 1.5 * mm : 0);
-    start = end + 1;
-  }
+  // Each line of the preparation a paragraph of its own.
+  const std::vector<std::string_view> zeilen = catalogue::zubereitungszeilen(rezept.zubereitung);
+  for (std::size_t i = 0; i < zeilen.size(); ++i)
+    block.add(std::string(zeilen[i]), s.zubereitung, 5 * mm, i == 0 ? 1.5 * mm : 0);
   return block;
 }
 

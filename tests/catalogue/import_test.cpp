@@ -10,6 +10,7 @@
 
 #include "catalogue/ersatzdatei.h"
 #include "catalogue/export.h"
+#include "catalogue/rezeptformat.h"
 #include "catalogue/wiederherstellen.h"
 #include "platform/codepage.h"
 #include "platform/file.h"

@@ -117,12 +117,6 @@ TEST_F(RecipeViewTest, ThePreparationFollowsAnEmptyLineWrappedToTheLineWidth) {
   EXPECT_EQ((*catalogue::zeigecocktail(*catalogue, "7", {4, catalogue::Masseinheit::ml}))[2], "Alles kurz ruehren.");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "8"), "Info: Pur");
   EXPECT_EQ(catalogue::infotitel(*catalogue, "x"), "Info");
-
-  const std::string words = "Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken, Rum zugeben";
-  const std::vector<std::string> wrapped = catalogue::umbrechen(words, 63);
-  EXPECT_EQ(wrapped, (std::vector<std::string>{"Minze mit Rohrzucker und Limettensaft im Glas sanft andruecken,",
-                                               "Rum zugeben"}));
-  EXPECT_EQ(catalogue::umbrechen("  ab  cdefgh i ", 4), (std::vector<std::string>{"ab", "cdef", "gh i"}));
 }
 
 // Quantities and units of the sample (data/rezepte.txt) and the forms an

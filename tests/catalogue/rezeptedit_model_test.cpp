@@ -85,15 +85,18 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   model.entwurf().zubereitung = "Umr\xFChren";
   // The first line no longer fits its old record's slot: the file holds the
   // lines out of their order.
-  model.entwurf().zeilen = {{"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "RUM"}};
+  model.entwurf().zeilen = {
+      {"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "RUM"}, {"2", "cl", "crushed ice"}};
   EXPECT_TRUE(model.geaendert());
   ASSERT_TRUE(model.speichern());
   EXPECT_FALSE(model.geaendert());
   EXPECT_TRUE(messages.log.empty());
-  EXPECT_EQ(reloaded("1"), (Rezeptentwurf{"1",
-                                          "Mojito  Royal",
-                                          {{"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "Rum"}},
-                                          "Umr\xFChren"}));
+  EXPECT_EQ(reloaded("1"),
+            (Rezeptentwurf{
+                "1",
+                "Mojito  Royal",
+                {{"1", "Spritzer", "Crushed Ice"}, {"", "", "Minze"}, {"4", "", "Rum"}, {"2", "cl", "Crushed Ice"}},
+                "Umr\xFChren"}));
   EXPECT_EQ(catalogue::ergebniszeile(*catalogue, "1")->wertung, "* * * *");
   // The unit left empty is stored as the import stores a line without one.
   std::vector<std::string> row;
@@ -102,7 +105,8 @@ TEST_F(RezepteditTest, ChangedRecipeKeepsIdAndRatingAndReplacesItsLines) {
   while (r < catalogue->c_rezeptezutaten().getrowcount() && (catalogue->c_rezeptezutaten().getrow(r, row), row != rum))
     ++r;
   EXPECT_LT(r, catalogue->c_rezeptezutaten().getrowcount());
-  // The new ingredient is not available and not alcoholic; "RUM" is the known "Rum".
+  // The new ingredient is not available and not alcoholic; "RUM" is the known
+  // "Rum", and "crushed ice" the one the same save added.
   const TdbdynGrid& zutaten = catalogue->c_zutaten();
   ASSERT_EQ(zutaten.getrowcount(), 4);
   EXPECT_EQ(zutaten.getcell(0, 3), "4");
