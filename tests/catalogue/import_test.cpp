@@ -16,6 +16,7 @@
 #include "platform/folderlock.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
 #include "tests/support/recipe_generator.h"
 
 namespace {
@@ -403,10 +404,10 @@ TEST_F(Import, EveryFailingFileOperationEndsInTheImportsErrorBox) {
     testsupport::writefile(place.path() + "import.txt", text);
     importfile.path = place.path() + "import.txt";
     messages.clear();
-    platform::faults::arm(nth, platform::errdeviceio);
+    testsupport::faults::arm(nth, EIO);
     catalogue::Importieren1Click(fresh, importfile);
-    const bool fired = platform::faults::fired();
-    platform::faults::disarm();
+    const bool fired = testsupport::faults::fired();
+    testsupport::faults::disarm();
     ASSERT_FALSE(messages.log.empty());
     if (!fired) {
       EXPECT_EQ(lastbox(), successbox(1));
@@ -606,9 +607,9 @@ TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
   importtext(example);
   const std::string path = folder.path() + "export.txt";
   dialogs.file = path;
-  platform::faults::arm(2, platform::errdiskfull);  // the write after the file's creation
+  testsupport::faults::arm(1, ENOSPC, testsupport::faults::Call::write);
   catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
-  platform::faults::disarm();
+  testsupport::faults::disarm();
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path + "!\n\r" +
                                                           platform::errortext(platform::errdiskfull)});
   std::set<std::string> left;  // neither the file nor its temporary one
@@ -698,13 +699,13 @@ TEST_F(Export, ABackupIsTheOldOneOrTheNewOneWhole) {
   int deaths = 0;
   for (long nth = 1; deaths == nth - 1; ++nth) {
     if (const pid_t child = ::fork(); child == 0) {
-      platform::faults::armdeath(nth);
+      testsupport::faults::armdeath(nth);
       catalogue::Datenbanksichern1Click(*catalogue, dialogs);
       ::_exit(0);
     } else {
       int status = 0;
       ::waitpid(child, &status, 0);
-      deaths += WIFEXITED(status) && WEXITSTATUS(status) == platform::faults::deathstatus;
+      deaths += WIFEXITED(status) && WEXITSTATUS(status) == testsupport::faults::deathstatus;
     }
     EXPECT_TRUE(filesin(backup) == old || filesin(backup) == filesin(dbfolder())) << nth;
   }

@@ -14,6 +14,7 @@
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
 #include "tests/support/powercut.h"
 
 namespace {
@@ -64,10 +65,10 @@ class Powercut : public testsupport::CatalogueFixture {
     for (long nth = 1; !HasFailure(); ++nth) {
       powercut::restore(before, dbfolder());
       ASSERT_TRUE(start());
-      platform::faults::arm(nth, platform::errdeviceio);
+      testsupport::faults::arm(nth, EIO);
       command();
-      const bool fired = platform::faults::fired();
-      platform::faults::disarm();
+      const bool fired = testsupport::faults::fired();
+      testsupport::faults::disarm();
       const powercut::Disk now = powercut::snapshot(dbfolder());
       EXPECT_TRUE(!whole || tables(now) == tables(after) || tables(now) == tables(before)) << nth;
       const std::vector<std::string> memory = cells(*catalogue);
@@ -144,9 +145,9 @@ TEST_F(Powercut, AFailedUndoBlocksWritingUntilTheNextStartUndoesIt) {
     powercut::restore(before, dbfolder());
     ASSERT_TRUE(start());
     messages.clear();
-    platform::faults::armfrom(nth, platform::errdeviceio);
+    testsupport::faults::armfrom(nth, EIO);
     (void)catalogue::Wertungndern1Click(*catalogue, "1", stars);
-    platform::faults::disarm();
+    testsupport::faults::disarm();
     const std::vector<std::string> warnings = messages.warnings();
     blocked = std::count(warnings.begin(), warnings.end(), once) == 1;
   }
