@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/faults.h"
+#include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
 
 namespace {
@@ -355,6 +356,56 @@ TEST_F(Import, ALineLongerThanAnyRecordEndsTheImport) {
             (std::vector<testsupport::Message>{{testsupport::Message::Kind::warning,
                                                 errorbox("", std::string("Zeile ist länger als 1048576 Bytes!"_cp))}}));
   EXPECT_EQ(recipes(), (Rows{{"", ""}}));
+}
+
+// A line of exactly the longest length is read, one byte more is refused,
+// from the whole text and across the file's chunks alike.
+TEST_F(Import, ALineOfTheLongestLengthIsReadOneByteMoreIsNot) {
+  const std::string path = folder.path() + "long.txt";
+  for (const std::size_t length : {catalogue::ImportLines::longestline, catalogue::ImportLines::longestline + 1}) {
+    const std::string text = std::string(length, 'a') + "\r\nb";
+    testsupport::writefile(path, text);
+    const auto file = platform::File::open(path, platform::File::Access::readonlyregularfile);
+    catalogue::ImportLines fromfile(*file), whole(text);
+    for (catalogue::ImportLines* lines : {&fromfile, &whole}) {
+      std::string line;
+      EXPECT_EQ(lines->next(line), length == catalogue::ImportLines::longestline) << length;
+      EXPECT_EQ(line.size(), length == catalogue::ImportLines::longestline ? length : 255) << length;
+      EXPECT_EQ(static_cast<bool>(lines->outcome()), length == catalogue::ImportLines::longestline) << length;
+    }
+  }
+}
+
+// An import larger than a batch commits before its end, and only between
+// recipes: each commit leaves whole recipes, each with its line and its
+// preparation.
+TEST_F(Import, ABatchCommitsBetweenRecipesBeforeTheImportEnds) {
+  std::string text;
+  for (int i = 0; i < 100; ++i)
+    text += "R" + std::to_string(i) + "\r\nZutaten:\r\n4 cl Rum\r\nZubereitung: " + std::string(90000, 'x') + "\r\n";
+  std::vector<testsupport::powercut::Disk> commits;  // the tables as each commit cleared its journal
+  testsupport::powercut::record(dbfolder());
+  testsupport::powercut::watch([&](const testsupport::powercut::Event& event) {
+    if (event.file == "journal" && event.kind == testsupport::powercut::Event::Kind::truncate && event.offset == 0)
+      commits.push_back(testsupport::powercut::snapshot(dbfolder()));
+  });
+  importtext(text);
+  testsupport::powercut::stop();
+  EXPECT_EQ(lastbox(), successbox(100));
+  const auto records = [](const testsupport::powercut::Disk& disk, const std::string& table) {
+    const std::string& bytes = disk.at(table + ".db");
+    std::size_t count = 0;
+    for (std::size_t at = bytes.find("\r\n\xBF"); at != std::string::npos; at = bytes.find("\r\n\xBF", at + 1)) ++count;
+    return count;
+  };
+  std::set<std::size_t> committed;
+  for (const testsupport::powercut::Disk& disk : commits) {
+    committed.insert(records(disk, "c_rezepte"));
+    EXPECT_EQ(records(disk, "c_rezeptezutaten"), records(disk, "c_rezepte"));
+    EXPECT_EQ(records(disk, "c_zubereitungen"), records(disk, "c_rezepte"));
+  }
+  EXPECT_EQ(committed.size(), 2u);  // a batch, then the rest
+  EXPECT_EQ(*committed.rbegin(), 100u);
 }
 
 TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
