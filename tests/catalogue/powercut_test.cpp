@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 #include <set>
 
@@ -13,6 +14,7 @@
 #include "catalogue/wiederherstellen.h"
 #include "catalogue/zutatenedit_model.h"
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "tests/support/catalogue_fixture.h"
 #include "tests/support/faults.h"
 #include "tests/support/powercut.h"
@@ -111,6 +113,73 @@ class Powercut : public testsupport::CatalogueFixture {
     EXPECT_EQ(messages.warnings(), std::vector<std::string>{});
     fresh.FormCloseQuery();
     return powercut::snapshot(place.path() + "db");
+  }
+
+  // A command that writes into place, outside the database, over what it
+  // wrote there before: cut at any moment or failing at any file operation,
+  // it leaves what place held before or after it, each whole (what an
+  // unfinished run left beside them the next run removes); once it has
+  // returned, only after it.
+  void outsidethrough(const std::string& place, const std::function<void()>& command) {
+    const auto finished = [](const powercut::Disk& disk) {
+      powercut::Disk only;
+      for (const auto& [path, bytes] : disk)
+        if (path.find(".mixolino-neu") == std::string::npos) only[path] = bytes;
+      return only;
+    };
+    const powercut::Disk before = powercut::snapshot(place);
+    powercut::record(place);
+    command();
+    powercut::stop();
+    const powercut::Disk after = powercut::snapshot(place);
+    ASSERT_NE(finished(after), finished(before));
+    syncedaroundrenames(powercut::events());
+    std::mt19937 random(17);
+    const std::size_t events = powercut::events().size();
+    for (std::size_t cut = 0; cut <= events && !HasFailure(); ++cut)
+      for (const powercut::Disk& disk : powercut::states(before, cut, random))
+        EXPECT_TRUE(finished(disk) == finished(after) || (cut < events && finished(disk) == finished(before)))
+            << "cut after " << cut << " of " << events;
+    for (long nth = 1; !HasFailure(); ++nth) {
+      powercut::restore(before, place);
+      testsupport::faults::arm(nth, EIO);
+      command();
+      const bool fired = testsupport::faults::fired();
+      testsupport::faults::disarm();
+      const powercut::Disk now = finished(powercut::snapshot(place));
+      EXPECT_TRUE(now == finished(after) || now == finished(before)) << "failure at call " << nth;
+      if (!fired) break;
+    }
+  }
+
+  // Before a rename, each file under what it moves is synced since it was
+  // last written, and a moved folder since a file was made in it: the model
+  // counts a file made at once, the disk does not. After it, the folder of
+  // the rename is synced.
+  static void syncedaroundrenames(const std::vector<powercut::Event>& log) {
+    using Kind = powercut::Event::Kind;
+    const auto parent = [](const std::string& path) {
+      const std::size_t slash = path.rfind('/');
+      return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    };
+    for (std::size_t r = 0; r < log.size(); ++r) {
+      if (log[r].kind != Kind::rename && log[r].kind != Kind::exchange) continue;
+      const std::string& from = log[r].file;
+      std::map<std::string, bool> synced;
+      for (std::size_t i = 0; i < r; ++i) {
+        const powercut::Event& event = log[i];
+        if (event.file != from && !event.file.starts_with(from + "/")) continue;
+        if (event.file != from && !synced.contains(event.file)) synced[parent(event.file)] = false;  // made in it
+        if (event.kind == Kind::write || event.kind == Kind::truncate) synced[event.file] = false;
+        if (event.kind == Kind::sync || event.kind == Kind::syncfolder) synced[event.file] = true;
+      }
+      for (const auto& [path, done] : synced) EXPECT_TRUE(done) << path << " not synced before " << from << " moves";
+      EXPECT_TRUE(std::any_of(log.begin() + static_cast<std::ptrdiff_t>(r), log.end(),
+                              [&](const powercut::Event& event) {
+                                return event.kind == Kind::syncfolder && event.file == parent(log[r].to);
+                              }))
+          << "the folder of " << log[r].to << " not synced after the rename";
+    }
   }
 
   static powercut::Disk tables(const powercut::Disk& disk) {
@@ -310,6 +379,46 @@ TEST_F(Powercut, ABackupOverAnOlderOne) {
       found.insert(backup(disk) == neu);
     }
   EXPECT_EQ(found.size(), 2u);
+}
+
+TEST_F(Powercut, AnExportOverAnOlderOne) {
+  testsupport::TempFolder place;
+  testsupport::FakeExportDialogs dialogs;
+  dialogs.file = place.path() + "rezepte.txt";
+  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  outsidethrough(place.path(), [&] { catalogue::Rezepteexportieren1Click(*catalogue, dialogs); });
+}
+
+TEST_F(Powercut, EveryFailingFileOperationOfABackupOverAnOlderOne) {
+  testsupport::TempFolder place;
+  testsupport::FakeExportDialogs dialogs;
+  dialogs.folder = place.path() + "sicherung/";
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  outsidethrough(place.path(), [&] { catalogue::Datenbanksichern1Click(*catalogue, dialogs); });
+}
+
+// A backup reads the whole database before it writes anything: its last
+// read failing leaves nothing written.
+TEST_F(Powercut, ABackupReadsEverythingBeforeItWritesAnything) {
+  testsupport::TempFolder place;
+  testsupport::FakeExportDialogs dialogs;
+  dialogs.folder = place.path() + "sicherung/";
+  testsupport::faults::arm(1000000, EIO, testsupport::faults::Call::read);
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  const long reads = testsupport::faults::calls();
+  ASSERT_GT(reads, 1);
+  ASSERT_TRUE(platform::removefolder(*dialogs.folder));
+  messages.clear();
+  powercut::record(place.path());
+  testsupport::faults::arm(reads, EIO, testsupport::faults::Call::read);
+  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+  EXPECT_TRUE(testsupport::faults::fired());
+  testsupport::faults::disarm();
+  powercut::stop();
+  EXPECT_EQ(powercut::events().size(), 0u);
+  EXPECT_EQ(messages.warnings().size(), 1u);
 }
 
 TEST_F(Powercut, AReset) {
