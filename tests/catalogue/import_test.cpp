@@ -408,6 +408,21 @@ TEST_F(Import, ABatchCommitsBetweenRecipesBeforeTheImportEnds) {
   EXPECT_EQ(*committed.rbegin(), 100u);
 }
 
+// A table file that ends in a torn line: the import's commit cuts it off
+// before the records it appends, and the next start reads them all.
+TEST_F(Import, AnImportAfterATornLineKeepsEveryRecipe) {
+  importtext("Alt\r\nZutaten:\r\nEis\r\n");
+  catalogue.reset();
+  testsupport::writefile(dbfolder() + "c_rezepte.db", readfile(dbfolder() + "c_rezepte.db") + "\r\n\xBF" + "00000");
+  ASSERT_TRUE(start());
+  importtext("Neu\r\nZutaten:\r\nEis\r\n");
+  catalogue.reset();
+  messages.clear();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(recipenames(), (std::vector<std::string>{"Alt", "Neu"}));
+  EXPECT_TRUE(messages.log.empty());
+}
+
 TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
   const std::string name(150000, 'N');
   importtext("Kurz\r\nZutaten:\r\nEis\r\n\r\n" + name + "\r\nZutaten:\r\n");
