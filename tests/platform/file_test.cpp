@@ -1,5 +1,5 @@
 // The file layer: error codes and their German texts, the two sharing modes,
-// byte-addressed reads and writes, and the fault hook the write-back tests use.
+// byte-addressed reads and writes, and a short write.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
