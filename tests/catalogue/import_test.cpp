@@ -404,7 +404,7 @@ TEST_F(Import, ABatchCommitsBetweenRecipesBeforeTheImportEnds) {
     EXPECT_EQ(records(disk, "c_rezeptezutaten"), records(disk, "c_rezepte"));
     EXPECT_EQ(records(disk, "c_zubereitungen"), records(disk, "c_rezepte"));
   }
-  EXPECT_EQ(committed.size(), 2u);  // a batch, then the rest
+  ASSERT_EQ(committed.size(), 2u);  // a batch, then the rest
   EXPECT_EQ(*committed.rbegin(), 100u);
 }
 
