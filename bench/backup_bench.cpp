@@ -20,6 +20,7 @@
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/faults.h"
 #include "tests/support/recipe_generator.h"
 
 namespace {
@@ -76,9 +77,9 @@ int main() {
     std::vector<double> with, without;
     for (int round = 0; round < rounds; ++round) {
       with.push_back(milliseconds(command.run));
-      platform::faults::skipsyncs(true);
+      testsupport::faults::skipsyncs(true);
       without.push_back(milliseconds(command.run));
-      platform::faults::skipsyncs(false);
+      testsupport::faults::skipsyncs(false);
     }
     std::printf("%-28s %14.1f %14.1f %6d\n", command.label, median(with), median(without), command.syncs);
   }

@@ -18,6 +18,7 @@
 #include "platform/file.h"
 #include "tests/support/fake_messages.h"
 #include "tests/support/fake_ports.h"
+#include "tests/support/faults.h"
 #include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
 #include "tests/support/recording_progress.h"
@@ -91,11 +92,11 @@ double milliseconds(const Command& command, bool sync) {
   testsupport::FakeClock clock;
   Bar bar(command.emptycatalogue);
   command.prepare(bar, messages);
-  platform::faults::skipsyncs(!sync);
+  testsupport::faults::skipsyncs(!sync);
   const auto start = Clock::now();
   command.run(bar);
   const double took = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  platform::faults::skipsyncs(false);
+  testsupport::faults::skipsyncs(false);
   editors.clear();
   return took;
 }

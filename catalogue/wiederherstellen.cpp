@@ -53,12 +53,13 @@ Outcome pruefesicherung(const std::string& folder, std::vector<std::string>& con
                                        "nichts geändert."_cp));
   const std::vector<std::string> names = Catalogue::tablefilenames();
   contents.resize(names.size());
-  // A backup from before a later table restores it empty.
-  for (std::size_t i = 0; i < names.size(); ++i)
-    if (!platform::fileexists(folder + names[i]))
-      contents[i] = *Catalogue::leeretabellendatei(names[i]);
-    else if (!platform::readwhole(folder + names[i], contents[i]))
-      return Outcome::ioerror();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (platform::readwhole(folder + names[i], contents[i])) continue;
+    // A backup from before a later table restores it empty; any other failure stops.
+    const std::optional<std::string> empty = Catalogue::leeretabellendatei(names[i]);
+    if (!empty || platform::lasterror() != platform::errfilenotfound) return Outcome::ioerror();
+    contents[i] = *empty;
+  }
   if (!laedtfehlerfrei(names, contents))
     return Outcome::failed("Die Sicherung in " + folder +
                            std::string(" ist beschädigt: eine ihrer Tabellen lässt sich nicht fehlerfrei laden. Es "

@@ -19,37 +19,6 @@ namespace {
 
 thread_local int lasterrorcode = 0;
 
-struct FaultPlan {
-  long countdown = 0;  // 0: disarmed
-  long calls = 0;
-  int code = 0;
-  bool shortwrite = false;
-  bool fired = false;
-  bool death = false;  // the call ends the process instead of failing
-  faults::Tear tear = faults::Tear::half;
-  bool onward = false;  // every call after the one that fired fails too
-} plan;
-
-bool syncsskipped = false;
-
-constexpr int64_t pagesize = 4096;
-
-// Counts one call; true when this call is the one that must fail. A write
-// that must end the process does so itself, after writing part of its bytes.
-bool faultnow(bool iswrite = false) {
-  ++plan.calls;
-  if (plan.onward && plan.fired) {
-    lasterrorcode = plan.code;
-    return true;
-  }
-  if (plan.countdown == 0) return false;
-  if (--plan.countdown > 0) return false;
-  if (plan.death && !iswrite) ::_exit(faults::deathstatus);
-  plan.fired = true;
-  lasterrorcode = plan.code;
-  return true;
-}
-
 // Maps an errno value to the program's error codes.
 int errorcodefromerrno(int errnum) {
   switch (errnum) {
@@ -110,7 +79,6 @@ std::string errortext(int code) {
 int lasterror() { return lasterrorcode; }
 
 std::unique_ptr<File> File::open(const std::string& path, Access access) {
-  if (faultnow()) return nullptr;
   const bool readwrite = access == Access::readwritedenywrite;
   // Only a file the user names may be reached through a link.
   const int follow = access == Access::readonlyregularfile ? 0 : O_NOFOLLOW;
@@ -127,7 +95,6 @@ std::unique_ptr<File> File::open(const std::string& path, Access access) {
 }
 
 std::unique_ptr<File> File::create(const std::string& path) {
-  if (faultnow()) return nullptr;
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
   if (fd < 0) {
     failwitherrno();
@@ -146,7 +113,6 @@ std::unique_ptr<File> File::create(const std::string& path) {
 }
 
 bool File::present(const std::string& path) {
-  if (faultnow()) return false;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return failwitherrno();
   return !S_ISDIR(info.st_mode);
@@ -160,7 +126,6 @@ File::~File() {
 // count); the rest follows, still as one operation of this layer.
 bool File::read(int64_t offset, void* buffer, std::size_t count, std::size_t& got) {
   got = 0;
-  if (faultnow()) return false;
   auto* bytes = static_cast<char*>(buffer);
   while (got < count) {
     const ssize_t n = ::pread(fd_, bytes + got, count - got, offset + static_cast<int64_t>(got));
@@ -174,26 +139,9 @@ bool File::read(int64_t offset, void* buffer, std::size_t count, std::size_t& go
   return true;
 }
 
-// The bytes of a write of count bytes at offset that a process dying in it
-// leaves on disk.
-std::size_t tornlength(int64_t offset, std::size_t count) {
-  if (plan.tear == faults::Tear::half) return count / 2;
-  const int64_t lastboundary = (offset + static_cast<int64_t>(count) - 1) / pagesize * pagesize;
-  return lastboundary > offset ? static_cast<std::size_t>(lastboundary - offset) : 0;
-}
-
 bool File::write(int64_t offset, const void* buffer, std::size_t count, std::size_t& written) {
   written = 0;
   const auto* bytes = static_cast<const char*>(buffer);
-  if (faultnow(true)) {
-    if (plan.shortwrite || plan.death) {
-      const std::size_t part = plan.death ? tornlength(offset, count) : count / 2;
-      const ssize_t n = part > 0 ? ::pwrite(fd_, bytes, part, offset) : 0;
-      if (n > 0) written = static_cast<std::size_t>(n);
-    }
-    if (plan.death) ::_exit(faults::deathstatus);
-    return false;
-  }
   while (written < count) {
     const ssize_t n = ::pwrite(fd_, bytes + written, count - written, offset + static_cast<int64_t>(written));
     if (n < 0) {
@@ -211,7 +159,6 @@ bool File::write(int64_t offset, const void* buffer, std::size_t count, std::siz
 
 bool File::size(int64_t& bytes) {
   bytes = 0;
-  if (faultnow()) return false;
   struct stat info {};
   if (::fstat(fd_, &info) != 0) return failwitherrno();
   bytes = info.st_size;
@@ -219,14 +166,11 @@ bool File::size(int64_t& bytes) {
 }
 
 bool File::truncate(int64_t length) {
-  if (faultnow()) return false;
   if (::ftruncate(fd_, length) != 0) return failwitherrno();
   return true;
 }
 
 bool File::sync() {
-  if (faultnow()) return false;
-  if (syncsskipped) return true;
   if (::fdatasync(fd_) != 0) return failwitherrno();
   return true;
 }
@@ -234,10 +178,6 @@ bool File::sync() {
 bool File::close() {
   const int fd = fd_;
   fd_ = -1;
-  if (faultnow()) {
-    ::close(fd);
-    return false;
-  }
   if (::close(fd) != 0) return failwitherrno();
   return true;
 }
@@ -268,13 +208,11 @@ bool deletefile(const std::string& path) {
 }
 
 bool renamefile(const std::string& from, const std::string& to) {
-  if (faultnow()) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   return failwitherrno();
 }
 
 bool exchangefolders(const std::string& from, const std::string& to) {
-  if (faultnow()) return false;
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) return true;
   return failwitherrno();
 }
@@ -335,33 +273,11 @@ bool readwhole(const std::string& path, std::string& bytes) {
 }
 
 bool syncfolder(const std::string& path) {
-  if (syncsskipped) return true;
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return failwitherrno();
   const bool synced = ::fsync(fd) == 0 || failwitherrno();
   ::close(fd);
   return synced;
 }
-
-namespace faults {
-
-void arm(long nth, int code, bool shortwrite) { plan = FaultPlan{nth, 0, code, shortwrite, false, false}; }
-
-void armfrom(long nth, int code) {
-  arm(nth, code);
-  plan.onward = true;
-}
-
-void armdeath(long nth, Tear tear) { plan = FaultPlan{nth, 0, 0, false, false, true, tear}; }
-
-void skipsyncs(bool skip) { syncsskipped = skip; }
-
-void disarm() { plan = FaultPlan{}; }
-
-long calls() { return plan.calls; }
-
-bool fired() { return plan.fired; }
-
-}  // namespace faults
 
 }  // namespace platform

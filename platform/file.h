@@ -113,31 +113,4 @@ bool writesynced(const std::string& path, std::string_view bytes);
 // The whole content of a file opened read-only (another copy may hold it).
 bool readwhole(const std::string& path, std::string& bytes);
 
-// Test hook: the nth call from now (counting open, create, present, read,
-// write, size, truncate, sync, close and rename, one each) fails with the given error
-// code. A failing write first writes half of its bytes when shortwrite is set.
-namespace faults {
-void arm(long nth, int code, bool shortwrite = false);
-// As arm, and every call after the nth fails as well: a disk that has gone.
-void armfrom(long nth, int code);
-// How much of a write reaches the file when the process dies in it.
-enum class Tear {
-  half,          // half of its bytes: a write torn anywhere
-  pageboundary,  // the bytes before the last 4 KiB page boundary it crosses,
-                 // none when it crosses none: what a killed process leaves
-};
-// The nth call from now ends the process with deathstatus, as a kill would;
-// a write first puts the part that tear says on disk. For tests in a child
-// process.
-inline constexpr int deathstatus = 86;
-void armdeath(long nth, Tear tear = Tear::half);
-void disarm();
-// Benchmarks measure what syncing costs: while set, sync() returns at once.
-void skipsyncs(bool skip);
-// Calls counted since the last arm (or since start).
-long calls();
-// True once the armed fault has fired.
-bool fired();
-}  // namespace faults
-
 }  // namespace platform

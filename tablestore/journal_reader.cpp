@@ -171,9 +171,9 @@ bool JournalReader::trusted(const std::vector<Beforeimage>& images) const {
   for (const Beforeimage& image : images) {
     if (std::find(names_.begin(), names_.end(), image.name) == names_.end() || !seen.insert(image.name).second)
       return false;
-    const std::string path = folder_ + image.name;
-    if (!platform::fileexists(path)) continue;  // nothing left to undo
-    const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readonlydenynone);
+    const std::unique_ptr<platform::File> file =
+        platform::File::open(folder_ + image.name, platform::File::Access::readonlydenynone);
+    if (!file && platform::lasterror() == platform::errfilenotfound) continue;  // nothing left to undo
     int64_t size = 0;
     if (!file || !file->size(size)) return false;
     if (image.oldsize < std::min(size, shortestheader) || !covered(image, size, image.oldsize)) return false;
@@ -202,10 +202,10 @@ bool JournalReader::begunwrite(std::string_view bytes) const {
 
 bool JournalReader::undo(const std::vector<Beforeimage>& images) {
   for (const Beforeimage& image : images) {
-    const std::string path = folder_ + image.name;
-    // A file gone since has nothing left to undo.
-    if (!platform::fileexists(path)) continue;
-    const std::unique_ptr<platform::File> file = platform::File::open(path, platform::File::Access::readwritedenywrite);
+    const std::unique_ptr<platform::File> file =
+        platform::File::open(folder_ + image.name, platform::File::Access::readwritedenywrite);
+    // A file gone since has nothing left to undo; one that cannot be looked at may have.
+    if (!file && platform::lasterror() == platform::errfilenotfound) continue;
     if (!file || !rollback(*file, image)) return false;
   }
   return true;

@@ -17,6 +17,8 @@
 #include "platform/folderlock.h"
 #include "platform/text.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
+#include "tests/support/powercut.h"
 #include "tests/support/recipe_generator.h"
 #include "tests/support/tableprobe.h"
 
@@ -358,6 +360,71 @@ TEST_F(Import, ALineLongerThanAnyRecordEndsTheImport) {
   EXPECT_EQ(recipes(), (Rows{{"", ""}}));
 }
 
+// A line of exactly the longest length is read, one byte more is refused,
+// from the whole text and across the file's chunks alike.
+TEST_F(Import, ALineOfTheLongestLengthIsReadOneByteMoreIsNot) {
+  const std::string path = folder.path() + "long.txt";
+  for (const std::size_t length : {catalogue::ImportLines::longestline, catalogue::ImportLines::longestline + 1}) {
+    const std::string text = std::string(length, 'a') + "\r\nb";
+    testsupport::writefile(path, text);
+    const auto file = platform::File::open(path, platform::File::Access::readonlyregularfile);
+    catalogue::ImportLines fromfile(*file), whole(text);
+    for (catalogue::ImportLines* lines : {&fromfile, &whole}) {
+      std::string line;
+      EXPECT_EQ(lines->next(line), length == catalogue::ImportLines::longestline) << length;
+      EXPECT_EQ(line.size(), length == catalogue::ImportLines::longestline ? length : 255) << length;
+      EXPECT_EQ(static_cast<bool>(lines->outcome()), length == catalogue::ImportLines::longestline) << length;
+    }
+  }
+}
+
+// An import larger than a batch commits before its end, and only between
+// recipes: each commit leaves whole recipes, each with its line and its
+// preparation.
+TEST_F(Import, ABatchCommitsBetweenRecipesBeforeTheImportEnds) {
+  std::string text;
+  for (int i = 0; i < 100; ++i)
+    text += "R" + std::to_string(i) + "\r\nZutaten:\r\n4 cl Rum\r\nZubereitung: " + std::string(90000, 'x') + "\r\n";
+  std::vector<testsupport::powercut::Disk> commits;  // the tables as each commit cleared its journal
+  testsupport::powercut::record(dbfolder());
+  testsupport::powercut::watch([&](const testsupport::powercut::Event& event) {
+    if (event.file == "journal" && event.kind == testsupport::powercut::Event::Kind::truncate && event.offset == 0)
+      commits.push_back(testsupport::powercut::snapshot(dbfolder()));
+  });
+  importtext(text);
+  testsupport::powercut::stop();
+  EXPECT_EQ(lastbox(), successbox(100));
+  const auto records = [](const testsupport::powercut::Disk& disk, const std::string& table) {
+    const std::string& bytes = disk.at(table + ".db");
+    std::size_t count = 0;
+    for (std::size_t at = bytes.find("\r\n\xBF"); at != std::string::npos; at = bytes.find("\r\n\xBF", at + 1)) ++count;
+    return count;
+  };
+  std::set<std::size_t> committed;
+  for (const testsupport::powercut::Disk& disk : commits) {
+    committed.insert(records(disk, "c_rezepte"));
+    EXPECT_EQ(records(disk, "c_rezeptezutaten"), records(disk, "c_rezepte"));
+    EXPECT_EQ(records(disk, "c_zubereitungen"), records(disk, "c_rezepte"));
+  }
+  ASSERT_EQ(committed.size(), 2u);  // a batch, then the rest
+  EXPECT_EQ(*committed.rbegin(), 100u);
+}
+
+// A table file that ends in a torn line: the import's commit cuts it off
+// before the records it appends, and the next start reads them all.
+TEST_F(Import, AnImportAfterATornLineKeepsEveryRecipe) {
+  importtext("Alt\r\nZutaten:\r\nEis\r\n");
+  catalogue.reset();
+  testsupport::writefile(dbfolder() + "c_rezepte.db", readfile(dbfolder() + "c_rezepte.db") + "\r\n\xBF" + "00000");
+  ASSERT_TRUE(start());
+  importtext("Neu\r\nZutaten:\r\nEis\r\n");
+  catalogue.reset();
+  messages.clear();
+  ASSERT_TRUE(start());
+  EXPECT_EQ(recipenames(), (std::vector<std::string>{"Alt", "Neu"}));
+  EXPECT_TRUE(messages.log.empty());
+}
+
 TEST_F(Import, RecordTooLongForATableFileEndsTheImport) {
   const std::string name(150000, 'N');
   importtext("Kurz\r\nZutaten:\r\nEis\r\n\r\n" + name + "\r\nZutaten:\r\n");
@@ -405,10 +472,10 @@ TEST_F(Import, EveryFailingFileOperationEndsInTheImportsErrorBox) {
     testsupport::writefile(place.path() + "import.txt", text);
     importfile.path = place.path() + "import.txt";
     messages.clear();
-    platform::faults::arm(nth, platform::errdeviceio);
+    testsupport::faults::arm(nth, EIO);
     catalogue::Importieren1Click(fresh, importfile);
-    const bool fired = platform::faults::fired();
-    platform::faults::disarm();
+    const bool fired = testsupport::faults::fired();
+    testsupport::faults::disarm();
     ASSERT_FALSE(messages.log.empty());
     if (!fired) {
       EXPECT_EQ(lastbox(), successbox(1));
@@ -608,9 +675,9 @@ TEST_F(Export, AFailedWriteSaysSoAndLeavesNoFile) {
   importtext(example);
   const std::string path = folder.path() + "export.txt";
   dialogs.file = path;
-  platform::faults::arm(2, platform::errdiskfull);  // the write after the file's creation
+  testsupport::faults::arm(1, ENOSPC, testsupport::faults::Call::write);
   catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
-  platform::faults::disarm();
+  testsupport::faults::disarm();
   EXPECT_EQ(messages.warnings(), std::vector<std::string>{"Fehler beim Exportieren der Rezepte nach " + path + "!\n\r" +
                                                           platform::errortext(platform::errdiskfull)});
   std::set<std::string> left;  // neither the file nor its temporary one
@@ -700,13 +767,13 @@ TEST_F(Export, ABackupIsTheOldOneOrTheNewOneWhole) {
   int deaths = 0;
   for (long nth = 1; deaths == nth - 1; ++nth) {
     if (const pid_t child = ::fork(); child == 0) {
-      platform::faults::armdeath(nth);
+      testsupport::faults::armdeath(nth);
       catalogue::Datenbanksichern1Click(*catalogue, dialogs);
       ::_exit(0);
     } else {
       int status = 0;
       ::waitpid(child, &status, 0);
-      deaths += WIFEXITED(status) && WEXITSTATUS(status) == platform::faults::deathstatus;
+      deaths += WIFEXITED(status) && WEXITSTATUS(status) == testsupport::faults::deathstatus;
     }
     EXPECT_TRUE(filesin(backup) == old || filesin(backup) == filesin(dbfolder())) << nth;
   }

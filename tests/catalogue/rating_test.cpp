@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
 #include "tests/support/tablebuilder.h"
 
 namespace {
@@ -82,17 +83,29 @@ TEST_F(RatingTest, CancelOrAMissingRecipeChangesNothingAndSaysNothing) {
 
 TEST_F(RatingTest, AFailedWriteOrSyncIsReportedAndLeavesNoTrace) {
   ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());  // the journal exists now
-  platform::faults::arm(1000, 5);
+  testsupport::faults::disarm();
   ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
-  const long operations = platform::faults::calls();
+  const long operations = testsupport::faults::calls();
   const std::string before = rezeptefile();
   const std::string cell = catalogue->c_rezepte().getcell(1, 0);
+  const int old = dialog.answer;
   dialog.answer = 1;
+  // Only the folder lock's open, flock and close may fail without failing the
+  // rating: without the lock a command writes all the same.
+  int tolerated = 0;
   for (long nth = 1; nth <= operations; ++nth) {
     messages.clear();
-    platform::faults::arm(nth, 5);
-    EXPECT_FALSE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value()) << nth;
-    platform::faults::disarm();
+    testsupport::faults::arm(nth, EACCES);
+    const bool rated = catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value();
+    testsupport::faults::disarm();
+    if (rated) {
+      ++tolerated;
+      EXPECT_NE(rezeptefile(), before) << nth;
+      dialog.answer = old;
+      ASSERT_TRUE(catalogue::Wertungndern1Click(*catalogue, "3", dialog).has_value());
+      dialog.answer = 1;
+      continue;
+    }
     const std::vector<std::string> warnings = messages.warnings();
     ASSERT_GE(warnings.size(), 2u) << nth;  // the table store's own reason first
     EXPECT_EQ(warnings.back(), std::string("Fehler beim Übernehmen der Daten!"_cp));
@@ -100,6 +113,7 @@ TEST_F(RatingTest, AFailedWriteOrSyncIsReportedAndLeavesNoTrace) {
     EXPECT_EQ(catalogue->c_rezepte().getcell(1, 0), cell) << nth;
     EXPECT_EQ(rezeptefile(), before) << nth;
   }
+  EXPECT_LE(tolerated, 3);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/folderlock.h"
 #include "tablestore/journalformat.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
 #include "tests/support/powercut.h"
 #include "tests/support/tableprobe.h"
 
@@ -298,10 +299,10 @@ TEST_F(Startup, ResetAnsweredYesRecreatesEmptyTablesOnTheNextStart) {
 
 TEST_F(Startup, ShutdownReleasesTheFilesEvenWhenClosingFails) {
   ASSERT_TRUE(start());
-  platform::faults::arm(1, platform::errdeviceio);  // the first file to be closed fails
+  testsupport::faults::arm(1, EIO, testsupport::faults::Call::close);  // the first file to be closed fails
   catalogue->FormCloseQuery();
-  EXPECT_TRUE(platform::faults::fired());
-  platform::faults::disarm();
+  EXPECT_TRUE(testsupport::faults::fired());
+  testsupport::faults::disarm();
   // Every file can be locked again by someone else.
   for (const char* name : tablenames)
     EXPECT_NE(platform::File::open(tablefile(name), platform::File::Access::readwritedenywrite), nullptr) << name;
@@ -403,9 +404,9 @@ TEST_F(Startup, ASecondCopyWaitsForTheCommandInProgress) {
 // A table file that cannot be written at all: no other process is blamed.
 TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
   firstrun();
-  // After the five opens that check the tables' locks, the empty journal's
-  // open, size and read, and the availability probe: the read/write open.
-  platform::faults::arm(10, platform::erraccessdenied);
+  // After the folder lock's open, the five that check the tables' locks, the
+  // empty journal's and the availability probe's: the read/write open.
+  testsupport::faults::arm(9, EACCES, testsupport::faults::Call::open);
   // No box of the start-up keeps another copy waiting for the folder.
   bool lockfree = false;
   messages.onshow = [&](const testsupport::Message&) { lockfree = anotherprocesscanlock(dbfolder()); };
@@ -552,7 +553,7 @@ TEST_F(Startup, ALinkedOrAMissingNewerTableLeavesItEmptyAndTheCopyReadOnly) {
   ASSERT_TRUE(platform::deletefile(tablefile("c_zubereitungen")));
   messages.clear();
   catalogue.reset();
-  platform::faults::arm(1, platform::erraccessdenied);
+  testsupport::faults::arm(2, EACCES, testsupport::faults::Call::open);  // after the folder lock's
   ASSERT_TRUE(start());
   EXPECT_EQ(messages.warnings(),
             std::vector<std::string>{std::string("Die Datenbank stammt von einer älteren Version von Mixolino: die "

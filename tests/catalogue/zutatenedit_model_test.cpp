@@ -12,6 +12,7 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "tests/support/catalogue_fixture.h"
+#include "tests/support/faults.h"
 #include "tests/support/tablebuilder.h"
 
 namespace {
@@ -520,9 +521,9 @@ TEST_F(ZutateneditTest, AMergeWhoseLinesCannotAllBeMovedKeepsItsSourceAndEndsThe
   open();
   merge("1", "2");
   messages.clear();
-  platform::faults::arm(1, 5);  // the first line's write-back fails
+  testsupport::faults::arm(1, EACCES, testsupport::faults::Call::read);  // the first line's write-back fails
   model->b_okClick();
-  platform::faults::disarm();
+  testsupport::faults::disarm();
   const std::vector<std::string> warnings = messages.warnings();
   ASSERT_FALSE(warnings.empty());
   EXPECT_EQ(warnings.back(),
@@ -542,9 +543,9 @@ TEST_F(ZutateneditTest, AFailedDeleteIsReportedAndEndsTheSave) {
   open();
   merge("1", "2");
   messages.clear();
-  platform::faults::arm(1, 5);  // the first row's delete fails
+  testsupport::faults::arm(1, EACCES, testsupport::faults::Call::read);  // the first row's delete fails
   model->b_okClick();
-  platform::faults::disarm();
+  testsupport::faults::disarm();
   const std::vector<std::string> warnings = messages.warnings();
   ASSERT_FALSE(warnings.empty());
   EXPECT_EQ(warnings.back(), "Fehler beim db_delrow!");

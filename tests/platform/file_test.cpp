@@ -1,5 +1,5 @@
 // The file layer: error codes and their German texts, the two sharing modes,
-// byte-addressed reads and writes, and the fault hook the write-back tests use.
+// byte-addressed reads and writes, and a short write.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "platform/file.h"
+#include "tests/support/faults.h"
 
 using platform::File;
 
@@ -23,7 +24,7 @@ class FileLayer : public testing::Test {
     folder_ = pattern;
   }
   ~FileLayer() override {
-    platform::faults::disarm();
+    testsupport::faults::disarm();
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
@@ -112,21 +113,23 @@ TEST_F(FileLayer, BytesAreAddressedByOffset) {
   EXPECT_EQ(contents(path("t.db")), "0123ab");
 }
 
-TEST_F(FileLayer, TheFaultHookFailsTheNthCall) {
+// A disk that takes half of a write and then is full: the write fails,
+// telling how much arrived.
+TEST_F(FileLayer, AShortWriteFails) {
   auto file = File::create(path("t.db"));
   ASSERT_NE(file, nullptr);
-  platform::faults::arm(2, platform::errdiskfull, true);
+  testsupport::faults::armshort(2, ENOSPC);  // the size's call first
   int64_t size = 0;
   ASSERT_TRUE(file->size(size));
-  EXPECT_FALSE(platform::faults::fired());
+  EXPECT_FALSE(testsupport::faults::fired());
   std::size_t written = 0;
   EXPECT_FALSE(file->write(0, "abcdef", 6, written));
-  EXPECT_TRUE(platform::faults::fired());
+  EXPECT_TRUE(testsupport::faults::fired());
   EXPECT_EQ(platform::lasterror(), platform::errdiskfull);
-  EXPECT_EQ(written, 3u);  // a short write: half of the bytes arrived
-  EXPECT_EQ(platform::faults::calls(), 2);
-  EXPECT_TRUE(file->size(size));  // only the one call fails
-  platform::faults::disarm();
+  EXPECT_EQ(written, 3u);
+  EXPECT_EQ(testsupport::faults::calls(), 3);  // the size, the short write, the failing rest
+  EXPECT_TRUE(file->size(size));               // only the one write fails
+  testsupport::faults::disarm();
   ASSERT_TRUE(file->close());
   EXPECT_EQ(contents(path("t.db")), "abc");
 }

@@ -1,6 +1,5 @@
 #include "tests/support/powercut.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -36,31 +35,6 @@ std::optional<std::string> recordedname(std::string path) {
   if (whole + "/" == folder_) return "";
   if (!whole.starts_with(folder_)) return std::nullopt;
   return whole.substr(folder_.size());
-}
-
-void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
-  char target[4096];
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  const ssize_t n = recording ? ::readlink(link.c_str(), target, sizeof target) : 0;
-  if (n <= 0) return;
-  if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n)))) {
-    struct stat info {};
-    if (kind == Event::Kind::sync && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) kind = Event::Kind::syncfolder;
-    log_.push_back({kind, *name, offset, std::move(bytes)});
-    if (watch_) watch_(log_.back());
-  }
-}
-
-// A change of folder entries that was made.
-void notefolder(Event::Kind kind, const char* path, const char* to = nullptr) {
-  const std::optional<std::string> name = recordedname(path);
-  const std::optional<std::string> other = to ? recordedname(to) : std::nullopt;
-  if (name && (!to || other)) log_.push_back({kind, *name, 0, {}, other.value_or("")});
-}
-
-template <typename Function>
-Function real(const char* name) {
-  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
 // One file under the cut: its bytes as synced and as written, and the pages
@@ -253,6 +227,25 @@ std::vector<std::set<std::size_t>> folderchoices(const std::map<std::size_t, int
 
 }  // namespace
 
+void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
+  char target[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = recording ? ::readlink(link.c_str(), target, sizeof target) : 0;
+  if (n <= 0) return;
+  if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n)))) {
+    struct stat info {};
+    if (kind == Event::Kind::sync && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) kind = Event::Kind::syncfolder;
+    log_.push_back({kind, *name, offset, std::move(bytes)});
+    if (watch_) watch_(log_.back());
+  }
+}
+
+void notefolder(Event::Kind kind, const char* path, const char* to) {
+  const std::optional<std::string> name = recordedname(path);
+  const std::optional<std::string> other = to ? recordedname(to) : std::nullopt;
+  if (name && (!to || other)) log_.push_back({kind, *name, 0, {}, other.value_or("")});
+}
+
 void record(const std::string& folder) {
   folder_ = std::filesystem::weakly_canonical(folder).string();
   if (!folder_.ends_with('/')) folder_ += '/';
@@ -317,33 +310,3 @@ std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& rand
 }
 
 }  // namespace testsupport::powercut
-
-// The calls the platform layer makes, logged and passed on to the next
-// definition (libc's, or a sanitizer's in front of it).
-#define MIXOLINO_LOGGED(result, name, params, args, kind, offset, bytes)                                      \
-  extern "C" result name params {                                                                             \
-    static const auto next = testsupport::powercut::real<result(*) params>(#name);                            \
-    const result done = next args;                                                                            \
-    if (done > 0 || (done == 0 && kind != Kind::write)) testsupport::powercut::note(fd, kind, offset, bytes); \
-    return done;                                                                                              \
-  }
-using Kind = testsupport::powercut::Event::Kind;
-MIXOLINO_LOGGED(ssize_t, pwrite, (int fd, const void* buffer, size_t count, off_t offset), (fd, buffer, count, offset),
-                Kind::write, offset, std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(done)))
-MIXOLINO_LOGGED(int, ftruncate, (int fd, off_t length), (fd, length), Kind::truncate, length, {})
-MIXOLINO_LOGGED(int, fdatasync, (int fd), (fd), Kind::sync, 0, {})
-MIXOLINO_LOGGED(int, fsync, (int fd), (fd), Kind::sync, 0, {})
-
-#define MIXOLINO_FOLDERCHANGE(name, params, args, kind, path, to)               \
-  extern "C" int name params {                                                  \
-    static const auto next = testsupport::powercut::real<int(*) params>(#name); \
-    const int result = next args;                                               \
-    if (result == 0) testsupport::powercut::notefolder(kind, path, to);         \
-    return result;                                                              \
-  }
-MIXOLINO_FOLDERCHANGE(unlink, (const char* path), (path), Kind::remove, path, nullptr)
-MIXOLINO_FOLDERCHANGE(mkdir, (const char* path, mode_t mode), (path, mode), Kind::makefolder, path, nullptr)
-MIXOLINO_FOLDERCHANGE(rename, (const char* from, const char* to), (from, to), Kind::rename, from, to)
-MIXOLINO_FOLDERCHANGE(renameat2, (int fromfolder, const char* from, int tofolder, const char* to, unsigned flags),
-                      (fromfolder, from, tofolder, to, flags),
-                      (flags & RENAME_EXCHANGE) != 0 ? Kind::exchange : Kind::rename, from, to)

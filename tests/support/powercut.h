@@ -1,7 +1,7 @@
 // A model of the disk under a power cut, for tests. While recording, every
 // pwrite, ftruncate, fdatasync, fsync, unlink, mkdir, rename and renameat2
 // the process makes on a file or folder under one folder is logged (the test
-// executable defines these calls and passes them on to the real ones). From
+// executable defines these calls in tests/support/faults.cpp). From
 // a snapshot of the folder taken before and the log, states() builds the
 // disk states that a power cut after a prefix of the log may leave: per
 // file, its bytes as of its last sync, plus any subset of the 4 KiB pages
@@ -51,5 +51,10 @@ void restore(const Disk& disk, const std::string& folder);
 // The states a cut after the first cut events of the log may leave; all of
 // them when few pages are in doubt, else a sample drawn with random.
 std::vector<Disk> states(const Disk& before, std::size_t cut, std::mt19937& random);
+
+// For the calls defined in faults.cpp, once a call is done: what it did to
+// the file open as fd, or to the entries of a folder.
+void note(int fd, Event::Kind kind, int64_t offset, std::string bytes);
+void notefolder(Event::Kind kind, const char* path, const char* to = nullptr);
 
 }  // namespace testsupport::powercut

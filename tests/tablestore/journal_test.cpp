@@ -9,6 +9,7 @@
 #include "platform/file.h"
 #include "tablefiles.h"
 #include "tablestore/journal.h"
+#include "tests/support/faults.h"
 #include "tests/support/powercut.h"
 
 namespace {
@@ -64,7 +65,7 @@ class Journal : public testing::Test {
     armed = arm;
     tablestore::JournalWriter writer{folder.path()};
     const bool done = commit(writer);
-    platform::faults::disarm();
+    testsupport::faults::disarm();
     powercut::stop();
     if (done) return false;
     pending += writer.pending();
@@ -137,10 +138,10 @@ TEST_F(Journal, ACutOrFailedRecoveryLeavesTheJournalForTheNextStart) {
     }
   for (long nth = 1;; ++nth) {
     onthedisk(fresh, journal);
-    platform::faults::arm(nth, platform::errdeviceio);
+    testsupport::faults::arm(nth, EIO);
     recover();
-    const bool failed = platform::faults::fired();
-    platform::faults::disarm();
+    const bool failed = testsupport::faults::fired();
+    testsupport::faults::disarm();
     if (!failed) break;
     EXPECT_EQ(recover(), Recovery::done) << "failure at call " << nth;
     EXPECT_TRUE(holds(old, "")) << "failure at call " << nth;
@@ -152,7 +153,7 @@ TEST_F(Journal, ACutOrFailedRecoveryLeavesTheJournalForTheNextStart) {
 TEST_F(Journal, ARollbackThatFailsKeepsTheJournal) {
   int pending = 0;
   // A disk gone from call nth on.
-  for (long nth = 1; failedcommit([nth] { platform::faults::armfrom(nth, platform::errdeviceio); }, pending); ++nth) {
+  for (long nth = 1; failedcommit([nth] { testsupport::faults::armfrom(nth, EIO); }, pending); ++nth) {
   }
   // A failure at call nth, and one at call then after the first's next call.
   for (long nth = 1, failures = 1; failures > 0; ++nth) {
@@ -160,13 +161,13 @@ TEST_F(Journal, ARollbackThatFailsKeepsTheJournal) {
     for (long then = 1; then <= 6; ++then)
       failures += failedcommit(
           [this, nth, then] {
-            platform::faults::arm(nth, platform::errdeviceio);
             powercut::record(folder.path());
             powercut::watch([then, second = false](const powercut::Event&) mutable {
-              if (second || !platform::faults::fired()) return;
+              if (second || !testsupport::faults::fired()) return;
               second = true;
-              platform::faults::arm(then, platform::errdeviceio);
+              testsupport::faults::arm(then, EIO);
             });
+            testsupport::faults::arm(nth, EIO);
           },
           pending);
   }

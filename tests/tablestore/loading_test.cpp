@@ -8,6 +8,7 @@
 #include "tablefiles.h"
 #include "tablestore/dbdyngrid_unit.h"
 #include "tests/support/fake_messages.h"
+#include "tests/support/faults.h"
 #include "tests/support/tableprobe.h"
 
 using testsupport::probe;
@@ -19,7 +20,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 struct Loading : ::testing::Test {
-  void TearDown() override { platform::faults::disarm(); }
+  void TearDown() override { testsupport::faults::disarm(); }
   testsupport::FakeMessages messages;
   ScratchFolder folder;
 };
@@ -74,9 +75,9 @@ TEST_F(Loading, CreateFailuresNameTheFileAndTheError) {
 
   // The header write fails: reported with the code of that failure.
   messages.clear();
-  platform::faults::arm(2, platform::errdiskfull);
+  testsupport::faults::arm(1, ENOSPC, testsupport::faults::Call::write);
   EXPECT_FALSE(table.db_createfile(folder.file("c_voll.db"), 2));
-  EXPECT_TRUE(platform::faults::fired());
+  EXPECT_TRUE(testsupport::faults::fired());
   EXPECT_EQ(messages.warnings(),
             Texts{"Fehler beim Erstellen von: " + folder.file("c_voll.db") + "!\n\rZu wenig Speicherplatz(err=101)"});
 }
@@ -223,9 +224,9 @@ TEST_F(Loading, ACloseFailureIsShownAndTheEntryMarkedClosed) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
   ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
-  platform::faults::arm(1, platform::errdeviceio);
+  testsupport::faults::arm(1, EIO, testsupport::faults::Call::close);
   EXPECT_TRUE(table.closefiles());
-  EXPECT_TRUE(platform::faults::fired());
+  EXPECT_TRUE(testsupport::faults::fired());
   EXPECT_EQ(messages.warnings(),
             Texts{std::string("tdbdyngrid: Fehler beim Schließen der Datei "_cp) + folder.file("c_test.db")});
   EXPECT_FALSE(probe(table).openfiles()[0].isopen);
@@ -234,10 +235,9 @@ TEST_F(Loading, ACloseFailureIsShownAndTheEntryMarkedClosed) {
 TEST_F(Loading, ReadErrorsStopTheLoad) {
   placefixture(folder, "two_records", "c_test");
   TdbdynGrid table("c_test");
-  // Calls: open (fileavailable), open (openfile), size, read.
-  platform::faults::arm(4, platform::erraccessdenied);
+  testsupport::faults::arm(1, EACCES, testsupport::faults::Call::read);
   EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
-  EXPECT_TRUE(platform::faults::fired());
+  EXPECT_TRUE(testsupport::faults::fired());
   EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                         "Init Fehler (laden): c_test!"}));
   EXPECT_TRUE(probe(table).openfiles()[0].isopen);  // stays open whatever the result
@@ -250,7 +250,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     // Calls: open, open, size, read, read (the header check), write: half the
     // bytes reach the file.
     TdbdynGrid table("c_test");
-    platform::faults::arm(6, platform::errdiskfull, true);
+    testsupport::faults::armshort(1, ENOSPC, testsupport::faults::Call::write);
     EXPECT_TRUE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), Texts{counted + "Fehler konnte nicht korrigiert werden!"});
     EXPECT_EQ(readbytes(path).substr(0, 19), "#DB" + A + "000" + "0000003" + A + "A" + A + "2" + A);
@@ -260,7 +260,7 @@ TEST_F(Loading, ARecordCountCorrectionThatCannotBeWritten) {
     messages.clear();
     writebytes(path, fixture("count_wrong"));
     TdbdynGrid table("c_test");
-    platform::faults::arm(6, platform::erraccessdenied);
+    testsupport::faults::arm(1, EACCES, testsupport::faults::Call::write);
     EXPECT_FALSE(table.db_init(folder.path(), {"c_test"}));
     EXPECT_EQ(messages.warnings(), (Texts{"tdbdyngrid: db_addloadfromfile: Dateizugriff verweigert\n\rQuelle:c_test",
                                           "Init Fehler (laden): c_test!"}));

@@ -17,6 +17,7 @@
 #include <ostream>
 #include <tuple>
 
+#include "tests/support/faults.h"
 #include "tests/support/tableprobe.h"
 #include "writeback_support.h"
 
@@ -24,7 +25,7 @@ namespace writeback {
 namespace {
 
 using Rows = std::vector<Row>;
-using platform::faults::Tear;
+using testsupport::faults::Tear;
 
 const Row mojito{"1", "Mojito mit Minze, Limette, Rohrzucker und Rum"};
 const Row daiquiri{"2", "Daiquiri"};            // a Pos of 7 digits: a torn delete mark shows
@@ -110,7 +111,7 @@ class Death : public TableFile, public testing::WithParamInterface<std::tuple<Ch
     if (child == 0) {
       TdbdynGrid own{name};
       if (!own.db_init(folder.path(), {name})) ::_exit(1);
-      platform::faults::armdeath(nth, std::get<1>(GetParam()));
+      testsupport::faults::armdeath(nth, std::get<1>(GetParam()));
       change().run(own);
       ::_exit(0);
     }
@@ -118,8 +119,8 @@ class Death : public TableFile, public testing::WithParamInterface<std::tuple<Ch
     EXPECT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status));
     const int code = WEXITSTATUS(status);
-    EXPECT_TRUE(code == 0 || code == platform::faults::deathstatus) << "child ended with " << code;
-    return code == platform::faults::deathstatus;
+    EXPECT_TRUE(code == 0 || code == testsupport::faults::deathstatus) << "child ended with " << code;
+    return code == testsupport::faults::deathstatus;
   }
 
   // Loads the file in a fresh table; only corrected record counts may be reported.

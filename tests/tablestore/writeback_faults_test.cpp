@@ -12,6 +12,7 @@
 #include <ostream>
 #include <set>
 
+#include "tests/support/faults.h"
 #include "tests/support/tableprobe.h"
 #include "writeback_support.h"
 
@@ -162,10 +163,13 @@ TEST_P(Faults, EveryFailingFileOperationLeavesALoadableFile) {
     const Row oldcells = cells(table, change.row < 3 ? change.row : 0);
 
     const int code = shortwrite ? platform::errdiskfull : platform::erraccessdenied;
-    platform::faults::arm(n, code, shortwrite);
+    if (shortwrite)
+      testsupport::faults::armshort(n, ENOSPC);
+    else
+      testsupport::faults::arm(n, EACCES);
     const bool ok = apply(table, change);
-    const bool fired = platform::faults::fired();
-    platform::faults::disarm();
+    const bool fired = testsupport::faults::fired();
+    testsupport::faults::disarm();
     if (!fired) {
       EXPECT_TRUE(ok);
       EXPECT_TRUE(messages.log.empty());
