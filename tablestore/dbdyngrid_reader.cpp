@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/mapping.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -87,6 +88,15 @@ class TdbdynGrid::Reader {
     table_.cells_.reserve(static_cast<std::size_t>(table_.getrowcount() + records), static_cast<std::size_t>(size_));
   }
 
+  // A file that this table alone may write is mapped: a live record's cells
+  // then stay where they are in it, instead of being copied.
+  void mapfile() {
+    std::unique_ptr<platform::Mapping> mapping = platform::Mapping::map(file_, static_cast<std::size_t>(size_));
+    if (!mapping) return;
+    mapped_ = mapping->data();
+    table_.cells_.keep(std::move(mapping));
+  }
+
   // Feeds count bytes of the chunk that starts at file offset chunkoffset.
   void walk(const char* bytes, std::size_t count, int64_t chunkoffset) {
     const char* p = bytes;
@@ -133,6 +143,7 @@ class TdbdynGrid::Reader {
   void counted(int64_t offset, int64_t n) {
     if (start_ < 0) start_ = offset;
     count_ += n;
+    end_ = offset + n;
   }
 
   // Bytes that are kept, up to the line's limit.
@@ -144,7 +155,12 @@ class TdbdynGrid::Reader {
   }
 
   void endline() {
-    if (length_ == 0 || line_[length_ - 1] != colsep) line_[length_++] = colsep;
+    // The line as the file holds it, in one piece: nothing left out, nothing cut off.
+    asinfile_ = start_ >= 0 && end_ - start_ == length_;
+    if (length_ == 0 || line_[length_ - 1] != colsep) {
+      line_[length_++] = colsep;
+      asinfile_ = false;
+    }
     const std::string_view line(line_, static_cast<std::size_t>(length_));
     if (!parsedalone(line)) return;  // a short line joins the next one
     parseline(line);
@@ -173,7 +189,8 @@ class TdbdynGrid::Reader {
     if (!platform::strtoint(count, dc_)) fail(invalidfile("(DC)"));
     int32_t columns = 0;
     if (!platform::strtoint(columntext, columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
-    table_.setcolcount(columns);
+    table_.setcolcount(columns);  // drops mappings: after it
+    if (!readonly_) mapfile();
     reserverows();
   }
 
@@ -241,7 +258,13 @@ class TdbdynGrid::Reader {
   void addrow(int32_t pos, std::string_view posdigits, std::string_view values, int64_t start, int64_t count) {
     ++rowindex_;
     if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
-    table_.setcells(rowindex_, rowcells(values));
+    const std::string_view cells = rowcells(values);
+    if (const char* inplace = infile(cells)) {
+      table_.cells_.setmapped(rowindex_, inplace);
+      table_.changed();
+    } else {
+      table_.setcells(rowindex_, cells);
+    }
     Rowfields& fields = table_.rows_[static_cast<std::size_t>(rowindex_)];
     fields.state = 'N';
     fields.file = static_cast<uint16_t>(index_);
@@ -268,6 +291,13 @@ class TdbdynGrid::Reader {
       cells_ += colsep;
     }
     return cells_;
+  }
+
+  // Where the cells, a view into the line just read, stand in the mapped
+  // file; nullptr when they are not the line's own bytes as the file holds them.
+  const char* infile(std::string_view cells) const {
+    if (mapped_ == nullptr || !asinfile_ || cells.data() < line_ || cells.data() >= line_ + length_) return nullptr;
+    return mapped_ + start_ + (cells.data() - line_);
   }
 
   // The freeslots entry of a record line that starts at start and counts count bytes.
@@ -359,10 +389,13 @@ class TdbdynGrid::Reader {
   const std::string& path_;
   const bool readonly_;
   char* const line_;
-  int32_t length_ = 0;  // bytes kept in line_
-  int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
-  int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
-  std::string cells_;   // rowcells' buffer
+  int32_t length_ = 0;            // bytes kept in line_
+  int64_t start_ = -1;            // file offset of the line's first byte; -1 before it
+  int64_t count_ = 0;             // bytes of the line, NULs included, LFs not
+  int64_t end_ = -1;              // file offset behind the line's last byte
+  bool asinfile_ = false;         // the line read last is a piece of the file as it stands
+  const char* mapped_ = nullptr;  // the file's bytes, when mapped
+  std::string cells_;             // rowcells' buffer
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;
