@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -36,6 +37,7 @@ class NameCollator {
     keycollator_.reset(tailored->clone());
     if (keycollator_ != nullptr) keycollator_->setStrength(icu::Collator::TERTIARY);
     collator_ = std::move(tailored);
+    if (usable()) learnprimaries();
   }
   ~NameCollator() {
     if (converter_ != nullptr) ucnv_close(converter_);
@@ -65,14 +67,16 @@ class NameCollator {
   }
 
   std::array<unsigned char, sortkeyprefixbytes> sortkeyprefix(std::string_view text) {
+    std::array<unsigned char, sortkeyprefixbytes> prefix{};
+    if (asciiprefix(text, prefix)) return prefix;
     const icu::UnicodeString u = unicode(text);
     UCharIterator iterator;
     uiter_setString(&iterator, u.getBuffer(), u.length());
     uint32_t state[2] = {0, 0};
-    std::array<unsigned char, sortkeyprefixbytes> prefix{};
     UErrorCode status = U_ZERO_ERROR;
     ucol_nextSortKeyPart(keycollator_->toUCollator(), &iterator, state, prefix.data(),
                          static_cast<int32_t>(prefix.size()), &status);
+    std::fill(std::find(prefix.begin(), prefix.end(), levelseparator), prefix.end(), 0);
     return prefix;
   }
 
@@ -87,6 +91,37 @@ class NameCollator {
     return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()), converter_, status);
   }
 
+  // The key's first level: its bytes up to the first level separator.
+  static constexpr unsigned char levelseparator = 1;
+  static std::string firstlevel(const std::string& key) { return key.substr(0, key.find(char{levelseparator})); }
+
+  // The first level of a text of bytes 1 to 127 is the first levels of its
+  // bytes one after the other (no byte there forms a unit with the next one):
+  // learnt from the collation for each byte and checked for every pair, so
+  // that such a text needs none of the collation's work per character.
+  void learnprimaries() {
+    for (std::size_t c = 1; c < primaries_.size(); ++c) primaries_[c] = firstlevel(sortkey(std::string(1, char(c))));
+    for (std::size_t a = 1; a < primaries_.size(); ++a)
+      for (std::size_t b = 1; b < primaries_.size(); ++b)
+        if (firstlevel(sortkey(std::string{char(a), char(b)})) != primaries_[a] + primaries_[b]) return;
+    asciiprimaries_ = true;
+  }
+
+  // The first bytes of the text's first level, when it holds bytes 1 to 127 only.
+  bool asciiprefix(std::string_view text, std::array<unsigned char, sortkeyprefixbytes>& prefix) const {
+    if (!asciiprimaries_) return false;
+    std::size_t n = 0;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte == 0 || byte >= primaries_.size()) return false;
+      for (const char weight : primaries_[byte])
+        if (n < prefix.size()) prefix[n++] = static_cast<unsigned char>(weight);
+    }
+    return true;
+  }
+
+  std::array<std::string, 128> primaries_;
+  bool asciiprimaries_ = false;
   UConverter* converter_ = nullptr;
   std::unique_ptr<icu::RuleBasedCollator> collator_;
   // The same order without its last level: keys about half as long, equal
