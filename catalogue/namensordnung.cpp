@@ -43,11 +43,11 @@ void ordnegleiche(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
   for (std::size_t i = 0; i < keys.size(); ++i) gleiche[i].row = keys[i].second;
 }
 
-// Rows of one hoch, in table order: ordered by tief, and rows of one tief
-// by their whole keys.
+// Rows of one hoch: ordered by tief, and rows of one tief by their whole keys.
 void ordnegleichhoch(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
-  std::stable_sort(gleiche.begin(), gleiche.end(),
-                   [](const Vorsortierung& a, const Vorsortierung& b) { return a.tief < b.tief; });
+  std::sort(gleiche.begin(), gleiche.end(), [](const Vorsortierung& a, const Vorsortierung& b) {
+    return a.tief != b.tief ? a.tief < b.tief : a.row < b.row;
+  });
   for (std::size_t i = 0; i < gleiche.size();) {
     std::size_t j = i + 1;
     while (j < gleiche.size() && gleiche[j].tief == gleiche[i].tief) ++j;
@@ -84,7 +84,7 @@ const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
     const auto row = static_cast<int32_t>(i);
     keys[i] = vorsortierung(leserezept(c_rezepte, row).name(), row);
   }
-  nachhoch(keys);  // rows of one hoch still in table order
+  nachhoch(keys);
   for (std::size_t i = 0; i < keys.size();) {
     std::size_t j = i + 1;
     while (j < keys.size() && keys[j].hoch == keys[i].hoch) ++j;
