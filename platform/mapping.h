@@ -23,7 +23,6 @@ class Mapping {
   Mapping& operator=(const Mapping&) = delete;
 
   const char* data() const { return data_; }
-  std::size_t size() const { return size_; }
 
  private:
   Mapping(const char* data, std::size_t size) : data_(data), size_(size) {}

@@ -40,7 +40,8 @@ class CellBuffer {
   void set(int32_t row, std::string_view cells);
   // The row's cells all become empty.
   void erase(int32_t row);
-  // Keeps the mapping until clear(), for rows whose cells lie in it.
+  // Keeps the mapping for rows whose cells lie in it, until clear() or a
+  // change of columns, which gives every row a copy.
   void keep(std::unique_ptr<platform::Mapping> mapping);
   // The row's cells are the bytes at cells, inside a kept mapping: each of
   // the columns() cells followed by colsep.
