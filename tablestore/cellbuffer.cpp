@@ -17,7 +17,7 @@ constexpr std::size_t garbageslack = 1 << 16;
 }  // namespace
 
 void CellBuffer::setcolumns(int32_t columns) {
-  if (columns != columns_) rewrite(columns);
+  if (columns != columns_) rewrite(columns, false);
   columns_ = columns;
 }
 
@@ -72,7 +72,7 @@ void CellBuffer::set(int32_t row, std::string_view cells) {
   values_.append(cells);  // should this fail, the row keeps its old cells
   garbage_ += ownbytes(start);
   start = end;
-  if (garbage_ > garbageslack && garbage_ > values_.size() / 2) rewrite(columns_);
+  if (garbage_ > garbageslack && garbage_ > values_.size() / 2) rewrite(columns_, true);
 }
 
 void CellBuffer::erase(int32_t row) {
@@ -108,9 +108,7 @@ std::string_view CellBuffer::rowcells(uint64_t start) const {
   return {begin, static_cast<std::size_t>(end - begin)};
 }
 
-void CellBuffer::rewrite(int32_t columns) {
-  // Rows in a mapping stay there unless their columns change.
-  const bool keepmapped = columns == columns_;
+void CellBuffer::rewrite(int32_t columns, bool keepmapped) {
   std::string packed;
   packed.reserve(values_.size() - garbage_);
   for (uint64_t& start : starts_) {

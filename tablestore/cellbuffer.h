@@ -46,6 +46,8 @@ class CellBuffer {
   // The row's cells are the bytes at cells, inside a kept mapping: each of
   // the columns() cells followed by colsep.
   void setmapped(int32_t row, const char* cells);
+  // Every row whose cells lie in a mapping gets its own copy; the mappings go.
+  void ownall() { rewrite(columns_, false); }
 
  private:
   static constexpr uint64_t none = UINT64_MAX;  // a row whose cells are all empty
@@ -58,8 +60,9 @@ class CellBuffer {
   std::string_view rowcells(uint64_t start) const;
   // The bytes of the row's cells that are garbage in values_ once the row has others.
   std::size_t ownbytes(uint64_t start) const { return inmapping(start) ? 0 : rowcells(start).size(); }
-  // Lays the buffer out anew with columns cells per row, without the garbage.
-  void rewrite(int32_t columns);
+  // Lays the buffer out anew with columns cells per row, without the garbage;
+  // rows in a mapping stay there when keepmapped (and columns do not change).
+  void rewrite(int32_t columns, bool keepmapped);
 
   std::string values_;
   std::vector<uint64_t> starts_;  // where each row's cells begin in values_, or their address | mapped

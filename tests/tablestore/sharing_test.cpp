@@ -112,6 +112,18 @@ TEST(Sharing, AFileHeldByAnotherProcessIsCopiedNotMapped) {
   table.db_close();
 }
 
+TEST(Sharing, CellsOfOurOwnOutliveARewriteOfTheFile) {
+  testsupport::FakeMessages messages;
+  ScratchFolder folder;
+  const std::string path = placefixture(folder, "two_records", "c_test");
+  TdbdynGrid table("c_test");
+  ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
+  table.owncells();
+  writebytes(path, "");
+  EXPECT_EQ(table.getcell(0, 0) + table.getcell(1, 0) + table.getcell(0, 1), "abcRum");
+  table.db_close();
+}
+
 TEST(Sharing, AReadOnlyFileWithAWrongRecordCountLoadsUncorrected) {
   testsupport::FakeMessages messages;
   ScratchFolder folder;
