@@ -410,6 +410,8 @@ Outcome Catalogue::replacetables(const std::vector<std::string>& contents) {
     files.push_back({names[i], file, &stage});
   }
   if (files.size() != names.size()) return Outcome::failed(platform::errortext(platform::errfilenotfound));
+  // The files are rewritten under the loaded tables, whose cells must not lie in them meanwhile.
+  for (TdbdynGrid* table : tables()) table->owncells();
   if (!journal_.commit(files)) return commitfailed();
   // Tables that do not load again now are loaded by the start-up sequence.
   for (TdbdynGrid* table : tables()) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <span>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "platform/collation.h"
@@ -19,7 +19,6 @@ struct Vorsortierung {
   uint64_t hoch = 0;
   uint64_t tief = 0;
   int32_t row = 0;
-  bool gleich(const Vorsortierung& other) const { return hoch == other.hoch && tief == other.tief; }
 };
 
 Vorsortierung vorsortierung(std::string_view name, int32_t row) {
@@ -44,6 +43,35 @@ void ordnegleiche(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
   for (std::size_t i = 0; i < keys.size(); ++i) gleiche[i].row = keys[i].second;
 }
 
+// Rows of one hoch: ordered by tief, and rows of one tief by their whole keys.
+void ordnegleichhoch(Rezeptetabelle c_rezepte, std::span<Vorsortierung> gleiche) {
+  std::sort(gleiche.begin(), gleiche.end(), [](const Vorsortierung& a, const Vorsortierung& b) {
+    return a.tief != b.tief ? a.tief < b.tief : a.row < b.row;
+  });
+  for (std::size_t i = 0; i < gleiche.size();) {
+    std::size_t j = i + 1;
+    while (j < gleiche.size() && gleiche[j].tief == gleiche[i].tief) ++j;
+    if (j - i > 1) ordnegleiche(c_rezepte, gleiche.subspan(i, j - i));
+    i = j;
+  }
+}
+
+// Orders keys by hoch, equal ones keeping their order: a pass per byte of
+// hoch, the lowest first, each placing the keys by that byte alone. For a
+// million names and more this is several times quicker than comparing them.
+void nachhoch(std::vector<Vorsortierung>& keys) {
+  std::vector<Vorsortierung> placed(keys.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    const auto byte = [shift](const Vorsortierung& v) { return static_cast<std::size_t>(v.hoch >> shift & 0xFF); };
+    std::array<std::size_t, 257> start{};
+    for (const Vorsortierung& v : keys) ++start[byte(v) + 1];
+    if (std::find(start.begin(), start.end(), keys.size()) != start.end()) continue;  // one byte for all
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    for (const Vorsortierung& v : keys) placed[start[byte(v)]++] = v;
+    keys.swap(placed);
+  }
+}
+
 }  // namespace
 
 // Most names are told apart by the first bytes of their keys, which the
@@ -56,13 +84,11 @@ const std::vector<int32_t>& Namensordnung::fuer(Rezeptetabelle c_rezepte) {
     const auto row = static_cast<int32_t>(i);
     keys[i] = vorsortierung(leserezept(c_rezepte, row).name(), row);
   }
-  std::sort(keys.begin(), keys.end(), [](const Vorsortierung& a, const Vorsortierung& b) {
-    return std::tie(a.hoch, a.tief, a.row) < std::tie(b.hoch, b.tief, b.row);
-  });
+  nachhoch(keys);
   for (std::size_t i = 0; i < keys.size();) {
     std::size_t j = i + 1;
-    while (j < keys.size() && keys[j].gleich(keys[i])) ++j;
-    if (j - i > 1) ordnegleiche(c_rezepte, std::span<Vorsortierung>(keys).subspan(i, j - i));
+    while (j < keys.size() && keys[j].hoch == keys[i].hoch) ++j;
+    if (j - i > 1) ordnegleichhoch(c_rezepte, std::span<Vorsortierung>(keys).subspan(i, j - i));
     i = j;
   }
   ordnung_.resize(keys.size());

@@ -7,6 +7,23 @@
 
 namespace catalogue {
 
+namespace {
+
+// idnummer for the millions of ids a start-up reads: most are a few plain
+// digits, read here without the general conversion.
+int32_t id(std::string_view text, int32_t ersatz) {
+  if (text.empty() || text.size() > 9) return idnummer(text, ersatz);
+  int32_t value = 0;
+  for (const char c : text) {
+    const auto digit = static_cast<unsigned char>(c - '0');
+    if (digit > 9) return idnummer(text, ersatz);
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+}  // namespace
+
 void Rezeptfakten::fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
                         Ersatztabelle c_ersatz) {
   const bool zutatenneu = zutatenstand_ != c_zutaten->changestamp();
@@ -83,11 +100,11 @@ void Rezeptfakten::ladezeilen(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_
   for (int32_t row = 0; row < n; ++row) {
     const auto i = static_cast<std::size_t>(row);
     const Rezeptzutatzeile zeile = leserezeptzutat(c_rezeptezutaten, row);
-    const auto [found, neu] = gruppen.insert(idnummer(zeile.rezeptid(), linkersatz));
+    const auto [found, neu] = gruppen.insert(id(zeile.rezeptid(), linkersatz));
     if (neu) anzahl.push_back(0);
     gruppe[i] = found;
     ++anzahl[static_cast<std::size_t>(found)];
-    slots[i] = zutatslots_.find(idnummer(zeile.zutatid(), linkersatz));
+    slots[i] = zutatslots_.find(id(zeile.zutatid(), linkersatz));
   }
   beginn_.assign(anzahl.size() + 1, 0);
   for (std::size_t g = 0; g < anzahl.size(); ++g) beginn_[g + 1] = beginn_[g] + anzahl[g];
@@ -100,7 +117,7 @@ void Rezeptfakten::ladezeilen(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_
   merkmale_.resize(gruppe_.size());
   for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
     const Rezeptzeile rezept = leserezept(c_rezepte, row);
-    gruppe_[static_cast<std::size_t>(row)] = gruppen.find(idnummer(rezept.id(), zeilenersatz));
+    gruppe_[static_cast<std::size_t>(row)] = gruppen.find(id(rezept.id(), zeilenersatz));
     merkmale_[static_cast<std::size_t>(row)] = catalogue::geloescht(c_rezepte, row, rezept) ? geloeschtbit : 0;
   }
 }

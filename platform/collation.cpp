@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -36,6 +37,7 @@ class NameCollator {
     keycollator_.reset(tailored->clone());
     if (keycollator_ != nullptr) keycollator_->setStrength(icu::Collator::TERTIARY);
     collator_ = std::move(tailored);
+    if (usable()) learnprimaries();
   }
   ~NameCollator() {
     if (converter_ != nullptr) ucnv_close(converter_);
@@ -65,14 +67,16 @@ class NameCollator {
   }
 
   std::array<unsigned char, sortkeyprefixbytes> sortkeyprefix(std::string_view text) {
+    std::array<unsigned char, sortkeyprefixbytes> prefix{};
+    if (asciiprefix(text, prefix)) return prefix;
     const icu::UnicodeString u = unicode(text);
     UCharIterator iterator;
     uiter_setString(&iterator, u.getBuffer(), u.length());
     uint32_t state[2] = {0, 0};
-    std::array<unsigned char, sortkeyprefixbytes> prefix{};
     UErrorCode status = U_ZERO_ERROR;
     ucol_nextSortKeyPart(keycollator_->toUCollator(), &iterator, state, prefix.data(),
                          static_cast<int32_t>(prefix.size()), &status);
+    std::fill(std::find(prefix.begin(), prefix.end(), levelseparator), prefix.end(), 0);
     return prefix;
   }
 
@@ -87,6 +91,60 @@ class NameCollator {
     return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()), converter_, status);
   }
 
+  // The key's first level: its bytes up to the first level separator.
+  static constexpr unsigned char levelseparator = 1;
+  static std::string firstlevel(const std::string& key) { return key.substr(0, key.find(char{levelseparator})); }
+
+  // The first level of a text of bytes 1 to 127 is the first levels of its
+  // bytes one after the other (no byte there forms a unit with the next one):
+  // learnt from the collation for each byte and checked for all pairs, so
+  // that such a text needs none of the collation's work per character.
+  void learnprimaries() {
+    std::array<std::string, 128> levels;
+    for (std::size_t c = 1; c < levels.size(); ++c) {
+      levels[c] = firstlevel(sortkey(std::string(1, char(c))));
+      if (levels[c].size() > Weights{}.bytes.size()) return;
+    }
+    // Every pair of such bytes side by side, in one text.
+    std::string pairs;
+    std::string expected;
+    for (std::size_t a = 1; a < levels.size(); ++a)
+      for (std::size_t b = 1; b < levels.size(); ++b) {
+        pairs += {char(a), char(b)};
+        expected += levels[a] + levels[b];
+      }
+    if (firstlevel(sortkey(pairs)) != expected) return;
+    for (std::size_t c = 1; c < levels.size(); ++c) {
+      primaries_[c].length = levels[c].size();
+      std::copy(levels[c].begin(), levels[c].end(), primaries_[c].bytes.begin());
+    }
+    asciiprimaries_ = true;
+  }
+
+  // The first bytes of the text's first level, when it holds bytes 1 to 127 only.
+  bool asciiprefix(std::string_view text, std::array<unsigned char, sortkeyprefixbytes>& prefix) const {
+    if (!asciiprimaries_) return false;
+    std::array<unsigned char, sortkeyprefixbytes + Weights{}.bytes.size()> bytes{};  // room for whole weights
+    std::size_t n = 0;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte == 0 || byte >= primaries_.size()) return false;
+      if (n >= prefix.size()) continue;  // the rest of the text is only checked
+      // All of the weights' bytes are copied; those behind its length are zero.
+      std::copy_n(primaries_[byte].bytes.begin(), primaries_[byte].bytes.size(), bytes.begin() + n);
+      n += primaries_[byte].length;
+    }
+    std::copy_n(bytes.begin(), prefix.size(), prefix.begin());
+    return true;
+  }
+
+  // A byte's first-level weights: at most three bytes, zero behind them.
+  struct Weights {
+    std::size_t length = 0;
+    std::array<unsigned char, 3> bytes{};
+  };
+  std::array<Weights, 128> primaries_;
+  bool asciiprimaries_ = false;
   UConverter* converter_ = nullptr;
   std::unique_ptr<icu::RuleBasedCollator> collator_;
   // The same order without its last level: keys about half as long, equal

@@ -19,10 +19,12 @@ int comparenames(std::string_view a, std::string_view b);
 // settles those. Worth it when one text takes part in many comparisons.
 std::string namesortkey(std::string_view text);
 
-// The first bytes of a key in the same order, zero-filled: cheaper than a
-// whole key, as the collation stops after them. Two texts whose prefixes
-// differ compare as their prefixes do; texts with equal prefixes need their
-// whole keys (namesortkey) to be ordered among themselves.
+// The first bytes of a key's first level (the letters as such, without
+// accents and case), zero-filled: cheaper than a whole key, as the collation
+// stops after them, and for a text of ASCII bytes worked out without the
+// collation. Two texts whose prefixes differ compare as their prefixes do;
+// texts with equal prefixes need their whole keys (namesortkey) to be
+// ordered among themselves.
 inline constexpr std::size_t sortkeyprefixbytes = 16;
 std::array<unsigned char, sortkeyprefixbytes> namesortkeyprefix(std::string_view text);
 

@@ -78,6 +78,7 @@ class File {
   bool isopen() const { return fd_ >= 0; }
 
  private:
+  friend class Mapping;  // maps the open file (platform/mapping.h)
   explicit File(int fd) : fd_(fd) {}
   int fd_;
 };

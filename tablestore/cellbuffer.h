@@ -2,15 +2,20 @@
 // row's in one piece, each cell followed by colsep (no cell holds that byte):
 // one buffer for the whole table instead of a string per cell. A changed row
 // is appended anew; the old bytes are garbage until the buffer is laid out
-// again.
+// again. A loaded row's cells may instead stay where they are in a mapped
+// table file, in the same form: the load then copies nothing, and the row
+// gets a copy only once it changes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/mapping.h"
 
 namespace tablestore {
 
@@ -35,16 +40,33 @@ class CellBuffer {
   void set(int32_t row, std::string_view cells);
   // The row's cells all become empty.
   void erase(int32_t row);
+  // Keeps the mapping for rows whose cells lie in it, until clear() or a
+  // change of columns, which gives every row a copy.
+  void keep(std::unique_ptr<platform::Mapping> mapping);
+  // The row's cells are the bytes at cells, inside a kept mapping: each of
+  // the columns() cells followed by colsep.
+  void setmapped(int32_t row, const char* cells);
+  // Every row whose cells lie in a mapping gets its own copy; the mappings go.
+  void ownall() { rewrite(columns_, false); }
 
  private:
   static constexpr uint64_t none = UINT64_MAX;  // a row whose cells are all empty
+  // Marks a start that is the address of cells in a mapping, not an offset in values_.
+  static constexpr uint64_t mapped = uint64_t{1} << 63;
+  static bool inmapping(uint64_t start) { return start != none && (start & mapped) != 0; }
+  // Where the cells of a row that has cells begin.
+  const char* rowbegin(uint64_t start) const;
   // The bytes of a row's cells: each cell followed by colsep.
   std::string_view rowcells(uint64_t start) const;
-  // Lays the buffer out anew with columns cells per row, without the garbage.
-  void rewrite(int32_t columns);
+  // The bytes of the row's cells that are garbage in values_ once the row has others.
+  std::size_t ownbytes(uint64_t start) const { return inmapping(start) ? 0 : rowcells(start).size(); }
+  // Lays the buffer out anew with columns cells per row, without the garbage;
+  // rows in a mapping stay there when keepmapped (and columns do not change).
+  void rewrite(int32_t columns, bool keepmapped);
 
   std::string values_;
-  std::vector<uint64_t> starts_;  // where each row's cells begin in values_
+  std::vector<uint64_t> starts_;  // where each row's cells begin in values_, or their address | mapped
+  std::vector<std::unique_ptr<platform::Mapping>> mappings_;
   std::size_t garbage_ = 0;
   int32_t columns_ = 0;
 };

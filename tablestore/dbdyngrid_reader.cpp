@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/mapping.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "tablestore/dbdyngrid_unit.h"
@@ -87,6 +88,15 @@ class TdbdynGrid::Reader {
     table_.cells_.reserve(static_cast<std::size_t>(table_.getrowcount() + records), static_cast<std::size_t>(size_));
   }
 
+  // A file that this table alone may write is mapped: a live record's cells
+  // then stay where they are in it, instead of being copied.
+  void mapfile() {
+    std::unique_ptr<platform::Mapping> mapping = platform::Mapping::map(file_, static_cast<std::size_t>(size_));
+    if (!mapping) return;
+    mapped_ = mapping->data();
+    table_.cells_.keep(std::move(mapping));
+  }
+
   // Feeds count bytes of the chunk that starts at file offset chunkoffset.
   void walk(const char* bytes, std::size_t count, int64_t chunkoffset) {
     const char* p = bytes;
@@ -94,11 +104,80 @@ class TdbdynGrid::Reader {
     while (p < end) {
       const auto* cr = static_cast<const char*>(std::memchr(p, lineend, static_cast<std::size_t>(end - p)));
       const char* const stop = cr ? cr : end;
-      append(p, stop, chunkoffset + (p - bytes));
-      if (!cr) break;
-      endline();
+      if (!cr || !parsedinplace(p, cr, chunkoffset + (p - bytes))) {
+        append(p, stop, chunkoffset + (p - bytes));
+        if (!cr) break;
+        endline();
+      }
       p = cr + 1;
     }
+  }
+
+  // Most lines are live records as the write-back writes them, lying whole
+  // in the chunk: no line pending before them, a plain head, nothing inside
+  // to leave out, a value for each column and their final 0xA1 in place.
+  // Such a line is taken where it is, with the row endline would give it;
+  // false leaves the line [p, cr) to append and endline.
+  bool parsedinplace(const char* p, const char* cr, int64_t offset) {
+    if (length_ != 0 || start_ >= 0 || linenumber_ == 0) return false;
+    for (; p < cr && *p == skipped; ++p) ++offset;
+    const std::string_view line(p, static_cast<std::size_t>(cr - p));
+    int32_t pos = 0;
+    if (line.size() < shortestline || line.size() > longestline || !plainlive(line, pos)) return false;
+    const std::string_view values = line.substr(valuesoffset);
+    if (values.back() != colsep || separators(values) != table_.getcolcount()) return false;
+    ++linenumber_;
+    int32_t& maxpos = table_.dbfiles_[static_cast<std::size_t>(index_)].maxpos;
+    maxpos = std::max(maxpos, pos);
+    ++counted_;
+    nextrow(pos, {}, values, offset, static_cast<int64_t>(line.size()), offset + static_cast<int64_t>(valuesoffset));
+    return true;
+  }
+
+  // True for the plain head of a live record whose Pos fits an int32_t, read into pos.
+  static bool plainlive(std::string_view line, int32_t& pos) {
+    if (line[0] != subsep || line[posend] != subsep || line[flagoffset] != flaglive || line[flagsep] != colsep)
+      return false;
+    int64_t number = 0;
+    for (const char c : line.substr(posoffset, poswidth)) {
+      if (!decimaldigit(c)) return false;
+      number = number * 10 + (c - '0');
+    }
+    pos = static_cast<int32_t>(number);
+    return number <= INT32_MAX;
+  }
+
+  // The 0xA1 among the values, which stand at the end of a line of at least
+  // eight bytes; -1 when an LF or a NUL is among them. Short values are
+  // looked at eight bytes at a time, long ones (preparations) searched.
+  static int64_t separators(std::string_view values) {
+    if (values.size() > 64) {
+      if (values.find(skipped) != std::string_view::npos || values.find(fillbyte) != std::string_view::npos) return -1;
+      int64_t count = 0;
+      for (std::size_t sep = values.find(colsep); sep != std::string_view::npos; sep = values.find(colsep, sep + 1))
+        ++count;
+      return count;
+    }
+    int64_t count = 0;
+    uint64_t odd = 0;
+    for (std::size_t done = 0; done < values.size(); done += 8) {
+      const std::size_t n = std::min<std::size_t>(8, values.size() - done);
+      // The last bytes are read as the end of the eight that end the values.
+      uint64_t word = 0;
+      std::memcpy(&word, values.data() + done + n - 8, 8);
+      const uint64_t mine = n == 8 ? ~uint64_t{0} : ~uint64_t{0} << (8 * (8 - n));
+      // The marks are the bytes' high bits: moved to their low bits, a product sums them in the top byte.
+      count += static_cast<int64_t>(((bytesequal(word, colsep) & mine) >> 7) * 0x0101010101010101 >> 56);
+      odd |= (bytesequal(word, skipped) | bytesequal(word, fillbyte)) & mine;
+    }
+    return odd != 0 ? -1 : count;
+  }
+
+  // The high bit of each byte of word (in memory order, little-endian) that is b.
+  static uint64_t bytesequal(uint64_t word, char b) {
+    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7F;
+    const uint64_t x = word ^ (0x0101010101010101 * static_cast<unsigned char>(b));
+    return ~(((x & low7) + low7) | x | low7);
   }
 
   // Adds the bytes [p, stop) of a line: LF skipped, NUL counted but dropped.
@@ -133,6 +212,7 @@ class TdbdynGrid::Reader {
   void counted(int64_t offset, int64_t n) {
     if (start_ < 0) start_ = offset;
     count_ += n;
+    end_ = offset + n;
   }
 
   // Bytes that are kept, up to the line's limit.
@@ -144,7 +224,12 @@ class TdbdynGrid::Reader {
   }
 
   void endline() {
-    if (length_ == 0 || line_[length_ - 1] != colsep) line_[length_++] = colsep;
+    // The line as the file holds it, in one piece: nothing left out, nothing cut off.
+    asinfile_ = start_ >= 0 && end_ - start_ == length_;
+    if (length_ == 0 || line_[length_ - 1] != colsep) {
+      line_[length_++] = colsep;
+      asinfile_ = false;
+    }
     const std::string_view line(line_, static_cast<std::size_t>(length_));
     if (!parsedalone(line)) return;  // a short line joins the next one
     parseline(line);
@@ -173,7 +258,8 @@ class TdbdynGrid::Reader {
     if (!platform::strtoint(count, dc_)) fail(invalidfile("(DC)"));
     int32_t columns = 0;
     if (!platform::strtoint(columntext, columns) || columns > maxcolumns) fail(invalidfile("(CC)"));
-    table_.setcolcount(columns);
+    table_.setcolcount(columns);  // drops mappings: after it
+    if (!readonly_) mapfile();
     reserverows();
   }
 
@@ -192,9 +278,12 @@ class TdbdynGrid::Reader {
     if (flag.size() != 1 || !(plain ? digitsvalue(flag, flagvalue) : platform::strtoint(flag, flagvalue)))
       fail("Lesefehler(Flag) bei " + std::to_string(number) + " (" + std::string(flag) + ")");
     ++counted_;
-    if (flagvalue == flaglive - '0')
-      addrow(posvalue, pos, values, start_, count_);
-    else if (flagvalue == flagpending - '0')
+    if (flagvalue == flaglive - '0') {
+      // Cells that are the values themselves, as the file holds them, can stay there.
+      const std::string_view cells = rowcells(values);
+      const bool inplace = asinfile_ && cells.data() == values.data();
+      addrow(posvalue, pos, cells, start_, count_, inplace ? start_ + (values.data() - line.data()) : -1);
+    } else if (flagvalue == flagpending - '0')
       pending_.push_back({posvalue, std::string(pos), start_, count_, std::string(values)});
     else
       table_.addfreeslot(freeslot(start_, count_));
@@ -236,20 +325,39 @@ class TdbdynGrid::Reader {
     return true;
   }
 
-  // A live record: the next row gets its DBfields and its values. posdigits
-  // is the Pos as the file holds it.
-  void addrow(int32_t pos, std::string_view posdigits, std::string_view values, int64_t start, int64_t count) {
+  // A live record: the next row gets its DBfields and its cells. posdigits
+  // is the Pos as the file holds it; cellsat, where the file holds the cells
+  // as they are, or -1.
+  void addrow(int32_t pos, std::string_view posdigits, std::string_view cells, int64_t start, int64_t count,
+              int64_t cellsat) {
+    const bool digits = std::all_of(posdigits.begin(), posdigits.end(), decimaldigit);
+    nextrow(pos, digits ? std::string_view() : posdigits, cells, start, count, cellsat);
+  }
+
+  // addrow for a Pos that the file holds as postext, or as its ten digits when that is empty.
+  void nextrow(int32_t pos, std::string_view postext, std::string_view cells, int64_t start, int64_t count,
+               int64_t cellsat) {
     ++rowindex_;
-    if (rowindex_ > table_.getrowcount() - 1) table_.setrowcount(rowindex_ + 1);
-    table_.setcells(rowindex_, rowcells(values));
+    if (rowindex_ >= table_.rowcount_ || table_.cells_.columns() == 0) {
+      // A row the table has room for is just counted; changed() follows below.
+      if (rowindex_ < table_.rowcapacity_ && table_.cells_.columns() > 0)
+        table_.rowcount_ = rowindex_ + 1;
+      else
+        table_.setrowcount(rowindex_ + 1);
+    }
+    if (mapped_ != nullptr && cellsat >= 0) {
+      table_.cells_.setmapped(rowindex_, mapped_ + cellsat);
+      table_.changed();
+    } else {
+      table_.setcells(rowindex_, cells);
+    }
     Rowfields& fields = table_.rows_[static_cast<std::size_t>(rowindex_)];
     fields.state = 'N';
     fields.file = static_cast<uint16_t>(index_);
     fields.pos = pos;
     fields.offset = start;
     fields.length = count;
-    const bool digits = std::all_of(posdigits.begin(), posdigits.end(), decimaldigit);
-    if (!digits || fields.postext) table_.setpostext(rowindex_, digits ? std::string_view() : posdigits);
+    if (!postext.empty() || fields.postext) table_.setpostext(rowindex_, postext);
   }
 
   // The values of a record as the row's cells: the first CC of them, each
@@ -297,7 +405,7 @@ class TdbdynGrid::Reader {
       const bool fixable = !readonly_ && writtenbyus(record);
       if (live.insert(record.pos).second) {
         if (fixable) check(entry_.makelive(record.start));
-        addrow(record.pos, record.posdigits, record.values, record.start, record.count);
+        addrow(record.pos, record.posdigits, rowcells(record.values), record.start, record.count, -1);
       } else {
         if (fixable) check(entry_.deletemark(record.start));
         table_.addfreeslot(freeslot(record.start, record.count));
@@ -359,10 +467,13 @@ class TdbdynGrid::Reader {
   const std::string& path_;
   const bool readonly_;
   char* const line_;
-  int32_t length_ = 0;  // bytes kept in line_
-  int64_t start_ = -1;  // file offset of the line's first byte; -1 before it
-  int64_t count_ = 0;   // bytes of the line, NULs included, LFs not
-  std::string cells_;   // rowcells' buffer
+  int32_t length_ = 0;            // bytes kept in line_
+  int64_t start_ = -1;            // file offset of the line's first byte; -1 before it
+  int64_t count_ = 0;             // bytes of the line, NULs included, LFs not
+  int64_t end_ = -1;              // file offset behind the line's last byte
+  bool asinfile_ = false;         // the line read last is a piece of the file as it stands
+  const char* mapped_ = nullptr;  // the file's bytes, when mapped
+  std::string cells_;             // rowcells' buffer
   int32_t linenumber_ = 0;
   int64_t size_ = 0;
   int32_t rowindex_ = -1;

@@ -340,6 +340,8 @@ bool TdbdynGrid::db_createfile(const std::string& path, int32_t columns) {
 }
 
 bool TdbdynGrid::db_init(const std::string& folder, const std::vector<std::string>& names) {
+  // Cells still in mapped files are dropped unread: the files may have changed.
+  cells_.clear();
   setcolcount(1);
   reset();
   db_close();
@@ -493,6 +495,7 @@ bool TdbdynGrid::reload() {
   std::vector<std::string> names;
   for (const DbFile& file : dbfiles_) names.push_back(file.name);
   for (OpenFile& entry : openfiles_) entry.record.discard();
+  cells_.clear();  // as in db_init
   setcolcount(1);
   reset();
   return load(folder, names);

@@ -107,6 +107,9 @@ class TdbdynGrid {
   // Drops the staged changes and loads the files anew, which stay open:
   // memory then shows what the disk holds. False after the loader's warning.
   bool reload();
+  // Gives every row its own copy of cells that still lie in the mapped
+  // files: for an owner that rewrites the files while the table stays loaded.
+  void owncells() { cells_.ownall(); }
 
   // --- row changes ---
   bool addrow(std::vector<std::string>& values);

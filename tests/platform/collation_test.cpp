@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,26 @@ TEST(Collation, SortKeysGiveTheSameOrderAsTheComparison) {
   auto plain = std::find(got.begin(), got.end(), "MaiTai");
   if (plain < hyphen) std::iter_swap(plain, hyphen);
   EXPECT_EQ(got, expected);
+}
+
+TEST(Collation, KeyPrefixesAreTheFirstLevelOfTheWholeKeys) {
+  // Names of ASCII bytes take a shortcut past the collation; others, with
+  // umlauts, accents or separator bytes, go through it. Both must give the
+  // first bytes of the whole key's first level.
+  std::mt19937 random(26);
+  const std::string odd = cp("äÖßé") + "\xBF\xA1\x81";
+  for (int i = 0; i < 20000; ++i) {
+    std::string name;
+    for (int n = std::uniform_int_distribution<int>(0, 24)(random); n > 0; --n) {
+      const int byte = std::uniform_int_distribution<int>(1, 140)(random);
+      name += byte < 128 ? static_cast<char>(byte) : odd[static_cast<std::size_t>(byte) % odd.size()];
+    }
+    std::string key = platform::namesortkey(name);
+    key.resize(std::min(key.find('\x01'), platform::sortkeyprefixbytes));
+    std::array<unsigned char, platform::sortkeyprefixbytes> expected{};
+    std::copy(key.begin(), key.end(), expected.begin());
+    ASSERT_EQ(platform::namesortkeyprefix(name), expected) << name;
+  }
 }
 
 TEST(Collation, BytesWithoutALetterStillCompareConsistently) {

@@ -234,7 +234,7 @@ class FileMaker {
     if (odd(2)) flag = "01";
     std::string out = (odd(2) ? "x" : B) + pos + B + flag + A;
     const int values = columns + (chance(10) ? pick(-1, 1) : 0);
-    for (int v = 0; v < values; ++v) out += text(pick(0, 4)) + A;
+    for (int v = 0; v < values; ++v) out += text(pick(0, chance(5) ? 100 : 4)) + A;  // some as long as a preparation
     if (bigvalue > 0) out.insert(14, std::string(bigvalue, 'w'));
     if (chance(15)) out += std::string(static_cast<std::size_t>(pick(1, 5)), '\0');  // fill of a reused slot
     return out;

@@ -99,6 +99,34 @@ TEST(Sharing, AFileHeldByAnotherProcessLoadsReadOnly) {
   table.db_close();
 }
 
+TEST(Sharing, AFileHeldByAnotherProcessIsCopiedNotMapped) {
+  // The other process may change or cut the file at any time: the cells
+  // must not lie in it, as those of a file this table holds may.
+  testsupport::FakeMessages messages;
+  ScratchFolder folder;
+  const std::string path = placefixture(folder, "two_records", "c_test");
+  Holder holder(path);
+  ASSERT_TRUE(holder.held());
+  TdbdynGrid table("c_test");
+  ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
+  writebytes(path, std::string(readbytes(path).size(), 'x'));
+  writebytes(path, "");
+  EXPECT_EQ(table.getcell(0, 0), "ab");
+  table.db_close();
+}
+
+TEST(Sharing, CellsOfOurOwnOutliveARewriteOfTheFile) {
+  testsupport::FakeMessages messages;
+  ScratchFolder folder;
+  const std::string path = placefixture(folder, "two_records", "c_test");
+  TdbdynGrid table("c_test");
+  ASSERT_TRUE(table.db_init(folder.path(), {"c_test"}));
+  table.owncells();
+  writebytes(path, "");
+  EXPECT_EQ(table.getcell(0, 0) + table.getcell(1, 0) + table.getcell(0, 1), "abcRum");
+  table.db_close();
+}
+
 TEST(Sharing, AReadOnlyFileWithAWrongRecordCountLoadsUncorrected) {
   testsupport::FakeMessages messages;
   ScratchFolder folder;
