@@ -34,11 +34,12 @@ fi
 # Separators: a name with "_" between letters or digits, unless it has the
 # shape of a name the program has always had (the windows' controls and their
 # handlers, the table operations and the catalogue's tables), of a Qt Test
-# data function or of a macro.
-kept='^((b|c|e|l|m|r|label|Label|GB|Action|ListView|PopupMenu)_.*|db_[a-z]+|[a-z][A-Za-z0-9]*_data|[A-Z0-9_]+)$'
+# data function, of a member type the standard library asks for or of a macro.
+kept='^((b|c|e|l|m|r|label|Label|GB|Action|ListView|PopupMenu)_.*|db_[a-z]+|[a-z][A-Za-z0-9]*_data|'
+kept+='value_type|size_type|difference_type|iterator_category|const_iterator|[A-Z0-9_]+)$'
 mapfile -t files < <(git ls-files --cached --others --exclude-standard -- platform tablestore catalogue ui tests bench fuzz |
   grep -E '\.(cpp|h)$' | while read -r file; do [[ -f $file ]] && echo "$file"; done)
-separators="$(ctags -x --language-force=C++ --kinds-C++=+lzpNDZ --_xformat='%F:%n: %K %N' "${files[@]}" |
+separators="$(ctags -x --language-force=C++ --kinds-C++=+lzpDZ --_xformat='%F:%n: %K %N' "${files[@]}" |
   awk -v kept="$kept" '$3 ~ /[A-Za-z0-9]_[A-Za-z0-9]/ && $3 !~ kept {
     print $1 " " $2 " \x27" $3 "\x27 has a separator: write it without \"_\""}' | sort -u)"
 
