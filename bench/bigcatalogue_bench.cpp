@@ -173,8 +173,8 @@ int main(int argc, char** argv) {
       {"search, alcohol ja", {"", Suchbereich::nurcocktailname, Alkoholwahl::ja}},
       {"search, alcohol nein", {"", Suchbereich::nurcocktailname, Alkoholwahl::nein}},
       {"search, only available", {"", Suchbereich::nurcocktailname, Alkoholwahl::egal, true}}};
-  for (const auto& [name, setting] : settings)
-    row(name, median([&] { catalogue::suche(catalogue, setting, progress); }));
+  for (const auto& setting : settings)
+    row(setting.first, median([&] { catalogue::suche(catalogue, setting.second, progress); }));
   row("tips, every second one available", median([&] { catalogue::einkaufstipps(catalogue); }));
   markieren(catalogue, [](int32_t row) { return row < 1750; });  // about the most used half
   row("tips after marking the first half, first", timed([&] { catalogue::einkaufstipps(catalogue); }));

@@ -95,7 +95,7 @@ void befehl(benchmark::State& state, Befehl&& ausfuehren) {
   }
 }
 
-void SucheNurVerfuegbar(benchmark::State& state) {
+void suchenurverfuegbar(benchmark::State& state) {
   const catalogue::Catalogue& c = bar().catalogue;
   testsupport::SilentProgress progress;
   catalogue::SearchSettings settings;
@@ -107,7 +107,7 @@ void SucheNurVerfuegbar(benchmark::State& state) {
   state.counters["hits"] = static_cast<double>(hits);
 }
 
-void Einkaufstipps(benchmark::State& state) {
+void einkaufstipps(benchmark::State& state) {
   const catalogue::Catalogue& c = bar().catalogue;
   int64_t mixbar = 0;
   befehl(state, [&](catalogue::Ersatztabelle e, catalogue::Namensordnung& n, catalogue::Rezeptfakten& f) {
@@ -118,7 +118,7 @@ void Einkaufstipps(benchmark::State& state) {
 
 // 50 relations added, the next time removed again, each a save of its own;
 // the filling of the window is not timed.
-void EditorSpeichern50Relationen(benchmark::State& state) {
+void editorspeichern50relationen(benchmark::State& state) {
   Bar& b = bar();
   testsupport::SilentProgress progress;
   bool hinzu = true;
@@ -138,9 +138,9 @@ void EditorSpeichern50Relationen(benchmark::State& state) {
   }
 }
 
-BENCHMARK(SucheNurVerfuegbar)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
-BENCHMARK(Einkaufstipps)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
-BENCHMARK(EditorSpeichern50Relationen)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(suchenurverfuegbar)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(einkaufstipps)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(editorspeichern50relationen)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 

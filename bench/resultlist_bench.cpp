@@ -26,7 +26,7 @@ catalogue::Trefferliste rows(int64_t count) {
   return out;
 }
 
-void BM_FillResultList(benchmark::State& state) {
+void fillresultlist(benchmark::State& state) {
   QTemporaryDir folder;
   ui::TMainform form(folder.filePath(QStringLiteral("mixolino")).toStdString());
   form.Starttimer->stop();  // the tables are not needed here
@@ -41,7 +41,7 @@ void BM_FillResultList(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_FillResultList)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
+BENCHMARK(fillresultlist)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -55,7 +55,7 @@ std::string mitten(int i) { return std::to_string(rezepte / 2 + i); }
 
 // What the window does before it shows: the recipe, the names and the units
 // (these kept from the last opening while their tables stay as they are).
-void Oeffnen(benchmark::State& state) {
+void oeffnen(benchmark::State& state) {
   catalogue::RezepteditModel model(bar().catalogue);
   int i = 0;
   for (auto _ : state) {
@@ -66,7 +66,7 @@ void Oeffnen(benchmark::State& state) {
 }
 
 // The first opening after a start or a change: the names and units worked out anew.
-void OeffnenErstesMal(benchmark::State& state) {
+void oeffnenerstesmal(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     catalogue::RezepteditModel model(bar().catalogue);
@@ -77,7 +77,7 @@ void OeffnenErstesMal(benchmark::State& state) {
 }
 
 // One line's quantity and the preparation changed, then saved.
-void Speichern(benchmark::State& state) {
+void speichern(benchmark::State& state) {
   Bar& b = bar();
   catalogue::RezepteditModel model(b.catalogue);
   int i = 0;
@@ -92,7 +92,7 @@ void Speichern(benchmark::State& state) {
   }
 }
 
-void Loeschen(benchmark::State& state) {
+void loeschen(benchmark::State& state) {
   Bar& b = bar();
   static int i = 1000;  // each repetition deletes recipes of its own
   for (auto _ : state) {
@@ -104,9 +104,9 @@ void Loeschen(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Oeffnen)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(OeffnenErstesMal)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(Speichern)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(Loeschen)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(oeffnen)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(oeffnenerstesmal)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(speichern)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(loeschen)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly();
 
 BENCHMARK_MAIN();

@@ -98,7 +98,7 @@ catalogue::SearchSettings settings(bool withterm) {
                   : catalogue::SearchSettings{};
 }
 
-void Search(benchmark::State& state) {
+void search(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::SilentProgress progress;
   catalogue::Namensordnung namensordnung;
@@ -112,7 +112,7 @@ void Search(benchmark::State& state) {
   state.counters["hits"] = static_cast<double>(hits);
 }
 
-void SearchPlainScan(benchmark::State& state) {
+void searchplainscan(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::RecordingProgress progress;
   std::size_t hits = 0;
@@ -123,7 +123,7 @@ void SearchPlainScan(benchmark::State& state) {
   state.counters["hits"] = static_cast<double>(hits);
 }
 
-void EditorFilling(benchmark::State& state) {
+void editorfilling(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::SilentProgress progress;
   for (auto _ : state)
@@ -133,7 +133,7 @@ void EditorFilling(benchmark::State& state) {
 
 // Second argument, the ingredients available: 0 three in four (most recipes
 // miss one or two), 1 only one, 2 every other one, 3 all but one.
-void Einkaufstipps(benchmark::State& state) {
+void einkaufstipps(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   const TdbdynGrid& zutaten = zutatenmit(static_cast<int>(state.range(0)), static_cast<Verfuegbar>(state.range(1)));
   catalogue::Namensordnung namensordnung;
@@ -149,7 +149,7 @@ void Einkaufstipps(benchmark::State& state) {
   state.counters["listed"] = static_cast<double>(recipes);
 }
 
-void EditorFillingPlainScan(benchmark::State& state) {
+void editorfillingplainscan(benchmark::State& state) {
   Bar& b = bar(static_cast<int>(state.range(0)));
   testsupport::RecordingProgress progress;
   for (auto _ : state)
@@ -158,11 +158,11 @@ void EditorFillingPlainScan(benchmark::State& state) {
 }
 
 // Second argument: 0 empty term and name only, 1 a term in names and ingredients.
-BENCHMARK(Search)->ArgsProduct({{1400, 14000, 140000}, {0, 1}})->Unit(benchmark::kMillisecond);
-BENCHMARK(SearchPlainScan)->ArgsProduct({{1400}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(EditorFilling)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
-BENCHMARK(Einkaufstipps)->ArgsProduct({{1400, 14000, 140000}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
-BENCHMARK(EditorFillingPlainScan)->Arg(1400)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(search)->ArgsProduct({{1400, 14000, 140000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(searchplainscan)->ArgsProduct({{1400}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(editorfilling)->Arg(1400)->Arg(14000)->Arg(140000)->Unit(benchmark::kMillisecond);
+BENCHMARK(einkaufstipps)->ArgsProduct({{1400, 14000, 140000}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
+BENCHMARK(editorfillingplainscan)->Arg(1400)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

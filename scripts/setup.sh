@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev  # the benchmarks' SQLite peer only
   xvfb xdotool openbox imagemagick x11-utils fonts-dejavu-core fonts-urw-base35
   poppler-utils  # the printed card's test reads its PDF back
+  clang libclang-rt-14-dev clang-format clang-tidy universal-ctags  # the sanitizer build, layout and names
 )
 
 missing=()

@@ -138,6 +138,47 @@ TEST_F(EinkaufstippsTest, TwentyPairsAtMostTheMostRecipesFirstThenByName) {
   EXPECT_TRUE(tipps.plan.empty());  // no single purchase completes a recipe
 }
 
+// Absinth completes three recipes, Sirup 01 .. Sirup 21 one each: every
+// single is listed, and the last of the twenty best pairs joins Absinth to
+// the twenty-first single, Sirup 20.
+TEST_F(EinkaufstippsTest, TheLastPlacesOfTheSinglesAndThePairs) {
+  Rows zutaten{{"1", packed({"Absinth", "0"})}};
+  Rows links;
+  Rows rezepte;
+  for (int k = 1; k <= 24; ++k) {  // recipes 1 .. 3 miss Absinth, 4 .. 24 one syrup each
+    const std::string id = std::to_string(k);
+    const std::string nummer = (k < 13 ? "0" : "") + std::to_string(k - 3);
+    if (k > 3) zutaten.push_back({id, packed({"Sirup " + nummer, "0"})});
+    for (const auto& row : lines(id, {k > 3 ? id : "1"})) links.push_back(row);
+    rezepte.push_back({id, packed({k > 3 ? "Drink " + nummer : "Absinth " + id})});
+  }
+  load(zutaten, links, rezepte);
+  const catalogue::Einkaufstipps tipps = catalogue::einkaufstipps(*catalogue);
+  ASSERT_EQ(tipps.eine.size(), 22u);
+  EXPECT_EQ(tipps.eine.back(), (Einkaufstipp{{"Sirup 21"}, {"Drink 21"}}));
+  ASSERT_EQ(tipps.paare.size(), catalogue::maxpaare);
+  EXPECT_EQ(tipps.paare.back(),
+            (Einkaufstipp{{"Absinth", "Sirup 20"}, {"Absinth 1", "Absinth 2", "Absinth 3", "Drink 20"}}));
+}
+
+// A recipe missing exactly as many ingredients as the plan has purchases left
+// stays in it: the fifth purchase completes the recipe that missed five.
+TEST_F(EinkaufstippsTest, ThePlansLastPurchaseCompletesARecipeMissingFive) {
+  Rows zutaten;
+  Rows links = lines("9", {"1", "2", "3", "4", "5"});
+  Rows rezepte{{"9", packed({"Alles"})}};
+  for (const std::string id : {"1", "2", "3", "4", "5"}) {
+    zutaten.push_back({id, packed({"Zutat " + id, "0"})});
+    if (id == "5") continue;
+    for (const auto& row : lines(id, {id})) links.push_back(row);
+    rezepte.push_back({id, packed({"Drink " + id})});
+  }
+  load(zutaten, links, rezepte);
+  EXPECT_EQ(catalogue::einkaufstipps(*catalogue).plan,
+            (std::vector<catalogue::Einkaufsschritt>{
+                {"Zutat 1", 1, 1}, {"Zutat 2", 1, 2}, {"Zutat 3", 1, 3}, {"Zutat 4", 1, 4}, {"Zutat 5", 1, 5}}));
+}
+
 // A long tip names its first recipes by name and counts the rest; the
 // whole list, in name order, comes when asked for.
 TEST_F(EinkaufstippsTest, ALongTipNamesItsFirstRecipesAndListsAllOnDemand) {

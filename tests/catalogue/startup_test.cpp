@@ -416,6 +416,33 @@ TEST_F(Startup, ATableFileThatCannotBeWrittenMakesTheCatalogueReadOnly) {
             std::vector<std::string>{readonlywarning("Achtung: " + tablefile("c_zutaten") +
                                                      " kann nicht beschrieben werden (Dateizugriff verweigert)")});
   EXPECT_EQ(catalogue->readonly(), catalogue::Catalogue::ReadOnly::notwritable);
+  messages.clear();
+  EXPECT_FALSE(catalogue::ZutateneditModel(*catalogue).b_okClick());
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>{std::string(
+                                     "Die Datenbank ist nur zum Lesen geöffnet, weil ihre Dateien nicht beschrieben "
+                                     "werden können (keine Schreibberechtigung oder schreibgeschützter Datenträger). "
+                                     "Es wurde nichts geändert."_cp)});
+}
+
+// A command's boxes wait until no holder of the folder lock is left, and a
+// nested holder that ends leaves the lock with the outer one (as an import's
+// lock spans the commits of all its batches).
+TEST_F(Startup, BoxesAndTheLockWaitForTheOutermostWriting) {
+  ASSERT_TRUE(start());
+  std::vector<bool> lockfree;
+  messages.onshow = [&](const testsupport::Message&) { lockfree.push_back(anotherprocesscanlock(dbfolder())); };
+  {
+    const catalogue::Catalogue::Writing outer(*catalogue);
+    {
+      const catalogue::Catalogue::Writing inner(*catalogue);
+      platform::showwarning("innen");
+    }
+    EXPECT_FALSE(anotherprocesscanlock(dbfolder()));
+    platform::showinformation("aussen");
+    EXPECT_TRUE(messages.log.empty());
+  }
+  EXPECT_EQ(messages.log.size(), 2u);
+  EXPECT_EQ(lockfree, (std::vector<bool>{true, true}));
 }
 
 // The folder stays locked until the three tables are loaded, so a copy that

@@ -27,9 +27,9 @@ std::string cp(std::string_view utf8) { return platform::utf8tocp1252(utf8); }
 using FakeProgress = testsupport::RecordingProgress;
 
 // The header edges of the window's columns 200, 70, 70 (and 70).
-constexpr int R0 = 200;
-constexpr int R1 = 270;
-constexpr int R2 = 340;
+constexpr int r0 = 200;
+constexpr int r1 = 270;
+constexpr int r2 = 340;
 
 class ZutateneditTest : public testsupport::CatalogueFixture {
  protected:
@@ -158,7 +158,7 @@ TEST_F(ZutateneditTest, WithoutLoadedTablesThereAreNoDataRowsAndNothingToDo) {
   open();
   EXPECT_EQ(model->caption(), "Zutaten (0)");
   EXPECT_EQ(model->rowcount(), 0);
-  model->zutatengridMouseDown(10, R0, R1, R2);
+  model->zutatengridMouseDown(10, r0, r1, r2);
   model->select(0, 2);
   model->zutatengridDblClick();
   model->Zutatumbenennen1Click();
@@ -194,7 +194,7 @@ class ZutateneditSortTest : public ZutateneditTest {
 };
 
 TEST_F(ZutateneditSortTest, ByNameIgnoresAsciiCaseAndPutsUmlautsAfterZ) {
-  model->zutatengridMouseDown(R0 - 1, R0, R1, R2);
+  model->zutatengridMouseDown(r0 - 1, r0, r1, r2);
   EXPECT_EQ(column(0), (std::vector<std::string>{"apfel", "Apfel", "birne", "Birne", "Zitrone", cp("Äpfel")}));
   // Hidden cells travel with their rows.
   EXPECT_EQ(column(6), (std::vector<std::string>{"2", "4", "3", "1", "6", "5"}));
@@ -202,34 +202,34 @@ TEST_F(ZutateneditSortTest, ByNameIgnoresAsciiCaseAndPutsUmlautsAfterZ) {
 }
 
 TEST_F(ZutateneditSortTest, ByUsageLargestFirstWithTiesWhereTheQuicksortPutsThem) {
-  model->zutatengridMouseDown(R0, R0, R1, R2);
+  model->zutatengridMouseDown(r0, r0, r1, r2);
   EXPECT_EQ(column(1), (std::vector<std::string>{"3", "3", "2", "1", "1", "0"}));
   EXPECT_EQ(column(6), (std::vector<std::string>{"4", "2", "6", "1", "3", "5"}));
 }
 
 TEST_F(ZutateneditSortTest, FlagColumnsAndTheEmptyAreaRightOfThem) {
-  model->zutatengridMouseDown(R1 + 1, R0, R1, R2);
+  model->zutatengridMouseDown(r1 + 1, r0, r1, r2);
   EXPECT_EQ(column(2), (std::vector<std::string>{"Ja", "Ja", "Ja", "Nein", "Nein", "Nein"}));
-  model->zutatengridMouseDown(5000, R0, R1, R2);
+  model->zutatengridMouseDown(5000, r0, r1, r2);
   EXPECT_EQ(column(3), (std::vector<std::string>{"Ja", "Ja", "Ja", "Nein", "Nein", "Nein"}));
 }
 
 TEST_F(ZutateneditSortTest, APressOnAnInnerEdgeRunsBothSorts) {
   // What the two sorts give one after the other...
-  model->zutatengridMouseDown(R0, R0, R1, R2);
-  model->zutatengridMouseDown(R2 - 1, R0, R1, R2);
+  model->zutatengridMouseDown(r0, r0, r1, r2);
+  model->zutatengridMouseDown(r2 - 1, r0, r1, r2);
   const std::vector<std::string> both = column(6);
   // ...the press on the edge between them gives too.
   open();
-  model->zutatengridMouseDown(R1, R0, R1, R2);
+  model->zutatengridMouseDown(r1, r0, r1, r2);
   EXPECT_EQ(column(6), both);
   // The same for the edge between the flag columns.
   open();
-  model->zutatengridMouseDown(R2 - 1, R0, R1, R2);
-  model->zutatengridMouseDown(R2 + 1, R0, R1, R2);
+  model->zutatengridMouseDown(r2 - 1, r0, r1, r2);
+  model->zutatengridMouseDown(r2 + 1, r0, r1, r2);
   const std::vector<std::string> flags = column(6);
   open();
-  model->zutatengridMouseDown(R2, R0, R1, R2);
+  model->zutatengridMouseDown(r2, r0, r1, r2);
   EXPECT_EQ(column(6), flags);
 }
 
@@ -239,7 +239,7 @@ TEST_F(ZutateneditSortTest, HoareQuicksortOrderOfEqualKeys) {
   load({{"1", packed({"B"})}, {"2", packed({"a"})}, {"3", packed({"B"})}, {"4", packed({"A"})}},
        {{"1", "9", packed({"1"})}});
   open();
-  model->zutatengridMouseDown(0, R0, R1, R2);
+  model->zutatengridMouseDown(0, r0, r1, r2);
   EXPECT_EQ(column(6), (std::vector<std::string>{"4", "2", "1", "3"}));
 }
 
@@ -383,7 +383,7 @@ TEST_F(ZutateneditTest, SavingWritesChangedRowsTrimmedAndCountsThem) {
         {"4", "Minze" + sep + "0" + sep + "0" + sep + "rest" + sep}},
        {{"1", "1", packed({"1"})}});
   open();
-  model->zutatengridMouseDown(0, R0, R1, R2);  // sorted: the save finds rows through cell 5
+  model->zutatengridMouseDown(0, r0, r1, r2);  // sorted: the save finds rows through cell 5
   model->select(rowofkey("3"), 3);
   model->zutatengridDblClick();
   model->select(rowofkey("4"), 1);
@@ -420,7 +420,7 @@ TEST_F(ZutateneditTest, TheFilterShowsMatchingNamesAndTheSaveWritesEveryRow) {
   EXPECT_FALSE(model->geaendert());  // toggled back
   model->filtern(" RUM ");
   EXPECT_EQ(column(0), (std::vector<std::string>{cp("Weißer Rum"), "Rum"}));
-  model->zutatengridMouseDown(0, R0, R1, R2);
+  model->zutatengridMouseDown(0, r0, r1, r2);
   EXPECT_EQ(column(0), (std::vector<std::string>{"Rum", cp("Weißer Rum")}));
   model->select(0, 2);
   model->zutatengridDblClick();

@@ -21,9 +21,9 @@ constexpr std::size_t enumerated = 10;  // up to this many pages in doubt, every
 constexpr int sampled = 64;
 
 bool recording = false;
-std::string folder_;
-std::vector<Event> log_;
-std::function<void(const Event&)> watch_;
+std::string recordedfolder;
+std::vector<Event> recorded;
+std::function<void(const Event&)> watcher;
 
 // The path under the recorded folder of a path, or nothing.
 std::optional<std::string> recordedname(std::string path) {
@@ -32,9 +32,9 @@ std::optional<std::string> recordedname(std::string path) {
   // The entry itself is not followed: a link is removed or renamed as a link.
   const std::filesystem::path given = std::filesystem::absolute(path);
   const std::string whole = (std::filesystem::weakly_canonical(given.parent_path()) / given.filename()).string();
-  if (whole + "/" == folder_) return "";
-  if (!whole.starts_with(folder_)) return std::nullopt;
-  return whole.substr(folder_.size());
+  if (whole + "/" == recordedfolder) return "";
+  if (!whole.starts_with(recordedfolder)) return std::nullopt;
+  return whole.substr(recordedfolder.size());
 }
 
 // One file under the cut: its bytes as synced and as written, and the pages
@@ -160,7 +160,7 @@ struct Replay {
 Replay replay(const Disk& before, std::size_t cut, const std::set<std::size_t>& undone) {
   Replay disk;
   for (const auto& [path, bytes] : before) disk.files[disk.node(path, true)] = {bytes, bytes, {}};
-  for (std::size_t i = 0; i < cut && i < log_.size(); ++i) disk.follow(log_[i], i, undone);
+  for (std::size_t i = 0; i < cut && i < recorded.size(); ++i) disk.follow(recorded[i], i, undone);
   return disk;
 }
 
@@ -235,32 +235,32 @@ void note(int fd, Event::Kind kind, int64_t offset, std::string bytes) {
   if (const std::optional<std::string> name = recordedname(std::string(target, static_cast<std::size_t>(n)))) {
     struct stat info {};
     if (kind == Event::Kind::sync && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) kind = Event::Kind::syncfolder;
-    log_.push_back({kind, *name, offset, std::move(bytes)});
-    if (watch_) watch_(log_.back());
+    recorded.push_back({kind, *name, offset, std::move(bytes)});
+    if (watcher) watcher(recorded.back());
   }
 }
 
 void notefolder(Event::Kind kind, const char* path, const char* to) {
   const std::optional<std::string> name = recordedname(path);
   const std::optional<std::string> other = to ? recordedname(to) : std::nullopt;
-  if (name && (!to || other)) log_.push_back({kind, *name, 0, {}, other.value_or("")});
+  if (name && (!to || other)) recorded.push_back({kind, *name, 0, {}, other.value_or("")});
 }
 
 void record(const std::string& folder) {
-  folder_ = std::filesystem::weakly_canonical(folder).string();
-  if (!folder_.ends_with('/')) folder_ += '/';
-  log_.clear();
+  recordedfolder = std::filesystem::weakly_canonical(folder).string();
+  if (!recordedfolder.ends_with('/')) recordedfolder += '/';
+  recorded.clear();
   recording = true;
 }
 
 void stop() {
   recording = false;
-  watch_ = nullptr;
+  watcher = nullptr;
 }
 
-void watch(std::function<void(const Event&)> onevent) { watch_ = std::move(onevent); }
+void watch(std::function<void(const Event&)> onevent) { watcher = std::move(onevent); }
 
-const std::vector<Event>& events() { return log_; }
+const std::vector<Event>& events() { return recorded; }
 
 Disk snapshot(const std::string& folder) {
   Disk disk;

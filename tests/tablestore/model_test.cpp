@@ -10,7 +10,7 @@ using testsupport::probe;
 
 namespace {
 
-const std::string S = "\xBF";  // subfield separator
+const std::string subsep = "\xBF";  // subfield separator
 
 TEST(Model, NewTableHasNoColumnsAndNoRows) {
   testsupport::FakeMessages messages;
@@ -118,19 +118,19 @@ TEST(Model, ResetLeavesOnePlaceholderRowWithTheColumns) {
 }
 
 TEST(Subfields, GetsubfieldWalksTheList) {
-  EXPECT_EQ(TdbdynGrid::getsubfield("a" + S + "b" + S, 2), "b");
-  EXPECT_EQ(TdbdynGrid::getsubfield("a" + S + "b", 2), "b");
-  EXPECT_EQ(TdbdynGrid::getsubfield("a" + S + "b" + S, 3), "");
-  EXPECT_EQ(TdbdynGrid::getsubfield("a" + S + "b" + S, 0), "");
-  EXPECT_EQ(TdbdynGrid::getsubfield(" x " + S, 1), "x");
+  EXPECT_EQ(TdbdynGrid::getsubfield("a" + subsep + "b" + subsep, 2), "b");
+  EXPECT_EQ(TdbdynGrid::getsubfield("a" + subsep + "b", 2), "b");
+  EXPECT_EQ(TdbdynGrid::getsubfield("a" + subsep + "b" + subsep, 3), "");
+  EXPECT_EQ(TdbdynGrid::getsubfield("a" + subsep + "b" + subsep, 0), "");
+  EXPECT_EQ(TdbdynGrid::getsubfield(" x " + subsep, 1), "x");
   EXPECT_EQ(TdbdynGrid::getsubfield("", 1), "");
-  EXPECT_EQ(TdbdynGrid::getsubfield(S + S + "\t7\x01" + S, 3), "7");
+  EXPECT_EQ(TdbdynGrid::getsubfield(subsep + subsep + "\t7\x01" + subsep, 3), "7");
   EXPECT_EQ(TdbdynGrid::getsubfield("abc", 1), "abc");
 }
 
 TEST(Subfields, GetsubfieldCutsAt255BytesBeforeTrimming) {
   const std::string longfield = std::string(254, 'a') + "  " + std::string(44, 'b');
-  EXPECT_EQ(TdbdynGrid::getsubfield("x" + S + longfield + S, 2), std::string(254, 'a'));
+  EXPECT_EQ(TdbdynGrid::getsubfield("x" + subsep + longfield + subsep, 2), std::string(254, 'a'));
   const std::string field300 = std::string(150, 'c') + std::string(150, 'd');
   EXPECT_EQ(TdbdynGrid::getsubfield(field300, 1), field300.substr(0, 255));
 }
@@ -142,21 +142,21 @@ TEST(Subfields, SetsubfieldRebuildsTheList) {
 
   text = "a";
   EXPECT_TRUE(TdbdynGrid::setsubfield(text, 3, "c"));
-  EXPECT_EQ(text, "a" + S + S + "c" + S);
+  EXPECT_EQ(text, "a" + subsep + subsep + "c" + subsep);
 
-  text = "a" + S + "b" + S + "c" + S;
+  text = "a" + subsep + "b" + subsep + "c" + subsep;
   EXPECT_TRUE(TdbdynGrid::setsubfield(text, 2, ""));
-  EXPECT_EQ(text, "a" + S + S + "c" + S);
+  EXPECT_EQ(text, "a" + subsep + subsep + "c" + subsep);
 
   // The value is stored as passed: blanks stay, a separator in it splits it.
   text = TdbdynGrid::newsubfields(2);
-  EXPECT_TRUE(TdbdynGrid::setsubfield(text, 1, " p" + S + "q "));
-  EXPECT_EQ(text, " p" + S + "q " + S + S);
+  EXPECT_TRUE(TdbdynGrid::setsubfield(text, 1, " p" + subsep + "q "));
+  EXPECT_EQ(text, " p" + subsep + "q " + subsep + subsep);
   EXPECT_EQ(TdbdynGrid::getsubfield(text, 2), "q");
 }
 
 TEST(Subfields, NewsubfieldsAndCleantext) {
-  EXPECT_EQ(TdbdynGrid::newsubfields(5), S + S + S + S + S);
+  EXPECT_EQ(TdbdynGrid::newsubfields(5), subsep + subsep + subsep + subsep + subsep);
   EXPECT_EQ(TdbdynGrid::newsubfields(0), "");
   EXPECT_EQ(TdbdynGrid::newsubfields(-3), "");
   EXPECT_EQ(TdbdynGrid::cleantext(std::string("a\xA1"

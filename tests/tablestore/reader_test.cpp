@@ -126,6 +126,13 @@ TEST(Reader, SurplusValuesAreDroppedAndMissingOnesStayEmpty) {
   ASSERT_TRUE(t.ok);
   EXPECT_EQ(t.row(0), (Row{"a", "b"}));
   EXPECT_EQ(t.row(1), (Row{"z", ""}));
+  // A whole row asked for a column more reads it empty, never the bytes
+  // behind the row's own cells (the last row's are the buffer's end).
+  for (const int32_t row : {0, 1}) {
+    std::string_view cells[3] = {"x", "x", "x"};
+    t.table.rowviews(row, cells);
+    EXPECT_EQ(cells[2], "") << row;
+  }
 }
 
 TEST(Reader, AFileEndingInAValueByteLosesThatByte) {

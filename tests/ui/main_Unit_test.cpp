@@ -99,7 +99,7 @@ QString viewline(const QString& text, bool alk, bool avail) {
 class MainUnitTest : public QObject {
   Q_OBJECT
 
- private:
+ protected:  // what the tests share, named like the other fixtures' state
   QTemporaryDir folder;
   testsupport::FakeClock clock;  // the splash's minimum second passes at once
   testsupport::FakeMessages messages;
@@ -527,13 +527,13 @@ class MainUnitTest : public QObject {
 
   // A long card: every recipe whole on one page, numbered pages.
   void longCardsBreakBetweenRecipes() {
-    std::vector<catalogue::Kartenrezept> rezepte;
+    std::vector<catalogue::Kartenrezept> karte;
     for (int i = 0; i < 60; ++i)
-      rezepte.push_back({"Drink " + std::to_string(i), {"4 cl Rum", "2 cl Saft"}, "Ende " + std::to_string(i) + "."});
+      karte.push_back({"Drink " + std::to_string(i), {"4 cl Rum", "2 cl Saft"}, "Ende " + std::to_string(i) + "."});
     const QString path = folder.filePath(QStringLiteral("lang.pdf"));
     testsupport::RecordingProgress progress;
-    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, rezepte, &progress));
-    QCOMPARE(progress.shown.size(), rezepte.size());
+    QVERIFY(ui::barkartepdf(path, {"Barkarte"}, karte, &progress));
+    QCOMPARE(progress.shown.size(), karte.size());
     QVERIFY(progress.shown.back() == 100 && progress.closed == 1);
     const QStringList pages = pdftext(path).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     QVERIFY(pages.size() > 2);
@@ -545,7 +545,7 @@ class MainUnitTest : public QObject {
     }
     for (int page = 1; page <= pages.size(); ++page)
       QVERIFY(pages[page - 1].contains(QStringLiteral("Seite %1 von %2").arg(page).arg(pages.size())));
-    QVERIFY(!ui::barkartepdf(folder.filePath(QStringLiteral("nicht/da.pdf")), {"Barkarte"}, rezepte, nullptr));
+    QVERIFY(!ui::barkartepdf(folder.filePath(QStringLiteral("nicht/da.pdf")), {"Barkarte"}, karte, nullptr));
   }
 
   void ratingGoesThroughThePopupAndTheDialog() {
