@@ -358,20 +358,6 @@ TEST_F(Import, ALineLongerThanAnyRecordEndsTheImport) {
             (std::vector<testsupport::Message>{{testsupport::Message::Kind::warning,
                                                 errorbox("", std::string("Zeile ist länger als 1048576 Bytes!"_cp))}}));
   EXPECT_EQ(recipes(), (Rows{{"", ""}}));
-  // A line of exactly longestline bytes is read, from a file as from a text; one byte more is refused.
-  for (const std::size_t length : {catalogue::ImportLines::longestline, catalogue::ImportLines::longestline + 1}) {
-    const std::string text = std::string(length, 'x') + "\r\nEnde";
-    testsupport::writefile(path, text);
-    const auto file = platform::File::open(path, platform::File::Access::readonlyregularfile);
-    catalogue::ImportLines fromfile(*file);
-    catalogue::ImportLines whole(text);
-    const bool fits = length == catalogue::ImportLines::longestline;
-    const std::vector<std::string> lines = walk(whole);
-    EXPECT_TRUE(walk(fromfile) == lines) << length;
-    EXPECT_EQ(lines.size(), fits ? 2u : 0u) << length;
-    EXPECT_EQ(static_cast<bool>(fromfile.outcome()), fits) << length;
-    EXPECT_EQ(static_cast<bool>(whole.outcome()), fits) << length;
-  }
 }
 
 // A line of exactly the longest length is read, one byte more is refused,
