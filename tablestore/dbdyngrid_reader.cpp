@@ -176,7 +176,7 @@ class TdbdynGrid::Reader {
   // The high bit of each byte of word (in memory order, little-endian) that is b.
   static uint64_t bytesequal(uint64_t word, char b) {
     constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7F;
-    const uint64_t x = word ^ (0x0101010101010101 * static_cast<unsigned char>(b));
+    const uint64_t x = word ^ (uint64_t{0x0101010101010101} * static_cast<unsigned char>(b));
     return ~(((x & low7) + low7) | x | low7);
   }
 
