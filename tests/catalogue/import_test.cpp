@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
@@ -380,19 +381,31 @@ TEST_F(Import, ALineOfTheLongestLengthIsReadOneByteMoreIsNot) {
 
 // An import larger than a batch commits before its end, and only between
 // recipes: each commit leaves whole recipes, each with its line and its
-// preparation.
+// preparation. The folder stays locked between its commits: no commit opens
+// the folder again to take the lock.
 TEST_F(Import, ABatchCommitsBetweenRecipesBeforeTheImportEnds) {
   std::string text;
   for (int i = 0; i < 100; ++i)
     text += "R" + std::to_string(i) + "\r\nZutaten:\r\n4 cl Rum\r\nZubereitung: " + std::string(90000, 'x') + "\r\n";
   std::vector<testsupport::powercut::Disk> commits;  // the tables as each commit cleared its journal
+  std::vector<long> opensbetween;                    // opens from a commit's end to the next commit's first write
+  long opensatclear = -1;
+  testsupport::faults::arm(std::numeric_limits<long>::max(), EIO, testsupport::faults::Call::open);
   testsupport::powercut::record(dbfolder());
   testsupport::powercut::watch([&](const testsupport::powercut::Event& event) {
-    if (event.file == "journal" && event.kind == testsupport::powercut::Event::Kind::truncate && event.offset == 0)
+    if (event.file != "journal") return;
+    if (event.kind == testsupport::powercut::Event::Kind::truncate && event.offset == 0) {
       commits.push_back(testsupport::powercut::snapshot(dbfolder()));
+      opensatclear = testsupport::faults::calls();
+    } else if (event.kind == testsupport::powercut::Event::Kind::write && opensatclear >= 0) {
+      opensbetween.push_back(testsupport::faults::calls() - opensatclear);
+      opensatclear = -1;
+    }
   });
   importtext(text);
   testsupport::powercut::stop();
+  testsupport::faults::disarm();
+  EXPECT_EQ(opensbetween, std::vector<long>{0});
   EXPECT_EQ(lastbox(), successbox(100));
   const auto records = [](const testsupport::powercut::Disk& disk, const std::string& table) {
     const std::string& bytes = disk.at(table + ".db");
