@@ -153,10 +153,7 @@ class TdbdynGrid::Reader {
   static int64_t separators(std::string_view values) {
     if (values.size() > 64) {
       if (values.find(skipped) != std::string_view::npos || values.find(fillbyte) != std::string_view::npos) return -1;
-      int64_t count = 0;
-      for (std::size_t sep = values.find(colsep); sep != std::string_view::npos; sep = values.find(colsep, sep + 1))
-        ++count;
-      return count;
+      return std::count(values.begin(), values.end(), colsep);
     }
     int64_t count = 0;
     uint64_t odd = 0;
