@@ -1,6 +1,8 @@
 #include "catalogue/catalogue.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "catalogue/tables.h"
 #include "platform/clock.h"
@@ -30,6 +32,9 @@ constexpr std::array<TableLayout, 5> tablelayouts = {{{"c_zutaten", zutatspalte:
                                                       {"c_rezepte", rezeptspalte::anzahl, false},
                                                       {"c_zubereitungen", zubereitungspalte::anzahl, true},
                                                       {"c_ersatz", ersatzspalte::anzahl, true}}};
+
+// The first tables, those the facts' lines are read from: ingredients, links, recipes.
+constexpr std::size_t zeilentabellen = 3;
 
 constexpr const char* statusname = "status.txt";
 
@@ -159,14 +164,21 @@ void Catalogue::StarttimerTimer() {
   // The name order and the recipes' facts are worked out in the second the
   // splash window shows in any case, so that the first search after a start is as quick as the
   // ones after it.
-  namensordnung_.fuer(rezepte());
-  rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten(), ersatz());
+  ordnungundfakten();
   waitforsplash(start);
   splash_.close();
   if (readonly() == ReadOnly::inuse)
     platform::showinformation(std::string(
         "Die Datenbank ist schon in einer anderen Kopie von Mixolino geöffnet. Diese Kopie kann sie nur lesen, "
         "nicht ändern. Wird Mixolino nach dem Ende der anderen Kopie neu gestartet, kann wieder geändert werden."_cp));
+}
+
+// The lines of the facts were grouped while the last tables loaded, if the
+// tables allowed it; the name order is worked out meanwhile.
+void Catalogue::ordnungundfakten() {
+  namensordnung_.fuer(rezepte());
+  if (zeilenarbeit_.joinable()) zeilenarbeit_.join();
+  rezeptfakten_.fuer(rezepte(), rezeptezutaten(), zutaten(), ersatz());
 }
 
 Catalogue::Step Catalogue::opendatabase(std::unique_ptr<platform::FolderLock>& lock) {
@@ -351,11 +363,27 @@ Outcome Catalogue::loadtables(const std::string& folder) {
     if (platform::specialfile(path) || (layout.madewhenmissing && !platform::fileexists(path))) {
       tables()[i]->setcolcount(layout.columns);
       tables()[i]->setrowcount(1);
-      continue;
+    } else if (!tables()[i]->db_init(folder, {layout.name})) {
+      if (zeilenarbeit_.joinable()) zeilenarbeit_.join();
+      return Outcome::failed("Fehler beim DB-Init!");
     }
-    if (!tables()[i]->db_init(folder, {layout.name})) return Outcome::failed("Fehler beim DB-Init!");
+    if (i + 1 == zeilentabellen) startzeilenarbeit();
   }
   return Outcome::ok();
+}
+
+// The facts' grouping of the link rows takes longest of the start-up's
+// work, and it needs only the first tables: it runs while the others load,
+// which change nothing but their own tables. It shows nothing while every
+// row it reads has the columns it reads; else it waits for the end of the
+// load, so that the boxes come from one thread in their order.
+void Catalogue::startzeilenarbeit() {
+  for (std::size_t i = 0; i < zeilentabellen; ++i)
+    if (tables()[i]->getcolcount() < tablelayouts[i].columns) return;
+  try {
+    zeilenarbeit_ = std::jthread([this] { rezeptfakten_.zeilenfuer(rezepte(), rezeptezutaten(), zutaten()); });
+  } catch (const std::system_error&) {  // no thread to be had: the facts follow the load
+  }
 }
 
 // The splash stays up for at least one second, however quickly the tables

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/namensordnung.h"
@@ -175,6 +176,9 @@ class Catalogue {
   Outcome commitfailed();
   // A failed step that ends the program: its warning, then the end.
   void abortstartup(const Outcome& failed);
+  // The name order and the recipes' facts, for the first search after the start-up.
+  void ordnungundfakten();
+  void startzeilenarbeit();
   static void waitforsplash(double start);
 
   std::string programfile_;
@@ -188,6 +192,7 @@ class Catalogue {
   bool neuangelegt_ = false;
   mutable Namensordnung namensordnung_;  // a cache: a search on a const catalogue refreshes it
   mutable Rezeptfakten rezeptfakten_;    // the same
+  std::jthread zeilenarbeit_;            // the facts' lines, during the start-up's load
   tablestore::JournalWriter journal_;
   std::unique_ptr<platform::FolderLock> writelock_;  // while a Writing is held
   int writings_ = 0;

@@ -26,18 +26,30 @@ int32_t id(std::string_view text, int32_t ersatz) {
 
 void Rezeptfakten::fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
                         Ersatztabelle c_ersatz) {
-  const bool zutatenneu = zutatenstand_ != c_zutaten->changestamp();
-  if (zutatenneu && !ladezutaten(c_zutaten)) linkstand_ = nie;
-  zutatenstand_ = c_zutaten->changestamp();
-  const bool ersatzneu = ersatzstand_ != c_ersatz->changestamp();
-  if (ersatzneu) ersatzliste_ = leseersatz(c_ersatz);
-  ersatzstand_ = c_ersatz->changestamp();
-  if (zutatenneu || ersatzneu) verfuegbarkeit();
-  const bool zeilenneu = rezeptestand_ != c_rezepte->changestamp() || linkstand_ != c_rezeptezutaten->changestamp();
-  if (zeilenneu) ladezeilen(c_rezepte, c_rezeptezutaten);
-  rezeptestand_ = c_rezepte->changestamp();
-  linkstand_ = c_rezeptezutaten->changestamp();
-  if (zutatenneu || ersatzneu || zeilenneu) rechnen();
+  zeilenfuer(c_rezepte, c_rezeptezutaten, c_zutaten);
+  if (ersatzstand_ != c_ersatz->changestamp()) {
+    ersatzliste_ = leseersatz(c_ersatz);
+    ersatzstand_ = c_ersatz->changestamp();
+    verfuegbarkeitoffen_ = true;
+  }
+  if (verfuegbarkeitoffen_) verfuegbarkeit();
+  if (verfuegbarkeitoffen_ || rechnenoffen_) rechnen();
+  verfuegbarkeitoffen_ = rechnenoffen_ = false;
+}
+
+void Rezeptfakten::zeilenfuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten,
+                              Zutatentabelle c_zutaten) {
+  if (zutatenstand_ != c_zutaten->changestamp()) {
+    if (!ladezutaten(c_zutaten)) linkstand_ = nie;
+    zutatenstand_ = c_zutaten->changestamp();
+    verfuegbarkeitoffen_ = true;
+  }
+  if (rezeptestand_ != c_rezepte->changestamp() || linkstand_ != c_rezeptezutaten->changestamp()) {
+    ladezeilen(c_rezepte, c_rezeptezutaten);
+    rezeptestand_ = c_rezepte->changestamp();
+    linkstand_ = c_rezeptezutaten->changestamp();
+    rechnenoffen_ = true;
+  }
 }
 
 bool Rezeptfakten::keineverfuegbar() const {

@@ -28,6 +28,11 @@ class Rezeptfakten {
   // change of flags, names or substitutes costs one pass over the kept lines.
   void fuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten,
             Ersatztabelle c_ersatz);
+  // The first and longest part of fuer, which needs no substitutes: the
+  // ingredients and the lines brought up to the tables' state. The next fuer
+  // does the rest. It reads the three tables and changes nothing else, so
+  // the start-up runs it while the other tables load.
+  void zeilenfuer(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_rezeptezutaten, Zutatentabelle c_zutaten);
 
   // One ingredient, the later of two rows with one id.
   struct Zutat {
@@ -76,6 +81,8 @@ class Rezeptfakten {
 
   static constexpr uint64_t nie = UINT64_MAX;  // a stamp no table has
   uint64_t rezeptestand_ = nie, linkstand_ = nie, zutatenstand_ = nie, ersatzstand_ = nie;
+  // What zeilenfuer changed and fuer has still to follow up.
+  bool verfuegbarkeitoffen_ = false, rechnenoffen_ = false;
   Idslots zutatslots_{0};
   std::vector<int32_t> slotids_;  // the id of each slot, in slot order
   std::vector<Zutat> zutaten_;

@@ -1,6 +1,7 @@
 #include "platform/messages.h"
 
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -75,12 +76,23 @@ class Holding : public MessagePort {
 
 Holding holding;
 int holders = 0;
+// The thread that installed the port: the one that shows boxes.
+std::thread::id portthread = std::this_thread::get_id();
 
 }  // namespace
 
-void setmessageport(MessagePort* port) { current = port != nullptr ? port : &fallback; }
+void setmessageport(MessagePort* port) {
+  current = port != nullptr ? port : &fallback;
+  portthread = std::this_thread::get_id();
+}
 
-MessagePort& messages() { return holders > 0 ? holding : *current; }
+// A box can only be shown by the thread that shows the windows, and the
+// held ones wait in a list of that thread's: a message from another thread
+// goes to standard error.
+MessagePort& messages() {
+  if (std::this_thread::get_id() != portthread) return fallback;
+  return holders > 0 ? holding : *current;
+}
 
 HeldMessages::HeldMessages() { ++holders; }
 

@@ -32,7 +32,8 @@ class MessagePort {
 
 // Installs the port that shows messages from now on; the caller keeps it alive.
 // nullptr restores the fallback, which writes to standard error, answers no
-// and calls off what can be called off.
+// and calls off what can be called off. The calling thread is the one whose
+// messages the port shows: other threads' go to the fallback.
 void setmessageport(MessagePort* port);
 MessagePort& messages();
 

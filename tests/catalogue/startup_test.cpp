@@ -151,6 +151,28 @@ TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
   EXPECT_EQ(TdbdynGrid::getsubfield(catalogue->c_rezepte().getcell(1, 0), 1), "Sour");
 }
 
+// A recipe table short of a column warns for each read of a row, and all
+// the start-up's reads are made where boxes can be shown.
+TEST_F(Startup, ARecipeTableShortOfAColumnWarnsFromTheWindowThreadAlone) {
+  firstrun();
+  const std::string kept = header(1);
+  testsupport::writefile(tablefile("c_rezepte"), kept.substr(0, 4) + "0000000002" + kept.substr(14) +
+                                                     "\r\n\xBF"
+                                                     "0000000001\xBF"
+                                                     "0\xA1"
+                                                     "1\xA1"
+                                                     "\r\n\xBF"
+                                                     "0000000002\xBF"
+                                                     "0\xA1"
+                                                     "2\xA1");
+  ASSERT_TRUE(start());
+  const std::string shortofone = std::string("tdbdyngrid: getcell: col (1) außerhalb Bereich!\n\rQuelle:c_rezepte"_cp);
+  // The name order reads the two names eight times (for their keys' first
+  // bytes, their whole keys, and twice both to compare the equal keys); the
+  // facts read each once.
+  EXPECT_EQ(messages.warnings(), std::vector<std::string>(10, shortofone));
+}
+
 TEST_F(Startup, MissingTableFileWithStatusFileEndsTheProgram) {
   firstrun();
   ASSERT_TRUE(platform::deletefile(tablefile("c_rezeptezutaten")));
