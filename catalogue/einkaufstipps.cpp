@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <optional>
 #include <span>
 #include <tuple>
@@ -63,15 +64,21 @@ struct Fehlend {
 
   int32_t anzahl = 0;
   std::array<int32_t, planschritte> zutaten = {-1, -1, -1, -1, -1};
+  bool ohneersatz = true;  // no substitute stands in for any of them
 
-  Fehlend(std::span<const int32_t> zeilen, const Zutaten& alle, int32_t fehlend) : anzahl(fehlend) {
+  Fehlend(std::span<const int32_t> zeilen, const Zutaten& alle, int32_t fehlend, const Ersatzslots& ersatz)
+      : anzahl(fehlend) {
     int32_t n = 0;
     for (const int32_t slot : zeilen) {
       if (slot < 0 || alle.verfuegbar(slot) || std::find(zutaten.begin(), zutaten.end(), slot) != zutaten.end())
         continue;
-      if (n < gemerkt) zutaten[static_cast<std::size_t>(n++)] = slot;
+      if (n == gemerkt) break;
+      zutaten[static_cast<std::size_t>(n++)] = slot;
+      ohneersatz = ohneersatz && ersatz.ersatz(slot).empty();
     }
   }
+
+  std::span<const int32_t> liste() const { return {zutaten.data(), static_cast<std::size_t>(anzahl)}; }
 };
 
 // The recipes that one ingredient or one pair completes, as their rows in
@@ -81,43 +88,103 @@ struct Gruppe {
   std::vector<int32_t> rezepte;
 };
 
-// The tips of one kind, each ingredient or pair once.
-class Gruppen {
+// The recipes each single ingredient completes.
+class Einzelgruppen {
  public:
-  // The recipe to the group of ingredient a (b = -1) or of the pair a, b.
-  void dazu(int32_t a, int32_t b, int32_t rezept) {
-    const auto [found, neu] = index_.try_emplace(schluessel(a, b), gruppen_.size());
-    if (neu) gruppen_.push_back({b < 0 ? std::vector<int32_t>{a} : std::vector<int32_t>{a, b}, {}});
-    gruppen_[found->second].rezepte.push_back(rezept);
+  void dazu(int32_t slot, int32_t rezept) {
+    const auto s = static_cast<std::size_t>(slot);
+    if (s >= platz_.size()) platz_.resize(s + 1, keiner);
+    if (platz_[s] == keiner) {
+      platz_[s] = gruppen_.size();
+      gruppen_.push_back({{slot}, {}});
+    }
+    gruppen_[platz_[s]].rezepte.push_back(rezept);
   }
 
-  const std::vector<Gruppe>& alle() const { return gruppen_; }
-
-  // The group of one ingredient (b = -1) or of a pair; nullptr when none.
-  const Gruppe* finde(int32_t a, int32_t b = -1) const {
-    const auto found = index_.find(schluessel(a, b));
-    return found == index_.end() ? nullptr : &gruppen_[found->second];
-  }
-
-  // All of them, the most recipes first, then by the names; the groups of
-  // single ingredients only.
+  // All of them, the most recipes first, then by the names.
   std::vector<Gruppe> sortiert(Zutaten& alle) {
     std::sort(gruppen_.begin(), gruppen_.end(), [&alle](const Gruppe& a, const Gruppe& b) {
       if (a.rezepte.size() != b.rezepte.size()) return a.rezepte.size() > b.rezepte.size();
       return alle.namenvor(a.zutaten, b.zutaten);
     });
-    index_.clear();
+    platz_.clear();
     return std::move(gruppen_);
   }
 
  private:
-  static uint64_t schluessel(int32_t a, int32_t b) {
-    return b < 0 ? static_cast<uint32_t>(a)
-                 : static_cast<uint64_t>(std::min(a, b)) << 32 | static_cast<uint32_t>(std::max(a, b));
+  static constexpr std::size_t keiner = SIZE_MAX;  // no group yet
+  std::vector<std::size_t> platz_;                 // slot -> its group in gruppen_
+  std::vector<Gruppe> gruppen_;
+};
+
+// The recipes each pair of ingredients completes. Hundreds of thousands of
+// recipes may each name a pair: they are gathered first and grouped at
+// once by placing them by slot, which beats looking up a map of groups.
+class Paargruppen {
+ public:
+  explicit Paargruppen(std::size_t slots) : slots_(slots) {}
+
+  void dazu(int32_t a, int32_t b, int32_t rezept) { gesammelt_.push_back({std::min(a, b), std::max(a, b), rezept}); }
+
+  // Groups what dazu gathered; before the questions below.
+  void bilden() {
+    // Placed by the larger slot, then by the smaller, each time keeping the
+    // order of equal ones: by pair, and each pair's recipes in table order.
+    nachslot([](const Eintrag& e) { return e.b; });
+    nachslot([](const Eintrag& e) { return e.a; });
+    for (std::size_t i = 0; i < gesammelt_.size(); ++i) {
+      const Eintrag& e = gesammelt_[i];
+      if (i == 0 || e.a != gesammelt_[i - 1].a || e.b != gesammelt_[i - 1].b) {
+        paare_.push_back(schluessel(e.a, e.b));
+        beginn_.push_back(static_cast<int32_t>(i));
+      }
+      rezepte_.push_back(e.rezept);
+    }
+    beginn_.push_back(static_cast<int32_t>(rezepte_.size()));
+    gesammelt_ = {};
   }
 
-  std::unordered_map<uint64_t, std::size_t> index_;
-  std::vector<Gruppe> gruppen_;
+  std::size_t anzahl() const { return paare_.size(); }
+  // The i-th pair, the smaller slot first, and its recipes.
+  std::array<int32_t, 2> zutaten(std::size_t i) const {
+    return {static_cast<int32_t>(paare_[i] >> 32), static_cast<int32_t>(paare_[i] & UINT32_MAX)};
+  }
+  std::span<const int32_t> rezepte(std::size_t i) const {
+    return std::span<const int32_t>(rezepte_).subspan(static_cast<std::size_t>(beginn_[i]),
+                                                      static_cast<std::size_t>(beginn_[i + 1] - beginn_[i]));
+  }
+  // The recipes of the pair a, b; none when no recipe names it.
+  std::span<const int32_t> finde(int32_t a, int32_t b) const {
+    const uint64_t paar = schluessel(std::min(a, b), std::max(a, b));
+    const auto found = std::lower_bound(paare_.begin(), paare_.end(), paar);
+    if (found == paare_.end() || *found != paar) return {};
+    return rezepte(static_cast<std::size_t>(found - paare_.begin()));
+  }
+
+ private:
+  struct Eintrag {
+    int32_t a, b;  // a < b
+    int32_t rezept;
+  };
+
+  static uint64_t schluessel(int32_t a, int32_t b) { return static_cast<uint64_t>(a) << 32 | static_cast<uint32_t>(b); }
+
+  // Places the gathered entries by the slot that slot gives, equal ones in their order.
+  template <class Slot>
+  void nachslot(Slot slot) {
+    std::vector<std::size_t> start(slots_ + 1, 0);
+    for (const Eintrag& e : gesammelt_) ++start[static_cast<std::size_t>(slot(e)) + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<Eintrag> placed(gesammelt_.size());
+    for (const Eintrag& e : gesammelt_) placed[start[static_cast<std::size_t>(slot(e))]++] = e;
+    gesammelt_.swap(placed);
+  }
+
+  std::size_t slots_;
+  std::vector<Eintrag> gesammelt_;
+  std::vector<uint64_t> paare_;  // ascending, the smaller slot in the high half
+  std::vector<int32_t> beginn_;  // pair -> its first recipe in rezepte_; one more at the end
+  std::vector<int32_t> rezepte_;
 };
 
 // Whether a substitute can complete one of the lines.
@@ -128,17 +195,17 @@ bool mitersatz(std::span<const int32_t> fehlend, const Ersatzslots& ersatz) {
 // Files the recipe in row under the purchases that complete it: eine for
 // one bottle, paare for two where neither alone does, and doppelt for two
 // that each complete it alone, so that a pair counts such a recipe once.
-void einordnen(const Fehlend& f, const Ersatzslots& ersatz, int32_t row, Gruppen& eine, Gruppen& paare,
-               Gruppen& doppelt) {
-  const std::span<const int32_t> fehlend(f.zutaten.data(), static_cast<std::size_t>(f.anzahl));
-  if (!mitersatz(fehlend, ersatz)) {
-    if (f.anzahl == 1) eine.dazu(f.zutaten[0], -1, row);
+void einordnen(const Fehlend& f, const Ersatzslots& ersatz, int32_t row, Einzelgruppen& eine, Paargruppen& paare,
+               Paargruppen& doppelt) {
+  if (f.ohneersatz) {
+    if (f.anzahl == 1) eine.dazu(f.zutaten[0], row);
     if (f.anzahl == 2) paare.dazu(f.zutaten[0], f.zutaten[1], row);
     return;
   }
+  const std::span<const int32_t> fehlend = f.liste();
   const std::vector<int32_t> allein = ersatz.einzelkaeufe(fehlend);
   for (std::size_t i = 0; i < allein.size(); ++i) {
-    eine.dazu(allein[i], -1, row);
+    eine.dazu(allein[i], row);
     for (std::size_t j = i + 1; j < allein.size(); ++j) doppelt.dazu(allein[i], allein[j], row);
   }
   for (const std::array<int32_t, 2>& paar : ersatz.paarkaeufe(fehlend)) paare.dazu(paar[0], paar[1], row);
@@ -149,17 +216,20 @@ void einordnen(const Fehlend& f, const Ersatzslots& ersatz, int32_t row, Gruppen
 struct Paar {
   std::array<int32_t, 2> zutaten;
   std::size_t gesamt = 0;
-  const Gruppe* beide = nullptr;  // the recipes missing exactly both
+  std::span<const int32_t> beide;  // the recipes missing exactly both
 };
+
+// The recipes of each single ingredient, by its slot.
+using Einzelne = std::unordered_map<int32_t, std::span<const int32_t>>;
 
 // The recipes a pair completes: those of each of the two alone and those
 // missing exactly both, each once.
-Gruppe paargruppe(const Paar& p, std::unordered_map<int32_t, const Gruppe*>& einzelne, const Gruppen& doppelt) {
+Gruppe paargruppe(const Paar& p, Einzelne& einzelne, const Paargruppen& doppelt) {
   Gruppe g{{p.zutaten[0], p.zutaten[1]}, {}};
-  for (const Gruppe* teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
-    if (teil != nullptr) g.rezepte.insert(g.rezepte.end(), teil->rezepte.begin(), teil->rezepte.end());
+  for (const std::span<const int32_t> teil : {einzelne[p.zutaten[0]], einzelne[p.zutaten[1]], p.beide})
+    g.rezepte.insert(g.rezepte.end(), teil.begin(), teil.end());
   // A recipe that either of the two completes alone came with both.
-  if (doppelt.finde(p.zutaten[0], p.zutaten[1]) != nullptr) {
+  if (!doppelt.finde(p.zutaten[0], p.zutaten[1]).empty()) {
     std::sort(g.rezepte.begin(), g.rezepte.end());
     g.rezepte.erase(std::unique(g.rezepte.begin(), g.rezepte.end()), g.rezepte.end());
   }
@@ -171,31 +241,33 @@ Gruppe paargruppe(const Paar& p, std::unordered_map<int32_t, const Gruppe*>& ein
 // those of the first maxpaare + 1 singles can be among the best, since each
 // of them would otherwise come after at least maxpaare pairs of better singles.
 // A recipe that either of two completes (doppelt) counts once for the pair.
-std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen& paare, const Gruppen& doppelt,
+std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Paargruppen& paare, const Paargruppen& doppelt,
                                Zutaten& alle) {
-  std::unordered_map<int32_t, const Gruppe*> einzelne;
-  for (const Gruppe& g : einzeln) einzelne.emplace(g.zutaten[0], &g);
+  Einzelne einzelne;
+  for (const Gruppe& g : einzeln) einzelne.emplace(g.zutaten[0], g.rezepte);
   const auto anzahl = [&einzelne](int32_t slot) {
     const auto found = einzelne.find(slot);
-    return found == einzelne.end() ? std::size_t{0} : found->second->rezepte.size();
+    return found == einzelne.end() ? std::size_t{0} : found->second.size();
   };
-  const auto kandidat = [&](int32_t a, int32_t b, const Gruppe* beide) {
-    const Gruppe* zweimal = doppelt.finde(a, b);
-    return Paar{alle.paar(a, b),
-                anzahl(a) + anzahl(b) + (beide ? beide->rezepte.size() : 0) - (zweimal ? zweimal->rezepte.size() : 0),
-                beide};
+  const auto kandidat = [&](int32_t a, int32_t b, std::span<const int32_t> beide) {
+    return Paar{alle.paar(a, b), anzahl(a) + anzahl(b) + beide.size() - doppelt.finde(a, b).size(), beide};
   };
   std::vector<Paar> kandidaten;
-  for (const Gruppe& g : paare.alle()) kandidaten.push_back(kandidat(g.zutaten[0], g.zutaten[1], &g));
-  for (const Gruppe& g : doppelt.alle())
-    if (paare.finde(g.zutaten[0], g.zutaten[1]) == nullptr)
-      kandidaten.push_back(kandidat(g.zutaten[0], g.zutaten[1], nullptr));
+  for (std::size_t i = 0; i < paare.anzahl(); ++i) {
+    const auto [a, b] = paare.zutaten(i);
+    kandidaten.push_back(kandidat(a, b, paare.rezepte(i)));
+  }
+  for (std::size_t i = 0; i < doppelt.anzahl(); ++i) {
+    const auto [a, b] = doppelt.zutaten(i);
+    if (paare.finde(a, b).empty()) kandidaten.push_back(kandidat(a, b, {}));
+  }
   const std::size_t oben = std::min(einzeln.size(), maxpaare + 1);
   for (std::size_t i = 0; i < oben; ++i)
-    for (std::size_t j = i + 1; j < oben; ++j)
-      if (paare.finde(einzeln[i].zutaten[0], einzeln[j].zutaten[0]) == nullptr &&
-          doppelt.finde(einzeln[i].zutaten[0], einzeln[j].zutaten[0]) == nullptr)
-        kandidaten.push_back(kandidat(einzeln[i].zutaten[0], einzeln[j].zutaten[0], nullptr));
+    for (std::size_t j = i + 1; j < oben; ++j) {
+      const int32_t a = einzeln[i].zutaten[0];
+      const int32_t b = einzeln[j].zutaten[0];
+      if (paare.finde(a, b).empty() && doppelt.finde(a, b).empty()) kandidaten.push_back(kandidat(a, b, {}));
+    }
   const std::size_t count = std::min(maxpaare, kandidaten.size());
   std::partial_sort(kandidaten.begin(), kandidaten.begin() + static_cast<std::ptrdiff_t>(count), kandidaten.end(),
                     [&alle](const Paar& a, const Paar& b) {
@@ -204,6 +276,22 @@ std::vector<Gruppe> bestepaare(const std::vector<Gruppe>& einzeln, const Gruppen
   std::vector<Gruppe> beste;
   for (std::size_t k = 0; k < count; ++k) beste.push_back(paargruppe(kandidaten[k], einzelne, doppelt));
   return beste;
+}
+
+// gewinne for a recipe whose missing lines have no substitutes, the most of
+// them: only a purchase of its own ingredient completes a line. True when it
+// leaves offen.
+bool ohneersatzgewinn(const Fehlend& f, const std::vector<char>& gekauft, int32_t uebrig,
+                      std::vector<int64_t>& gewinn) {
+  int32_t rest = 0;
+  int32_t letzte = -1;
+  for (const int32_t slot : f.liste()) {
+    if (gekauft[static_cast<std::size_t>(slot)] != 0) continue;
+    ++rest;
+    letzte = slot;
+  }
+  if (rest == 1) ++gewinn[static_cast<std::size_t>(letzte)];
+  return rest == 0 || rest > uebrig;
 }
 
 // For each slot, how many open recipes it alone would complete. Recipes that
@@ -215,6 +303,7 @@ void gewinne(std::vector<Fehlend>& offen, const std::vector<char>& gekauft, int3
   std::fill(gewinn.begin(), gewinn.end(), 0);
   std::vector<int32_t> rest;
   std::erase_if(offen, [&](const Fehlend& f) {
+    if (f.ohneersatz) return ohneersatzgewinn(f, gekauft, uebrig, gewinn);
     rest.clear();
     for (int32_t k = 0; k < f.anzahl; ++k) {
       const int32_t slot = f.zutaten[static_cast<std::size_t>(k)];
@@ -281,9 +370,9 @@ Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_re
   const Ersatzslots& ersatz = fakten.ersatz();
   Einkaufstipps tipps;
   tipps.nichtsverfuegbar = fakten.keineverfuegbar();
-  Gruppen eine;
-  Gruppen paare;
-  Gruppen doppelt;
+  Einzelgruppen eine;
+  Paargruppen paare(zutaten.anzahl());
+  Paargruppen doppelt(zutaten.anzahl());
   std::vector<Fehlend> offen;
   std::vector<int32_t> mixbare;
   for (int32_t row = 0; row < c_rezepte->getrowcount(); ++row) {
@@ -293,9 +382,11 @@ Einkaufstipps einkaufstipps(Rezeptetabelle c_rezepte, Rezeptezutatentabelle c_re
     if (fakten.unkaeuflich(row)) continue;
     if (fehlend == 0) mixbare.push_back(row);
     if (fehlend == 0 || fehlend > Fehlend::gemerkt) continue;
-    offen.emplace_back(fakten.zeilen(row), zutaten, fehlend);
+    offen.emplace_back(fakten.zeilen(row), zutaten, fehlend, ersatz);
     einordnen(offen.back(), ersatz, row, eine, paare, doppelt);
   }
+  paare.bilden();
+  doppelt.bilden();
   const std::vector<Gruppe> einzeln = eine.sortiert(zutaten);
   // Only the recipes shown need their names.
   const std::vector<int32_t>& rang = namensordnung.raenge(c_rezepte);
