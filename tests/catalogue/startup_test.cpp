@@ -36,6 +36,18 @@ std::string header(int columns) {
          std::to_string(columns) + "\xA1";
 }
 
+// A table file of that many columns with live records of the values, the
+// first with Pos 1, the next 2, and so on.
+std::string withrecords(int columns, const std::vector<std::string>& values) {
+  const std::string count = std::to_string(values.size());
+  std::string file = header(columns).replace(4, 10, std::string(10 - count.size(), '0') + count);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::string pos = std::to_string(i + 1);
+    file += "\r\n\xBF" + std::string(10 - pos.size(), '0') + pos + "\xBF" + "0\xA1" + values[i];
+  }
+  return file;
+}
+
 // Whether another process can take the folder's lock just now.
 bool anotherprocesscanlock(const std::string& folder) {
   const pid_t child = ::fork();
@@ -137,14 +149,9 @@ TEST_F(Startup, SplashStaysAtLeastOneSecond) {
 
 TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
   firstrun();
-  const std::string kept = header(2);
-  testsupport::writefile(tablefile("c_rezepte"), kept.substr(0, 4) + "0000000001" + kept.substr(14) +
-                                                     "\r\n\xBF"
-                                                     "0000000001\xBF"
-                                                     "0\xA1"
-                                                     "1\xA1"
-                                                     "Sour\xBF"
-                                                     "0\xBF\xBF\xBF\xBF\xA1");
+  testsupport::writefile(tablefile("c_rezepte"), withrecords(2, {"1\xA1"
+                                                                 "Sour\xBF"
+                                                                 "0\xBF\xBF\xBF\xBF\xA1"}));
   ASSERT_TRUE(start());
   EXPECT_TRUE(messages.log.empty());
   EXPECT_EQ(catalogue->c_rezepte().getcell(0, 0), "1");
@@ -155,16 +162,7 @@ TEST_F(Startup, StartWithStatusFileLoadsExistingFilesWithoutCreating) {
 // the start-up's reads are made where boxes can be shown.
 TEST_F(Startup, ARecipeTableShortOfAColumnWarnsFromTheWindowThreadAlone) {
   firstrun();
-  const std::string kept = header(1);
-  testsupport::writefile(tablefile("c_rezepte"), kept.substr(0, 4) + "0000000002" + kept.substr(14) +
-                                                     "\r\n\xBF"
-                                                     "0000000001\xBF"
-                                                     "0\xA1"
-                                                     "1\xA1"
-                                                     "\r\n\xBF"
-                                                     "0000000002\xBF"
-                                                     "0\xA1"
-                                                     "2\xA1");
+  testsupport::writefile(tablefile("c_rezepte"), withrecords(1, {"1\xA1", "2\xA1"}));
   ASSERT_TRUE(start());
   const std::string shortofone = std::string("tdbdyngrid: getcell: col (1) außerhalb Bereich!\n\rQuelle:c_rezepte"_cp);
   // The name order reads the two names eight times (for their keys' first
