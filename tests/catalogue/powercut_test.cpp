@@ -115,12 +115,24 @@ class Powercut : public testsupport::CatalogueFixture {
     return powercut::snapshot(place.path() + "db");
   }
 
+  // A change after which a backup or an export writes other bytes.
+  void addarecipe() { importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n"); }
+
+  // A backup into backupfolder that the database has changed since.
+  void olderbackup(testsupport::FakeExportDialogs& dialogs, const std::string& backupfolder) {
+    dialogs.folder = backupfolder;
+    catalogue::Datenbanksichern1Click(*catalogue, dialogs);
+    addarecipe();
+  }
+
   // A command that writes into place, outside the database, over what it
-  // wrote there before: cut at any moment or failing at any file operation,
-  // it leaves what place held before or after it, each whole (what an
-  // unfinished run left beside them the next run removes); once it has
-  // returned, only after it.
+  // wrote there before (it is run once first, then a recipe is added): cut
+  // at any moment or failing at any file operation, it leaves what place
+  // held before or after it, each whole (what an unfinished run left beside
+  // them the next run removes); once it has returned, only after it.
   void outsidethrough(const std::string& place, const std::function<void()>& command) {
+    command();
+    addarecipe();
     const auto finished = [](const powercut::Disk& disk) {
       powercut::Disk only;
       for (const auto& [path, bytes] : disk)
@@ -334,9 +346,7 @@ TEST_F(Powercut, ASavedAndADeletedRecipe) {
 TEST_F(Powercut, ARestore) {
   testsupport::TempFolder place;
   testsupport::FakeExportDialogs dialogs;
-  dialogs.folder = place.path() + "sicherung/";
-  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
-  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  olderbackup(dialogs, place.path() + "sicherung/");
   const auto restore = [&] {
     messages.answers = {true};
     application.armed = 0;
@@ -354,9 +364,7 @@ TEST_F(Powercut, ARestore) {
 TEST_F(Powercut, ABackupOverAnOlderOne) {
   testsupport::TempFolder place;
   testsupport::FakeExportDialogs dialogs;
-  dialogs.folder = place.path() + "sicherung/";
-  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
-  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
+  olderbackup(dialogs, place.path() + "sicherung/");
   const auto backup = [](const powercut::Disk& disk) {
     powercut::Disk only;
     for (const auto& [path, bytes] : disk)
@@ -385,8 +393,6 @@ TEST_F(Powercut, AnExportOverAnOlderOne) {
   testsupport::TempFolder place;
   testsupport::FakeExportDialogs dialogs;
   dialogs.file = place.path() + "rezepte.txt";
-  catalogue::Rezepteexportieren1Click(*catalogue, dialogs);
-  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
   outsidethrough(place.path(), [&] { catalogue::Rezepteexportieren1Click(*catalogue, dialogs); });
 }
 
@@ -394,8 +400,6 @@ TEST_F(Powercut, EveryFailingFileOperationOfABackupOverAnOlderOne) {
   testsupport::TempFolder place;
   testsupport::FakeExportDialogs dialogs;
   dialogs.folder = place.path() + "sicherung/";
-  catalogue::Datenbanksichern1Click(*catalogue, dialogs);
-  importtext("Sour\r\nZutaten:\r\n4 cl Rum\r\n");
   outsidethrough(place.path(), [&] { catalogue::Datenbanksichern1Click(*catalogue, dialogs); });
 }
 
